@@ -1,0 +1,21 @@
+#pragma once
+
+#include "WindowState.h"
+
+// Screen s (1..8) is device 1 channel s up to 4, device 2 channel s - 4 from 5 on.
+int ScreenDevice(int screen);
+int ScreenChannel(int screen);
+
+// The size of one projector's share of the source: what device 1's first input measures, or the
+// default the output format suggests while it measures nothing.
+int SourceWidth(const WindowState &state);
+int SourceHeight(const WindowState &state);
+
+bool IsInputLocked(int device, int channel);
+
+// The bounds the Source Setup page enforces on the position of the channel it shows: at most 128 pixels
+// and 16 lines either side of the device's centre, and always short of the device's limit.
+void UpdatePositionBounds(WindowState &state, int device, int channel);
+
+// Default source size from device 1's first output format; unknown formats leave it unchanged.
+void UpdateDefaultSourceSize(WindowState &state);

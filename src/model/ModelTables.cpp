@@ -1,0 +1,5 @@
+#include "ModelTables.h"
+
+InputInfo InputInfoTable[kDeviceSlots][kChannelSlots] = {};
+OutputInfo OutputInfoTable[kDeviceSlots][kChannelSlots] = {};
+SystemInfo SystemInfoTable[kDeviceSlots] = {};
