@@ -1,0 +1,95 @@
+#include "InformationPage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+InformationPage::InformationPage(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("InfoTabSheet"));
+
+    auto *infoGroup = new QGroupBox(tr("Kestrix Information"), this);
+    infoGroup->setObjectName(QStringLiteral("InfoGroupBox"));
+    auto *infoLayout = new QVBoxLayout(infoGroup);
+    screenInfo = new QComboBox(infoGroup);
+    screenInfo->setObjectName(QStringLiteral("ScreenInfoComboBox"));
+    screenInfo->addItems({tr("Screen 1"), tr("Screen 2"), tr("Screen 3"), tr("Screen 4")});
+    screenInfo->setCurrentIndex(-1);
+    infoLayout->addWidget(screenInfo);
+    infoGroup->hide();
+
+    auto *layout = new QGridLayout(this);
+    layout->addWidget(infoGroup, 0, 0);
+    layout->addWidget(buildRs232Group(), 0, 1, Qt::AlignTop);
+    layout->addWidget(buildHardwareSetupGroup(), 1, 1);
+    layout->setColumnStretch(0, 1);
+    layout->setRowStretch(2, 1);
+}
+
+QGroupBox *InformationPage::buildRs232Group()
+{
+    rs232 = new QGroupBox(tr("RS-232"), this);
+    rs232->setObjectName(QStringLiteral("RS232GroupBox"));
+    auto *grid = new QGridLayout(rs232);
+
+    auto disabledLabel = [this](const QString &text, const QString &name) {
+        auto *label = new QLabel(text, rs232);
+        if (!name.isEmpty())
+            label->setObjectName(name);
+        label->setEnabled(false);
+        return label;
+    };
+    comNumber = disabledLabel(tr("None"), QStringLiteral("ComNumberLabel"));
+    grid->addWidget(disabledLabel(tr("COM:"), {}), 1, 0);
+    grid->addWidget(comNumber, 1, 1);
+
+    baud = new QComboBox(rs232);
+    baud->setObjectName(QStringLiteral("BaudComboBox"));
+    baud->addItems({QStringLiteral("38400"), QStringLiteral("57600")});
+    baud->setCurrentIndex(-1);
+    baud->setEnabled(false);
+    grid->addWidget(disabledLabel(tr("Baud:"), {}), 2, 0);
+    grid->addWidget(baud, 2, 1);
+
+    auto idEdit = [this](const QString &text, const QString &name) {
+        auto *edit = new QLineEdit(text, rs232);
+        edit->setObjectName(name);
+        edit->setEnabled(false);
+        edit->setMaximumWidth(48);
+        return edit;
+    };
+    id1Caption = disabledLabel(tr("Kestrix 1 RS-485 ID:"), {});
+    id1Edit = idEdit(QStringLiteral("1"), QStringLiteral("KestrixID1Edit"));
+    id2Caption = disabledLabel(tr("Kestrix 2 RS-485 ID:"), {});
+    id2Edit = idEdit(QStringLiteral("2"), QStringLiteral("KestrixID2Edit"));
+    grid->addWidget(id1Caption, 3, 0);
+    grid->addWidget(id1Edit, 3, 1);
+    grid->addWidget(id2Caption, 4, 0);
+    grid->addWidget(id2Edit, 4, 1);
+    setKestrixIdVisible(1, false);
+    setKestrixIdVisible(2, false);
+    return rs232;
+}
+
+QGroupBox *InformationPage::buildHardwareSetupGroup()
+{
+    // Holds the link mode; the program sets it and the user never sees it.
+    auto *group = new QGroupBox(tr("Hardware Setup"), this);
+    group->setObjectName(QStringLiteral("HardwareSetupGroupBox"));
+    rs485 = new QCheckBox(tr("Using QLN Controllers to communicate with Kestrix"), group);
+    rs485->setObjectName(QStringLiteral("RS485CheckBox"));
+    auto *layout = new QVBoxLayout(group);
+    layout->addWidget(rs485);
+    group->hide();
+    return group;
+}
+
+void InformationPage::setKestrixIdVisible(int device, bool visible)
+{
+    (device == 2 ? id2Caption : id1Caption)->setVisible(visible);
+    (device == 2 ? id2Edit : id1Edit)->setVisible(visible);
+}

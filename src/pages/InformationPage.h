@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+
+// The "Information" page: device status of one chosen screen, the serial link ("RS-232" group) and
+// the never-shown "Hardware Setup" group whose check box holds the link mode.
+class InformationPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit InformationPage(QWidget *parent = nullptr);
+
+    QComboBox *screenInfoComboBox() const { return screenInfo; }
+    QComboBox *baudComboBox() const { return baud; }
+    QCheckBox *rs485CheckBox() const { return rs485; }
+    QLabel *comNumberLabel() const { return comNumber; }
+    QLineEdit *kestrixIdEdit(int device) const { return device == 2 ? id2Edit : id1Edit; }
+    // Shows or hides the RS-485 ID row of device 1 or 2 (caption and field together).
+    void setKestrixIdVisible(int device, bool visible);
+    QGroupBox *rs232Group() const { return rs232; }
+
+private:
+    QGroupBox *buildRs232Group();
+    QGroupBox *buildHardwareSetupGroup();
+
+    QComboBox *screenInfo = nullptr;
+    QComboBox *baud = nullptr;
+    QCheckBox *rs485 = nullptr;
+    QLabel *comNumber = nullptr;
+    QLabel *id1Caption = nullptr;
+    QLabel *id2Caption = nullptr;
+    QLineEdit *id1Edit = nullptr;
+    QLineEdit *id2Edit = nullptr;
+    QGroupBox *rs232 = nullptr;
+};

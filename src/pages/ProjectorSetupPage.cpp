@@ -1,0 +1,6 @@
+#include "ProjectorSetupPage.h"
+
+ProjectorSetupPage::ProjectorSetupPage(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("ProjAlignTabSheet"));
+}

@@ -1,0 +1,6 @@
+#include "SeamRemovalPage.h"
+
+SeamRemovalPage::SeamRemovalPage(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("SeamRemovalTabSheet"));
+}

@@ -1,0 +1,6 @@
+#include "SourceSetupPage.h"
+
+SourceSetupPage::SourceSetupPage(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("SourceSetupTabSheet"));
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QDialog>
+
+// The modal "About Lumivane" box.
+class AboutBox : public QDialog {
+    Q_OBJECT
+public:
+    AboutBox(const QString &versionText, QWidget *parent);
+};

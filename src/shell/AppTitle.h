@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+// The application title: the caption of every plain message box.
+inline QString appTitle()
+{
+    return QStringLiteral("QLN - Lumivane");
+}

@@ -1,0 +1,55 @@
+#include "CommandLine.h"
+
+#include <QCommandLineParser>
+
+CommandLineResult parseCommandLine(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Lumivane sets up Kestrix edge-blending devices over a serial line, directly or through the Controller."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption com1(QStringLiteral("com1"),
+                                  QStringLiteral("Serial device behind COM1 (default /dev/ttyS0)."),
+                                  QStringLiteral("path"));
+    const QCommandLineOption com2(QStringLiteral("com2"),
+                                  QStringLiteral("Serial device behind COM2 (default /dev/ttyS1)."),
+                                  QStringLiteral("path"));
+    const QCommandLineOption simulate(
+        QStringLiteral("simulate"),
+        QStringLiteral("Start against the built-in simulator: a Controller with two Kestrix devices on COM1."));
+    parser.addOptions({com1, com2, simulate});
+
+    CommandLineResult result;
+    if (!parser.parse(arguments)) {
+        result.outcome = CommandLineResult::ExitError;
+        result.output = QStringLiteral("lumivane: %1\nTry 'lumivane --help' for the options.\n")
+                            .arg(parser.errorText());
+        return result;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        result.outcome = CommandLineResult::ExitError;
+        result.output = QStringLiteral("lumivane: unexpected argument '%1'\nTry 'lumivane --help' for the options.\n")
+                            .arg(parser.positionalArguments().constFirst());
+        return result;
+    }
+    if (parser.isSet(help)) {
+        result.outcome = CommandLineResult::ExitOk;
+        result.output = parser.helpText();
+        return result;
+    }
+    if (parser.isSet(version)) {
+        result.outcome = CommandLineResult::ExitOk;
+        result.output = QStringLiteral("lumivane 1.02\n");
+        return result;
+    }
+    result.options.com1 = parser.value(com1);
+    result.options.com2 = parser.value(com2);
+    result.options.simulate = parser.isSet(simulate);
+    if (result.options.simulate && !result.options.com1.isEmpty()) {
+        result.outcome = CommandLineResult::ExitError;
+        result.output = QStringLiteral("lumivane: --simulate puts the simulator on COM1; it cannot be combined "
+                                       "with --com1.\n");
+    }
+    return result;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+
+class QAction;
+class QMenuBar;
+
+// The main window's menu bar, built from one table of items (caption, name, start state). Items are
+// found by their object name; the window connects each to its handler.
+class MainMenu : public QObject {
+    Q_OBJECT
+public:
+    explicit MainMenu(QMenuBar *bar);
+
+    QAction *action(const QString &objectName) const;
+    // The Baud and Parity items, in menu order, for the handlers that move the check mark.
+    QList<QAction *> baudActions() const;
+    QList<QAction *> parityActions() const;
+
+private:
+    QHash<QString, QAction *> actions;
+};

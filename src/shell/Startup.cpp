@@ -1,0 +1,12 @@
+#include "Startup.h"
+
+#include "SingleInstance.h"
+
+bool claimSingleInstance(SingleInstance &instance, const std::function<void(const QString &)> &showMessage)
+{
+    if (instance.acquire())
+        return true;
+    showMessage(alreadyRunningText());
+    instance.askRunningInstanceToRaise();
+    return false;
+}

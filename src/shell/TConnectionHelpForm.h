@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QWidget>
+
+// Static help on cabling and serial settings, shown non-modal from the Help menu.
+class TConnectionHelpForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TConnectionHelpForm(QWidget *parent = nullptr);
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+
+// The progress notice: a small stay-on-top window shown while a long device operation runs.
+class TInfoForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TInfoForm(QWidget *parent = nullptr);
+
+    // Sets the text, shows the window and lets it paint before the caller starts the long operation.
+    void showNotice(const QString &text);
+    void setProgressText(const QString &dots);
+    QString text() const;
+    QString progressText() const;
+
+private:
+    QLabel *infoLabel;
+    QLabel *progressLabel;
+};
