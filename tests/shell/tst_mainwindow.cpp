@@ -1,0 +1,319 @@
+// The real main window driven through a scripted host: the skeleton (menus, pages), the first-show
+// connect question and the exit question.
+#include "InformationPage.h"
+#include "MainMenu.h"
+#include "PlanningPage.h"
+#include "ScriptedHost.h"
+#include "TConnectionHelpForm.h"
+#include "TInfoForm.h"
+#include "TLumivaneForm.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QtTest>
+
+namespace {
+const QString kConnectCaption = "QLN - Lumivane :Establish COM port communication with Kestrix(s)";
+const QString kOfflineNote =
+    "When Kestrix(s) are connected, go to 'Serial Port->Search for Kestrix(s)->Search' menu item for the Lumivane "
+    "to search for Kestrix(s).\nPlease refer to Kestrix manual for help with Lumivane serial connection.";
+
+// The captions of the menus from the bar down to an action, e.g. "Serial Port|Settings (Adv users only)|Baud".
+QString menuPath(QMenuBar *bar, QAction *target)
+{
+    std::function<bool(QMenu *, QStringList &)> find = [&](QMenu *menu, QStringList &path) {
+        for (QAction *a : menu->actions()) {
+            if (a == target)
+                return true;
+            if (a->menu()) {
+                path.append(a->menu()->title());
+                if (find(a->menu(), path))
+                    return true;
+                path.removeLast();
+            }
+        }
+        return false;
+    };
+    for (QAction *top : bar->actions()) {
+        QStringList path{top->menu()->title()};
+        if (find(top->menu(), path))
+            return path.join('|');
+    }
+    return {};
+}
+
+// Everything visible in a menu, in order: captions of items and submenus, "-" for separators.
+QStringList entries(QMenu *menu)
+{
+    QStringList out;
+    for (QAction *a : menu->actions())
+        out.append(a->isSeparator() ? QStringLiteral("-") : a->text());
+    return out;
+}
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void skeleton();
+    void menuItems_data();
+    void menuItems();
+    void menuOrder();
+    void connectQuestion_data();
+    void connectQuestion();
+    void exitQuestion_data();
+    void exitQuestion();
+    void auxiliaryWindows();
+};
+
+void MainWindowTest::skeleton()
+{
+    TLumivaneForm form;
+    QCOMPARE(form.windowTitle(), QString("Quillon - Lumivane"));
+    QCOMPARE(form.size(), QSize(908, 594));
+    QCOMPARE(form.minimumSize(), form.maximumSize());
+    QVERIFY(form.findChild<QStatusBar *>("MainStatusBar"));
+
+    auto *pages = form.findChild<QTabWidget *>("PhasePageControl");
+    QVERIFY(pages);
+    const QStringList captions{"Planning", "Projector Setup", "Source Setup", "Display Setup", "Seam Removal",
+                               "Information"};
+    const QStringList names{"PlanningTabSheet",     "ProjAlignTabSheet",   "SourceSetupTabSheet",
+                            "DisplaySetupTabSheet", "SeamRemovalTabSheet", "InfoTabSheet"};
+    QCOMPARE(pages->count(), 6);
+    for (int i = 0; i < 6; ++i) {
+        QCOMPARE(pages->tabText(i), captions[i]);
+        QCOMPARE(pages->widget(i)->objectName(), names[i]);
+    }
+    QCOMPARE(pages->currentIndex(), 0);
+
+    auto *screens = form.findChild<QTabWidget *>("ScreenPageControl");
+    QVERIFY(screens);
+    QCOMPARE(screens->parentWidget()->objectName(), QString("DisplaySetupTabSheet"));
+    QCOMPARE(screens->count(), 2);
+    QCOMPARE(screens->tabText(0), QString("Screens 1-4 Controls"));
+    QCOMPARE(screens->tabText(1), QString("Screen 5-8 Controls"));
+}
+
+void MainWindowTest::menuItems_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<bool>("checked");
+
+    const QString settings = "Serial Port|Settings (Adv users only)|";
+    const QString search = "Serial Port|Search for Kestrix(s) ...";
+    struct Row {
+        const char *name;
+        QString path;
+        const char *caption;
+        bool enabled, checked;
+    } rows[] = {
+        {"OpenConfigurationFile1", "File", "Open Configuration File", true, false},
+        {"SaveConfigurationtoFile1", "File", "Save Configuration to File", true, false},
+        {"SendCurrentSettingstoKestrixs1", "File", "Send Current Settings to Kestrix(s)", false, false},
+        {"Exit1", "File", "Exit", true, false},
+        {"SearchCOM1COM21", settings + "COM Port", "Search (COM 1 && COM 2)", true, true},
+        {"Defaultvalues1", settings + "Baud", "Default values", true, true},
+        {"N9600", settings + "Baud", "9600", true, false},
+        {"N19200", settings + "Baud", "19200", true, false},
+        {"N38400", settings + "Baud", "38400", true, false},
+        {"N57600", settings + "Baud", "57600", true, false},
+        {"ParityNone", settings + "Parity", "None", true, true},
+        {"ParityOdd", settings + "Parity", "Odd", true, false},
+        {"ParityEven", settings + "Parity", "Even", true, false},
+        {"ParityMark", settings + "Parity", "Mark", true, false},
+        {"ParitySpace", settings + "Parity", "Space", true, false},
+        {"SearchAll", search, "Search....", true, false},
+        {"KestrixconnectedthruController1", search, "Kestrix(s) connected to Controller", true, false},
+        {"KestrixconnectedtoSerialPortdirectly1", search, "Kestrix connected to Serial Port directly", true, false},
+        {"ReadfromKestrixs1", "Serial Port", "Read from Kestrix(s) ...", false, false},
+        {"DisconnectSerialCo1", "Serial Port", "Disconnect Serial Communication", true, false},
+        {"HelpwithLumivaneSerialconnection1", "Help", "Help with Lumivane Serial connection", true, false},
+        {"About1", "Help", "About...", true, false},
+    };
+    for (const Row &r : rows)
+        QTest::newRow(r.name) << QString(r.name) << r.path << QString(r.caption) << r.enabled << r.checked;
+}
+
+void MainWindowTest::menuItems()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, path);
+    QFETCH(QString, caption);
+    QFETCH(bool, enabled);
+    QFETCH(bool, checked);
+
+    TLumivaneForm form;
+    auto *action = form.findChild<QAction *>(name);
+    QVERIFY2(action, qPrintable(name));
+    QCOMPARE(action->text(), caption);
+    QCOMPARE(menuPath(form.menuBar(), action), path);
+    QCOMPARE(action->isEnabled(), enabled);
+    QCOMPARE(action->isChecked(), checked);
+}
+
+void MainWindowTest::menuOrder()
+{
+    TLumivaneForm form;
+    QStringList top;
+    for (QAction *a : form.menuBar()->actions())
+        top.append(a->text());
+    QCOMPARE(top, (QStringList{"File", "Serial Port", "Help"}));
+
+    QMenu *serial = form.menuBar()->actions().at(1)->menu();
+    QCOMPARE(entries(serial), (QStringList{"Settings (Adv users only)", "Search for Kestrix(s) ...",
+                                           "Read from Kestrix(s) ...", "-", "Disconnect Serial Communication"}));
+    QMenu *settings = serial->actions().at(0)->menu();
+    QCOMPARE(entries(settings), (QStringList{"COM Port", "Baud", "Parity"}));
+    QCOMPARE(entries(settings->actions().at(1)->menu()),
+             (QStringList{"Default values", "-", "9600", "19200", "38400", "57600"}));
+    QCOMPARE(entries(serial->actions().at(1)->menu()),
+             (QStringList{"Search....", "-", "Kestrix(s) connected to Controller",
+                          "Kestrix connected to Serial Port directly"}));
+    QCOMPARE(entries(form.menuBar()->actions().at(0)->menu()),
+             (QStringList{"Open Configuration File", "Save Configuration to File",
+                          "Send Current Settings to Kestrix(s)", "Exit"}));
+    QCOMPARE(entries(form.menuBar()->actions().at(2)->menu()),
+             (QStringList{"Help with Lumivane Serial connection", "About..."}));
+}
+
+void MainWindowTest::connectQuestion_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("Yes searches") << true;
+    QTest::newRow("No stays offline") << false;
+}
+
+void MainWindowTest::connectQuestion()
+{
+    QFETCH(bool, yes);
+    ScriptedHost host;
+    host.expectYesNo(yes, "Lumivane requires connection to Kestrix(s) to function.");
+    FormOptions options;
+    options.host = &host;
+    TLumivaneForm form(options);
+    QSignalSpy search(&form, &TLumivaneForm::searchStarted);
+    form.show();
+    QTRY_COMPARE(host.pendingAnswers(), 0);
+
+    QVERIFY2(host.unexpected.isEmpty(), qPrintable(host.unexpected.join('\n')));
+    QCOMPARE(host.entries.first().caption, kConnectCaption);
+    QCOMPARE(host.entries.first().text,
+             QString("Lumivane requires connection to Kestrix(s) to function. Do you currently have Kestrix(s) "
+                     "connected to the PC/laptop? Click Yes and Lumivane will search for Kestrix(s)."));
+    QCOMPARE(search.count(), yes ? 1 : 0);
+    QCOMPARE(host.messages(), yes ? QStringList{} : QStringList{kOfflineNote});
+
+    // First show selected the first baud rate and the first screen, without sending anything.
+    QCOMPARE(form.informationPage()->baudComboBox()->currentText(), QString("38400"));
+    QCOMPARE(form.informationPage()->screenInfoComboBox()->currentText(), QString("Screen 1"));
+    QVERIFY(form.planningPage()->isPrepared());
+    QVERIFY(!form.Refreshing);
+    QVERIFY(!form.findChild<QAction *>("ReadfromKestrixs1")->isEnabled());
+    QVERIFY(!form.findChild<QAction *>("SendCurrentSettingstoKestrixs1")->isEnabled());
+}
+
+void MainWindowTest::exitQuestion_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<bool>("viaMenu");
+    QTest::newRow("Exit menu, Yes") << true << true;
+    QTest::newRow("close button, Yes") << true << false;
+    QTest::newRow("Exit menu, No") << false << true;
+    QTest::newRow("close button, No") << false << false;
+}
+
+void MainWindowTest::exitQuestion()
+{
+    QFETCH(bool, yes);
+    QFETCH(bool, viaMenu);
+    ScriptedHost host;
+    host.expectYesNo(false); // the connect question
+    int quits = 0;
+    FormOptions options;
+    options.host = &host;
+    options.exitPauseMs = 300;
+    bool hiddenAtQuit = false;
+    TLumivaneForm *formPtr = nullptr;
+    options.quit = [&] {
+        ++quits;
+        hiddenAtQuit = !formPtr->isVisible();
+    };
+    TLumivaneForm form(options);
+    formPtr = &form;
+    form.show();
+    QTRY_COMPARE(host.pendingAnswers(), 0);
+
+    host.expectYesNo(yes, "Are you sure you want to exit this application?");
+    QElapsedTimer clock;
+    clock.start();
+    if (viaMenu)
+        form.findChild<QAction *>("Exit1")->trigger();
+    else
+        form.close();
+
+    QVERIFY2(host.unexpected.isEmpty(), qPrintable(host.unexpected.join('\n')));
+    QCOMPARE(host.pendingAnswers(), 0);
+    QCOMPARE(host.entries.last().caption, QString("QLN - Lumivane :Confirm Exit"));
+    if (yes) {
+        QCOMPARE(quits, 1);
+        QVERIFY(hiddenAtQuit);
+        QVERIFY(clock.elapsed() >= 300); // the pause between hiding and closing the port
+    } else {
+        QCOMPARE(quits, 0);
+        QVERIFY(form.isVisible());
+        QCOMPARE(form.phasePageControl()->currentIndex(), 0);
+    }
+}
+
+void MainWindowTest::auxiliaryWindows()
+{
+    TLumivaneForm form; // its own host: the real progress notice
+    TInfoForm info;
+    TConnectionHelpForm help;
+    form.attachAuxiliaryWindows(&info, &help);
+
+    QCOMPARE(info.windowTitle(), QString("Quillon - Lumivane Info"));
+    QCOMPARE(info.size(), QSize(383, 34));
+    QVERIFY(info.windowFlags() & Qt::WindowStaysOnTopHint);
+    QCOMPARE(info.findChild<QLabel *>("InfoLabel")->text(), QString("Auto Color Balance in progress. Please wait...."));
+    QCOMPARE(info.findChild<QLabel *>("InfoProgressLabel")->text(), QString());
+
+    // The progress notice through the window's host: shown with its text and dots, then hidden.
+    form.host().showProgress("Reading Kestrix(s) settings. Please wait....");
+    QVERIFY(info.isVisible());
+    QCOMPARE(info.text(), QString("Reading Kestrix(s) settings. Please wait...."));
+    form.host().setProgressSuffix("...");
+    QCOMPARE(info.progressText(), QString("..."));
+    form.host().hideProgress();
+    QVERIFY(!info.isVisible());
+
+    QCOMPARE(help.windowTitle(), QString("Quillon - Lumivane : Connection Help"));
+    QCOMPARE(help.size(), QSize(792, 400));
+    QStringList texts;
+    for (QLabel *label : help.findChildren<QLabel *>())
+        texts.append(label->text());
+    QVERIFY(texts.contains("Lumivane with Controller"));
+    QVERIFY(texts.contains("Lumivane without Controller"));
+    QVERIFY(texts.contains(QString::fromUtf8("\u00b7   Parity                  NONE")));
+    QVERIFY(texts.contains("At this time. click on the \"Serial Port->Search for Kestrix(s)->Search\" menu and "
+                           "establish connection to the Kestrix(s)."));
+
+    QVERIFY(!help.isVisible());
+    form.findChild<QAction *>("HelpwithLumivaneSerialconnection1")->trigger();
+    QVERIFY(help.isVisible());
+    QVERIFY(!help.isModal());
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"
