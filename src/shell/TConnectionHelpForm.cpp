@@ -51,26 +51,41 @@ const char *const kDirectRows[] = {
     "be configured for the same baud rate, data bits, stop bits, parity, and handshake settings shown above.",
 };
 
-// One row of help text: plain, on the window's background, not selectable.
-QLabel *row(const char *text, QWidget *parent)
+// A paragraph of help text: plain, on the window's background, not selectable. The rows of a
+// paragraph run on and wrap at the window's width.
+QLabel *paragraph(const QString &text, QWidget *parent)
 {
-    auto *label = new QLabel(QString::fromUtf8(text), parent);
+    auto *label = new QLabel(text, parent);
     label->setTextInteractionFlags(Qt::NoTextInteraction);
     label->setTextFormat(Qt::PlainText);
-    if (!*text)
-        label->setMinimumHeight(label->fontMetrics().height());
+    label->setWordWrap(true);
     return label;
 }
 
+// A heading in bold, then its rows: consecutive rows form one paragraph, an empty row separates two.
 template <size_t N> void addSection(QVBoxLayout *layout, const char *heading, const char *const (&rows)[N])
 {
-    QLabel *title = row(heading, layout->parentWidget());
+    QWidget *parent = layout->parentWidget();
+    QLabel *title = paragraph(QString::fromLatin1(heading), parent);
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
     layout->addWidget(title);
-    for (const char *text : rows)
-        layout->addWidget(row(text, layout->parentWidget()));
+    QString text;
+    auto flush = [&] {
+        if (!text.isEmpty())
+            layout->addWidget(paragraph(text, parent));
+        text.clear();
+    };
+    for (const char *row : rows) {
+        if (*row) {
+            text += QString::fromLatin1(row);
+        } else {
+            flush();
+            layout->addSpacing(title->fontMetrics().height() / 2);
+        }
+    }
+    flush();
 }
 
 } // namespace
@@ -82,19 +97,23 @@ TConnectionHelpForm::TConnectionHelpForm(QWidget *parent)
     setObjectName(QStringLiteral("ConnectionHelpForm"));
     setWindowTitle(tr("Quillon - Lumivane : Connection Help"));
     setFixedSize(792, 400);
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
 
     auto *settings = new QGroupBox(tr("Default Kestrix/Lumivane Serial settings"), this);
     auto *settingsLayout = new QVBoxLayout(settings);
+    settingsLayout->setSpacing(0);
     for (const char *text : kSettingsRows)
-        settingsLayout->addWidget(row(text, settings));
+        settingsLayout->addWidget(paragraph(QString::fromUtf8(text), settings));
 
     auto *top = new QHBoxLayout;
     top->addWidget(settings);
     top->addSpacing(24);
-    top->addWidget(row("For figures and further assistance, please refer to Kestrix manual.", this), 1);
+    top->addWidget(paragraph(tr("For figures and further assistance, please refer to Kestrix manual."), this), 1);
 
     auto *layout = new QVBoxLayout(this);
-    layout->setSpacing(0);
+    layout->setSpacing(2);
     layout->addLayout(top);
     layout->addSpacing(8);
     addSection(layout, "Lumivane with Controller", kControllerRows);
