@@ -1,0 +1,115 @@
+#pragma once
+
+#include "Pacing.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QTimer>
+
+class Host;
+class StatusLightController;
+class TApdComPort;
+
+// The one path to the devices. Builders and queries format a request into CommandBuffer and call one
+// of the send operations; the engine frames it for the link mode, writes it, waits for the
+// acknowledgement while the window stays live, repeats Controller commands until they are
+// acknowledged, and leaves reply bytes in ReplyArea for the parsers.
+//
+// Event-driven waits (SendControllerCommand, SendQuery) end through the receive handler
+// ApdComPort1TriggerAvail or the watchdog Timer1; raw waits (SendAndWaitAck) through the port's
+// WaitForString. Every wait also ends when the program is closing (aborted()) and when the port
+// closes or fails under it, so a wait can never outlive the line or the window.
+class CommandEngine : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int AreaSize = 250;
+    static constexpr int DefaultAckWaitTicks = 80;
+    static constexpr int ProbeAckWaitTicks = 10;
+
+    CommandEngine(TApdComPort &port, Host &host, int &commandBusy, const Pacing &pacing,
+                  QObject *parent = nullptr);
+
+    // The request text, NUL-terminated. setCommand formats into it and never writes past it.
+    char CommandBuffer[AreaSize] = {};
+    void setCommand(const char *fmt, ...) __attribute__((format(printf, 2, 3)));
+
+    quint8 ReplyArea[AreaSize] = {};
+    int ReplyPos = 0;
+    int ReplyMinLength = 0;
+    int CommandChecksum = 0;
+    char AckChar = '#';
+    int AckWaitTicks = DefaultAckWaitTicks;
+    bool AwaitingReply = false;
+    bool ReplyFailed = false;
+    bool ControllerError = false;
+    bool ControllerDebug = false;
+    int LinkOk = 0;
+
+    bool LinkActive() const { return m_linkActive; }
+    bool IsLinkActive() const { return m_linkActive; }
+    // Also switches the status lights' monitoring (when lights are attached).
+    void SetLinkActive(bool on);
+    void setStatusLights(StatusLightController *lights);
+
+    // Controller mode mirrors RS485CheckBox; the user interface keeps the two in step.
+    bool controllerMode() const { return m_controllerMode; }
+    void setControllerMode(bool on) { m_controllerMode = on; }
+
+    void ComputeChecksum();
+    // CommandChecksum as two uppercase hexadecimal digits ("0A", "E3").
+    QByteArray checksumDigits() const;
+    void WriteToPort(const QByteArray &bytes);
+    bool SendAndWaitAck(const QByteArray &text);
+    void SendControllerCommand(int settleCount);
+    void SendQuery();
+    void SendDirectCommand();
+    void RecoverLink();
+    bool ProbePort(int portNumber);
+
+    // The receive handler, run on every data-available notification of the port.
+    void ApdComPort1TriggerAvail(int count);
+    // The watchdog's expiry.
+    void Timer1Timer();
+    QTimer &Timer1() { return m_timer1; }
+
+    void pause(int ms);   // protocol pause that keeps the window live
+    void settle(int steps);
+    const Pacing &pacing() const { return m_pacing; }
+    TApdComPort &port() { return m_port; }
+    Host &host() { return m_host; }
+    // The program is closing (window closed during a wait, or the process asked to end): every loop
+    // of the link and the protocol stops.
+    bool aborted() const;
+
+signals:
+    void linkActiveChanged(bool active);
+
+private:
+    enum class ControllerMessage { None, Incomplete, Rejected, DebugPrompt, NoResponse, OtherError };
+
+    void beginWait();
+    void awaitReply();
+    void finishWait();
+    void failWait();
+    void sendQueryOnce();
+    void examineReply();
+    bool isAcknowledgement(int pos) const;
+    ControllerMessage controllerMessageAt(int pos) const;
+    bool actOnControllerMessage(ControllerMessage message);
+    void onPortOpenChanged(bool open);
+    void onLineLost(const QString &reason);
+    void requestExit();
+
+    TApdComPort &m_port;
+    Host &m_host;
+    int &m_commandBusy;
+    const Pacing m_pacing;
+    StatusLightController *m_lights = nullptr;
+    QTimer m_timer1;
+    bool m_linkActive = false;
+    bool m_controllerMode = false;
+    int m_stored = 0;            // bytes stored in ReplyArea during this wait (ReplyPos <= m_stored)
+    bool m_rawWaitFailed = false;
+    bool m_probing = false;
+    bool m_exitRequested = false;
+};

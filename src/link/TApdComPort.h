@@ -1,0 +1,121 @@
+#pragma once
+
+#include "PortMap.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+
+#include <functional>
+
+// The program's one serial port (object name "ApdComPort1"), over QSerialPort.
+//
+// Received bytes collect in the port's 4096-byte input buffer. They are handed to the listeners by the
+// data-available notification OnTriggerAvail(count): one at a time (never nested), never while a
+// WaitForString runs, and each listener (engine, status lights, terminal) reads the same bytes with
+// GetBlock during it. Once every listener has run the bytes are gone; bytes that arrived meanwhile are
+// announced by a later notification.
+//
+// The port is never opened implicitly. A line that fails while open (adapter unplugged, far end gone)
+// is closed at once, before anyone is told, and lineLost() is emitted from the event loop afterwards.
+class TApdComPort : public QObject {
+    Q_OBJECT
+public:
+    enum HWFlowOption { hwfUseDTR = 0x1, hwfUseRTS = 0x2, hwfRequireDSR = 0x4, hwfRequireCTS = 0x8 };
+    Q_DECLARE_FLAGS(HWFlowOptions, HWFlowOption)
+
+    static constexpr int BufferSize = 4096;          // input and output buffers
+    static constexpr int FlowStopThreshold = 3686;   // RTS drops with this many bytes waiting
+    static constexpr int FlowResumeThreshold = 409;  // and rises again once drained to this many
+
+    explicit TApdComPort(QObject *parent = nullptr);
+    ~TApdComPort() override;
+
+    void setPortMap(const PortMap &map) { m_map = map; }
+    const PortMap &portMap() const { return m_map; }
+    // The length of a tick of WaitForString deadlines (55 ms; scaled in tests).
+    void setTickMs(int ms) { m_tickMs = ms; }
+    int tickMs() const { return m_tickMs; }
+
+    // Settings. Baud and parity apply at once to an open port (false, with errorText(), when the
+    // device refuses; the previous value is kept then). Flow control waits for the next opening.
+    int ComNumber() const { return m_comNumber; }
+    bool SetComNumber(int portNumber);
+    int Baud() const { return m_baud; }
+    bool SetBaud(int baud);
+    QSerialPort::Parity Parity() const { return m_parity; }
+    bool SetParity(QSerialPort::Parity parity);
+    HWFlowOptions flowOptions() const { return m_flow; }
+    void SetHWFlowOptions(HWFlowOptions options) { m_flow = options; }
+    QString devicePath() const { return m_map.path(m_comNumber); }
+
+    bool isOpen() const { return m_serial.isOpen(); }
+    bool Open() const { return isOpen(); }
+    // Opens (true) or closes (false). Opening fails, with errorText(), when the device is absent, held
+    // by another program or refuses the settings; the port stays closed then.
+    bool SetOpen(bool open);
+    QString errorText() const { return m_errorText; }
+
+    // True when port n exists and can be opened, or exists but another program holds it.
+    bool IsPortAvailable(int portNumber) const;
+
+    void FlushInBuffer();
+    int GetOutBuffFree() const;
+    bool PutString(const QByteArray &text);
+    bool PutChar(char c);
+
+    // Waits for s, consuming every byte it reads, until the deadline of `ticks` ticks. No notification
+    // is delivered meanwhile. With yield the window stays live. False after the deadline, and false at
+    // once when the port fails or closes during the wait (lastWaitFailed() tells that case apart).
+    // True when the program is closing (EventPump::aborting()).
+    bool WaitForString(const QByteArray &s, int ticks, bool yield, bool ignoreCase);
+    bool lastWaitFailed() const { return m_lastWaitFailed; }
+
+    // Copies up to count bytes of the notification being delivered; returns how many were copied.
+    // Outside a notification there is nothing to read and it returns 0.
+    int GetBlock(void *destination, int count) const;
+
+    // Input line states; false when unknown (a pseudo-terminal has none).
+    enum class Line { CTS, DCD };
+    bool CTS() const { return lineIsHigh(Line::CTS); }
+    bool DCD() const { return lineIsHigh(Line::DCD); }
+
+signals:
+    // The data-available notification. Listeners read the bytes with GetBlock before returning.
+    void OnTriggerAvail(int count);
+    // Bytes have left the output buffer (the TXD light).
+    void dataSent();
+    void openChanged(bool open);
+    // The line failed while open; the port is already closed when this arrives.
+    void lineLost(const QString &reason);
+
+private:
+    bool openDevice();
+    void closeDevice();
+    void onReadyRead();
+    void onError(QSerialPort::SerialPortError error);
+    void scheduleDelivery();
+    void deliver();
+    bool applySetting(const std::function<bool()> &apply);
+    bool lineIsHigh(Line line) const;
+
+    QSerialPort m_serial;
+    PortMap m_map;
+    int m_comNumber = 0;
+    int m_baud = 38400;
+    QSerialPort::Parity m_parity = QSerialPort::NoParity;
+    HWFlowOptions m_flow = HWFlowOptions(hwfUseRTS | hwfRequireCTS);
+    int m_tickMs = 55;
+    QString m_errorText;
+    bool m_applyingSetting = false;
+    bool m_lastWaitFailed = false;
+
+    int m_rawWaits = 0;
+    bool m_deliveryQueued = false;
+    bool m_delivering = false;
+    char m_block[BufferSize];
+    int m_blockLength = 0;
+};
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(TApdComPort::HWFlowOptions)
