@@ -1,5 +1,7 @@
 #include "InformationPage.h"
 
+#include "StatusLightsWidget.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -14,12 +16,24 @@ InformationPage::InformationPage(QWidget *parent) : QWidget(parent)
 
     auto *infoGroup = new QGroupBox(tr("Kestrix Information"), this);
     infoGroup->setObjectName(QStringLiteral("InfoGroupBox"));
-    auto *infoLayout = new QVBoxLayout(infoGroup);
+    auto *infoLayout = new QGridLayout(infoGroup);
+    auto *versionCaption = new QLabel(tr("Version :"), infoGroup);
+    versionCaption->setObjectName(QStringLiteral("Version1TextLabel"));
+    version1 = new QLabel(tr("N/A"), infoGroup);
+    version1->setObjectName(QStringLiteral("Version1Label"));
+    auto *countCaption = new QLabel(tr("KX:"), infoGroup);
+    countCaption->setObjectName(QStringLiteral("Label62"));
+    deviceCount = new QLabel(QStringLiteral("0"), infoGroup);
+    deviceCount->setObjectName(QStringLiteral("NumOfKestrixDetectedLabel"));
+    infoLayout->addWidget(versionCaption, 0, 0);
+    infoLayout->addWidget(version1, 0, 1);
+    infoLayout->addWidget(countCaption, 0, 2);
+    infoLayout->addWidget(deviceCount, 0, 3);
     screenInfo = new QComboBox(infoGroup);
     screenInfo->setObjectName(QStringLiteral("ScreenInfoComboBox"));
     screenInfo->addItems({tr("Screen 1"), tr("Screen 2"), tr("Screen 3"), tr("Screen 4")});
     screenInfo->setCurrentIndex(-1);
-    infoLayout->addWidget(screenInfo);
+    infoLayout->addWidget(screenInfo, 1, 0, 1, 4);
     infoGroup->hide();
 
     auto *layout = new QGridLayout(this);
@@ -35,6 +49,8 @@ QGroupBox *InformationPage::buildRs232Group()
     rs232 = new QGroupBox(tr("RS-232"), this);
     rs232->setObjectName(QStringLiteral("RS232GroupBox"));
     auto *grid = new QGridLayout(rs232);
+    lights = new StatusLightsWidget(rs232);
+    grid->addWidget(lights, 0, 0, 1, 2, Qt::AlignLeft);
 
     auto disabledLabel = [this](const QString &text, const QString &name) {
         auto *label = new QLabel(text, rs232);
@@ -92,4 +108,9 @@ void InformationPage::setKestrixIdVisible(int device, bool visible)
 {
     (device == 2 ? id2Caption : id1Caption)->setVisible(visible);
     (device == 2 ? id2Edit : id1Edit)->setVisible(visible);
+}
+
+void InformationPage::ScreenInfoComboBoxChange()
+{
+    emit screenInfoRefreshRequested(screenInfo->currentIndex() + 1);
 }

@@ -7,6 +7,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class StatusLightsWidget;
 
 // The "Information" page: device status of one chosen screen, the serial link ("RS-232" group) and
 // the never-shown "Hardware Setup" group whose check box holds the link mode.
@@ -23,6 +24,16 @@ public:
     // Shows or hides the RS-485 ID row of device 1 or 2 (caption and field together).
     void setKestrixIdVisible(int device, bool visible);
     QGroupBox *rs232Group() const { return rs232; }
+    StatusLightsWidget *statusLights() const { return lights; }
+    QLabel *versionLabel() const { return version1; }
+    QLabel *deviceCountLabel() const { return deviceCount; }
+
+    // Fills the status labels for the screen chosen in ScreenInfoComboBox (the Information page's own
+    // refresh; the read and the file load call it after changing the model).
+    void ScreenInfoComboBoxChange();
+
+signals:
+    void screenInfoRefreshRequested(int channel);
 
 private:
     QGroupBox *buildRs232Group();
@@ -37,4 +48,7 @@ private:
     QLineEdit *id1Edit = nullptr;
     QLineEdit *id2Edit = nullptr;
     QGroupBox *rs232 = nullptr;
+    StatusLightsWidget *lights = nullptr;
+    QLabel *version1 = nullptr;
+    QLabel *deviceCount = nullptr;
 };
