@@ -1,14 +1,14 @@
 #pragma once
 
+#include "Host.h"
 #include "Pacing.h"
+#include "TApdComPort.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QTimer>
 
-class Host;
 class StatusLightController;
-class TApdComPort;
 
 // The one path to the devices. Builders and queries format a request into CommandBuffer and call one
 // of the send operations; the engine frames it for the link mode, writes it, waits for the
