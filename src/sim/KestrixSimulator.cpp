@@ -25,15 +25,19 @@ KestrixSimulator::~KestrixSimulator() {
 
 bool KestrixSimulator::start(QString *error) {
     if (isRunning()) return true;
-    const SimOptions opts = options();
-    if (!pty.open(opts.mode == SimOptions::Direct ? opts.directBaud : opts.controllerBaud, error))
-        return false;
     int fds[2];
     if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0) {
         if (error) *error = QStringLiteral("pipe2 failed");
-        pty.close();
         return false;
     }
+    const SimOptions opts = options();
+    std::unique_lock ptyLock(mutex); // lineBaud() and slavePath() may be asked from other threads
+    if (!pty.open(opts.mode == SimOptions::Direct ? opts.directBaud : opts.controllerBaud, error)) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return false;
+    }
+    ptyLock.unlock();
     wakeRead = fds[0];
     wakeWrite = fds[1];
     stopping = false;
@@ -50,6 +54,7 @@ void KestrixSimulator::stop() {
     stopping = true;
     wake();
     worker.join();
+    std::lock_guard lock(mutex);
     pty.close();
     ::close(wakeRead);
     ::close(wakeWrite);

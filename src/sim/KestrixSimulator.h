@@ -55,7 +55,7 @@ public:
     // Writes bytes to the program unasked (paced like answers when paceOutput is set).
     void sendRaw(const QByteArray &bytes);
     // The line's current rate as the program set it.
-    int lineBaud() const { return pty.baud(); }
+    int lineBaud() const;
 
     // Called on the simulator's thread after each request has been recorded.
     void setRequestObserver(std::function<void(const SimRequest &)> observer);
