@@ -1,19 +1,30 @@
 #include "TLumivaneForm.h"
 
 #include "AboutBox.h"
+#include "CommandEngine.h"
+#include "CommandSet.h"
+#include "ConnectionController.h"
+#include "DeviceReader.h"
 #include "DisplaySetupPage.h"
+#include "EventPump.h"
+#include "GuardedHost.h"
 #include "InformationPage.h"
 #include "MainMenu.h"
 #include "PlanningPage.h"
 #include "ProjectorSetupPage.h"
 #include "SeamRemovalPage.h"
 #include "SourceSetupPage.h"
+#include "StatusLightController.h"
+#include "StatusLightsWidget.h"
+#include "StatusQueries.h"
+#include "TApdComPort.h"
 #include "TConnectionHelpForm.h"
 #include "TInfoForm.h"
 #include "WindowHost.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QEventLoop>
@@ -51,6 +62,8 @@ TLumivaneForm::TLumivaneForm(const FormOptions &opts) : options(opts)
     mainMenu = new MainMenu(menuBar());
     buildPages();
     windowHost = std::make_unique<WindowHost>(this, status, phasePages);
+    guardedHost = std::make_unique<GuardedHost>(options.host ? *options.host : *windowHost);
+    buildLink();
     wireMenu();
 
     // Fixed client area, the menu bar included.
@@ -81,13 +94,74 @@ void TLumivaneForm::buildPages()
     setCentralWidget(phasePages);
 }
 
+void TLumivaneForm::buildLink()
+{
+    comPort = new TApdComPort(this);
+    comPort->setObjectName(QStringLiteral("ApdComPort1"));
+    comPort->setPortMap(options.ports);
+    statusLights = new StatusLightController(*comPort, this);
+    statusLights->setObjectName(QStringLiteral("ApdSLController1"));
+    statusLights->setTickMs(options.pacing.tickMs);
+    infoPage->statusLights()->attach(statusLights);
+    commandEngine = new CommandEngine(*comPort, *guardedHost, windowState.CommandBusy, options.pacing, this);
+    commandEngine->setStatusLights(statusLights);
+    statusQueries = std::make_unique<StatusQueries>(*commandEngine, windowState);
+    commandSet = new CommandSet(*commandEngine, windowState, *statusQueries, this);
+
+    connector = new ConnectionController({*commandEngine, *guardedHost, windowState, *mainMenu, *infoPage, *planning},
+                                         [this] { deviceReader->ReadfromKestrixs1Click(); },
+                                         [this] { PhasePageControlChange(); }, this);
+    deviceReader = new DeviceReader({*commandEngine, *guardedHost, windowState, *statusQueries, *connector, *infoPage,
+                                     *planning, *this},
+                                    [this] { refreshPagesAfterRead(); }, this);
+}
+
+// The pages fill in their own page-change handling; the window only routes it.
+void TLumivaneForm::PhasePageControlChange()
+{
+    if (!commandEngine->LinkActive())
+        host().setStatusText(QStringLiteral("Note: No Kestrix communication established yet."));
+}
+
+void TLumivaneForm::refreshPagesAfterRead()
+{
+    PhasePageControlChange();
+}
+
 void TLumivaneForm::wireMenu()
 {
     auto on = [this](const char *name, auto handler) {
         connect(mainMenu->action(QString::fromLatin1(name)), &QAction::triggered, this, handler);
     };
+    // Handlers that talk to the devices do nothing while another one is under way.
+    auto guarded = [this](auto handler) {
+        return [this, handler] {
+            if (windowState.CommandBusy)
+                return;
+            windowState.CommandBusy = 1;
+            handler();
+            windowState.CommandBusy = 0;
+        };
+    };
     on("Exit1", [this] { close(); });
-    on("SearchAll", [this] { SearchAllClick(); });
+    on("SearchAll", guarded([this] { connector->SearchAllClick(); }));
+    on("KestrixconnectedthruController1", guarded([this] { connector->KestrixconnectedthruController1Click(); }));
+    on("KestrixconnectedtoSerialPortdirectly1",
+       guarded([this] { connector->KestrixconnectedtoSerialPortdirectly1Click(); }));
+    on("DisconnectSerialCo1", [this] { connector->DisconnectSerialCo1Click(); });
+    on("ReadfromKestrixs1", guarded([this] { deviceReader->ReadfromKestrixs1Click(); }));
+    on("Defaultvalues1", [this] { connector->Defaultvalues1Click(); });
+    for (int baud : {9600, 19200, 38400, 57600})
+        connect(mainMenu->action(QStringLiteral("N%1").arg(baud)), &QAction::triggered, this,
+                [this, baud] { connector->BaudMenuClick(baud); });
+    const QSerialPort::Parity parities[] = {QSerialPort::NoParity, QSerialPort::OddParity, QSerialPort::EvenParity,
+                                            QSerialPort::MarkParity, QSerialPort::SpaceParity};
+    for (int i = 0; i < 5; ++i)
+        connect(mainMenu->parityActions()[i], &QAction::triggered, this,
+                [this, parity = parities[i]] { connector->ParityMenuClick(parity); });
+    // "Search (COM 1 & COM 2)" only states what the search covers.
+    connect(mainMenu->action(QStringLiteral("SearchCOM1COM21")), &QAction::triggered, this,
+            [this] { mainMenu->action(QStringLiteral("SearchCOM1COM21"))->setChecked(true); });
     on("HelpwithLumivaneSerialconnection1", [this] {
         if (helpForm) {
             helpForm->show();
@@ -106,7 +180,7 @@ void TLumivaneForm::attachAuxiliaryWindows(TInfoForm *info, TConnectionHelpForm 
 
 Host &TLumivaneForm::host() const
 {
-    return options.host ? *options.host : *windowHost;
+    return *guardedHost;
 }
 
 void TLumivaneForm::bringToFront()
@@ -136,21 +210,21 @@ void TLumivaneForm::showEvent(QShowEvent *event)
 
 void TLumivaneForm::FormShow()
 {
-    Refreshing = true;
+    windowState.Refreshing = true;
+    windowState.resetPlacementRects();
+    windowState.AspectRatio = 1.0;
     planning->prepare();
     infoPage->baudComboBox()->setCurrentIndex(0);
     infoPage->screenInfoComboBox()->setCurrentIndex(0);
-    Refreshing = false;
+    windowState.Refreshing = false;
 
-    if (host().askYesNo(QString::fromLatin1(kConnectCaption), QString::fromLatin1(kConnectQuestion)))
-        SearchAllClick();
-    else
+    if (host().askYesNo(QString::fromLatin1(kConnectCaption), QString::fromLatin1(kConnectQuestion))) {
+        windowState.CommandBusy = 1;
+        connector->SearchAllClick();
+        windowState.CommandBusy = 0;
+    } else {
         host().showMessage(QString::fromLatin1(kOfflineNote));
-}
-
-void TLumivaneForm::SearchAllClick()
-{
-    emit searchStarted();
+    }
 }
 
 void TLumivaneForm::closeEvent(QCloseEvent *event)
@@ -168,7 +242,14 @@ void TLumivaneForm::closeEvent(QCloseEvent *event)
     if (!yes)
         return;
     exitConfirmed = true;
-    finishExit();
+    if (EventPump::depth() == 0) {
+        finishExit();
+        return;
+    }
+    // Asked from inside a device wait: end every wait first, then close from the main loop, so that
+    // nothing the waits still use is destroyed under them.
+    EventPump::requestAbort();
+    EventPump::whenUnwound(this, [this] { finishExit(); });
 }
 
 void TLumivaneForm::finishExit()
@@ -179,8 +260,9 @@ void TLumivaneForm::finishExit()
     if (helpForm)
         helpForm->hide();
     QEventLoop pause;
-    QTimer::singleShot(options.exitPauseMs, &pause, &QEventLoop::quit);
+    QTimer::singleShot(options.pacing.exitPauseMs, &pause, &QEventLoop::quit);
     pause.exec();
+    comPort->SetOpen(false);
     closeAllowed = true;
     close();
     if (options.quit)

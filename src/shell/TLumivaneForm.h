@@ -1,12 +1,20 @@
 #pragma once
 
+#include "Pacing.h"
+#include "PortMap.h"
+#include "WindowState.h"
+
 #include <QMainWindow>
 
 #include <functional>
 #include <memory>
 
-class AboutBox;
+class CommandEngine;
+class CommandSet;
+class ConnectionController;
+class DeviceReader;
 class DisplaySetupPage;
+class GuardedHost;
 class Host;
 class InformationPage;
 class MainMenu;
@@ -15,6 +23,9 @@ class ProjectorSetupPage;
 class QTabWidget;
 class SeamRemovalPage;
 class SourceSetupPage;
+class StatusLightController;
+class StatusQueries;
+class TApdComPort;
 class TConnectionHelpForm;
 class TInfoForm;
 class WindowHost;
@@ -23,14 +34,17 @@ class WindowHost;
 struct FormOptions {
     // The user's answers; null means the window's own message boxes.
     Host *host = nullptr;
-    // Pause between hiding the window and closing the port at exit.
-    int exitPauseMs = 1000;
+    // The devices behind COM1 and COM2.
+    PortMap ports;
+    // Every protocol timing, the exit pause included.
+    Pacing pacing = Pacing::real();
     // How the program ends once the close has gone ahead; null means QApplication::quit.
     std::function<void()> quit;
 };
 
-// The main window: menus, the six pages, the status bar. It owns the serial port, the command engine
-// and the settings model, and wires the menu items to their handlers.
+// The main window: menus, the six pages, the status bar. It owns the serial port, the command engine,
+// the settings state and the flows that span pages (connecting, reading the devices), and wires the
+// menu items to their handlers.
 class TLumivaneForm : public QMainWindow {
     Q_OBJECT
 public:
@@ -41,23 +55,24 @@ public:
     void attachAuxiliaryWindows(TInfoForm *info, TConnectionHelpForm *help);
 
     Host &host() const;
+    WindowState &state() { return windowState; }
     MainMenu &menu() const { return *mainMenu; }
+    TApdComPort &port() const { return *comPort; }
+    CommandEngine &engine() const { return *commandEngine; }
+    CommandSet &commands() const { return *commandSet; }
+    ConnectionController &connection() const { return *connector; }
+    DeviceReader &reader() const { return *deviceReader; }
     QTabWidget *phasePageControl() const { return phasePages; }
     InformationPage *informationPage() const { return infoPage; }
     PlanningPage *planningPage() const { return planning; }
 
-    bool Refreshing = false;
     static QString versionText() { return QStringLiteral("Version 1.02"); }
 
     // Brings the window to the front (a second start of the program asks for this).
     void bringToFront();
 
-public slots:
-    // Connection entry points (menu "Search....", the two connect actions, Disconnect).
-    void SearchAllClick();
-
-signals:
-    void searchStarted();
+    // The current page's page-change handling (the pages fill it in).
+    void PhasePageControlChange();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -65,13 +80,17 @@ protected:
 
 private:
     void buildPages();
+    void buildLink();
     void wireMenu();
     void FormShow();
     void finishExit();
     void showAbout();
+    void refreshPagesAfterRead();
 
     FormOptions options;
+    WindowState windowState;
     std::unique_ptr<WindowHost> windowHost;
+    std::unique_ptr<GuardedHost> guardedHost;
     MainMenu *mainMenu = nullptr;
     QTabWidget *phasePages = nullptr;
     PlanningPage *planning = nullptr;
@@ -82,6 +101,14 @@ private:
     InformationPage *infoPage = nullptr;
     TInfoForm *infoForm = nullptr;
     TConnectionHelpForm *helpForm = nullptr;
+
+    TApdComPort *comPort = nullptr;
+    StatusLightController *statusLights = nullptr;
+    CommandEngine *commandEngine = nullptr;
+    std::unique_ptr<StatusQueries> statusQueries;
+    CommandSet *commandSet = nullptr;
+    ConnectionController *connector = nullptr;
+    DeviceReader *deviceReader = nullptr;
 
     bool shownOnce = false;
     bool exitQuestionOpen = false;

@@ -1,5 +1,6 @@
 #include "AppTitle.h"
 #include "CommandLine.h"
+#include "KestrixSimulator.h"
 #include "LumivaneApplication.h"
 #include "SingleInstance.h"
 #include "Startup.h"
@@ -28,6 +29,21 @@ void showPlainMessage(const QString &text)
     QMessageBox::information(nullptr, appTitle(), text, QMessageBox::Ok);
 }
 
+// The built-in far end for --simulate: a Controller with two Kestrix devices, paced like a real line.
+std::unique_ptr<KestrixSimulator> startSimulator(QString *error)
+{
+    SimOptions sim;
+    sim.mode = SimOptions::Controller;
+    sim.ids = {6, 7};
+    sim.onlyAtModeBaud = true;
+    sim.paceInput = true;
+    sim.paceOutput = true;
+    auto simulator = std::make_unique<KestrixSimulator>(sim);
+    if (!simulator->start(error))
+        return nullptr;
+    return simulator;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -48,11 +64,27 @@ int main(int argc, char **argv)
     if (!claimSingleInstance(instance, showPlainMessage))
         return 0;
 
+    FormOptions formOptions;
+    if (!command.options.com1.isEmpty())
+        formOptions.ports.setPath(1, command.options.com1);
+    if (!command.options.com2.isEmpty())
+        formOptions.ports.setPath(2, command.options.com2);
+    std::unique_ptr<KestrixSimulator> simulator;
+    if (command.options.simulate) {
+        QString error;
+        simulator = startSimulator(&error);
+        if (!simulator) {
+            showErrorBox(QStringLiteral("Error! The built-in simulator could not start: %1").arg(error));
+            return 1;
+        }
+        formOptions.ports.setPath(1, simulator->slavePath());
+    }
+
     std::unique_ptr<TLumivaneForm> form;
     std::unique_ptr<TInfoForm> info;
     std::unique_ptr<TConnectionHelpForm> help;
     try {
-        form = std::make_unique<TLumivaneForm>();
+        form = std::make_unique<TLumivaneForm>(formOptions);
         info = std::make_unique<TInfoForm>();
         help = std::make_unique<TConnectionHelpForm>();
     } catch (const std::exception &error) {

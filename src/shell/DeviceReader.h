@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class CommandEngine;
+class ConnectionController;
+class Host;
+class InformationPage;
+class PlanningPage;
+class QWidget;
+class StatusQueries;
+struct WindowState;
+
+// Reading every setting back from the devices: one or two devices' system, input and output records,
+// then the pages and the Planning page's layout brought in line with them.
+class DeviceReader : public QObject {
+    Q_OBJECT
+public:
+    struct Parts {
+        CommandEngine &engine;
+        Host &host;
+        WindowState &state;
+        StatusQueries &queries;
+        ConnectionController &connection;
+        InformationPage &info;
+        PlanningPage &planning;
+        QWidget &window;
+    };
+    // refreshPages copies the model into the Source Setup, Display Setup and Seam Removal pages, runs
+    // the overlap field's leave handling and the page-change handling (with Refreshing set).
+    DeviceReader(const Parts &parts, std::function<void()> refreshPages, QObject *parent = nullptr);
+
+    // Reads one device. 1 when every record was read or skipped by the user; -1 when the system record
+    // failed; -2..-5 an input record of channel 1..4 and -6..-9 an output record, the user having
+    // chosen to stop.
+    int ReadDevice(int device);
+    void ReadfromKestrixs1Click();
+
+private:
+    bool continueAfterFailure(const char *what, int channel);
+    void warnOnInputFormatMismatch();
+    void takeOverPlanningLayout();
+
+    CommandEngine &engine;
+    Host &host;
+    WindowState &state;
+    StatusQueries &queries;
+    ConnectionController &connection;
+    InformationPage &info;
+    PlanningPage &planning;
+    QWidget &window;
+    std::function<void()> refreshPages;
+};
