@@ -65,7 +65,13 @@ void KestrixSimulator::stop() {
 }
 
 QString KestrixSimulator::slavePath() const {
+    std::lock_guard lock(mutex);
     return pty.slavePath();
+}
+
+int KestrixSimulator::lineBaud() const {
+    std::lock_guard lock(mutex);
+    return pty.baud();
 }
 
 SimOptions KestrixSimulator::options() const {
