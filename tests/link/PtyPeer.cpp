@@ -42,6 +42,12 @@ void PtyPeer::hangUp()
     m_slaveKeepAlive = m_master = -1;
 }
 
+void PtyPeer::setReading(bool on)
+{
+    if (m_notifier)
+        m_notifier->setEnabled(on);
+}
+
 void PtyPeer::write(const QByteArray &bytes)
 {
     qsizetype done = 0;

@@ -28,6 +28,8 @@ public:
 
     void write(const QByteArray &bytes);
     void writeLater(const QByteArray &bytes, int delayMs);
+    // Stops or resumes reading what the program writes (its output then backs up).
+    void setReading(bool on);
     // Closes the master side: the program's end of the line fails as if the cable were pulled.
     void hangUp();
     // The line rate the program set on the slave, as the master sees it.

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "CommandEngine.h"
+#include "PtyPeer.h"
+#include "ScriptedHost.h"
+#include "TApdComPort.h"
+
+// An engine on COM1, which is a pseudo-terminal whose far end the test drives. Timings are scaled
+// down unless the test asks for real ones.
+struct EngineRig {
+    explicit EngineRig(const Pacing &timing = Pacing::real().scaled(0.05)) : pacing(timing)
+    {
+        PortMap map;
+        map.setPath(1, peer.slavePath());
+        map.setPath(2, QStringLiteral("/dev/lumivane-no-such-port"));
+        port.setPortMap(map);
+        port.SetComNumber(1);
+        port.SetOpen(true);
+    }
+
+    void controllerMode()
+    {
+        engine.setControllerMode(true);
+        engine.AckChar = '>';
+    }
+
+    void command(const char *text)
+    {
+        engine.setCommand("%s", text);
+        engine.ComputeChecksum();
+    }
+
+    QByteArray reply() const { return QByteArray(reinterpret_cast<const char *>(engine.ReplyArea), 250); }
+
+    PtyPeer peer;
+    TApdComPort port;
+    ScriptedHost host;
+    int busy = 0;
+    Pacing pacing;
+    CommandEngine engine{port, host, busy, pacing};
+};

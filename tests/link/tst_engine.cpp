@@ -1,0 +1,410 @@
+#include "EngineRig.h"
+#include "EventPump.h"
+#include "StatusLightController.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+const QString Timeout = QStringLiteral("Error! Timeout occured. Unable to communicate with Kestrix. Please verify "
+                                       "that Serial Port is connected to Kestrix.");
+const QString NoResponse = QStringLiteral("Error! Controller did not get response from Kestrix(s). Please check "
+                                          "connections and Kestrix(s) Serial Mode settings.");
+const QString ErrorCode = QStringLiteral("Error code returned by Controller detected.... Resending message");
+
+// Answers Controller frames with the scripted replies in turn (the last one repeats), and "debug 0"
+// and probe CRs with the Controller's ">".
+std::function<QByteArray(const QByteArray &)> controllerScript(QList<QByteArray> replies)
+{
+    auto next = std::make_shared<int>(0);
+    return [replies, next](const QByteArray &request) -> QByteArray {
+        if (request == "debug 0\r" || request == "\r")
+            return QByteArrayLiteral(">");
+        const int i = std::min<int>(*next, int(replies.size()) - 1);
+        ++*next;
+        return replies.at(i);
+    };
+}
+
+QByteArray filler(int n)
+{
+    return QByteArray(n, '.');
+}
+} // namespace
+
+// The command send engine against a far end on a pseudo-terminal: wire bytes, acknowledgement rules,
+// Controller messages, time-outs, closed and failing ports, and waits ended by a closing window.
+class TestCommandEngine : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { EventPump::clearAbort(); }
+
+    void checksum_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("sum");
+        QTest::addColumn<QByteArray>("digits");
+        QTest::newRow("DDBL example") << QByteArray("*1DDBL 1!") << 0xE3 << QByteArray("E3");
+        QTest::newRow("abc") << QByteArray("abc") << 0x26 << QByteArray("26");
+        QTest::newRow("below 16 keeps a leading zero") << QByteArray("@@@J") << 0x0A << QByteArray("0A");
+        QTest::newRow("wraps to zero") << QByteArray("@@@@") << 0 << QByteArray("00");
+    }
+
+    void checksum()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, sum);
+        QFETCH(QByteArray, digits);
+        EngineRig rig;
+        rig.command(text.constData());
+        QCOMPARE(rig.engine.CommandChecksum, sum);
+        QCOMPARE(rig.engine.checksumDigits(), digits);
+    }
+
+    void setCommandNeverWritesPastTheBuffer()
+    {
+        EngineRig rig;
+        const QByteArray longText(400, 'x');
+        rig.engine.setCommand("%s", longText.constData());
+        QCOMPARE(qstrlen(rig.engine.CommandBuffer), 249u);
+    }
+
+    void controllerCommandOnTheWire()
+    {
+        EngineRig rig;
+        rig.controllerMode();
+        rig.command("*1DDBL 1!");
+        rig.peer.respond = controllerScript({filler(15) + "LR>"});
+        rig.engine.SendControllerCommand(0);
+        QCOMPARE(rig.peer.received, QByteArray("PASS *1DDBL 1!E3\r\r"));
+        QCOMPARE(rig.peer.received.size(), 18);
+        QVERIFY(!rig.engine.ReplyFailed);
+        QVERIFY(!rig.engine.AwaitingReply);
+        QCOMPARE(rig.engine.ReplyMinLength, 17);
+        QCOMPARE(rig.host.statusTexts, QStringList({QStringLiteral("Sending command...."), QString()}));
+        QVERIFY(rig.host.pagesEnabled);
+        QCOMPARE(rig.host.pagesDisabledCount, 1);
+        QVERIFY(!rig.host.busyCursor);
+        QVERIFY(rig.host.entries.isEmpty());
+    }
+
+    // Where the Controller's ">" counts: at ReplyMinLength (17 for *1DDBL 1!) or later, right after "LR".
+    // A first answer that does not count runs into the watchdog and the command goes out again.
+    void controllerAcknowledgementIndex_data()
+    {
+        QTest::addColumn<QByteArray>("firstAnswer");
+        QTest::addColumn<int>("attempts");
+        QTest::addColumn<int>("ackIndex");
+        QTest::addColumn<int>("nulIndex");
+        QTest::newRow("at 17 after LR") << filler(15) + "LR>" << 1 << 17 << 17;
+        QTest::newRow("at 16 after LR") << filler(14) + "LR>" << 2 << -1 << -1;
+        QTest::newRow("at 16, then again at 19") << filler(14) + "LR>LR>" << 1 << 19 << 19;
+        QTest::newRow("at 17 without LR") << filler(15) + "XR>" << 2 << -1 << -1;
+        QTest::newRow("two bytes after the ack") << filler(15) + "LR>ab" << 1 << 17 << 19;
+    }
+
+    void controllerAcknowledgementIndex()
+    {
+        QFETCH(QByteArray, firstAnswer);
+        QFETCH(int, attempts);
+        QFETCH(int, ackIndex);
+        QFETCH(int, nulIndex);
+        EngineRig rig;
+        rig.controllerMode();
+        rig.command("*1DDBL 1!");
+        rig.peer.respond = controllerScript({firstAnswer, filler(15) + "LR>"});
+        rig.engine.SendControllerCommand(0);
+        QCOMPARE(rig.peer.requests.size(), attempts);
+        QCOMPARE(rig.host.messages().count(Timeout), attempts - 1);
+        QVERIFY(!rig.engine.ReplyFailed);
+        if (nulIndex >= 0) {
+            QCOMPARE(rig.engine.ReplyArea[nulIndex], quint8(0));
+            QCOMPARE(rig.engine.ReplyArea[ackIndex], quint8(ackIndex == nulIndex ? 0 : '>'));
+        }
+    }
+
+    // Direct mode: a query ends on "#" only right after CR LF and at ReplyMinLength or later; the
+    // Controller's messages mean nothing here.
+    void directQueryAcknowledgement_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<bool>("failed");
+        QTest::newRow("CR LF #") << QByteArray("\x01\x05payload\r\n#") << false;
+        QTest::newRow("# without CR LF") << QByteArray("\x01\x05pay#load#") << true;
+        QTest::newRow("CR LF # before the minimum") << QByteArray("\r\n#") << true;
+        QTest::newRow("Controller rejection ignored") << QByteArray("?\r\nCTR!ERR 7") << true;
+    }
+
+    void directQueryAcknowledgement()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(bool, failed);
+        EngineRig rig;
+        rig.engine.setCommand("KXQUERY 1 1\r");
+        rig.engine.ReplyMinLength = 5;
+        rig.peer.respond = [&](const QByteArray &) { return answer; };
+        rig.engine.SendQuery();
+        QCOMPARE(rig.engine.ReplyFailed, failed);
+        QVERIFY(!rig.engine.ControllerError);
+        QCOMPARE(rig.peer.received, QByteArray("KXQUERY 1 1\r"));
+        QCOMPARE(rig.host.messages(), failed ? QStringList{Timeout} : QStringList{});
+        if (!failed) {
+            QCOMPARE(rig.reply().left(answer.size() - 1), answer.chopped(1));
+            QCOMPARE(rig.engine.ReplyArea[answer.size() - 1], quint8(0));
+        }
+        QVERIFY(rig.host.statusTexts.isEmpty()); // a query leaves the status bar to its caller
+    }
+
+    // Each Controller message ends a query at once with its own flags, also when its bytes arrive in
+    // two data notifications.
+    void controllerMessages_data()
+    {
+        QTest::addColumn<QByteArray>("part1");
+        QTest::addColumn<QByteArray>("part2");
+        QTest::addColumn<bool>("controllerError");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("rejected") << QByteArray("xx?\r\nCTR") << QByteArray() << true << QString() << QString();
+        QTest::newRow("rejected, split") << QByteArray("xx?\r") << QByteArray("\nCTR") << true << QString()
+                                         << QString();
+        QTest::newRow("no response") << QByteArray("!ERR 4\r\n") << QByteArray() << false << NoResponse << QString();
+        QTest::newRow("no response, split") << QByteArray("!ER") << QByteArray("R 4") << false << NoResponse
+                                            << QString();
+        QTest::newRow("other code") << QByteArray("!ERR 7\r\n") << QByteArray() << true << QString() << ErrorCode;
+        QTest::newRow("other code, split in the code") << QByteArray("!ERR ") << QByteArray("9") << true
+                                                       << QString() << ErrorCode;
+    }
+
+    void controllerMessages()
+    {
+        QFETCH(QByteArray, part1);
+        QFETCH(QByteArray, part2);
+        QFETCH(bool, controllerError);
+        QFETCH(QString, message);
+        QFETCH(QString, status);
+        EngineRig rig;
+        rig.controllerMode();
+        rig.engine.setCommand("NKX\r");
+        rig.engine.ReplyMinLength = 2;
+        rig.peer.respond = [&](const QByteArray &) {
+            if (!part2.isEmpty())
+                rig.peer.writeLater(part2, 40); // a separate notification
+            return part1;
+        };
+        QElapsedTimer clock;
+        clock.start();
+        rig.engine.SendQuery();
+        QVERIFY(clock.elapsed() < rig.pacing.watchdogMs);
+        QVERIFY(rig.engine.ReplyFailed);
+        QCOMPARE(rig.engine.ControllerError, controllerError);
+        QVERIFY(!rig.engine.ControllerDebug);
+        QCOMPARE(rig.engine.ReplyPos, 0);
+        QCOMPARE(rig.host.messages(), message.isEmpty() ? QStringList{} : QStringList{message});
+        QCOMPARE(rig.host.statusTexts, status.isEmpty() ? QStringList{} : QStringList{status});
+    }
+
+    void debugPromptBeforeACommandSendsDebugZeroThenRepeats()
+    {
+        EngineRig rig;
+        rig.controllerMode();
+        rig.command("*2BLKGN 1 40!");
+        rig.peer.respond = controllerScript({"?\r\nDEB", filler(25) + "LR>"});
+        rig.engine.SendControllerCommand(0);
+        QCOMPARE(rig.peer.requests.size(), 3);
+        QVERIFY(rig.peer.requests.at(0).startsWith("PASS *2BLKGN 1 40!"));
+        QCOMPARE(rig.peer.requests.at(1), QByteArray("debug 0\r"));
+        QCOMPARE(rig.peer.requests.at(2), rig.peer.requests.at(0));
+        QVERIFY(!rig.engine.ReplyFailed);
+        QVERIFY(rig.host.statusTexts.contains(QStringLiteral("Resending message....")));
+        QVERIFY(rig.host.messages().isEmpty());
+    }
+
+    void debugPromptDuringAQueryRepeatsItOnce()
+    {
+        EngineRig rig;
+        rig.controllerMode();
+        rig.engine.setCommand("NKX\r");
+        rig.engine.ReplyMinLength = 2;
+        rig.peer.respond = controllerScript({"?\r\nDEB", "?\r\nDEB"});
+        rig.engine.SendQuery();
+        QCOMPARE(rig.peer.requests,
+                 QList<QByteArray>({"NKX\r", "debug 0\r", "NKX\r"})); // no further repetition
+        QVERIFY(rig.engine.ReplyFailed);
+        QVERIFY(rig.engine.ControllerDebug);
+    }
+
+    void timeoutShowsOneMessagePerAttemptAndRepeats()
+    {
+        EngineRig rig;
+        rig.controllerMode();
+        rig.command("*1DDBL 1!");
+        rig.peer.respond = controllerScript({QByteArray(), QByteArray(), filler(15) + "LR>"});
+        rig.engine.SendControllerCommand(0);
+        QCOMPARE(rig.peer.requests.size(), 3);
+        QCOMPARE(rig.host.messages(), QStringList({Timeout, Timeout}));
+        QCOMPARE(rig.host.statusTexts.count(QStringLiteral("Resending message....")), 2);
+        QVERIFY(!rig.engine.Timer1().isActive());
+    }
+
+    // Nothing may be written past the 250-byte reply area: a longer reply ends the wait as failed.
+    void replyAreaNeverOverflows()
+    {
+        EngineRig rig;
+        rig.engine.setCommand("KXQUERY 1 1\r");
+        rig.engine.ReplyMinLength = 5;
+        rig.peer.respond = [](const QByteArray &) { return QByteArray(300, 'z'); };
+        const int minLength = rig.engine.ReplyMinLength;
+        rig.engine.SendQuery();
+        QVERIFY(rig.engine.ReplyFailed);
+        QCOMPARE(rig.engine.ReplyPos, 0);
+        QCOMPARE(rig.engine.ReplyMinLength, minLength); // the field after ReplyPos is untouched
+        QVERIFY(rig.host.messages().isEmpty());        // ended at once, not by the watchdog
+
+        // A reply that ends exactly at the last byte of the area still counts.
+        rig.peer.respond = [](const QByteArray &) { return filler(247) + "\r\n#"; };
+        rig.engine.SendQuery();
+        QVERIFY(!rig.engine.ReplyFailed);
+        QCOMPARE(rig.engine.ReplyArea[249], quint8(0));
+    }
+
+    void closedPortSendsNothing()
+    {
+        EngineRig rig;
+        rig.port.SetOpen(false);
+        rig.engine.setCommand("DDBL 1\r");
+        QVERIFY(rig.engine.SendAndWaitAck("x\r"));
+        rig.engine.SendDirectCommand(); // acknowledged "by" the closed port: no recovery, no question
+        QCOMPARE(rig.engine.LinkOk, 1);
+        rig.controllerMode();
+        rig.engine.SendControllerCommand(5);
+        rig.engine.SendQuery();
+        QVERIFY(rig.host.entries.isEmpty());
+        QVERIFY(rig.host.statusTexts.isEmpty());
+        QCOMPARE(rig.host.pagesDisabledCount, 0);
+        QVERIFY(!rig.host.busyCursor);
+        EventPump::pause(20);
+        QVERIFY(rig.peer.received.isEmpty());
+    }
+
+    void outputOverflowIsReportedAndNotWritten()
+    {
+        EngineRig rig;
+        rig.peer.setReading(false);
+        QVERIFY(rig.port.PutString(QByteArray(6000, 'f'))); // backs up in the output buffer
+        QVERIFY(rig.port.GetOutBuffFree() < 10);
+        rig.engine.WriteToPort("MARK\r");
+        QCOMPARE(rig.host.messages(), QStringList({QStringLiteral(
+                                          "Error! RS-232 communication port output buffer overflow. Please "
+                                          "resend command.")}));
+        rig.peer.setReading(true);
+        QVERIFY(EventPump::waitUntil([&] { return rig.peer.received.size() >= 6000; }, 3000));
+        EventPump::pause(20);
+        QVERIFY(!rig.peer.received.contains("MARK"));
+    }
+
+    // The adapter is pulled out during a Controller command: one clear message, a closed port, and the
+    // command stops repeating instead of timing out for ever.
+    void lineLostDuringACommand()
+    {
+        EngineRig rig;
+        rig.controllerMode();
+        rig.command("*1DDBL 1!");
+        rig.peer.respond = [&](const QByteArray &) {
+            QTimer::singleShot(30, [&] { rig.peer.hangUp(); });
+            return QByteArray();
+        };
+        QElapsedTimer clock;
+        clock.start();
+        rig.engine.SendControllerCommand(0);
+        QVERIFY(clock.elapsed() < rig.pacing.watchdogMs);
+        QVERIFY(!rig.port.isOpen());
+        QVERIFY(rig.engine.ReplyFailed);
+        QVERIFY(rig.host.pagesEnabled);
+        QVERIFY(!rig.host.busyCursor);
+        QTRY_COMPARE(rig.host.messages().size(), 1);
+        QVERIFY(rig.host.messages().at(0).startsWith(QStringLiteral("Error! COM Port #1 ")));
+    }
+
+    // The window is closed during a Controller command nobody answers: the wait ends at once and the
+    // page container and cursor are restored.
+    void abortEndsACommandWait()
+    {
+        EngineRig rig(Pacing::real());
+        rig.controllerMode();
+        rig.command("*1DDBL 1!");
+        QTimer::singleShot(100, [] { EventPump::requestAbort(); });
+        QElapsedTimer clock;
+        clock.start();
+        rig.engine.SendControllerCommand(1000);
+        QVERIFY(clock.elapsed() < 1000);
+        QVERIFY(rig.engine.aborted());
+        QVERIFY(!rig.engine.AwaitingReply);
+        QVERIFY(rig.host.messages().isEmpty());
+        QVERIFY(rig.host.pagesEnabled);
+        QVERIFY(!rig.host.busyCursor);
+        QCOMPARE(EventPump::depth(), 0);
+    }
+
+    void linkActiveSwitchesTheLights()
+    {
+        EngineRig rig;
+        StatusLightController lights(rig.port);
+        rig.engine.setStatusLights(&lights);
+        rig.engine.SetLinkActive(true);
+        QVERIFY(rig.engine.LinkActive());
+        QVERIFY(lights.monitoring());
+        rig.engine.SetLinkActive(false);
+        QVERIFY(!lights.monitoring());
+    }
+
+    void sendAndWaitAckRestoresCommandBusy()
+    {
+        EngineRig rig;
+        int busyDuringWait = -1;
+        rig.peer.respond = [&](const QByteArray &) {
+            busyDuringWait = rig.busy;
+            return QByteArrayLiteral("#");
+        };
+        rig.busy = 0;
+        QVERIFY(rig.engine.SendAndWaitAck("\r"));
+        QCOMPARE(busyDuringWait, 1);
+        QCOMPARE(rig.busy, 0);
+        QCOMPARE(rig.host.statusTexts, QStringList({QStringLiteral("Sending command...."), QString()}));
+    }
+
+    // The protocol's timings at their real values: watchdog 8000 ms, the generic "!ERR" pause and the
+    // resend pause of 900 ms each, 1000 ms after "debug 0" in a query, settle steps of 1 ms.
+    void realTimings()
+    {
+        EngineRig rig(Pacing::real());
+        rig.controllerMode();
+        rig.command("*1DDBL 1!");
+        rig.peer.respond = controllerScript({"!ERR 7", filler(15) + "LR>"});
+        QElapsedTimer clock;
+        clock.start();
+        rig.engine.SendControllerCommand(300);
+        qint64 elapsed = clock.elapsed();
+        QVERIFY2(elapsed >= 2100 && elapsed < 2600, qPrintable(QString::number(elapsed)));
+
+        rig.engine.setCommand("NKX\r");
+        rig.engine.ReplyMinLength = 2;
+        rig.peer.respond = controllerScript({"?\r\nDEB", "2 5 6\r\nLR>"});
+        clock.restart();
+        rig.engine.SendQuery();
+        elapsed = clock.elapsed();
+        QVERIFY(!rig.engine.ReplyFailed);
+        QVERIFY2(elapsed >= 1000 && elapsed < 1400, qPrintable(QString::number(elapsed)));
+
+        rig.peer.respond = {};
+        clock.restart();
+        rig.engine.SendQuery();
+        elapsed = clock.elapsed();
+        QVERIFY(rig.engine.ReplyFailed);
+        QCOMPARE(rig.host.messages(), QStringList{Timeout});
+        QVERIFY2(elapsed >= 8000 && elapsed < 8400, qPrintable(QString::number(elapsed)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommandEngine)
+#include "tst_engine.moc"
