@@ -1,6 +1,8 @@
 // The real main window driven through a scripted host: the skeleton (menus, pages), the first-show
 // connect question and the exit question.
+#include "CommandEngine.h"
 #include "InformationPage.h"
+#include "TApdComPort.h"
 #include "MainMenu.h"
 #include "PlanningPage.h"
 #include "ScriptedHost.h"
@@ -201,24 +203,32 @@ void MainWindowTest::connectQuestion()
     host.expectYesNo(yes, "Lumivane requires connection to Kestrix(s) to function.");
     FormOptions options;
     options.host = &host;
+    // Nothing behind either port: Yes searches both in both modes and finds nothing.
+    options.ports.setPath(1, "/nonexistent/lumivane-com1");
+    options.ports.setPath(2, "/nonexistent/lumivane-com2");
     TLumivaneForm form(options);
-    QSignalSpy search(&form, &TLumivaneForm::searchStarted);
     form.show();
     QTRY_COMPARE(host.pendingAnswers(), 0);
+    QTRY_VERIFY(!host.messages().isEmpty());
 
     QVERIFY2(host.unexpected.isEmpty(), qPrintable(host.unexpected.join('\n')));
     QCOMPARE(host.entries.first().caption, kConnectCaption);
     QCOMPARE(host.entries.first().text,
              QString("Lumivane requires connection to Kestrix(s) to function. Do you currently have Kestrix(s) "
                      "connected to the PC/laptop? Click Yes and Lumivane will search for Kestrix(s)."));
-    QCOMPARE(search.count(), yes ? 1 : 0);
-    QCOMPARE(host.messages(), yes ? QStringList{} : QStringList{kOfflineNote});
+    const QString notDetected =
+        "Kestrix(s) not detected.\n1) Please check RS-232 cable.\n2) Make sure Kestrix(s) boot-up initialization has "
+        "been completed.\n3) Go to 'Serial Port->Search for Kestrix(s)->Search' menu item for the Lumivane to search "
+        "for Kestrix(s) again.";
+    QCOMPARE(host.messages(), QStringList{yes ? notDetected : kOfflineNote});
+    QVERIFY(!form.engine().LinkActive());
 
-    // First show selected the first baud rate and the first screen, without sending anything.
-    QCOMPARE(form.informationPage()->baudComboBox()->currentText(), QString("38400"));
+    // First show selected the first baud rate and the first screen; the search's Controller pass then
+    // moved to the Controller's rate.
+    QCOMPARE(form.informationPage()->baudComboBox()->currentText(), QString(yes ? "57600" : "38400"));
     QCOMPARE(form.informationPage()->screenInfoComboBox()->currentText(), QString("Screen 1"));
     QVERIFY(form.planningPage()->isPrepared());
-    QVERIFY(!form.Refreshing);
+    QVERIFY(!form.state().Refreshing);
     QVERIFY(!form.findChild<QAction *>("ReadfromKestrixs1")->isEnabled());
     QVERIFY(!form.findChild<QAction *>("SendCurrentSettingstoKestrixs1")->isEnabled());
 }
@@ -242,7 +252,7 @@ void MainWindowTest::exitQuestion()
     int quits = 0;
     FormOptions options;
     options.host = &host;
-    options.exitPauseMs = 300;
+    options.pacing.exitPauseMs = 300;
     bool hiddenAtQuit = false;
     TLumivaneForm *formPtr = nullptr;
     options.quit = [&] {
@@ -269,6 +279,7 @@ void MainWindowTest::exitQuestion()
         QCOMPARE(quits, 1);
         QVERIFY(hiddenAtQuit);
         QVERIFY(clock.elapsed() >= 300); // the pause between hiding and closing the port
+        QVERIFY(!form.port().isOpen());
     } else {
         QCOMPARE(quits, 0);
         QVERIFY(form.isVisible());
