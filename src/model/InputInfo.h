@@ -8,11 +8,11 @@
 // holds the raw memory image, so the layout below (natural alignment, padding included) is a file format
 // and is pinned by the static_asserts underneath.
 struct InputInfo {
-    quint8 VideoLoaded;  // 1 = video present at this input, anything else = none
-    quint8 VideoLocked;  // 1 = locked; the input controls of an unlocked channel stay disabled
+    quint8 VideoLoaded; // 1 = video present at this input, anything else = none
+    quint8 VideoLocked; // 1 = locked; the input controls of an unlocked channel stay disabled
     quint8 pad2[2];
     qint32 PhaseOffset;
-    quint8 InputAux1;  // stored only; the device does not say what it means
+    quint8 InputAux1; // stored only; the device does not say what it means
     quint8 InputAux2;
     quint8 pad10[2];
     qint32 HTotal;

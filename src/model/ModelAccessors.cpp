@@ -4,41 +4,34 @@
 
 #include <iterator>
 
-int ScreenDevice(int screen)
-{
+int ScreenDevice(int screen) {
     return screen <= 4 ? 1 : 2;
 }
 
-int ScreenChannel(int screen)
-{
+int ScreenChannel(int screen) {
     return screen <= 4 ? screen : screen - 4;
 }
 
-int SourceWidth(const WindowState &state)
-{
+int SourceWidth(const WindowState &state) {
     const qint32 active = InputInfoTable[1][1].HActive;
     return active != 0 ? active : state.DefaultSourceWidth;
 }
 
-int SourceHeight(const WindowState &state)
-{
+int SourceHeight(const WindowState &state) {
     const qint32 active = InputInfoTable[1][1].VActive;
     return active != 0 ? active : state.DefaultSourceHeight;
 }
 
-bool IsInputLocked(int device, int channel)
-{
+bool IsInputLocked(int device, int channel) {
     return InputInfoTable[device][channel].VideoLocked == 1;
 }
 
-void UpdatePositionBounds(WindowState &state, int device, int channel)
-{
+void UpdatePositionBounds(WindowState &state, int device, int channel) {
     const InputInfo &r = InputInfoTable[device][channel];
 
     state.HPositionMax = r.HPositionCenter + 128;
     const qint32 hLimit = r.HPositionLimit != -1 ? r.HPositionLimit : r.HTotal - r.HActive - 2;
-    if (hLimit <= state.HPositionMax)
-        state.HPositionMax = hLimit - 1;
+    if (hLimit <= state.HPositionMax) state.HPositionMax = hLimit - 1;
     state.HPositionMin = r.HPositionCenter - 128;
 
     state.VPositionMax = r.VPositionCenter + 16;
@@ -47,8 +40,7 @@ void UpdatePositionBounds(WindowState &state, int device, int channel)
     state.VPositionMin = r.VPositionCenter - 16;
 }
 
-void UpdateDefaultSourceSize(WindowState &state)
-{
+void UpdateDefaultSourceSize(WindowState &state) {
     static const struct {
         qint32 width, height;
     } sizes[] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}};

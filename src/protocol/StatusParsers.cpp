@@ -16,23 +16,20 @@ public:
     float tenth() { return advance(tenths(p), 4); }
 
 private:
-    template <typename T> T advance(T value, int count)
-    {
+    template <typename T> T advance(T value, int count) {
         p += count;
         return value;
     }
     const quint8 *p;
 };
 
-bool fits(int length, int start, int payload)
-{
+bool fits(int length, int start, int payload) {
     return start >= 0 && length >= 0 && payload <= length - start;
 }
 
 } // namespace
 
-bool acceptsFormat(RecordKind kind, quint8 format)
-{
+bool acceptsFormat(RecordKind kind, quint8 format) {
     switch (kind) {
     case RecordKind::System:
         return format == kSystemFormat;
@@ -44,8 +41,7 @@ bool acceptsFormat(RecordKind kind, quint8 format)
     return false;
 }
 
-int payloadLength(RecordKind kind, quint8 format)
-{
+int payloadLength(RecordKind kind, quint8 format) {
     switch (kind) {
     case RecordKind::System:
         return 8;
@@ -57,42 +53,34 @@ int payloadLength(RecordKind kind, quint8 format)
     return 0;
 }
 
-int findMarker(RecordKind kind, const quint8 *reply, int length)
-{
+int findMarker(RecordKind kind, const quint8 *reply, int length) {
     for (int i = 0; i < kMarkerSearchPositions && i + 1 < length; ++i) {
-        if (reply[i] == kMarker && acceptsFormat(kind, reply[i + 1]))
-            return i;
+        if (reply[i] == kMarker && acceptsFormat(kind, reply[i + 1])) return i;
     }
     return -1;
 }
 
-qint16 be16(const quint8 *p)
-{
+qint16 be16(const quint8 *p) {
     return qint16(quint16(p[0] << 8 | p[1]));
 }
 
-qint32 be32(const quint8 *p)
-{
+qint32 be32(const quint8 *p) {
     return qint32(quint32(p[0]) << 24 | quint32(p[1]) << 16 | quint32(p[2]) << 8 | quint32(p[3]));
 }
 
-float tenths(const quint8 *p)
-{
+float tenths(const quint8 *p) {
     // Computed in double first, then narrowed: 22 tenths must give the float nearest 2.2.
     return float(double(be32(p)) * 0.1);
 }
 
-bool parseSystemInfo(const quint8 *reply, int length, int start, SystemInfo &record)
-{
-    if (!fits(length, start, payloadLength(RecordKind::System, kSystemFormat)))
-        return false;
+bool parseSystemInfo(const quint8 *reply, int length, int start, SystemInfo &record) {
+    if (!fits(length, start, payloadLength(RecordKind::System, kSystemFormat))) return false;
     std::memcpy(record.bytes, reply + start, 7);
     record.bytes[7] = 0;
     return true;
 }
 
-bool parseInputInfo(const quint8 *reply, int length, int start, quint8 format, InputInfo &record)
-{
+bool parseInputInfo(const quint8 *reply, int length, int start, quint8 format, InputInfo &record) {
     if (!acceptsFormat(RecordKind::Input, format) ||
         !fits(length, start, payloadLength(RecordKind::Input, format)))
         return false;
@@ -132,8 +120,7 @@ bool parseInputInfo(const quint8 *reply, int length, int start, quint8 format, I
     return true;
 }
 
-bool parseOutputInfo(const quint8 *reply, int length, int start, quint8 format, OutputInfo &record)
-{
+bool parseOutputInfo(const quint8 *reply, int length, int start, quint8 format, OutputInfo &record) {
     if (!acceptsFormat(RecordKind::Output, format) ||
         !fits(length, start, payloadLength(RecordKind::Output, format)))
         return false;

@@ -22,8 +22,7 @@ private slots:
     void versionStopsAtNul();
 };
 
-void tst_model::initTestCase()
-{
+void tst_model::initTestCase() {
     // Runs before any case touches the tables: they must start all-zero, padding included.
     static const InputInfo freshInput[3][5] = {};
     static const OutputInfo freshOutput[3][5] = {};
@@ -33,16 +32,14 @@ void tst_model::initTestCase()
     QVERIFY(std::memcmp(SystemInfoTable, freshSystem, sizeof freshSystem) == 0);
 }
 
-void tst_model::init()
-{
+void tst_model::init() {
     // The tables are process-wide; every case starts from the state the program starts with.
     std::memset(InputInfoTable, 0, sizeof InputInfoTable);
     std::memset(OutputInfoTable, 0, sizeof OutputInfoTable);
     std::memset(SystemInfoTable, 0, sizeof SystemInfoTable);
 }
 
-void tst_model::screenMapping_data()
-{
+void tst_model::screenMapping_data() {
     QTest::addColumn<int>("screen");
     QTest::addColumn<int>("device");
     QTest::addColumn<int>("channel");
@@ -50,8 +47,7 @@ void tst_model::screenMapping_data()
         QTest::addRow("screen %d", s) << s << (s <= 4 ? 1 : 2) << (s <= 4 ? s : s - 4);
 }
 
-void tst_model::screenMapping()
-{
+void tst_model::screenMapping() {
     QFETCH(int, screen);
     QFETCH(int, device);
     QFETCH(int, channel);
@@ -59,8 +55,7 @@ void tst_model::screenMapping()
     QCOMPARE(ScreenChannel(screen), channel);
 }
 
-void tst_model::sourceSizeFallsBackToDefault()
-{
+void tst_model::sourceSizeFallsBackToDefault() {
     WindowState state;
     QCOMPARE(SourceWidth(state), 1280);
     QCOMPARE(SourceHeight(state), 1024);
@@ -77,8 +72,7 @@ void tst_model::sourceSizeFallsBackToDefault()
     QCOMPARE(SourceHeight(state), 480);
 }
 
-void tst_model::positionBounds_data()
-{
+void tst_model::positionBounds_data() {
     QTest::addColumn<int>("hTotal");
     QTest::addColumn<int>("hActive");
     QTest::addColumn<int>("hCenter");
@@ -102,8 +96,7 @@ void tst_model::positionBounds_data()
     QTest::newRow("limits beyond") << 1344 << 1024 << 296 << 500 << 35 << 60 << 168 << 424 << 19 << 51;
 }
 
-void tst_model::positionBounds()
-{
+void tst_model::positionBounds() {
     QFETCH(int, hTotal);
     QFETCH(int, hActive);
     QFETCH(int, hCenter);
@@ -127,8 +120,7 @@ void tst_model::positionBounds()
     QTEST(int(state.VPositionMax), "vMax");
 }
 
-void tst_model::defaultSourceSize_data()
-{
+void tst_model::defaultSourceSize_data() {
     QTest::addColumn<int>("format");
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("height");
@@ -140,8 +132,7 @@ void tst_model::defaultSourceSize_data()
     QTest::newRow("unknown 255 keeps") << 255 << 777 << 555;
 }
 
-void tst_model::defaultSourceSize()
-{
+void tst_model::defaultSourceSize() {
     QFETCH(int, format);
     WindowState state;
     state.DefaultSourceWidth = 777;
@@ -153,8 +144,7 @@ void tst_model::defaultSourceSize()
     QTEST(int(state.DefaultSourceHeight), "height");
 }
 
-void tst_model::inputLockedOnlyForOne()
-{
+void tst_model::inputLockedOnlyForOne() {
     InputInfoTable[1][2].VideoLocked = 1;
     InputInfoTable[1][3].VideoLocked = 2;
     QVERIFY(IsInputLocked(1, 2));
@@ -162,8 +152,7 @@ void tst_model::inputLockedOnlyForOne()
     QVERIFY(!IsInputLocked(2, 2));
 }
 
-void tst_model::versionStopsAtNul()
-{
+void tst_model::versionStopsAtNul() {
     SystemInfo info = {{9, 8, 'V', '1', 0, '2', '3', 0}};
     QCOMPARE(info.version(), QStringLiteral("V1"));
     SystemInfo full = {{0, 0, '1', '.', '0', '2', 'a', 'X'}};

@@ -12,39 +12,33 @@ namespace {
 // Test-side record writer: big-endian fields appended in wire order.
 class Payload {
 public:
-    Payload &byte(int v)
-    {
+    Payload &byte(int v) {
         bytes.append(char(v));
         return *this;
     }
     Payload &be16(int v) { return byte(v >> 8 & 0xFF).byte(v & 0xFF); }
-    Payload &be32(qint32 v)
-    {
+    Payload &be32(qint32 v) {
         const quint32 u = quint32(v);
         return byte(u >> 24).byte(u >> 16 & 0xFF).byte(u >> 8 & 0xFF).byte(u & 0xFF);
     }
     QByteArray bytes;
 };
 
-const quint8 *data(const QByteArray &b)
-{
+const quint8 *data(const QByteArray &b) {
     return reinterpret_cast<const quint8 *>(b.constData());
 }
 
-Payload inputPayload(bool longForm)
-{
+Payload inputPayload(bool longForm) {
     Payload p;
     p.byte(1).byte(1).be32(-7).byte(0xA1).byte(0xA2);
     p.be32(1344).be32(296).be32(300).be32(35).be32(36).be32(1024).be32(768);
     p.byte(3).byte(1);
     p.be32(1000).be32(995).be32(-250).be32(250).be32(-1).be32(1).be32(22).be32(-22);
-    if (longForm)
-        p.be32(400).be32(-1);
+    if (longForm) p.be32(400).be32(-1);
     return p;
 }
 
-Payload outputPayload(bool longForm)
-{
+Payload outputPayload(bool longForm) {
     Payload p;
     p.byte(2).byte(1).byte(9).byte(1).byte(1).byte(6).byte(1).byte(1);
     p.be32(192).be32(22).be16(1).be32(35).be16(0xFFFF).be32(50).be16(0);
@@ -54,8 +48,7 @@ Payload outputPayload(bool longForm)
     for (int g = 1; g <= 8; ++g)
         p.byte(g * 30);
     p.byte(1).byte('L');
-    if (longForm)
-        p.byte(77);
+    if (longForm) p.byte(77);
     return p;
 }
 
@@ -78,8 +71,7 @@ private slots:
     void systemRecordTerminatesVersion();
 };
 
-void tst_statusparsers::numberEncodings_data()
-{
+void tst_statusparsers::numberEncodings_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<qint32>("be32value");
     QTest::addColumn<float>("tenthsValue");
@@ -89,8 +81,7 @@ void tst_statusparsers::numberEncodings_data()
     QTest::newRow("most negative") << QByteArray::fromHex("80000000") << qint32(0x80000000) << -214748364.8f;
 }
 
-void tst_statusparsers::numberEncodings()
-{
+void tst_statusparsers::numberEncodings() {
     QFETCH(QByteArray, bytes);
     QTEST(be32(data(bytes)), "be32value");
     // Exact comparison on purpose: the value must be the float nearest the decimal, not merely close.
@@ -100,8 +91,7 @@ void tst_statusparsers::numberEncodings()
     QCOMPARE(be16(data(QByteArray::fromHex("0102"))), qint16(0x0102));
 }
 
-void tst_statusparsers::markerSearch_data()
-{
+void tst_statusparsers::markerSearch_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<QByteArray>("reply");
     QTest::addColumn<int>("found");
@@ -110,7 +100,10 @@ void tst_statusparsers::markerSearch_data()
     const QByteArray pad29(29, 'x');
     const QByteArray pad30(30, 'x');
     QTest::newRow("at 0") << int(RecordKind::Input) << QByteArray("\x01N....") << 0;
-    QTest::newRow("after 5 echo bytes") << int(RecordKind::Input) << echo + "\x01" "F..." << 5;
+    QTest::newRow("after 5 echo bytes") << int(RecordKind::Input)
+                                        << echo + "\x01"
+                                                  "F..."
+                                        << 5;
     QTest::newRow("at 29") << int(RecordKind::Input) << pad29 + "\x01N" << 29;
     QTest::newRow("at 30 not found") << int(RecordKind::Input) << pad30 + "\x01N..." << -1;
     QTest::newRow("wrong format skipped") << int(RecordKind::Input) << QByteArray("\x01\x42\x01N") << 2;
@@ -124,15 +117,13 @@ void tst_statusparsers::markerSearch_data()
     QTest::newRow("marker as last byte") << int(RecordKind::Input) << QByteArray("abc\x01") << -1;
 }
 
-void tst_statusparsers::markerSearch()
-{
+void tst_statusparsers::markerSearch() {
     QFETCH(int, kind);
     QFETCH(QByteArray, reply);
     QTEST(findMarker(RecordKind(kind), data(reply), int(reply.size())), "found");
 }
 
-void tst_statusparsers::inputLongForm()
-{
+void tst_statusparsers::inputLongForm() {
     const QByteArray payload = inputPayload(true).bytes;
     QCOMPARE(payload.size(), 78);
     InputInfo r = {};
@@ -163,10 +154,11 @@ void tst_statusparsers::inputLongForm()
     QCOMPARE(r.VPositionLimit, -1);
 }
 
-void tst_statusparsers::inputShortFormResetsLimits()
-{
+void tst_statusparsers::inputShortFormResetsLimits() {
     // Exactly 70 payload bytes, then line-end bytes that a long-form reader would take for limits.
-    const QByteArray reply = QByteArray("\x01" "F") + inputPayload(false).bytes + "\r\n#";
+    const QByteArray reply = QByteArray("\x01"
+                                        "F") +
+                             inputPayload(false).bytes + "\r\n#";
     InputInfo r = {};
     r.HPositionLimit = 500;
     r.VPositionLimit = 60;
@@ -178,8 +170,7 @@ void tst_statusparsers::inputShortFormResetsLimits()
     QCOMPARE(r.BlueBrightness, -2.2f);
 }
 
-void tst_statusparsers::outputForms_data()
-{
+void tst_statusparsers::outputForms_data() {
     QTest::addColumn<int>("format");
     QTest::newRow("3E short") << 0x3E;
     QTest::newRow("3F short") << 0x3F;
@@ -187,8 +178,7 @@ void tst_statusparsers::outputForms_data()
     QTest::newRow("42 long") << 0x42;
 }
 
-void tst_statusparsers::outputForms()
-{
+void tst_statusparsers::outputForms() {
     QFETCH(int, format);
     const bool longForm = format == 0x42;
     const QByteArray payload = outputPayload(longForm).bytes;
@@ -234,8 +224,7 @@ void tst_statusparsers::outputForms()
     QCOMPARE(r.BridgeThreshold, quint8(longForm ? 77 : 0));
 }
 
-void tst_statusparsers::truncatedRecordsFail_data()
-{
+void tst_statusparsers::truncatedRecordsFail_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("format");
     QTest::addColumn<int>("payloadBytes");
@@ -248,8 +237,7 @@ void tst_statusparsers::truncatedRecordsFail_data()
     QTest::newRow("nothing after marker") << int(RecordKind::Output) << 0x42 << 0;
 }
 
-void tst_statusparsers::truncatedRecordsFail()
-{
+void tst_statusparsers::truncatedRecordsFail() {
     QFETCH(int, kind);
     QFETCH(int, format);
     QFETCH(int, payloadBytes);
@@ -286,8 +274,7 @@ void tst_statusparsers::truncatedRecordsFail()
     QVERIFY(std::memcmp(&sys, &sysBefore, sizeof sys) == 0);
 }
 
-void tst_statusparsers::systemRecordTerminatesVersion()
-{
+void tst_statusparsers::systemRecordTerminatesVersion() {
     const QByteArray payload = QByteArray::fromHex("0304") + "2.17" + QByteArray(1, '\0') + "Z";
     SystemInfo s;
     std::memset(&s, 0x7F, sizeof s);

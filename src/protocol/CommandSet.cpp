@@ -1,0 +1,367 @@
+#include "CommandSet.h"
+
+#include "CommandEngine.h"
+#include "EventPump.h"
+#include "ModelTables.h"
+#include "StatusQueries.h"
+
+namespace {
+
+// The model field a colour letter of ICNTKX / IBRTKX stands for; nullptr for any other letter.
+float *colourField(InputInfo &in, char colour, bool contrast) {
+    switch (colour) {
+    case 'C':
+        return contrast ? &in.OverallContrast : &in.OverallBrightness;
+    case 'R':
+        return contrast ? &in.RedContrast : &in.RedBrightness;
+    case 'G':
+        return contrast ? &in.GreenContrast : &in.GreenBrightness;
+    case 'B':
+        return contrast ? &in.BlueContrast : &in.BlueBrightness;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+CommandSet::CommandSet(CommandEngine &engine, WindowState &state, StatusQueries &queries, QObject *parent)
+    : QObject(parent), engine(engine), state(state), queries(queries) {}
+
+int CommandSet::DeviceId(int device) const {
+    return state.DeviceIds[device];
+}
+
+void CommandSet::ForEveryDevice(const std::function<void(int device)> &send) const {
+    send(1);
+    if (state.DeviceCount > 1) send(2);
+}
+
+bool CommandSet::linkActive() const {
+    return engine.LinkActive();
+}
+
+bool CommandSet::controllerMode() const {
+    return engine.controllerMode();
+}
+
+void CommandSet::sendController(int settleCount) {
+    engine.ComputeChecksum();
+    engine.SendControllerCommand(settleCount);
+}
+
+void CommandSet::writeDirect() {
+    engine.WriteToPort(QByteArray(engine.CommandBuffer));
+}
+
+void CommandSet::sendDirectWithAck(int ackTicks) {
+    engine.AckWaitTicks = ackTicks;
+    engine.SendDirectCommand();
+    engine.AckWaitTicks = kNormalAckTicks;
+}
+
+void CommandSet::requestRefresh(void (CommandSet::*signal)()) {
+    const bool wasRefreshing = state.Refreshing;
+    state.Refreshing = true;
+    emit(this->*signal)();
+    state.Refreshing = wasRefreshing;
+}
+
+void CommandSet::SendBlackLevel(int device, int channel, int level) {
+    OutputInfoTable[device][channel].BlackLevel = quint8(level);
+    if (!linkActive()) return;
+    if (controllerMode()) {
+        engine.setCommand("*%dBLKGN %d %d!", DeviceId(device), channel, level);
+        sendController(0);
+    } else {
+        engine.setCommand("BLKGN %d %d\r", channel, level);
+        writeDirect();
+    }
+}
+
+void CommandSet::SendFeatherMode(int device, int advanced) {
+    const bool wasBusy = engine.host().isBusyCursor();
+    engine.host().setBusyCursor(true);
+    OutputInfoTable[device][1].AdvancedMode = quint8(advanced);
+    if (linkActive()) {
+        if (controllerMode()) {
+            engine.setCommand("*%dKXCTRL %d!", DeviceId(device), advanced);
+            sendController(advanced == 1 ? 1250 : 300);
+            EventPump::processPending();
+        } else {
+            engine.setCommand("KXCTRL %d\r", advanced);
+            sendDirectWithAck(580);
+        }
+        // Switching the feathering mode changes what the device reports for every output.
+        queries.QueryOutputs(device);
+        requestRefresh(&CommandSet::displaySetupRefreshRequested);
+    }
+    engine.host().setBusyCursor(wasBusy);
+}
+
+void CommandSet::SendDataDoubling(int device, int on) {
+    OutputInfoTable[device][1].DataDoubling = quint8(on);
+    if (!linkActive()) return;
+    if (controllerMode()) {
+        engine.setCommand("*%dDDBL %d!", DeviceId(device), on);
+        sendController(0);
+    } else {
+        engine.setCommand("DDBL %d\r", on);
+        sendDirectWithAck();
+    }
+}
+
+void CommandSet::SendDisplayLayout(int device, int justification, int overlap) {
+    OutputInfo &system = OutputInfoTable[device][1];
+    system.Justification = quint8(justification);
+    system.OverlapWidth = overlap;
+    if (!linkActive()) return;
+    if (controllerMode()) {
+        engine.setCommand("*%dDISP %d %d!", DeviceId(device), justification, overlap);
+        sendController(400);
+    } else {
+        engine.setCommand("DISP %d %d\r", justification, overlap);
+        sendDirectWithAck();
+    }
+}
+
+void CommandSet::SendBasicFeather(int device, int enable, double gamma) {
+    OutputInfo &system = OutputInfoTable[device][1];
+    system.BasicGamma = float(gamma);
+    system.BasicFeathering = qint16(enable);
+    if (!linkActive()) return;
+    if (controllerMode()) {
+        engine.setCommand("*%dEFTB %d %4.1f!", DeviceId(device), enable, gamma);
+        sendController(5);
+    } else {
+        engine.setCommand("EFTB %d %4.1f\r", enable, gamma);
+        sendDirectWithAck();
+    }
+}
+
+void CommandSet::SendHalo(int device, int channel, char side, int width, int offset) {
+    OutputInfo &out = OutputInfoTable[device][channel];
+    if (side == 'L') {
+        out.LeftHaloWidth = width;
+        out.LeftHaloOffset = offset;
+    } else if (side == 'R') {
+        out.RightHaloWidth = width;
+        out.RightHaloOffset = offset;
+    }
+    if (!linkActive()) return;
+    if (controllerMode()) {
+        engine.setCommand("*%dHALO %d %c %d %d!", DeviceId(device), channel, side, width, offset);
+        sendController(0);
+    } else {
+        engine.setCommand("HALO %d %c %d %d\r", channel, side, width, offset);
+        writeDirect();
+    }
+}
+
+void CommandSet::SendFactoryReset(int device, char kind) {
+    if (!linkActive()) return;
+    if (controllerMode()) {
+        engine.setCommand("*%dRESETKX %c!", DeviceId(device), kind);
+        sendController(6500);
+    } else {
+        engine.setCommand("RESETKX %c\r", kind);
+        sendDirectWithAck(810);
+    }
+}
+
+void CommandSet::SendTestPattern(int device, int channel, int pattern, int raster, int grid) {
+    const int first = channel == 5 ? 1 : channel;
+    const int last = channel == 5 ? 4 : channel;
+    for (int c = first; c <= last; ++c) {
+        OutputInfo &out = OutputInfoTable[device][c];
+        out.TestPattern = quint8(pattern);
+        out.OutputRaster = quint8(raster);
+        out.TestGrid = quint8(grid);
+    }
+    if (!linkActive()) return;
+    if (controllerMode()) {
+        engine.setCommand("*%dOTPMKX %d %d %d %d!", DeviceId(device), channel, pattern, raster, grid);
+        sendController(0);
+    } else {
+        engine.setCommand("OTPMKX %d %d %d %d\r", channel, pattern, raster, grid);
+        sendDirectWithAck();
+    }
+}
+
+void CommandSet::SendInputContrast(int device, int channel, char colour, double value) {
+    if (float *field = colourField(InputInfoTable[device][channel], colour, true)) *field = float(value);
+    if (!linkActive()) return;
+    if (controllerMode()) {
+        engine.setCommand("*%dICNTKX %d %c %4.1f!", DeviceId(device), channel, colour, value);
+        sendController(0);
+    } else {
+        engine.setCommand("ICNTKX %d %c %4.1f\r", channel, colour, value);
+        writeDirect();
+    }
+}
+
+void CommandSet::SendInputBrightness(int device, int channel, char colour, double value) {
+    if (float *field = colourField(InputInfoTable[device][channel], colour, false)) *field = float(value);
+    if (!linkActive()) return;
+    if (controllerMode()) {
+        engine.setCommand("*%dIBRTKX %d %c %4.1f!", DeviceId(device), channel, colour, value);
+        sendController(0);
+    } else {
+        engine.setCommand("IBRTKX %d %c %4.1f\r", channel, colour, value);
+        writeDirect();
+    }
+}
+
+void CommandSet::SendInputPhase(int device, int channel, int phase) {
+    InputInfoTable[device][channel].PhaseOffset = phase;
+    if (!linkActive()) return;
+    if (controllerMode()) {
+        engine.setCommand("*%dICPHOKX %d M %d!", DeviceId(device), channel, phase);
+        sendController(0);
+    } else {
+        engine.setCommand("ICPHOKX %d M %d\r", channel, phase);
+        writeDirect();
+    }
+}
+
+void CommandSet::SendInputHPosition(int device, int channel, int position) {
+    InputInfoTable[device][channel].HPosition = position;
+    if (!linkActive()) return;
+    if (controllerMode()) {
+        engine.setCommand("*%dIRSPKX %d M H %d!", DeviceId(device), channel, position);
+        sendController(0);
+    } else {
+        engine.setCommand("IRSPKX %d M H %d\r", channel, position);
+        writeDirect();
+    }
+}
+
+void CommandSet::SendInputVPosition(int device, int channel, int position) {
+    InputInfoTable[device][channel].VPosition = position;
+    if (!linkActive()) return;
+    if (controllerMode()) {
+        engine.setCommand("*%dIRSPKX %d M V %d!", DeviceId(device), channel, position);
+        sendController(0);
+    } else {
+        engine.setCommand("IRSPKX %d M V %d\r", channel, position);
+        writeDirect();
+    }
+}
+
+void CommandSet::SendInputConfigSave(int device, int channel) {
+    if (!linkActive()) return;
+    if (controllerMode()) {
+        engine.setCommand("*%dICSAVKX %d!", DeviceId(device), channel);
+        sendController(100);
+    } else {
+        engine.setCommand("ICSAVKX %d\r", channel);
+        sendDirectWithAck();
+    }
+}
+
+void CommandSet::SendInputConfigReset(int device, int channel) {
+    if (!linkActive()) return;
+    if (controllerMode()) {
+        engine.setCommand("*%dICRSTKX %d!", DeviceId(device), channel);
+        sendController(150);
+    } else {
+        engine.setCommand("ICRSTKX %d\r", channel);
+        sendDirectWithAck();
+    }
+    // The device has put its own defaults in place: read them back for every input.
+    queries.QueryInputs(device);
+    requestRefresh(&CommandSet::sourceSetupRefreshRequested);
+}
+
+void CommandSet::SendProjectorCount(int device, int total) {
+    const int group = device == 1 ? 0 : 1;
+    OutputInfo &system = OutputInfoTable[device][1];
+    system.ProjectorGroup = quint8(group);
+    system.TotalProjectors = quint8(total);
+    if (!linkActive()) return;
+    if (controllerMode()) {
+        engine.setCommand("*%dPRJ %d %d!", DeviceId(device), group, total);
+        sendController(150);
+    } else {
+        engine.setCommand("PRJ %d %d\r", group, total);
+        sendDirectWithAck(180);
+    }
+}
+
+void CommandSet::SendSeamGains(int device, int channel, int start, const std::array<int, 8> &g) {
+    OutputInfo &out = OutputInfoTable[device][channel];
+    out.SeamStart = start;
+    for (int i = 0; i < 8; ++i)
+        out.SeamGain[i] = quint8(g[i]);
+    if (!linkActive()) return;
+    if (controllerMode()) {
+        engine.setCommand("*%dMANSEAM %d %d %d %d %d %d %d %d %d %d!", DeviceId(device), channel, start, g[0],
+                          g[1], g[2], g[3], g[4], g[5], g[6], g[7]);
+        sendController(0);
+    } else {
+        engine.setCommand("MANSEAM %d %d %d %d %d %d %d %d %d %d\r", channel, start, g[0], g[1], g[2], g[3],
+                          g[4], g[5], g[6], g[7]);
+        sendDirectWithAck();
+    }
+}
+
+void CommandSet::SendSeamBridge(int device, int channel, int on) {
+    OutputInfoTable[device][channel].SeamBridge = quint8(on);
+    if (!linkActive()) return;
+    if (controllerMode()) {
+        engine.setCommand("*%dBRDGSEAM %d %d!", DeviceId(device), channel, on);
+        sendController(20);
+    } else {
+        engine.setCommand("BRDGSEAM %d %d\r", channel, on);
+        sendDirectWithAck(120);
+    }
+}
+
+void CommandSet::SendSystemSave(int device) {
+    if (!linkActive()) return;
+    if (controllerMode()) {
+        engine.setCommand("*%dSYSAVE!", DeviceId(device));
+        sendController(1000);
+    } else {
+        engine.setCommand("SYSAVE\r");
+        sendDirectWithAck();
+    }
+}
+
+void CommandSet::SendFeatherCurve(int device, int item) {
+    const char curve = item == 1 ? 'L' : 'S';
+    OutputInfoTable[device][1].FeatherMode = quint8(curve);
+    if (!linkActive()) return;
+    if (controllerMode()) {
+        engine.setCommand("*%dFEATHER %c!", DeviceId(device), curve);
+        sendController(490);
+    } else {
+        engine.setCommand("FEATHER %c\r", curve);
+        sendDirectWithAck();
+    }
+}
+
+void CommandSet::SendEdgeFeather(int device, int channel, char side, int enable, double gamma, int width,
+                                 int offset) {
+    // The per-edge feathering values change in the model only through status reads and file loads.
+    if (!linkActive()) return;
+    if (controllerMode()) {
+        engine.setCommand("*%dPEFT %d %c %d %4.1f %d %d!", DeviceId(device), channel, side, enable, gamma,
+                          width, offset);
+        sendController(50);
+    } else {
+        engine.setCommand("PEFT %d %c %d %4.1f %d %d\r", channel, side, enable, gamma, width, offset);
+        sendDirectWithAck();
+    }
+}
+
+void CommandSet::SendBridgeThreshold(int device, int threshold) {
+    OutputInfoTable[device][1].BridgeThreshold = quint8(threshold);
+    if (!linkActive()) return;
+    if (controllerMode()) {
+        engine.setCommand("*%dBRTHRS %d!", DeviceId(device), threshold);
+        sendController(100);
+    } else {
+        engine.setCommand("BRTHRS %d\r", threshold);
+        sendDirectWithAck();
+    }
+}

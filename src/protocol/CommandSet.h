@@ -1,0 +1,85 @@
+#pragma once
+
+#include "WindowState.h"
+
+#include <QObject>
+
+#include <array>
+#include <functional>
+
+class CommandEngine;
+class StatusQueries;
+
+// One builder per device command. Every builder that carries a setting stores it in the model first,
+// also when the link is down; then, if the link is active, it formats the command for the current link
+// mode (Controller text addressed by the device's RS-485 ID, or the direct text) and hands it to the
+// engine with the command's settle count or acknowledgement wait. Builders take plain values: the pages
+// read their controls and call them.
+class CommandSet : public QObject {
+    Q_OBJECT
+public:
+    // The acknowledgement wait of direct commands outside their own exchange, in ticks.
+    static constexpr int kNormalAckTicks = 80;
+
+    CommandSet(CommandEngine &engine, WindowState &state, StatusQueries &queries, QObject *parent = nullptr);
+
+    // The RS-485 ID of device 1 or 2 as the ID fields hold it now.
+    int DeviceId(int device) const;
+    // Runs send for device 1 and, when two devices are in use, for device 2.
+    void ForEveryDevice(const std::function<void(int device)> &send) const;
+
+    void SendBlackLevel(int device, int channel, int level);
+    void SendFeatherMode(int device, int advanced);
+    void SendDataDoubling(int device, int on);
+    void SendDisplayLayout(int device, int justification, int overlap);
+    void SendBasicFeather(int device, int enable, double gamma);
+    void SendHalo(int device, int channel, char side, int width, int offset);
+    void SendFactoryReset(int device, char kind = 'F');
+    // Channel 5 addresses all four channels of the device.
+    void SendTestPattern(int device, int channel, int pattern, int raster, int grid);
+    // colour: 'C' overall, 'R', 'G' or 'B'.
+    void SendInputContrast(int device, int channel, char colour, double value);
+    void SendInputBrightness(int device, int channel, char colour, double value);
+    void SendInputPhase(int device, int channel, int phase);
+    void SendInputHPosition(int device, int channel, int position);
+    void SendInputVPosition(int device, int channel, int position);
+    void SendInputConfigSave(int device, int channel);
+    void SendInputConfigReset(int device, int channel);
+    void SendProjectorCount(int device, int total);
+    void SendSeamGains(int device, int channel, int start, const std::array<int, 8> &gains);
+    void SendSeamBridge(int device, int channel, int on);
+    void SendSystemSave(int device);
+    // item: 0 S-curve, 1 linear (the feather curve radio items).
+    void SendFeatherCurve(int device, int item);
+    void SendEdgeFeather(int device, int channel, char side, int enable, double gamma, int width, int offset);
+    void SendBridgeThreshold(int device, int threshold);
+
+    // The automatic operations: the device works out the values itself and the program reads them back.
+    void RunAutoSeam(int device, int channel);
+    void RunAutoColorBalance(int device);
+    void RunAutoPosition(int device);
+    void RunAutoPhase(int device);
+
+signals:
+    // Follow-up refreshes of the pages after commands whose effect only the device knows. They are
+    // emitted with Refreshing set, so the refreshed controls send nothing back.
+    void displaySetupRefreshRequested();
+    void sourceSetupRefreshRequested();
+    // Only the colour values of the channel chosen on the Source Setup page (after colour balance).
+    void sourceColorsRefreshRequested();
+    void seamRemovalRefreshRequested();
+
+private:
+    bool linkActive() const;
+    bool controllerMode() const;
+    void sendController(int settleCount);
+    void writeDirect();
+    void sendDirectWithAck(int ackTicks = kNormalAckTicks);
+    void requestRefresh(void (CommandSet::*signal)());
+    void runAutomatic(int device, const char *token, const QString &statusText, int pollSettlePerProjector,
+                      int directAckTicks);
+
+    CommandEngine &engine;
+    WindowState &state;
+    StatusQueries &queries;
+};

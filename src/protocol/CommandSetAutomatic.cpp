@@ -1,0 +1,75 @@
+// The automatic operations of the command set: the device works the values out itself (seam gains,
+// colour balance, position, phase) and the program reads the result back afterwards.
+#include "CommandEngine.h"
+#include "CommandSet.h"
+#include "EventPump.h"
+#include "ModelTables.h"
+#include "StatusQueries.h"
+
+void CommandSet::RunAutoSeam(int device, int channel) {
+    if (!linkActive()) return;
+    if (controllerMode()) {
+        engine.setCommand("*%dAUTOSEAM %d!", DeviceId(device), channel);
+        sendController(100);
+        EventPump::processPending();
+        // The device may still be busy with the seam when asked: one more try before giving up.
+        if (!queries.QueryOutputInfo(device, channel)) queries.QueryOutputInfo(device, channel);
+    } else {
+        engine.setCommand("AUTOSEAM %d\r", channel);
+        sendDirectWithAck(120);
+        queries.QueryOutputInfo(device, channel);
+    }
+    requestRefresh(&CommandSet::seamRemovalRefreshRequested);
+}
+
+void CommandSet::RunAutoColorBalance(int device) {
+    queries.QueryInputs(device);
+    requestRefresh(&CommandSet::sourceSetupRefreshRequested);
+    if (InputInfoTable[device][1].VideoLoaded == 0) {
+        engine.host().showMessage(
+            QStringLiteral("Error! Kestrix detect no input on input channel 1. Auto Color Balance aborted."));
+        return;
+    }
+    runAutomatic(device, "RGBADJ", QStringLiteral("Automatic Color Balance in progress. Please wait...."),
+                 4850, 31810);
+    requestRefresh(&CommandSet::sourceColorsRefreshRequested);
+}
+
+void CommandSet::RunAutoPosition(int device) {
+    runAutomatic(device, "AUTOPOS", QStringLiteral("Automatic Position setup in progress. Please wait...."),
+                 700, 810);
+    requestRefresh(&CommandSet::sourceSetupRefreshRequested);
+}
+
+void CommandSet::RunAutoPhase(int device) {
+    runAutomatic(device, "APHASE", QStringLiteral("Automatic Phase setup in progress. Please wait...."), 3400,
+                 21810);
+    requestRefresh(&CommandSet::sourceSetupRefreshRequested);
+}
+
+// Starts the operation on the device and waits for it to finish, then re-reads the four inputs. Behind
+// the Controller the command is acknowledged at once; the wait is the settle after a blank poll command,
+// and the device needs it once per projector of the wall. A direct device acknowledges only when done.
+void CommandSet::runAutomatic(int device, const char *token, const QString &statusText,
+                              int pollSettlePerProjector, int directAckTicks) {
+    Host &host = engine.host();
+    const bool wasBusy = host.isBusyCursor();
+    host.setBusyCursor(true);
+    if (linkActive()) {
+        host.setStatusText(statusText);
+        if (controllerMode()) {
+            const int projectors = OutputInfoTable[device][1].TotalProjectors;
+            engine.setCommand("*%d%s!", DeviceId(device), token);
+            sendController(0);
+            engine.setCommand("*%d !", DeviceId(device));
+            sendController(pollSettlePerProjector * projectors);
+            EventPump::processPending();
+        } else {
+            engine.setCommand("%s\r\r", token);
+            sendDirectWithAck(directAckTicks);
+        }
+    }
+    host.setStatusText(QString());
+    queries.QueryInputs(device);
+    host.setBusyCursor(wasBusy);
+}

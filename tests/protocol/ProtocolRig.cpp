@@ -1,0 +1,72 @@
+#include "ProtocolRig.h"
+
+#include "EventPump.h"
+#include "ModelTables.h"
+
+#include <QTest>
+
+#include <cstring>
+
+namespace {
+SimOptions simOptions(const ProtocolRig::Setup &setup) {
+    SimOptions o;
+    o.mode = setup.controller ? SimOptions::Controller : SimOptions::Direct;
+    o.ids = setup.ids;
+    return o;
+}
+} // namespace
+
+ProtocolRig::ProtocolRig(const Setup &setup)
+    : pacing(setup.pacingFactor == 1.0 ? Pacing::real() : Pacing::real().scaled(setup.pacingFactor)),
+      sim(simOptions(setup)) {
+    if (setup.settleStepMs >= 0) pacing.settleStepMs = setup.settleStepMs;
+    clearModel();
+    EventPump::clearAbort();
+    state.DeviceCount = int(setup.ids.size());
+    for (int d = 1; d <= 2 && d <= setup.ids.size(); ++d)
+        state.DeviceIds[d] = setup.ids[d - 1];
+
+    if (!sim.start(&startError)) return;
+    PortMap map;
+    map.setPath(1, sim.slavePath());
+    port.setPortMap(map);
+    port.setTickMs(pacing.tickMs);
+    port.SetComNumber(1);
+    port.SetHWFlowOptions({});
+    port.SetBaud(setup.controller ? 57600 : 38400);
+    if (!port.SetOpen(true)) {
+        startError = port.errorText();
+        return;
+    }
+    engine = std::make_unique<CommandEngine>(port, host, commandBusy, pacing);
+    engine->setControllerMode(setup.controller);
+    engine->AckChar = setup.controller ? '>' : '#';
+    engine->SetLinkActive(setup.linkActive);
+    queries = std::make_unique<StatusQueries>(*engine, state);
+    commands = std::make_unique<CommandSet>(*engine, state, *queries);
+}
+
+ProtocolRig::~ProtocolRig() {
+    commands.reset();
+    queries.reset();
+    engine.reset();
+    port.SetOpen(false);
+    sim.stop();
+}
+
+bool ProtocolRig::waitForRequests(int count, int timeoutMs) {
+    return QTest::qWaitFor([&] { return sim.requests().size() >= count; }, timeoutMs);
+}
+
+QList<QByteArray> ProtocolRig::rawRequests() const {
+    QList<QByteArray> out;
+    for (const SimRequest &r : sim.requests())
+        out.append(r.raw);
+    return out;
+}
+
+void ProtocolRig::clearModel() {
+    std::memset(InputInfoTable, 0, sizeof InputInfoTable);
+    std::memset(OutputInfoTable, 0, sizeof OutputInfoTable);
+    std::memset(SystemInfoTable, 0, sizeof SystemInfoTable);
+}

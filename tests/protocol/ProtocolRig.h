@@ -1,0 +1,53 @@
+#pragma once
+
+#include "CommandEngine.h"
+#include "CommandSet.h"
+#include "KestrixSimulator.h"
+#include "Pacing.h"
+#include "ScriptedHost.h"
+#include "StatusQueries.h"
+#include "TApdComPort.h"
+#include "WindowState.h"
+
+#include <memory>
+
+// The protocol layer wired as the program wires it: the real port and engine on a pseudo-terminal whose
+// far end is the simulator. Direct or Controller mode; the model tables are cleared on construction.
+class ProtocolRig {
+public:
+    struct Setup {
+        bool controller = false;
+        QList<int> ids{1, 2};
+        double pacingFactor = 0.02; // scaled timings keep the suite fast
+        bool linkActive = true;
+        int settleStepMs = -1; // >= 0 replaces the scaled settle step (to time settle counts)
+    };
+
+    explicit ProtocolRig(const Setup &setup);
+    ~ProtocolRig();
+
+    bool ok() const { return startError.isEmpty(); }
+    QString error() const { return startError; }
+
+    // Waits, handling events (writes without acknowledgement leave the port only from the event loop),
+    // until the simulator has recorded at least count requests.
+    bool waitForRequests(int count, int timeoutMs = 2000);
+
+    // The requests the simulator received since the last clear, as raw bytes.
+    QList<QByteArray> rawRequests() const;
+
+    static void clearModel();
+
+    Pacing pacing;
+    ScriptedHost host;
+    int commandBusy = 0;
+    WindowState state;
+    KestrixSimulator sim;
+    TApdComPort port;
+    std::unique_ptr<CommandEngine> engine;
+    std::unique_ptr<StatusQueries> queries;
+    std::unique_ptr<CommandSet> commands;
+
+private:
+    QString startError;
+};

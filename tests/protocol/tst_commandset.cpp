@@ -1,0 +1,357 @@
+#include "ModelTables.h"
+#include "ProtocolRig.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <cstring>
+#include <functional>
+
+namespace {
+
+// One builder call with the texts it must put on the wire. Controller-mode rigs address device 1 as
+// RS-485 ID 1 and device 2 as ID 7, so the ID can never be mistaken for the device number.
+struct BuilderCase {
+    const char *name;
+    std::function<void(CommandSet &)> call;
+    QByteArray direct;
+    QByteArray controller; // the body inside the PASS frame
+};
+
+const QList<BuilderCase> &builderCases() {
+    static const QList<BuilderCase> cases = {
+        {"BLKGN", [](CommandSet &c) { c.SendBlackLevel(1, 2, 40); }, "BLKGN 2 40\r", "*1BLKGN 2 40!"},
+        {"KXCTRL", [](CommandSet &c) { c.SendFeatherMode(1, 1); }, "KXCTRL 1\r", "*1KXCTRL 1!"},
+        {"DDBL", [](CommandSet &c) { c.SendDataDoubling(1, 1); }, "DDBL 1\r", "*1DDBL 1!"},
+        {"DISP", [](CommandSet &c) { c.SendDisplayLayout(1, 1, 192); }, "DISP 1 192\r", "*1DISP 1 192!"},
+        {"EFTB padded", [](CommandSet &c) { c.SendBasicFeather(1, 1, 2.2); }, "EFTB 1  2.2\r",
+         "*1EFTB 1  2.2!"},
+        {"EFTB wide", [](CommandSet &c) { c.SendBasicFeather(1, 0, 10.0); }, "EFTB 0 10.0\r",
+         "*1EFTB 0 10.0!"},
+        {"HALO", [](CommandSet &c) { c.SendHalo(1, 3, 'L', 12, 34); }, "HALO 3 L 12 34\r",
+         "*1HALO 3 L 12 34!"},
+        {"RESETKX dev2", [](CommandSet &c) { c.SendFactoryReset(2, 'F'); }, "RESETKX F\r", "*7RESETKX F!"},
+        {"OTPMKX all", [](CommandSet &c) { c.SendTestPattern(1, 5, 4, 1, 0); }, "OTPMKX 5 4 1 0\r",
+         "*1OTPMKX 5 4 1 0!"},
+        {"ICNTKX", [](CommandSet &c) { c.SendInputContrast(1, 2, 'R', -12.5); }, "ICNTKX 2 R -12.5\r",
+         "*1ICNTKX 2 R -12.5!"},
+        {"ICNTKX overall", [](CommandSet &c) { c.SendInputContrast(1, 1, 'C', 100.0); }, "ICNTKX 1 C 100.0\r",
+         "*1ICNTKX 1 C 100.0!"},
+        {"IBRTKX", [](CommandSet &c) { c.SendInputBrightness(1, 4, 'G', 2.0); }, "IBRTKX 4 G  2.0\r",
+         "*1IBRTKX 4 G  2.0!"},
+        {"ICPHOKX", [](CommandSet &c) { c.SendInputPhase(1, 3, -16); }, "ICPHOKX 3 M -16\r",
+         "*1ICPHOKX 3 M -16!"},
+        {"IRSPKX H", [](CommandSet &c) { c.SendInputHPosition(1, 1, 300); }, "IRSPKX 1 M H 300\r",
+         "*1IRSPKX 1 M H 300!"},
+        {"IRSPKX V", [](CommandSet &c) { c.SendInputVPosition(2, 2, 35); }, "IRSPKX 2 M V 35\r",
+         "*7IRSPKX 2 M V 35!"},
+        {"ICSAVKX", [](CommandSet &c) { c.SendInputConfigSave(1, 3); }, "ICSAVKX 3\r", "*1ICSAVKX 3!"},
+        {"ICRSTKX", [](CommandSet &c) { c.SendInputConfigReset(1, 2); }, "ICRSTKX 2\r", "*1ICRSTKX 2!"},
+        {"PRJ dev1", [](CommandSet &c) { c.SendProjectorCount(1, 4); }, "PRJ 0 4\r", "*1PRJ 0 4!"},
+        {"PRJ dev2", [](CommandSet &c) { c.SendProjectorCount(2, 6); }, "PRJ 1 6\r", "*7PRJ 1 6!"},
+        {"MANSEAM",
+         [](CommandSet &c) {
+             c.SendSeamGains(1, 2, -4, {10, 20, 30, 40, 50, 60, 70, 80});
+         },
+         "MANSEAM 2 -4 10 20 30 40 50 60 70 80\r", "*1MANSEAM 2 -4 10 20 30 40 50 60 70 80!"},
+        {"BRDGSEAM", [](CommandSet &c) { c.SendSeamBridge(1, 4, 1); }, "BRDGSEAM 4 1\r", "*1BRDGSEAM 4 1!"},
+        {"AUTOSEAM", [](CommandSet &c) { c.RunAutoSeam(1, 3); }, "AUTOSEAM 3\r", "*1AUTOSEAM 3!"},
+        {"SYSAVE", [](CommandSet &c) { c.SendSystemSave(1); }, "SYSAVE\r", "*1SYSAVE!"},
+        {"FEATHER S", [](CommandSet &c) { c.SendFeatherCurve(1, 0); }, "FEATHER S\r", "*1FEATHER S!"},
+        {"FEATHER L", [](CommandSet &c) { c.SendFeatherCurve(2, 1); }, "FEATHER L\r", "*7FEATHER L!"},
+        {"PEFT", [](CommandSet &c) { c.SendEdgeFeather(1, 1, 'R', 1, 2.2, 0, 0); }, "PEFT 1 R 1  2.2 0 0\r",
+         "*1PEFT 1 R 1  2.2 0 0!"},
+        {"BRTHRS", [](CommandSet &c) { c.SendBridgeThreshold(1, 16); }, "BRTHRS 16\r", "*1BRTHRS 16!"},
+    };
+    return cases;
+}
+
+// Worked out here rather than by the engine: the byte sum of the text, two uppercase hex digits.
+QByteArray frame(const QByteArray &body) {
+    int sum = 0;
+    for (char ch : body)
+        sum += quint8(ch);
+    return "PASS " + body + QByteArray::number(sum % 256, 16).toUpper().rightJustified(2, '0') + "\r\r";
+}
+
+ProtocolRig::Setup direct() {
+    return {};
+}
+
+ProtocolRig::Setup controller(QList<int> ids = {1, 7}) {
+    ProtocolRig::Setup s;
+    s.controller = true;
+    s.ids = ids;
+    return s;
+}
+
+} // namespace
+
+class tst_commandset : public QObject {
+    Q_OBJECT
+
+private slots:
+    void wireTexts_data();
+    void wireTexts();
+    void checksumWorkedExample();
+    void linkDownWritesModelOnly();
+    void modelEffects();
+    void testPatternChannelFiveStaysOnOneDevice();
+    void forEveryDeviceFollowsDeviceCount();
+    void directAckTicksRaisedAndRestored_data();
+    void directAckTicksRaisedAndRestored();
+    void featherModeRereadsOutputs();
+    void inputConfigResetRereadsInputs();
+};
+
+void tst_commandset::wireTexts_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("controllerMode");
+    for (int i = 0; i < builderCases().size(); ++i) {
+        QTest::addRow("%s direct", builderCases()[i].name) << i << false;
+        QTest::addRow("%s controller", builderCases()[i].name) << i << true;
+    }
+}
+
+void tst_commandset::wireTexts() {
+    QFETCH(int, index);
+    QFETCH(bool, controllerMode);
+    const BuilderCase &c = builderCases()[index];
+    ProtocolRig rig(controllerMode ? controller() : direct());
+    QVERIFY2(rig.ok(), qPrintable(rig.error()));
+
+    c.call(*rig.commands);
+
+    QVERIFY(rig.waitForRequests(1));
+    const SimRequest first = rig.sim.requests().first();
+    QCOMPARE(first.raw, controllerMode ? frame(c.controller) : c.direct);
+    // The far end understood it: a malformed argument would show up here.
+    QCOMPARE(first.error, QString());
+    if (controllerMode) QVERIFY(first.checksumOk);
+    QVERIFY(rig.host.unexpected.isEmpty());
+    QCOMPARE(rig.engine->AckWaitTicks, 80);
+}
+
+void tst_commandset::checksumWorkedExample() {
+    ProtocolRig rig(controller({1, 2}));
+    QVERIFY2(rig.ok(), qPrintable(rig.error()));
+    rig.commands->SendBlackLevel(1, 2, 40);
+    QVERIFY(rig.waitForRequests(1));
+    QCOMPARE(QByteArray(rig.engine->CommandBuffer), QByteArray("*1BLKGN 2 40!"));
+    QCOMPARE(rig.sim.requests().first().raw, QByteArray("PASS *1BLKGN 2 40!C0\r\r"));
+}
+
+void tst_commandset::linkDownWritesModelOnly() {
+    ProtocolRig::Setup setup = direct();
+    setup.linkActive = false;
+    ProtocolRig rig(setup);
+    QVERIFY2(rig.ok(), qPrintable(rig.error()));
+    QSignalSpy display(rig.commands.get(), &CommandSet::displaySetupRefreshRequested);
+    QSignalSpy source(rig.commands.get(), &CommandSet::sourceSetupRefreshRequested);
+
+    for (const BuilderCase &c : builderCases())
+        c.call(*rig.commands);
+
+    QCOMPARE(OutputInfoTable[1][2].BlackLevel, quint8(40));
+    QCOMPARE(OutputInfoTable[1][1].AdvancedMode, quint8(1));
+    QCOMPARE(OutputInfoTable[2][1].TotalProjectors, quint8(6));
+    QCOMPARE(InputInfoTable[1][3].PhaseOffset, -16);
+    // Nothing reached the line, and no follow-up ran without a link.
+    QTest::qWait(50);
+    QCOMPARE(rig.sim.receivedBytes(), QByteArray());
+    QCOMPARE(display.count(), 0);
+    QCOMPARE(source.count(), 0);
+    QVERIFY(rig.host.entries.isEmpty());
+}
+
+void tst_commandset::modelEffects() {
+    ProtocolRig::Setup setup = direct();
+    setup.linkActive = false; // the model is written the same way with or without a link
+    ProtocolRig rig(setup);
+    QVERIFY2(rig.ok(), qPrintable(rig.error()));
+    CommandSet &c = *rig.commands;
+
+    c.SendBlackLevel(2, 3, 200);
+    c.SendHalo(1, 2, 'L', 5, 6);
+    c.SendHalo(1, 2, 'R', 7, 8);
+    c.SendInputContrast(1, 1, 'C', 110.5);
+    c.SendInputContrast(1, 1, 'R', -3.5);
+    c.SendInputContrast(1, 1, 'G', 4.0);
+    c.SendInputContrast(1, 1, 'B', -25.0);
+    c.SendInputBrightness(1, 1, 'C', 90.0);
+    c.SendInputBrightness(1, 1, 'B', 1.5);
+    c.SendInputHPosition(2, 4, 301);
+    c.SendInputVPosition(2, 4, 37);
+    c.SendSeamGains(1, 4, -4, {1, 2, 3, 4, 5, 6, 7, 255});
+    c.SendSeamBridge(1, 4, 1);
+    // System values of device 2 go to its own channel-1 record.
+    c.SendDataDoubling(2, 1);
+    c.SendDisplayLayout(2, 1, 192);
+    c.SendBasicFeather(2, 1, 2.2);
+    c.SendProjectorCount(2, 6);
+    c.SendFeatherCurve(2, 1);
+    c.SendBridgeThreshold(2, 77);
+    c.SendFeatherMode(2, 1);
+
+    QCOMPARE(OutputInfoTable[2][3].BlackLevel, quint8(200));
+    QCOMPARE(OutputInfoTable[1][3].BlackLevel, quint8(0));
+    const OutputInfo &o12 = OutputInfoTable[1][2];
+    QCOMPARE(QList<int>({o12.LeftHaloWidth, o12.LeftHaloOffset, o12.RightHaloWidth, o12.RightHaloOffset}),
+             QList<int>({5, 6, 7, 8}));
+    const InputInfo &in = InputInfoTable[1][1];
+    QCOMPARE(in.OverallContrast, 110.5f);
+    QCOMPARE(in.RedContrast, -3.5f);
+    QCOMPARE(in.GreenContrast, 4.0f);
+    QCOMPARE(in.BlueContrast, -25.0f);
+    QCOMPARE(in.OverallBrightness, 90.0f);
+    QCOMPARE(in.BlueBrightness, 1.5f);
+    QCOMPARE(in.RedBrightness, 0.0f);
+    QCOMPARE(InputInfoTable[2][4].HPosition, 301);
+    QCOMPARE(InputInfoTable[2][4].VPosition, 37);
+    const OutputInfo &o14 = OutputInfoTable[1][4];
+    QCOMPARE(o14.SeamStart, -4);
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(o14.SeamGain), 8),
+             QByteArray::fromHex("01020304050607FF"));
+    QCOMPARE(o14.SeamBridge, quint8(1));
+
+    const OutputInfo &s2 = OutputInfoTable[2][1];
+    QCOMPARE(s2.DataDoubling, quint8(1));
+    QCOMPARE(s2.Justification, quint8(1));
+    QCOMPARE(s2.OverlapWidth, 192);
+    QCOMPARE(s2.BasicFeathering, qint16(1));
+    QCOMPARE(s2.BasicGamma, 2.2f);
+    QCOMPARE(s2.ProjectorGroup, quint8(1));
+    QCOMPARE(s2.TotalProjectors, quint8(6));
+    QCOMPARE(s2.FeatherMode, quint8('L'));
+    QCOMPARE(s2.BridgeThreshold, quint8(77));
+    QCOMPARE(s2.AdvancedMode, quint8(1));
+    // Device 1 and the other channel records of device 2 are untouched.
+    static const OutputInfo zero = {};
+    QVERIFY(std::memcmp(&OutputInfoTable[1][1], &zero, sizeof zero) == 0);
+    QVERIFY(std::memcmp(&OutputInfoTable[2][2], &zero, sizeof zero) == 0);
+}
+
+void tst_commandset::testPatternChannelFiveStaysOnOneDevice() {
+    ProtocolRig rig(direct());
+    QVERIFY2(rig.ok(), qPrintable(rig.error()));
+    rig.commands->SendTestPattern(1, 5, 9, 1, 1);
+    for (int ch = 1; ch <= 4; ++ch) {
+        QCOMPARE(OutputInfoTable[1][ch].TestPattern, quint8(9));
+        QCOMPARE(OutputInfoTable[1][ch].OutputRaster, quint8(1));
+        QCOMPARE(OutputInfoTable[1][ch].TestGrid, quint8(1));
+        QCOMPARE(OutputInfoTable[2][ch].TestPattern, quint8(0));
+    }
+    static const OutputInfo zero = {};
+    QVERIFY(std::memcmp(&OutputInfoTable[1][0], &zero, sizeof zero) == 0);
+    QVERIFY(std::memcmp(&OutputInfoTable[2][0], &zero, sizeof zero) == 0);
+    // The device is told channel 5 and sets all four itself.
+    QVERIFY(rig.waitForRequests(1));
+    QCOMPARE(rig.sim.requests().first().raw, QByteArray("OTPMKX 5 9 1 1\r"));
+    for (int ch = 0; ch < 4; ++ch)
+        QCOMPARE(rig.sim.device(1).outputs[ch].testPattern, quint8(9));
+
+    rig.commands->SendTestPattern(1, 3, 2, 0, 0);
+    QCOMPARE(OutputInfoTable[1][3].TestPattern, quint8(2));
+    QCOMPARE(OutputInfoTable[1][4].TestPattern, quint8(9));
+}
+
+void tst_commandset::forEveryDeviceFollowsDeviceCount() {
+    ProtocolRig rig(controller({3, 7}));
+    QVERIFY2(rig.ok(), qPrintable(rig.error()));
+    auto everyDevice = [&] {
+        rig.commands->ForEveryDevice([&](int d) { rig.commands->SendDataDoubling(d, 1); });
+    };
+
+    rig.state.DeviceCount = 2;
+    everyDevice();
+    QVERIFY(rig.waitForRequests(2));
+    QCOMPARE(rig.rawRequests(), QList<QByteArray>({frame("*3DDBL 1!"), frame("*7DDBL 1!")}));
+    QCOMPARE(rig.sim.device(2).outputs[0].dataDoubling, quint8(1));
+
+    rig.sim.clearRequests();
+    rig.state.DeviceCount = 1;
+    everyDevice();
+    QVERIFY(rig.waitForRequests(1));
+    QTest::qWait(30);
+    QCOMPARE(rig.rawRequests(), QList<QByteArray>({frame("*3DDBL 1!")}));
+
+    // The ID is read when sending: a changed ID field addresses the new ID at once.
+    rig.sim.clearRequests();
+    SimOptions o = rig.sim.options();
+    o.ids = {3, 9};
+    rig.sim.setOptions(o);
+    rig.state.DeviceIds[2] = 9;
+    rig.commands->SendDataDoubling(2, 0);
+    QVERIFY(rig.waitForRequests(1));
+    QCOMPARE(rig.rawRequests().first(), frame("*9DDBL 0!"));
+}
+
+void tst_commandset::directAckTicksRaisedAndRestored_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("ticks");
+    auto row = [](const char *name, int ticks) {
+        for (int i = 0; i < builderCases().size(); ++i)
+            if (qstrcmp(builderCases()[i].name, name) == 0) QTest::newRow(name) << i << ticks;
+    };
+    row("KXCTRL", 580);
+    row("RESETKX dev2", 810);
+    row("PRJ dev1", 180);
+    row("BRDGSEAM", 120);
+    row("AUTOSEAM", 120);
+    row("DDBL", 80);
+    row("SYSAVE", 80);
+}
+
+void tst_commandset::directAckTicksRaisedAndRestored() {
+    QFETCH(int, index);
+    QFETCH(int, ticks);
+    ProtocolRig rig(direct());
+    QVERIFY2(rig.ok(), qPrintable(rig.error()));
+    // The engine shows "Sending command...." inside its exchange: note the wait it was given then.
+    QList<int> seen;
+    rig.host.onStatus = [&](const QString &text) {
+        if (text == QLatin1String("Sending command....")) seen.append(rig.engine->AckWaitTicks);
+    };
+    builderCases()[index].call(*rig.commands);
+    QVERIFY(!seen.isEmpty());
+    QCOMPARE(seen.first(), ticks);
+    QCOMPARE(rig.engine->AckWaitTicks, 80);
+}
+
+void tst_commandset::featherModeRereadsOutputs() {
+    ProtocolRig rig(controller());
+    QVERIFY2(rig.ok(), qPrintable(rig.error()));
+    SimDevice dev = rig.sim.device(2);
+    dev.outputs[2].leftGammaWidth = 123;
+    rig.sim.setDevice(2, dev);
+
+    bool refreshingDuringSignal = false;
+    QSignalSpy spy(rig.commands.get(), &CommandSet::displaySetupRefreshRequested);
+    connect(rig.commands.get(), &CommandSet::displaySetupRefreshRequested, this,
+            [&] { refreshingDuringSignal = rig.state.Refreshing; });
+    rig.commands->SendFeatherMode(2, 1);
+
+    QCOMPARE(rig.rawRequests(),
+             QList<QByteArray>({frame("*7KXCTRL 1!"), "KXQUERY *7OINFOKX 1!\r", "KXQUERY *7OINFOKX 2!\r",
+                                "KXQUERY *7OINFOKX 3!\r", "KXQUERY *7OINFOKX 4!\r"}));
+    QCOMPARE(spy.count(), 1);
+    QVERIFY(refreshingDuringSignal);
+    QVERIFY(!rig.state.Refreshing);
+    QCOMPARE(OutputInfoTable[2][3].LeftGammaWidth, 123);
+    QCOMPARE(OutputInfoTable[2][1].AdvancedMode, quint8(1)); // now as the device reports it
+    QVERIFY(!rig.host.busyCursor);
+}
+
+void tst_commandset::inputConfigResetRereadsInputs() {
+    ProtocolRig rig(direct());
+    QVERIFY2(rig.ok(), qPrintable(rig.error()));
+    QSignalSpy spy(rig.commands.get(), &CommandSet::sourceSetupRefreshRequested);
+    rig.commands->SendInputConfigReset(1, 2);
+    QCOMPARE(rig.rawRequests(),
+             QList<QByteArray>({"ICRSTKX 2\r", "IINFOKX 1\r", "IINFOKX 2\r", "IINFOKX 3\r", "IINFOKX 4\r"}));
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(InputInfoTable[1][4].HTotal, rig.sim.device(1).inputs[3].hTotal);
+}
+
+QTEST_GUILESS_MAIN(tst_commandset)
+#include "tst_commandset.moc"
