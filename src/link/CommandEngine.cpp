@@ -5,7 +5,6 @@
 #include "StatusLightController.h"
 #include "TApdComPort.h"
 
-#include <QScopeGuard>
 
 #include <algorithm>
 #include <cstdarg>
@@ -244,8 +243,6 @@ bool CommandEngine::ProbePort(int portNumber)
 {
     if (!m_port.IsPortAvailable(portNumber))
         return false;
-    m_probing = true;
-    const auto probeDone = qScopeGuard([this] { m_probing = false; });
     m_port.SetComNumber(portNumber);
     if (!m_port.isOpen() && !m_port.SetOpen(true)) {
         m_host.showMessage(QStringLiteral("Note: COM Port #%1 is not responding/being used by another application.")
@@ -256,6 +253,7 @@ bool CommandEngine::ProbePort(int portNumber)
     if (!answered && !m_rawWaitFailed)
         answered = SendAndWaitAck(QByteArrayLiteral("\r"));
     if (m_rawWaitFailed) {
+        m_lossesReported = m_port.lossCount();
         m_host.showMessage(QStringLiteral("Note: COM Port #%1 is not responding.").arg(portNumber));
         return false;
     }
@@ -407,8 +405,8 @@ void CommandEngine::onPortOpenChanged(bool open)
 
 void CommandEngine::onLineLost(const QString &reason)
 {
-    if (m_probing)
-        return; // the probe reports it as "not responding"
+    if (m_port.lossCount() == m_lossesReported)
+        return; // a probe has reported it already as "not responding"
     m_host.showMessage(QStringLiteral("Error! COM Port #%1 has stopped working (%2) and has been closed. "
                                       "Please check the cable, then search for Kestrix(s) again.")
                            .arg(m_port.ComNumber())

@@ -110,6 +110,6 @@ private:
     bool m_controllerMode = false;
     int m_stored = 0;            // bytes stored in ReplyArea during this wait (ReplyPos <= m_stored)
     bool m_rawWaitFailed = false;
-    bool m_probing = false;
+    int m_lossesReported = 0; // line failures already told to the user by a probe
     bool m_exitRequested = false;
 };

@@ -261,6 +261,7 @@ void TApdComPort::onError(QSerialPort::SerialPortError error)
     // shown from here would re-enter itself.
     const QString reason = m_serial.errorString();
     m_errorText = reason;
+    ++m_lossCount;
     closeDevice();
     QMetaObject::invokeMethod(this, [this, reason] { emit lineLost(reason); }, Qt::QueuedConnection);
 }

@@ -56,6 +56,8 @@ public:
     // by another program or refuses the settings; the port stays closed then.
     bool SetOpen(bool open);
     QString errorText() const { return m_errorText; }
+    // How many times the line has failed while open (counted when it happens, before lineLost).
+    int lossCount() const { return m_lossCount; }
 
     // True when port n exists and can be opened, or exists but another program holds it.
     bool IsPortAvailable(int portNumber) const;
@@ -110,6 +112,7 @@ private:
     QString m_errorText;
     bool m_applyingSetting = false;
     bool m_lastWaitFailed = false;
+    int m_lossCount = 0;
 
     int m_rawWaits = 0;
     bool m_deliveryQueued = false;

@@ -1,0 +1,177 @@
+#include "EngineRig.h"
+#include "EventPump.h"
+
+#include <QProcess>
+#include <QSerialPort>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdlib>
+
+namespace {
+const QString ComPortError = QStringLiteral("Error! COM Port communication with Kestrix has failed. Please check "
+                                            "the RS-232 cable. Click OK to retry. Click Cancel to exit application.");
+
+// Answers with "#" every request whose index (from 0) is in `answered`.
+std::function<QByteArray(const QByteArray &)> answerRequests(PtyPeer &peer, QList<int> answered)
+{
+    return [&peer, answered](const QByteArray &) {
+        return answered.contains(int(peer.requests.size()) - 1) ? QByteArrayLiteral("#") : QByteArray();
+    };
+}
+
+// The window's host ends the process for real.
+class ExitingHost : public ScriptedHost {
+public:
+    void exitProcess(int status) override { std::exit(status); }
+};
+
+// Run in a child process: a direct command nobody answers, and Cancel in the "COM Port error" dialog.
+int cancelRecoveryChild(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    PtyPeer peer;
+    PortMap map;
+    map.setPath(1, peer.slavePath());
+    TApdComPort port;
+    port.setPortMap(map);
+    port.SetComNumber(1);
+    port.SetOpen(true);
+    ExitingHost host;
+    host.expectOkCancel(false, QStringLiteral("Error! COM Port communication"));
+    int busy = 0;
+    CommandEngine engine(port, host, busy, Pacing::real().scaled(0.05));
+    engine.setCommand("DDBL 1\r");
+    engine.SendDirectCommand();
+    return 3; // only reached if Cancel did not end the process
+}
+} // namespace
+
+// Probing a port, and recovering a direct link that stopped acknowledging.
+class TestLinkRecovery : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { EventPump::clearAbort(); }
+
+    void probeOfAMissingPortSaysNothing()
+    {
+        EngineRig rig;
+        QVERIFY(!rig.engine.ProbePort(2));
+        QVERIFY(!rig.engine.ProbePort(0));
+        QVERIFY(rig.host.entries.isEmpty());
+    }
+
+    void probeOfAPortHeldByAnotherProgram()
+    {
+        EngineRig rig;
+        rig.port.SetOpen(false);
+        QSerialPort other;
+        other.setPortName(rig.peer.slavePath());
+        QVERIFY(other.open(QIODevice::ReadWrite));
+        QVERIFY(!rig.engine.ProbePort(1));
+        QCOMPARE(rig.host.messages(),
+                 QStringList{QStringLiteral("Note: COM Port #1 is not responding/being used by another application.")});
+    }
+
+    void probeSendsACrAndRetriesOnce_data()
+    {
+        QTest::addColumn<QList<int>>("answered");
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<int>("crs");
+        QTest::newRow("first CR answered") << QList<int>{0} << true << 1;
+        QTest::newRow("second CR answered") << QList<int>{1} << true << 2;
+        QTest::newRow("silent") << QList<int>{} << false << 2;
+    }
+
+    void probeSendsACrAndRetriesOnce()
+    {
+        QFETCH(QList<int>, answered);
+        QFETCH(bool, found);
+        QFETCH(int, crs);
+        EngineRig rig;
+        rig.port.SetOpen(false); // the probe opens it
+        rig.engine.AckWaitTicks = CommandEngine::ProbeAckWaitTicks;
+        rig.peer.respond = answerRequests(rig.peer, answered);
+        QCOMPARE(rig.engine.ProbePort(1), found);
+        QVERIFY(rig.port.isOpen()); // left open either way; the caller closes it
+        EventPump::pause(20);
+        QCOMPARE(rig.peer.received, QByteArray(crs, '\r'));
+        QVERIFY(rig.host.entries.isEmpty());
+    }
+
+    void probeOfALineThatFails()
+    {
+        EngineRig rig;
+        rig.peer.respond = [&](const QByteArray &) {
+            QTimer::singleShot(10, [&] { rig.peer.hangUp(); });
+            return QByteArray();
+        };
+        rig.engine.AckWaitTicks = 80;
+        QVERIFY(!rig.engine.ProbePort(1));
+        EventPump::pause(20);
+        QCOMPARE(rig.host.messages(), QStringList{QStringLiteral("Note: COM Port #1 is not responding.")});
+    }
+
+    void directCommandRecoversAfterAReprobe()
+    {
+        EngineRig rig;
+        rig.engine.setCommand("AUTOCB 1\r");
+        rig.engine.AckWaitTicks = 20; // a command's own longer wait is not reused by the recovery
+        rig.peer.respond = answerRequests(rig.peer, {1, 2});
+        rig.engine.SendDirectCommand();
+        QCOMPARE(rig.engine.LinkOk, 1);
+        QCOMPARE(rig.peer.requests, QList<QByteArray>({"AUTOCB 1\r", "\r", "AUTOCB 1\r"}));
+        QCOMPARE(rig.engine.AckWaitTicks, 80);
+        QVERIFY(rig.host.entries.isEmpty());
+        QVERIFY(!rig.host.busyCursor);
+    }
+
+    void okInTheDialogProbesAgain()
+    {
+        EngineRig rig;
+        rig.engine.setCommand("DDBL 1\r");
+        rig.host.expectOkCancel(true, ComPortError);
+        // Command and both probe CRs unanswered; the probe after OK and the resend are answered.
+        rig.peer.respond = answerRequests(rig.peer, {3, 4});
+        rig.engine.SendDirectCommand();
+        QCOMPARE(rig.engine.LinkOk, 1);
+        QCOMPARE(rig.peer.requests, QList<QByteArray>({"DDBL 1\r", "\r", "\r", "\r", "DDBL 1\r"}));
+        QCOMPARE(rig.host.entries.size(), 1);
+        QCOMPARE(rig.host.entries.at(0).caption, QStringLiteral("COM Port error"));
+        QVERIFY(rig.host.unexpected.isEmpty());
+        QCOMPARE(rig.host.pendingAnswers(), 0);
+    }
+
+    // Cancel ends the process with -1; a host that returns anyway must not see the loop go on.
+    void cancelInTheDialogStopsEverything()
+    {
+        EngineRig rig;
+        rig.engine.setCommand("DDBL 1\r");
+        rig.host.expectOkCancel(false, ComPortError);
+        rig.engine.SendDirectCommand();
+        QCOMPARE(rig.host.exitStatuses, QList<int>{-1});
+        QCOMPARE(rig.host.entries.size(), 1);
+        QVERIFY(rig.engine.aborted());
+        QVERIFY(!rig.host.busyCursor);
+    }
+
+    void cancelEndsTheProcessWithStatusMinusOne()
+    {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--cancel-recovery-child")});
+        QVERIFY(child.waitForFinished(20000));
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), 255); // -1 as the parent sees it
+    }
+};
+
+int main(int argc, char **argv)
+{
+    if (argc > 1 && qstrcmp(argv[1], "--cancel-recovery-child") == 0)
+        return cancelRecoveryChild(argc, argv);
+    QCoreApplication app(argc, argv);
+    TestLinkRecovery test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_recovery.moc"
