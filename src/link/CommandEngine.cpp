@@ -5,7 +5,6 @@
 #include "StatusLightController.h"
 #include "TApdComPort.h"
 
-
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
@@ -15,14 +14,18 @@ namespace {
 
 const char *const TextSending = "Sending command....";
 const char *const TextResending = "Resending message....";
-const char *const TextControllerErrorCode = "Error code returned by Controller detected.... Resending message";
-const char *const TextOverflow = "Error! RS-232 communication port output buffer overflow. Please resend command.";
-const char *const TextTimeout = "Error! Timeout occured. Unable to communicate with Kestrix. Please verify that "
-                                "Serial Port is connected to Kestrix.";
+const char *const TextControllerErrorCode =
+    "Error code returned by Controller detected.... Resending message";
+const char *const TextOverflow =
+    "Error! RS-232 communication port output buffer overflow. Please resend command.";
+const char *const TextTimeout =
+    "Error! Timeout occured. Unable to communicate with Kestrix. Please verify that "
+    "Serial Port is connected to Kestrix.";
 const char *const TextNoResponse = "Error! Controller did not get response from Kestrix(s). Please check "
                                    "connections and Kestrix(s) Serial Mode settings.";
-const char *const TextComPortError = "Error! COM Port communication with Kestrix has failed. Please check the "
-                                     "RS-232 cable. Click OK to retry. Click Cancel to exit application.";
+const char *const TextComPortError =
+    "Error! COM Port communication with Kestrix has failed. Please check the "
+    "RS-232 cable. Click OK to retry. Click Cancel to exit application.";
 
 const QByteArray DebugOff = QByteArrayLiteral("debug 0\r");
 
@@ -35,8 +38,7 @@ struct MessagePattern {
 
 CommandEngine::CommandEngine(TApdComPort &port, Host &host, int &commandBusy, const Pacing &pacing,
                              QObject *parent)
-    : QObject(parent), m_port(port), m_host(host), m_commandBusy(commandBusy), m_pacing(pacing)
-{
+    : QObject(parent), m_port(port), m_host(host), m_commandBusy(commandBusy), m_pacing(pacing) {
     m_port.setTickMs(m_pacing.tickMs);
     m_timer1.setObjectName(QStringLiteral("Timer1"));
     m_timer1.setSingleShot(true);
@@ -48,79 +50,64 @@ CommandEngine::CommandEngine(TApdComPort &port, Host &host, int &commandBusy, co
     connect(&m_port, &TApdComPort::lineLost, this, &CommandEngine::onLineLost);
 }
 
-void CommandEngine::setCommand(const char *fmt, ...)
-{
+void CommandEngine::setCommand(const char *fmt, ...) {
     va_list args;
     va_start(args, fmt);
     std::vsnprintf(CommandBuffer, sizeof CommandBuffer, fmt, args);
     va_end(args);
 }
 
-void CommandEngine::SetLinkActive(bool on)
-{
+void CommandEngine::SetLinkActive(bool on) {
     m_linkActive = on;
-    if (m_lights)
-        m_lights->SetMonitoring(on);
+    if (m_lights) m_lights->SetMonitoring(on);
     emit linkActiveChanged(on);
 }
 
-void CommandEngine::setStatusLights(StatusLightController *lights)
-{
+void CommandEngine::setStatusLights(StatusLightController *lights) {
     m_lights = lights;
-    if (m_lights)
-        m_lights->setTickMs(m_pacing.tickMs);
+    if (m_lights) m_lights->setTickMs(m_pacing.tickMs);
 }
 
-bool CommandEngine::aborted() const
-{
+bool CommandEngine::aborted() const {
     return m_exitRequested || EventPump::aborting();
 }
 
-void CommandEngine::pause(int ms)
-{
+void CommandEngine::pause(int ms) {
     EventPump::pause(ms);
 }
 
 // Settle steps of 1 ms each, handling events in between; one pause of the whole length handles every
 // event as it comes and does not add a timer's lateness per step.
-void CommandEngine::settle(int steps)
-{
-    if (steps <= 0)
-        return;
+void CommandEngine::settle(int steps) {
+    if (steps <= 0) return;
     if (m_pacing.settleStepMs == 0)
         EventPump::processPending();
     else
         EventPump::pause(steps * m_pacing.settleStepMs);
 }
 
-void CommandEngine::ComputeChecksum()
-{
+void CommandEngine::ComputeChecksum() {
     int sum = 0;
     for (const char *p = CommandBuffer; p < CommandBuffer + AreaSize && *p; ++p)
         sum += uchar(*p);
     CommandChecksum = sum % 256;
 }
 
-QByteArray CommandEngine::checksumDigits() const
-{
+QByteArray CommandEngine::checksumDigits() const {
     return QByteArray::number(CommandChecksum & 0xFF, 16).toUpper().rightJustified(2, '0');
 }
 
-void CommandEngine::WriteToPort(const QByteArray &bytes)
-{
-    if (!m_port.isOpen())
-        return;
+void CommandEngine::WriteToPort(const QByteArray &bytes) {
+    if (!m_port.isOpen()) return;
     if (m_port.GetOutBuffFree() > bytes.size())
         m_port.PutString(bytes);
     else
         m_host.showMessage(QString::fromLatin1(TextOverflow));
 }
 
-bool CommandEngine::SendAndWaitAck(const QByteArray &text)
-{
+bool CommandEngine::SendAndWaitAck(const QByteArray &text) {
     m_rawWaitFailed = false;
-    if (!m_port.isOpen())
-        return true;
+    if (!m_port.isOpen()) return true;
     const int savedBusy = m_commandBusy;
     m_commandBusy = 1;
     m_port.FlushInBuffer();
@@ -135,13 +122,10 @@ bool CommandEngine::SendAndWaitAck(const QByteArray &text)
     return acknowledged;
 }
 
-void CommandEngine::SendControllerCommand(int settleCount)
-{
-    if (!m_port.isOpen())
-        return;
+void CommandEngine::SendControllerCommand(int settleCount) {
+    if (!m_port.isOpen()) return;
     const bool showedBusy = !m_host.isBusyCursor();
-    if (showedBusy)
-        m_host.setBusyCursor(true);
+    if (showedBusy) m_host.setBusyCursor(true);
     const QByteArray text(CommandBuffer, int(strnlen(CommandBuffer, AreaSize)));
     for (;;) {
         beginWait();
@@ -158,28 +142,21 @@ void CommandEngine::SendControllerCommand(int settleCount)
         awaitReply();
         // Repeated until acknowledged, but not past a closed line or a closing program: nothing
         // could acknowledge it any more.
-        if (!ReplyFailed || aborted() || !m_port.isOpen())
-            break;
-        if (ControllerDebug)
-            SendAndWaitAck(DebugOff);
+        if (!ReplyFailed || aborted() || !m_port.isOpen()) break;
+        if (ControllerDebug) SendAndWaitAck(DebugOff);
         m_host.setStatusText(QString::fromLatin1(TextResending));
         pause(m_pacing.resendPauseMs);
         EventPump::processPending();
-        if (aborted() || !m_port.isOpen())
-            break;
+        if (aborted() || !m_port.isOpen()) break;
     }
-    if (!ReplyFailed)
-        settle(settleCount);
+    if (!ReplyFailed) settle(settleCount);
     m_host.setPagesEnabled(true);
-    if (showedBusy)
-        m_host.setBusyCursor(false);
+    if (showedBusy) m_host.setBusyCursor(false);
     m_host.setStatusText(QString());
 }
 
-void CommandEngine::SendQuery()
-{
-    if (!m_port.isOpen())
-        return;
+void CommandEngine::SendQuery() {
+    if (!m_port.isOpen()) return;
     sendQueryOnce();
     if (ControllerDebug && !aborted() && m_port.isOpen()) {
         SendAndWaitAck(DebugOff);
@@ -188,8 +165,7 @@ void CommandEngine::SendQuery()
     }
 }
 
-void CommandEngine::sendQueryOnce()
-{
+void CommandEngine::sendQueryOnce() {
     beginWait();
     AwaitingReply = true;
     m_port.FlushInBuffer();
@@ -198,20 +174,15 @@ void CommandEngine::sendQueryOnce()
     awaitReply();
 }
 
-void CommandEngine::SendDirectCommand()
-{
+void CommandEngine::SendDirectCommand() {
     const bool showedBusy = !m_host.isBusyCursor();
-    if (showedBusy)
-        m_host.setBusyCursor(true);
+    if (showedBusy) m_host.setBusyCursor(true);
     LinkOk = SendAndWaitAck(QByteArray(CommandBuffer, int(strnlen(CommandBuffer, AreaSize))));
-    if (!LinkOk)
-        RecoverLink();
-    if (showedBusy)
-        m_host.setBusyCursor(false);
+    if (!LinkOk) RecoverLink();
+    if (showedBusy) m_host.setBusyCursor(false);
 }
 
-void CommandEngine::RecoverLink()
-{
+void CommandEngine::RecoverLink() {
     const int portNumber = m_port.ComNumber();
     LinkOk = false;
     while (!LinkOk && !aborted()) {
@@ -224,34 +195,30 @@ void CommandEngine::RecoverLink()
                 requestExit();
         }
         AckWaitTicks = DefaultAckWaitTicks;
-        if (aborted())
-            break;
+        if (aborted()) break;
         LinkOk = SendAndWaitAck(QByteArray(CommandBuffer, int(strnlen(CommandBuffer, AreaSize))));
     }
 }
 
 // The process ends inside the host; should the host return (a test double does), nothing more may be
 // sent or asked, so every wait above this one unwinds too.
-void CommandEngine::requestExit()
-{
+void CommandEngine::requestExit() {
     m_host.exitProcess(-1);
     m_exitRequested = true;
     EventPump::requestAbort();
 }
 
-bool CommandEngine::ProbePort(int portNumber)
-{
-    if (!m_port.IsPortAvailable(portNumber))
-        return false;
+bool CommandEngine::ProbePort(int portNumber) {
+    if (!m_port.IsPortAvailable(portNumber)) return false;
     m_port.SetComNumber(portNumber);
     if (!m_port.isOpen() && !m_port.SetOpen(true)) {
-        m_host.showMessage(QStringLiteral("Note: COM Port #%1 is not responding/being used by another application.")
-                               .arg(portNumber));
+        m_host.showMessage(
+            QStringLiteral("Note: COM Port #%1 is not responding/being used by another application.")
+                .arg(portNumber));
         return false;
     }
     bool answered = SendAndWaitAck(QByteArrayLiteral("\r"));
-    if (!answered && !m_rawWaitFailed)
-        answered = SendAndWaitAck(QByteArrayLiteral("\r"));
+    if (!answered && !m_rawWaitFailed) answered = SendAndWaitAck(QByteArrayLiteral("\r"));
     if (m_rawWaitFailed) {
         m_lossesReported = m_port.lossCount();
         m_host.showMessage(QStringLiteral("Note: COM Port #%1 is not responding.").arg(portNumber));
@@ -260,8 +227,7 @@ bool CommandEngine::ProbePort(int portNumber)
     return answered;
 }
 
-void CommandEngine::beginWait()
-{
+void CommandEngine::beginWait() {
     ReplyFailed = false;
     ControllerError = false;
     ControllerDebug = false;
@@ -270,54 +236,45 @@ void CommandEngine::beginWait()
     m_stored = 0;
 }
 
-void CommandEngine::awaitReply()
-{
+void CommandEngine::awaitReply() {
     EventPump::waitUntil([this] { return !AwaitingReply || ReplyFailed; });
     m_timer1.stop();
-    if (AwaitingReply)
-        failWait(); // ended by the program closing
+    if (AwaitingReply) failWait(); // ended by the program closing
 }
 
-void CommandEngine::finishWait()
-{
+void CommandEngine::finishWait() {
     ReplyPos = 0;
     m_stored = 0;
     AwaitingReply = false;
 }
 
-void CommandEngine::failWait()
-{
+void CommandEngine::failWait() {
     m_timer1.stop();
     ReplyFailed = true;
     finishWait();
 }
 
-void CommandEngine::Timer1Timer()
-{
+void CommandEngine::Timer1Timer() {
     m_timer1.stop();
     m_host.showMessage(QString::fromLatin1(TextTimeout));
     ReplyFailed = true;
     finishWait();
 }
 
-void CommandEngine::ApdComPort1TriggerAvail(int count)
-{
-    if (!AwaitingReply)
-        return;
+void CommandEngine::ApdComPort1TriggerAvail(int count) {
+    if (!AwaitingReply) return;
     // Never past the area: a reply that does not fit ends the wait as failed instead of being cut.
     const int room = AreaSize - m_stored;
     const int stored = m_port.GetBlock(ReplyArea + m_stored, std::min(count, room));
     m_stored += stored;
     examineReply();
-    if (AwaitingReply && stored < count)
-        failWait();
+    if (AwaitingReply && stored < count) failWait();
 }
 
 // Examines the stored bytes from ReplyPos on. A Controller message whose first bytes end this block is
 // left for the next notification to complete, so a message split over two notifications is still
 // recognised; ReplyPos then stays on its first byte.
-void CommandEngine::examineReply()
-{
+void CommandEngine::examineReply() {
     while (AwaitingReply && ReplyPos < m_stored) {
         if (isAcknowledgement(ReplyPos)) {
             ReplyArea[m_stored - 1] = 0; // the last byte of this notification's block
@@ -326,28 +283,24 @@ void CommandEngine::examineReply()
         }
         if (m_controllerMode) {
             const ControllerMessage message = controllerMessageAt(ReplyPos);
-            if (message == ControllerMessage::Incomplete)
-                return;
-            if (actOnControllerMessage(message))
-                return;
+            if (message == ControllerMessage::Incomplete) return;
+            if (actOnControllerMessage(message)) return;
         }
         ++ReplyPos;
     }
 }
 
-bool CommandEngine::isAcknowledgement(int pos) const
-{
-    if (ReplyArea[pos] != quint8(AckChar) || pos < ReplyMinLength || pos < 2)
-        return false;
+bool CommandEngine::isAcknowledgement(int pos) const {
+    if (ReplyArea[pos] != quint8(AckChar) || pos < ReplyMinLength || pos < 2) return false;
     const char first = m_controllerMode ? 'L' : '\r';
     const char second = m_controllerMode ? 'R' : '\n';
     return ReplyArea[pos - 2] == quint8(first) && ReplyArea[pos - 1] == quint8(second);
 }
 
-CommandEngine::ControllerMessage CommandEngine::controllerMessageAt(int pos) const
-{
-    static const MessagePattern patterns[] = {
-        {QByteArrayLiteral("?\r\nCTR"), 6}, {QByteArrayLiteral("?\r\nDEB"), 6}, {QByteArrayLiteral("!ERR"), 6}};
+CommandEngine::ControllerMessage CommandEngine::controllerMessageAt(int pos) const {
+    static const MessagePattern patterns[] = {{QByteArrayLiteral("?\r\nCTR"), 6},
+                                              {QByteArrayLiteral("?\r\nDEB"), 6},
+                                              {QByteArrayLiteral("!ERR"), 6}};
     static const ControllerMessage kinds[] = {ControllerMessage::Rejected, ControllerMessage::DebugPrompt,
                                               ControllerMessage::NoResponse};
     const int available = m_stored - pos;
@@ -355,8 +308,7 @@ CommandEngine::ControllerMessage CommandEngine::controllerMessageAt(int pos) con
     for (int k = 0; k < 3; ++k) {
         const QByteArray &bytes = patterns[k].bytes;
         const int compared = std::min<int>(available, int(bytes.size()));
-        if (std::memcmp(ReplyArea + pos, bytes.constData(), size_t(compared)) != 0)
-            continue;
+        if (std::memcmp(ReplyArea + pos, bytes.constData(), size_t(compared)) != 0) continue;
         if (available < patterns[k].decisiveLength) {
             incomplete = true;
             continue;
@@ -369,8 +321,7 @@ CommandEngine::ControllerMessage CommandEngine::controllerMessageAt(int pos) con
 }
 
 // Returns true when the message ended the wait.
-bool CommandEngine::actOnControllerMessage(ControllerMessage message)
-{
+bool CommandEngine::actOnControllerMessage(ControllerMessage message) {
     switch (message) {
     case ControllerMessage::None:
     case ControllerMessage::Incomplete:
@@ -396,17 +347,13 @@ bool CommandEngine::actOnControllerMessage(ControllerMessage message)
     return true;
 }
 
-void CommandEngine::onPortOpenChanged(bool open)
-{
+void CommandEngine::onPortOpenChanged(bool open) {
     // A closed line ends an event-driven wait at once; the watchdog would only repeat into nothing.
-    if (!open && AwaitingReply)
-        failWait();
+    if (!open && AwaitingReply) failWait();
 }
 
-void CommandEngine::onLineLost(const QString &reason)
-{
-    if (m_port.lossCount() == m_lossesReported)
-        return; // a probe has reported it already as "not responding"
+void CommandEngine::onLineLost(const QString &reason) {
+    if (m_port.lossCount() == m_lossesReported) return; // a probe has reported it already as "not responding"
     m_host.showMessage(QStringLiteral("Error! COM Port #%1 has stopped working (%2) and has been closed. "
                                       "Please check the cable, then search for Kestrix(s) again.")
                            .arg(m_port.ComNumber())

@@ -72,7 +72,7 @@ public:
     void Timer1Timer();
     QTimer &Timer1() { return m_timer1; }
 
-    void pause(int ms);   // protocol pause that keeps the window live
+    void pause(int ms); // protocol pause that keeps the window live
     void settle(int steps);
     const Pacing &pacing() const { return m_pacing; }
     TApdComPort &port() { return m_port; }
@@ -108,7 +108,7 @@ private:
     QTimer m_timer1;
     bool m_linkActive = false;
     bool m_controllerMode = false;
-    int m_stored = 0;            // bytes stored in ReplyArea during this wait (ReplyPos <= m_stored)
+    int m_stored = 0; // bytes stored in ReplyArea during this wait (ReplyPos <= m_stored)
     bool m_rawWaitFailed = false;
     int m_lossesReported = 0; // line failures already told to the user by a probe
     bool m_exitRequested = false;

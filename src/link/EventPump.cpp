@@ -21,42 +21,34 @@ struct PumpState {
     QList<std::pair<QPointer<QObject>, std::function<void()>>> unwoundCallbacks;
 };
 
-PumpState &state()
-{
+PumpState &state() {
     static PumpState s;
     return s;
 }
 
-void runUnwoundCallbacks()
-{
+void runUnwoundCallbacks() {
     auto callbacks = std::exchange(state().unwoundCallbacks, {});
     for (auto &[context, fn] : callbacks)
-        if (context)
-            QMetaObject::invokeMethod(context, fn, Qt::QueuedConnection);
+        if (context) QMetaObject::invokeMethod(context, fn, Qt::QueuedConnection);
 }
 
 // Blocks in the dispatcher until at least one event has been handled. Qt's (flags, maxtime) overload
 // would ignore WaitForMoreEvents and spin, so the caller keeps a timer running as a wake-up instead.
-void handleNextEvents()
-{
+void handleNextEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
 } // namespace
 
-EventPump::Scope::Scope()
-{
+EventPump::Scope::Scope() {
     ++state().depth;
 }
 
-EventPump::Scope::~Scope()
-{
-    if (--state().depth == 0)
-        runUnwoundCallbacks();
+EventPump::Scope::~Scope() {
+    if (--state().depth == 0) runUnwoundCallbacks();
 }
 
-void EventPump::pause(int ms)
-{
+void EventPump::pause(int ms) {
     Scope scope;
     QElapsedTimer clock;
     clock.start();
@@ -65,15 +57,13 @@ void EventPump::pause(int ms)
     wake.setSingleShot(true);
     while (!aborting()) {
         const qint64 left = ms - clock.elapsed();
-        if (left <= 0)
-            break;
+        if (left <= 0) break;
         wake.start(int(left));
         handleNextEvents();
     }
 }
 
-bool EventPump::waitUntil(const std::function<bool()> &done, int timeoutMs)
-{
+bool EventPump::waitUntil(const std::function<bool()> &done, int timeoutMs) {
     Scope scope;
     QElapsedTimer clock;
     clock.start();
@@ -84,8 +74,7 @@ bool EventPump::waitUntil(const std::function<bool()> &done, int timeoutMs)
         int next = SafetyWakeMs;
         if (timeoutMs >= 0) {
             const qint64 left = timeoutMs - clock.elapsed();
-            if (left <= 0)
-                break;
+            if (left <= 0) break;
             next = int(std::min<qint64>(left, next));
         }
         wake.start(next);
@@ -94,35 +83,28 @@ bool EventPump::waitUntil(const std::function<bool()> &done, int timeoutMs)
     return done();
 }
 
-void EventPump::processPending()
-{
+void EventPump::processPending() {
     Scope scope;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-void EventPump::requestAbort()
-{
+void EventPump::requestAbort() {
     state().aborting = true;
 }
 
-bool EventPump::aborting()
-{
+bool EventPump::aborting() {
     return state().aborting;
 }
 
-void EventPump::clearAbort()
-{
+void EventPump::clearAbort() {
     state().aborting = false;
 }
 
-int EventPump::depth()
-{
+int EventPump::depth() {
     return state().depth;
 }
 
-void EventPump::whenUnwound(QObject *context, std::function<void()> fn)
-{
+void EventPump::whenUnwound(QObject *context, std::function<void()> fn) {
     state().unwoundCallbacks.append({QPointer<QObject>(context), std::move(fn)});
-    if (state().depth == 0)
-        runUnwoundCallbacks();
+    if (state().depth == 0) runUnwoundCallbacks();
 }

@@ -4,14 +4,12 @@
 #include <cmath>
 
 namespace {
-int scale(int ms, double factor, int floorMs)
-{
+int scale(int ms, double factor, int floorMs) {
     return std::max(floorMs, int(std::lround(ms * factor)));
 }
 } // namespace
 
-Pacing Pacing::scaled(double factor) const
-{
+Pacing Pacing::scaled(double factor) const {
     Pacing p;
     p.tickMs = scale(tickMs, factor, 1);
     p.watchdogMs = scale(watchdogMs, factor, 1);

@@ -3,8 +3,7 @@
 #include "TApdComPort.h"
 
 StatusLightController::StatusLightController(TApdComPort &port, QObject *parent)
-    : QObject(parent), m_port(port)
-{
+    : QObject(parent), m_port(port) {
     setObjectName(QStringLiteral("ApdSLController1"));
     for (QTimer *t : {&m_rxdOff, &m_txdOff})
         t->setSingleShot(true);
@@ -15,8 +14,7 @@ StatusLightController::StatusLightController(TApdComPort &port, QObject *parent)
     connect(&port, &TApdComPort::dataSent, this, [this] { pulse(TXD, m_txdOff); });
 }
 
-void StatusLightController::SetMonitoring(bool on)
-{
+void StatusLightController::SetMonitoring(bool on) {
     m_monitoring = on;
     m_rxdOff.stop();
     m_txdOff.stop();
@@ -29,24 +27,19 @@ void StatusLightController::SetMonitoring(bool on)
     }
 }
 
-void StatusLightController::setLit(Light light, bool lit)
-{
-    if (m_lit[light] == lit)
-        return;
+void StatusLightController::setLit(Light light, bool lit) {
+    if (m_lit[light] == lit) return;
     m_lit[light] = lit;
     emit lightChanged(light, lit);
 }
 
-void StatusLightController::pulse(Light light, QTimer &off)
-{
-    if (!m_monitoring)
-        return;
+void StatusLightController::pulse(Light light, QTimer &off) {
+    if (!m_monitoring) return;
     setLit(light, true);
     off.start(m_tickMs);
 }
 
-void StatusLightController::pollLines()
-{
+void StatusLightController::pollLines() {
     setLit(CTS, m_port.CTS());
     setLit(DCD, m_port.DCD());
 }

@@ -13,8 +13,7 @@
 #include <sys/ioctl.h>
 #endif
 
-TApdComPort::TApdComPort(QObject *parent) : QObject(parent)
-{
+TApdComPort::TApdComPort(QObject *parent) : QObject(parent) {
     setObjectName(QStringLiteral("ApdComPort1"));
     m_serial.setReadBufferSize(BufferSize);
     connect(&m_serial, &QSerialPort::readyRead, this, &TApdComPort::onReadyRead);
@@ -22,26 +21,20 @@ TApdComPort::TApdComPort(QObject *parent) : QObject(parent)
     connect(&m_serial, &QSerialPort::errorOccurred, this, &TApdComPort::onError);
 }
 
-TApdComPort::~TApdComPort()
-{
+TApdComPort::~TApdComPort() {
     m_serial.close();
 }
 
-bool TApdComPort::SetComNumber(int portNumber)
-{
-    if (portNumber == m_comNumber)
-        return true;
+bool TApdComPort::SetComNumber(int portNumber) {
+    if (portNumber == m_comNumber) return true;
     m_comNumber = portNumber;
-    if (!isOpen())
-        return true;
+    if (!isOpen()) return true;
     closeDevice();
     return openDevice();
 }
 
-bool TApdComPort::SetOpen(bool open)
-{
-    if (open == isOpen())
-        return true;
+bool TApdComPort::SetOpen(bool open) {
+    if (open == isOpen()) return true;
     if (!open) {
         closeDevice();
         return true;
@@ -49,8 +42,7 @@ bool TApdComPort::SetOpen(bool open)
     return openDevice();
 }
 
-bool TApdComPort::openDevice()
-{
+bool TApdComPort::openDevice() {
     m_errorText.clear();
     const QString path = devicePath();
     if (path.isEmpty()) {
@@ -78,50 +70,38 @@ bool TApdComPort::openDevice()
     return true;
 }
 
-void TApdComPort::closeDevice()
-{
-    if (!m_serial.isOpen())
-        return;
+void TApdComPort::closeDevice() {
+    if (!m_serial.isOpen()) return;
     m_serial.close();
     emit openChanged(false);
 }
 
-bool TApdComPort::applySetting(const std::function<bool()> &apply)
-{
-    if (!isOpen())
-        return true;
+bool TApdComPort::applySetting(const std::function<bool()> &apply) {
+    if (!isOpen()) return true;
     m_applyingSetting = true;
     const bool ok = apply();
     m_applyingSetting = false;
-    if (!ok)
-        m_errorText = m_serial.errorString();
+    if (!ok) m_errorText = m_serial.errorString();
     return ok;
 }
 
-bool TApdComPort::SetBaud(int baud)
-{
-    if (!applySetting([&] { return m_serial.setBaudRate(baud); }))
-        return false;
+bool TApdComPort::SetBaud(int baud) {
+    if (!applySetting([&] { return m_serial.setBaudRate(baud); })) return false;
     m_baud = baud;
     return true;
 }
 
-bool TApdComPort::SetParity(QSerialPort::Parity parity)
-{
+bool TApdComPort::SetParity(QSerialPort::Parity parity) {
     // A refused parity (a pseudo-terminal only does 8N1) leaves the old one in force.
-    if (!applySetting([&] { return m_serial.setParity(parity); }))
-        return false;
+    if (!applySetting([&] { return m_serial.setParity(parity); })) return false;
     m_parity = parity;
     return true;
 }
 
-bool TApdComPort::IsPortAvailable(int portNumber) const
-{
+bool TApdComPort::IsPortAvailable(int portNumber) const {
     const QString path = m_map.path(portNumber);
-    if (path.isEmpty())
-        return false;
-    if (isOpen() && path == devicePath())
-        return true;
+    if (path.isEmpty()) return false;
+    if (isOpen() && path == devicePath()) return true;
     QSerialPort trial;
     trial.setPortName(path);
     if (trial.open(QIODevice::ReadWrite)) {
@@ -132,44 +112,34 @@ bool TApdComPort::IsPortAvailable(int portNumber) const
     return trial.error() == QSerialPort::PermissionError;
 }
 
-void TApdComPort::FlushInBuffer()
-{
-    if (isOpen())
-        m_serial.clear(QSerialPort::Input);
+void TApdComPort::FlushInBuffer() {
+    if (isOpen()) m_serial.clear(QSerialPort::Input);
 }
 
-int TApdComPort::GetOutBuffFree() const
-{
-    if (!isOpen())
-        return BufferSize;
+int TApdComPort::GetOutBuffFree() const {
+    if (!isOpen()) return BufferSize;
     return int(std::max<qint64>(0, BufferSize - m_serial.bytesToWrite()));
 }
 
-bool TApdComPort::PutString(const QByteArray &text)
-{
-    if (!isOpen())
-        return false;
+bool TApdComPort::PutString(const QByteArray &text) {
+    if (!isOpen()) return false;
     return m_serial.write(text) == text.size();
 }
 
-bool TApdComPort::PutChar(char c)
-{
+bool TApdComPort::PutChar(char c) {
     return PutString(QByteArray(1, c));
 }
 
-bool TApdComPort::WaitForString(const QByteArray &s, int ticks, bool yield, bool ignoreCase)
-{
+bool TApdComPort::WaitForString(const QByteArray &s, int ticks, bool yield, bool ignoreCase) {
     m_lastWaitFailed = false;
-    if (s.isEmpty())
-        return true;
+    if (s.isEmpty()) return true;
     if (!isOpen()) {
         m_lastWaitFailed = true;
         return false;
     }
     ++m_rawWaits;
     const auto resumeNotifications = qScopeGuard([this] {
-        if (--m_rawWaits == 0)
-            scheduleDelivery();
+        if (--m_rawWaits == 0) scheduleDelivery();
     });
 
     const auto same = [ignoreCase](char a, char b) {
@@ -184,18 +154,15 @@ bool TApdComPort::WaitForString(const QByteArray &s, int ticks, bool yield, bool
                 ++matched;
             else
                 matched = same(c, s.at(0)) ? 1 : 0;
-            if (matched == s.size())
-                return true;
+            if (matched == s.size()) return true;
         }
         if (!isOpen()) {
             m_lastWaitFailed = true;
             return false;
         }
-        if (EventPump::aborting())
-            return true;
+        if (EventPump::aborting()) return true;
         const qint64 left = deadline.remainingMs(TickDeadline::clockMs());
-        if (left == 0)
-            return false;
+        if (left == 0) return false;
         if (yield)
             EventPump::waitUntil([this] { return !isOpen() || m_serial.bytesAvailable() > 0; }, int(left));
         else
@@ -203,37 +170,31 @@ bool TApdComPort::WaitForString(const QByteArray &s, int ticks, bool yield, bool
     }
 }
 
-int TApdComPort::GetBlock(void *destination, int count) const
-{
+int TApdComPort::GetBlock(void *destination, int count) const {
     const int n = std::clamp(count, 0, m_blockLength);
     std::memcpy(destination, m_block, size_t(n));
     return n;
 }
 
-void TApdComPort::onReadyRead()
-{
+void TApdComPort::onReadyRead() {
     scheduleDelivery();
 }
 
 // Notifications are posted, never run from inside QSerialPort's own signal: QSerialPort does not emit
 // readyRead again while a handler of it is still running, and our handlers may pump events for a long
 // time (message boxes, pauses). Posting keeps every arrival announced.
-void TApdComPort::scheduleDelivery()
-{
-    if (m_deliveryQueued || !isOpen() || m_serial.bytesAvailable() == 0)
-        return;
+void TApdComPort::scheduleDelivery() {
+    if (m_deliveryQueued || !isOpen() || m_serial.bytesAvailable() == 0) return;
     m_deliveryQueued = true;
     QMetaObject::invokeMethod(this, &TApdComPort::deliver, Qt::QueuedConnection);
 }
 
-void TApdComPort::deliver()
-{
+void TApdComPort::deliver() {
     m_deliveryQueued = false;
     if (m_delivering || m_rawWaits > 0 || !isOpen())
         return; // resumed when the running notification or wait ends
     const qint64 n = m_serial.read(m_block, BufferSize);
-    if (n <= 0)
-        return;
+    if (n <= 0) return;
     m_blockLength = int(n);
     m_delivering = true;
     emit OnTriggerAvail(m_blockLength);
@@ -242,12 +203,10 @@ void TApdComPort::deliver()
     scheduleDelivery();
 }
 
-void TApdComPort::onError(QSerialPort::SerialPortError error)
-{
+void TApdComPort::onError(QSerialPort::SerialPortError error) {
     // The error code is sticky and open() reports NoError; only a failure of an open line counts here.
     // Settings refused by the device are reported by the setter's return value instead.
-    if (m_applyingSetting || !m_serial.isOpen())
-        return;
+    if (m_applyingSetting || !m_serial.isOpen()) return;
     switch (error) {
     case QSerialPort::NoError:
     case QSerialPort::TimeoutError:
@@ -263,19 +222,17 @@ void TApdComPort::onError(QSerialPort::SerialPortError error)
     m_errorText = reason;
     ++m_lossCount;
     closeDevice();
-    QMetaObject::invokeMethod(this, [this, reason] { emit lineLost(reason); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, reason] { emit lineLost(reason); }, Qt::QueuedConnection);
 }
 
-bool TApdComPort::lineIsHigh(Line line) const
-{
-    if (!isOpen())
-        return false;
+bool TApdComPort::lineIsHigh(Line line) const {
+    if (!isOpen()) return false;
 #ifdef Q_OS_UNIX
     // Straight to the device: QSerialPort::pinoutSignals() fails with ENOTTY on a pseudo-terminal and
     // would set the port's error every time the lights look.
     int bits = 0;
-    if (::ioctl(int(m_serial.handle()), TIOCMGET, &bits) != 0)
-        return false;
+    if (::ioctl(int(m_serial.handle()), TIOCMGET, &bits) != 0) return false;
     return (bits & (line == Line::CTS ? TIOCM_CTS : TIOCM_CAR)) != 0;
 #else
     const auto pins = m_serial.pinoutSignals();

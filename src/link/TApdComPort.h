@@ -25,9 +25,9 @@ public:
     enum HWFlowOption { hwfUseDTR = 0x1, hwfUseRTS = 0x2, hwfRequireDSR = 0x4, hwfRequireCTS = 0x8 };
     Q_DECLARE_FLAGS(HWFlowOptions, HWFlowOption)
 
-    static constexpr int BufferSize = 4096;          // input and output buffers
-    static constexpr int FlowStopThreshold = 3686;   // RTS drops with this many bytes waiting
-    static constexpr int FlowResumeThreshold = 409;  // and rises again once drained to this many
+    static constexpr int BufferSize = 4096;         // input and output buffers
+    static constexpr int FlowStopThreshold = 3686;  // RTS drops with this many bytes waiting
+    static constexpr int FlowResumeThreshold = 409; // and rises again once drained to this many
 
     explicit TApdComPort(QObject *parent = nullptr);
     ~TApdComPort() override;

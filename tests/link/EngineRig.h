@@ -8,8 +8,7 @@
 // An engine on COM1, which is a pseudo-terminal whose far end the test drives. Timings are scaled
 // down unless the test asks for real ones.
 struct EngineRig {
-    explicit EngineRig(const Pacing &timing = Pacing::real().scaled(0.05)) : pacing(timing)
-    {
+    explicit EngineRig(const Pacing &timing = Pacing::real().scaled(0.05)) : pacing(timing) {
         PortMap map;
         map.setPath(1, peer.slavePath());
         map.setPath(2, QStringLiteral("/dev/lumivane-no-such-port"));
@@ -18,14 +17,12 @@ struct EngineRig {
         port.SetOpen(true);
     }
 
-    void controllerMode()
-    {
+    void controllerMode() {
         engine.setControllerMode(true);
         engine.AckChar = '>';
     }
 
-    void command(const char *text)
-    {
+    void command(const char *text) {
         engine.setCommand("%s", text);
         engine.ComputeChecksum();
     }

@@ -16,8 +16,7 @@
 class TestComPort : public QObject {
     Q_OBJECT
 
-    static void mapCom1(TApdComPort &port, const PtyPeer &peer)
-    {
+    static void mapCom1(TApdComPort &port, const PtyPeer &peer) {
         PortMap map;
         map.setPath(1, peer.slavePath());
         map.setPath(2, QStringLiteral("/dev/lumivane-no-such-port"));
@@ -28,15 +27,15 @@ class TestComPort : public QObject {
 private slots:
     void cleanup() { EventPump::clearAbort(); }
 
-    void startValuesAndClosedPort()
-    {
+    void startValuesAndClosedPort() {
         TApdComPort port;
         QCOMPARE(port.objectName(), QStringLiteral("ApdComPort1"));
         QCOMPARE(port.ComNumber(), 0);
         QVERIFY(!port.isOpen());
         QCOMPARE(port.Baud(), 38400);
         QCOMPARE(port.Parity(), QSerialPort::NoParity);
-        QCOMPARE(port.flowOptions(), TApdComPort::HWFlowOptions(TApdComPort::hwfUseRTS | TApdComPort::hwfRequireCTS));
+        QCOMPARE(port.flowOptions(),
+                 TApdComPort::HWFlowOptions(TApdComPort::hwfUseRTS | TApdComPort::hwfRequireCTS));
         QCOMPARE(port.GetOutBuffFree(), 4096);
         QVERIFY(!port.PutString("x"));
         QVERIFY(!port.WaitForString("#", 1, true, false));
@@ -45,22 +44,21 @@ private slots:
         QVERIFY(!port.isOpen());
     }
 
-    void portMapDefaultsAndOverrides()
-    {
+    void portMapDefaultsAndOverrides() {
         PortMap map;
         QCOMPARE(map.path(0), QString());
         QCOMPARE(map.path(1), QStringLiteral("/dev/ttyS0"));
         QCOMPARE(map.path(2), QStringLiteral("/dev/ttyS1"));
         QCommandLineParser parser;
         PortMap::addOptions(parser);
-        QVERIFY(parser.parse({QStringLiteral("lumivane"), QStringLiteral("--com2"), QStringLiteral("/dev/ttyUSB0")}));
+        QVERIFY(parser.parse(
+            {QStringLiteral("lumivane"), QStringLiteral("--com2"), QStringLiteral("/dev/ttyUSB0")}));
         map.applyOptions(parser);
         QCOMPARE(map.path(1), QStringLiteral("/dev/ttyS0"));
         QCOMPARE(map.path(2), QStringLiteral("/dev/ttyUSB0"));
     }
 
-    void availability()
-    {
+    void availability() {
         PtyPeer peer;
         QVERIFY(peer.isOpen());
         TApdComPort port;
@@ -83,8 +81,7 @@ private slots:
         QVERIFY(port.IsPortAvailable(1)); // our own open port counts as available
     }
 
-    void settingsOnAnOpenPort()
-    {
+    void settingsOnAnOpenPort() {
         PtyPeer peer;
         TApdComPort port;
         mapCom1(port, peer);
@@ -107,8 +104,7 @@ private slots:
         QCOMPARE(peer.baud(), 57600);
     }
 
-    void comNumberReopensAnOpenPort()
-    {
+    void comNumberReopensAnOpenPort() {
         PtyPeer first, second;
         TApdComPort port;
         PortMap map;
@@ -126,20 +122,19 @@ private slots:
         QVERIFY(first.received.isEmpty());
     }
 
-    void waitForStringConsumesBytes_data()
-    {
+    void waitForStringConsumesBytes_data() {
         QTest::addColumn<QByteArray>("incoming");
         QTest::addColumn<QByteArray>("target");
         QTest::addColumn<bool>("ignoreCase");
         QTest::addColumn<QByteArray>("leftForNotification");
-        QTest::newRow("one character") << QByteArray("abc#def") << QByteArray("#") << false << QByteArray("def");
-        QTest::newRow("restart after a partial match") << QByteArray("xLLR>yz") << QByteArray("LR>") << false
-                                                       << QByteArray("yz");
+        QTest::newRow("one character")
+            << QByteArray("abc#def") << QByteArray("#") << false << QByteArray("def");
+        QTest::newRow("restart after a partial match")
+            << QByteArray("xLLR>yz") << QByteArray("LR>") << false << QByteArray("yz");
         QTest::newRow("case") << QByteArray("..ok!") << QByteArray("OK") << true << QByteArray("!");
     }
 
-    void waitForStringConsumesBytes()
-    {
+    void waitForStringConsumesBytes() {
         QFETCH(QByteArray, incoming);
         QFETCH(QByteArray, target);
         QFETCH(bool, ignoreCase);
@@ -161,8 +156,7 @@ private slots:
         QCOMPARE(notified, leftForNotification);
     }
 
-    void waitForStringTimesOutAfterItsTicks()
-    {
+    void waitForStringTimesOutAfterItsTicks() {
         PtyPeer peer;
         TApdComPort port;
         mapCom1(port, peer);
@@ -182,8 +176,7 @@ private slots:
         QVERIFY(notified.isEmpty());
     }
 
-    void waitForStringWithoutYield()
-    {
+    void waitForStringWithoutYield() {
         PtyPeer peer;
         TApdComPort port;
         mapCom1(port, peer);
@@ -197,8 +190,7 @@ private slots:
         QVERIFY(clock.elapsed() >= 50);
     }
 
-    void aPortFailingDuringARawWaitReturnsFalse()
-    {
+    void aPortFailingDuringARawWaitReturnsFalse() {
         auto peer = std::make_unique<PtyPeer>();
         TApdComPort port;
         mapCom1(port, *peer);
@@ -216,8 +208,7 @@ private slots:
         QCOMPARE(lost.count(), 1); // closed at once: no flood of errors
     }
 
-    void notificationsAreSerialSharedAndThenDropped()
-    {
+    void notificationsAreSerialSharedAndThenDropped() {
         PtyPeer peer;
         TApdComPort port;
         mapCom1(port, peer);
@@ -256,8 +247,7 @@ private slots:
         QVERIFY(!port.WaitForString("second", 2, true, false));
     }
 
-    void statusLights()
-    {
+    void statusLights() {
         PtyPeer peer;
         TApdComPort port;
         mapCom1(port, peer);
@@ -286,8 +276,7 @@ private slots:
         QVERIFY(changes.count() >= 4);
     }
 
-    void flushDiscardsWaitingBytes()
-    {
+    void flushDiscardsWaitingBytes() {
         PtyPeer peer;
         TApdComPort port;
         mapCom1(port, peer);

@@ -7,28 +7,27 @@
 #include <QTimer>
 
 namespace {
-const QString Timeout = QStringLiteral("Error! Timeout occured. Unable to communicate with Kestrix. Please verify "
-                                       "that Serial Port is connected to Kestrix.");
-const QString NoResponse = QStringLiteral("Error! Controller did not get response from Kestrix(s). Please check "
-                                          "connections and Kestrix(s) Serial Mode settings.");
+const QString Timeout =
+    QStringLiteral("Error! Timeout occured. Unable to communicate with Kestrix. Please verify "
+                   "that Serial Port is connected to Kestrix.");
+const QString NoResponse =
+    QStringLiteral("Error! Controller did not get response from Kestrix(s). Please check "
+                   "connections and Kestrix(s) Serial Mode settings.");
 const QString ErrorCode = QStringLiteral("Error code returned by Controller detected.... Resending message");
 
 // Answers Controller frames with the scripted replies in turn (the last one repeats), and "debug 0"
 // and probe CRs with the Controller's ">".
-std::function<QByteArray(const QByteArray &)> controllerScript(QList<QByteArray> replies)
-{
+std::function<QByteArray(const QByteArray &)> controllerScript(QList<QByteArray> replies) {
     auto next = std::make_shared<int>(0);
     return [replies, next](const QByteArray &request) -> QByteArray {
-        if (request == "debug 0\r" || request == "\r")
-            return QByteArrayLiteral(">");
+        if (request == "debug 0\r" || request == "\r") return QByteArrayLiteral(">");
         const int i = std::min<int>(*next, int(replies.size()) - 1);
         ++*next;
         return replies.at(i);
     };
 }
 
-QByteArray filler(int n)
-{
+QByteArray filler(int n) {
     return QByteArray(n, '.');
 }
 } // namespace
@@ -40,8 +39,7 @@ class TestCommandEngine : public QObject {
 private slots:
     void cleanup() { EventPump::clearAbort(); }
 
-    void checksum_data()
-    {
+    void checksum_data() {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<int>("sum");
         QTest::addColumn<QByteArray>("digits");
@@ -51,8 +49,7 @@ private slots:
         QTest::newRow("wraps to zero") << QByteArray("@@@@") << 0 << QByteArray("00");
     }
 
-    void checksum()
-    {
+    void checksum() {
         QFETCH(QByteArray, text);
         QFETCH(int, sum);
         QFETCH(QByteArray, digits);
@@ -62,16 +59,14 @@ private slots:
         QCOMPARE(rig.engine.checksumDigits(), digits);
     }
 
-    void setCommandNeverWritesPastTheBuffer()
-    {
+    void setCommandNeverWritesPastTheBuffer() {
         EngineRig rig;
         const QByteArray longText(400, 'x');
         rig.engine.setCommand("%s", longText.constData());
         QCOMPARE(qstrlen(rig.engine.CommandBuffer), 249u);
     }
 
-    void controllerCommandOnTheWire()
-    {
+    void controllerCommandOnTheWire() {
         EngineRig rig;
         rig.controllerMode();
         rig.command("*1DDBL 1!");
@@ -91,8 +86,7 @@ private slots:
 
     // Where the Controller's ">" counts: at ReplyMinLength (17 for *1DDBL 1!) or later, right after "LR".
     // A first answer that does not count runs into the watchdog and the command goes out again.
-    void controllerAcknowledgementIndex_data()
-    {
+    void controllerAcknowledgementIndex_data() {
         QTest::addColumn<QByteArray>("firstAnswer");
         QTest::addColumn<int>("attempts");
         QTest::addColumn<int>("ackIndex");
@@ -104,8 +98,7 @@ private slots:
         QTest::newRow("two bytes after the ack") << filler(15) + "LR>ab" << 1 << 17 << 19;
     }
 
-    void controllerAcknowledgementIndex()
-    {
+    void controllerAcknowledgementIndex() {
         QFETCH(QByteArray, firstAnswer);
         QFETCH(int, attempts);
         QFETCH(int, ackIndex);
@@ -126,8 +119,7 @@ private slots:
 
     // Direct mode: a query ends on "#" only right after CR LF and at ReplyMinLength or later; the
     // Controller's messages mean nothing here.
-    void directQueryAcknowledgement_data()
-    {
+    void directQueryAcknowledgement_data() {
         QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<bool>("failed");
         QTest::newRow("CR LF #") << QByteArray("\x01\x05payload\r\n#") << false;
@@ -136,8 +128,7 @@ private slots:
         QTest::newRow("Controller rejection ignored") << QByteArray("?\r\nCTR!ERR 7") << true;
     }
 
-    void directQueryAcknowledgement()
-    {
+    void directQueryAcknowledgement() {
         QFETCH(QByteArray, answer);
         QFETCH(bool, failed);
         EngineRig rig;
@@ -158,26 +149,27 @@ private slots:
 
     // Each Controller message ends a query at once with its own flags, also when its bytes arrive in
     // two data notifications.
-    void controllerMessages_data()
-    {
+    void controllerMessages_data() {
         QTest::addColumn<QByteArray>("part1");
         QTest::addColumn<QByteArray>("part2");
         QTest::addColumn<bool>("controllerError");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("status");
-        QTest::newRow("rejected") << QByteArray("xx?\r\nCTR") << QByteArray() << true << QString() << QString();
-        QTest::newRow("rejected, split") << QByteArray("xx?\r") << QByteArray("\nCTR") << true << QString()
-                                         << QString();
-        QTest::newRow("no response") << QByteArray("!ERR 4\r\n") << QByteArray() << false << NoResponse << QString();
-        QTest::newRow("no response, split") << QByteArray("!ER") << QByteArray("R 4") << false << NoResponse
-                                            << QString();
-        QTest::newRow("other code") << QByteArray("!ERR 7\r\n") << QByteArray() << true << QString() << ErrorCode;
-        QTest::newRow("other code, split in the code") << QByteArray("!ERR ") << QByteArray("9") << true
-                                                       << QString() << ErrorCode;
+        QTest::newRow("rejected") << QByteArray("xx?\r\nCTR") << QByteArray() << true << QString()
+                                  << QString();
+        QTest::newRow("rejected, split")
+            << QByteArray("xx?\r") << QByteArray("\nCTR") << true << QString() << QString();
+        QTest::newRow("no response") << QByteArray("!ERR 4\r\n") << QByteArray() << false << NoResponse
+                                     << QString();
+        QTest::newRow("no response, split")
+            << QByteArray("!ER") << QByteArray("R 4") << false << NoResponse << QString();
+        QTest::newRow("other code") << QByteArray("!ERR 7\r\n") << QByteArray() << true << QString()
+                                    << ErrorCode;
+        QTest::newRow("other code, split in the code")
+            << QByteArray("!ERR ") << QByteArray("9") << true << QString() << ErrorCode;
     }
 
-    void controllerMessages()
-    {
+    void controllerMessages() {
         QFETCH(QByteArray, part1);
         QFETCH(QByteArray, part2);
         QFETCH(bool, controllerError);
@@ -188,8 +180,7 @@ private slots:
         rig.engine.setCommand("NKX\r");
         rig.engine.ReplyMinLength = 2;
         rig.peer.respond = [&](const QByteArray &) {
-            if (!part2.isEmpty())
-                rig.peer.writeLater(part2, 40); // a separate notification
+            if (!part2.isEmpty()) rig.peer.writeLater(part2, 40); // a separate notification
             return part1;
         };
         QElapsedTimer clock;
@@ -204,8 +195,7 @@ private slots:
         QCOMPARE(rig.host.statusTexts, status.isEmpty() ? QStringList{} : QStringList{status});
     }
 
-    void debugPromptBeforeACommandSendsDebugZeroThenRepeats()
-    {
+    void debugPromptBeforeACommandSendsDebugZeroThenRepeats() {
         EngineRig rig;
         rig.controllerMode();
         rig.command("*2BLKGN 1 40!");
@@ -220,8 +210,7 @@ private slots:
         QVERIFY(rig.host.messages().isEmpty());
     }
 
-    void debugPromptDuringAQueryRepeatsItOnce()
-    {
+    void debugPromptDuringAQueryRepeatsItOnce() {
         EngineRig rig;
         rig.controllerMode();
         rig.engine.setCommand("NKX\r");
@@ -234,8 +223,7 @@ private slots:
         QVERIFY(rig.engine.ControllerDebug);
     }
 
-    void timeoutShowsOneMessagePerAttemptAndRepeats()
-    {
+    void timeoutShowsOneMessagePerAttemptAndRepeats() {
         EngineRig rig;
         rig.controllerMode();
         rig.command("*1DDBL 1!");
@@ -248,8 +236,7 @@ private slots:
     }
 
     // Nothing may be written past the 250-byte reply area: a longer reply ends the wait as failed.
-    void replyAreaNeverOverflows()
-    {
+    void replyAreaNeverOverflows() {
         EngineRig rig;
         rig.engine.setCommand("KXQUERY 1 1\r");
         rig.engine.ReplyMinLength = 5;
@@ -259,7 +246,7 @@ private slots:
         QVERIFY(rig.engine.ReplyFailed);
         QCOMPARE(rig.engine.ReplyPos, 0);
         QCOMPARE(rig.engine.ReplyMinLength, minLength); // the field after ReplyPos is untouched
-        QVERIFY(rig.host.messages().isEmpty());        // ended at once, not by the watchdog
+        QVERIFY(rig.host.messages().isEmpty());         // ended at once, not by the watchdog
 
         // A reply that ends exactly at the last byte of the area still counts.
         rig.peer.respond = [](const QByteArray &) { return filler(247) + "\r\n#"; };
@@ -268,8 +255,7 @@ private slots:
         QCOMPARE(rig.engine.ReplyArea[249], quint8(0));
     }
 
-    void closedPortSendsNothing()
-    {
+    void closedPortSendsNothing() {
         EngineRig rig;
         rig.port.SetOpen(false);
         rig.engine.setCommand("DDBL 1\r");
@@ -287,8 +273,7 @@ private slots:
         QVERIFY(rig.peer.received.isEmpty());
     }
 
-    void outputOverflowIsReportedAndNotWritten()
-    {
+    void outputOverflowIsReportedAndNotWritten() {
         EngineRig rig;
         rig.peer.setReading(false);
         QVERIFY(rig.port.PutString(QByteArray(6000, 'f'))); // backs up in the output buffer
@@ -305,8 +290,7 @@ private slots:
 
     // The adapter is pulled out during a Controller command: one clear message, a closed port, and the
     // command stops repeating instead of timing out for ever.
-    void lineLostDuringACommand()
-    {
+    void lineLostDuringACommand() {
         EngineRig rig;
         rig.controllerMode();
         rig.command("*1DDBL 1!");
@@ -328,8 +312,7 @@ private slots:
 
     // The window is closed during a Controller command nobody answers: the wait ends at once and the
     // page container and cursor are restored.
-    void abortEndsACommandWait()
-    {
+    void abortEndsACommandWait() {
         EngineRig rig(Pacing::real());
         rig.controllerMode();
         rig.command("*1DDBL 1!");
@@ -346,8 +329,7 @@ private slots:
         QCOMPARE(EventPump::depth(), 0);
     }
 
-    void linkActiveSwitchesTheLights()
-    {
+    void linkActiveSwitchesTheLights() {
         EngineRig rig;
         StatusLightController lights(rig.port);
         rig.engine.setStatusLights(&lights);
@@ -358,8 +340,7 @@ private slots:
         QVERIFY(!lights.monitoring());
     }
 
-    void sendAndWaitAckRestoresCommandBusy()
-    {
+    void sendAndWaitAckRestoresCommandBusy() {
         EngineRig rig;
         int busyDuringWait = -1;
         rig.peer.respond = [&](const QByteArray &) {
@@ -375,8 +356,7 @@ private slots:
 
     // The protocol's timings at their real values: watchdog 8000 ms, the generic "!ERR" pause and the
     // resend pause of 900 ms each, 1000 ms after "debug 0" in a query, settle steps of 1 ms.
-    void realTimings()
-    {
+    void realTimings() {
         EngineRig rig(Pacing::real());
         rig.controllerMode();
         rig.command("*1DDBL 1!");

@@ -9,12 +9,12 @@
 #include <cstdlib>
 
 namespace {
-const QString ComPortError = QStringLiteral("Error! COM Port communication with Kestrix has failed. Please check "
-                                            "the RS-232 cable. Click OK to retry. Click Cancel to exit application.");
+const QString ComPortError =
+    QStringLiteral("Error! COM Port communication with Kestrix has failed. Please check "
+                   "the RS-232 cable. Click OK to retry. Click Cancel to exit application.");
 
 // Answers with "#" every request whose index (from 0) is in `answered`.
-std::function<QByteArray(const QByteArray &)> answerRequests(PtyPeer &peer, QList<int> answered)
-{
+std::function<QByteArray(const QByteArray &)> answerRequests(PtyPeer &peer, QList<int> answered) {
     return [&peer, answered](const QByteArray &) {
         return answered.contains(int(peer.requests.size()) - 1) ? QByteArrayLiteral("#") : QByteArray();
     };
@@ -27,8 +27,7 @@ public:
 };
 
 // Run in a child process: a direct command nobody answers, and Cancel in the "COM Port error" dialog.
-int cancelRecoveryChild(int argc, char **argv)
-{
+int cancelRecoveryChild(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     PtyPeer peer;
     PortMap map;
@@ -53,16 +52,14 @@ class TestLinkRecovery : public QObject {
 private slots:
     void cleanup() { EventPump::clearAbort(); }
 
-    void probeOfAMissingPortSaysNothing()
-    {
+    void probeOfAMissingPortSaysNothing() {
         EngineRig rig;
         QVERIFY(!rig.engine.ProbePort(2));
         QVERIFY(!rig.engine.ProbePort(0));
         QVERIFY(rig.host.entries.isEmpty());
     }
 
-    void probeOfAPortHeldByAnotherProgram()
-    {
+    void probeOfAPortHeldByAnotherProgram() {
         EngineRig rig;
         rig.port.SetOpen(false);
         QSerialPort other;
@@ -70,11 +67,11 @@ private slots:
         QVERIFY(other.open(QIODevice::ReadWrite));
         QVERIFY(!rig.engine.ProbePort(1));
         QCOMPARE(rig.host.messages(),
-                 QStringList{QStringLiteral("Note: COM Port #1 is not responding/being used by another application.")});
+                 QStringList{QStringLiteral(
+                     "Note: COM Port #1 is not responding/being used by another application.")});
     }
 
-    void probeSendsACrAndRetriesOnce_data()
-    {
+    void probeSendsACrAndRetriesOnce_data() {
         QTest::addColumn<QList<int>>("answered");
         QTest::addColumn<bool>("found");
         QTest::addColumn<int>("crs");
@@ -83,8 +80,7 @@ private slots:
         QTest::newRow("silent") << QList<int>{} << false << 2;
     }
 
-    void probeSendsACrAndRetriesOnce()
-    {
+    void probeSendsACrAndRetriesOnce() {
         QFETCH(QList<int>, answered);
         QFETCH(bool, found);
         QFETCH(int, crs);
@@ -99,8 +95,7 @@ private slots:
         QVERIFY(rig.host.entries.isEmpty());
     }
 
-    void probeOfALineThatFails()
-    {
+    void probeOfALineThatFails() {
         EngineRig rig;
         rig.peer.respond = [&](const QByteArray &) {
             QTimer::singleShot(10, [&] { rig.peer.hangUp(); });
@@ -112,8 +107,7 @@ private slots:
         QCOMPARE(rig.host.messages(), QStringList{QStringLiteral("Note: COM Port #1 is not responding.")});
     }
 
-    void directCommandRecoversAfterAReprobe()
-    {
+    void directCommandRecoversAfterAReprobe() {
         EngineRig rig;
         rig.engine.setCommand("AUTOCB 1\r");
         rig.engine.AckWaitTicks = 20; // a command's own longer wait is not reused by the recovery
@@ -126,8 +120,7 @@ private slots:
         QVERIFY(!rig.host.busyCursor);
     }
 
-    void okInTheDialogProbesAgain()
-    {
+    void okInTheDialogProbesAgain() {
         EngineRig rig;
         rig.engine.setCommand("DDBL 1\r");
         rig.host.expectOkCancel(true, ComPortError);
@@ -143,8 +136,7 @@ private slots:
     }
 
     // Cancel ends the process with -1; a host that returns anyway must not see the loop go on.
-    void cancelInTheDialogStopsEverything()
-    {
+    void cancelInTheDialogStopsEverything() {
         EngineRig rig;
         rig.engine.setCommand("DDBL 1\r");
         rig.host.expectOkCancel(false, ComPortError);
@@ -155,8 +147,7 @@ private slots:
         QVERIFY(!rig.host.busyCursor);
     }
 
-    void cancelEndsTheProcessWithStatusMinusOne()
-    {
+    void cancelEndsTheProcessWithStatusMinusOne() {
         QProcess child;
         child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--cancel-recovery-child")});
         QVERIFY(child.waitForFinished(20000));
@@ -165,10 +156,8 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    if (argc > 1 && qstrcmp(argv[1], "--cancel-recovery-child") == 0)
-        return cancelRecoveryChild(argc, argv);
+int main(int argc, char **argv) {
+    if (argc > 1 && qstrcmp(argv[1], "--cancel-recovery-child") == 0) return cancelRecoveryChild(argc, argv);
     QCoreApplication app(argc, argv);
     TestLinkRecovery test;
     return QTest::qExec(&test, argc, argv);

@@ -12,8 +12,7 @@ class TestLinkUnits : public QObject {
 private slots:
     void cleanup() { EventPump::clearAbort(); }
 
-    void tickDeadline_data()
-    {
+    void tickDeadline_data() {
         QTest::addColumn<quint32>("start");
         QTest::addColumn<int>("ticks");
         QTest::addColumn<quint32>("now");
@@ -34,8 +33,7 @@ private slots:
         QTest::newRow("negative N is 0") << 0u << -5 << 55u << true;
     }
 
-    void tickDeadline()
-    {
+    void tickDeadline() {
         QFETCH(quint32, start);
         QFETCH(int, ticks);
         QFETCH(quint32, now);
@@ -43,8 +41,7 @@ private slots:
         QCOMPARE(TickDeadline(start, ticks).passed(now), passed);
     }
 
-    void pacingValues()
-    {
+    void pacingValues() {
         const Pacing real = Pacing::real();
         QCOMPARE(real.tickMs, 55);
         QCOMPARE(real.watchdogMs, 8000);
@@ -62,8 +59,7 @@ private slots:
         QCOMPARE(real.scaled(0.0001).resendPauseMs, 1); // never 0: deadlines must still pass
     }
 
-    void pauseLastsItsLengthAndHandlesEvents()
-    {
+    void pauseLastsItsLengthAndHandlesEvents() {
         int handled = 0;
         QTimer ticker;
         connect(&ticker, &QTimer::timeout, this, [&] { ++handled; });
@@ -77,8 +73,7 @@ private slots:
         QCOMPARE(EventPump::depth(), 0);
     }
 
-    void waitUntilEndsOnConditionOrTimeout()
-    {
+    void waitUntilEndsOnConditionOrTimeout() {
         bool flag = false;
         QTimer::singleShot(30, [&] { flag = true; });
         QVERIFY(EventPump::waitUntil([&] { return flag; }, 2000));
@@ -90,8 +85,7 @@ private slots:
 
     // A close during nested waits: every wait ends at once, and the deferred close runs from the main
     // loop only after the outermost one has returned.
-    void abortUnwindsNestedWaitsThenRunsDeferredWork()
-    {
+    void abortUnwindsNestedWaitsThenRunsDeferredWork() {
         QObject context;
         int depthWhenRun = -1;
         bool innerEnded = false;
