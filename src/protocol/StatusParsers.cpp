@@ -73,14 +73,14 @@ float tenths(const quint8 *p) {
     return float(double(be32(p)) * 0.1);
 }
 
-bool parseSystemInfo(const quint8 *reply, int length, int start, SystemInfo &record) {
+bool ParseSystemInfo(const quint8 *reply, int length, int start, SystemInfo &record) {
     if (!fits(length, start, payloadLength(RecordKind::System, kSystemFormat))) return false;
     std::memcpy(record.bytes, reply + start, 7);
     record.bytes[7] = 0;
     return true;
 }
 
-bool parseInputInfo(const quint8 *reply, int length, int start, quint8 format, InputInfo &record) {
+bool ParseInputInfo(const quint8 *reply, int length, int start, quint8 format, InputInfo &record) {
     if (!acceptsFormat(RecordKind::Input, format) ||
         !fits(length, start, payloadLength(RecordKind::Input, format)))
         return false;
@@ -120,7 +120,7 @@ bool parseInputInfo(const quint8 *reply, int length, int start, quint8 format, I
     return true;
 }
 
-bool parseOutputInfo(const quint8 *reply, int length, int start, quint8 format, OutputInfo &record) {
+bool ParseOutputInfo(const quint8 *reply, int length, int start, quint8 format, OutputInfo &record) {
     if (!acceptsFormat(RecordKind::Output, format) ||
         !fits(length, start, payloadLength(RecordKind::Output, format)))
         return false;

@@ -37,8 +37,8 @@ float tenths(const quint8 *p);
 
 // Each parser reads the payload starting at reply[start] and returns false, leaving the record
 // untouched, when the payload does not fit in reply[0..length).
-bool parseSystemInfo(const quint8 *reply, int length, int start, SystemInfo &record);
-bool parseInputInfo(const quint8 *reply, int length, int start, quint8 format, InputInfo &record);
-bool parseOutputInfo(const quint8 *reply, int length, int start, quint8 format, OutputInfo &record);
+bool ParseSystemInfo(const quint8 *reply, int length, int start, SystemInfo &record);
+bool ParseInputInfo(const quint8 *reply, int length, int start, quint8 format, InputInfo &record);
+bool ParseOutputInfo(const quint8 *reply, int length, int start, quint8 format, OutputInfo &record);
 
 } // namespace StatusParsers

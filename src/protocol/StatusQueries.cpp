@@ -153,13 +153,13 @@ bool StatusQueries::parseReply(RecordKind kind, int device, int channel) {
         const quint8 format = reply[marker + 1];
         switch (kind) {
         case RecordKind::System:
-            parsed = parseSystemInfo(reply, length, start, SystemInfoTable[device]);
+            parsed = ParseSystemInfo(reply, length, start, SystemInfoTable[device]);
             break;
         case RecordKind::Input:
-            parsed = parseInputInfo(reply, length, start, format, InputInfoTable[device][channel]);
+            parsed = ParseInputInfo(reply, length, start, format, InputInfoTable[device][channel]);
             break;
         case RecordKind::Output:
-            parsed = parseOutputInfo(reply, length, start, format, OutputInfoTable[device][channel]);
+            parsed = ParseOutputInfo(reply, length, start, format, OutputInfoTable[device][channel]);
             break;
         }
     }

@@ -1,6 +1,7 @@
 #include "ModelTables.h"
 #include "ProtocolRig.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -101,6 +102,10 @@ private slots:
     void directAckTicksRaisedAndRestored_data();
     void directAckTicksRaisedAndRestored();
     void featherModeRereadsOutputs();
+    void commandsReadBack_data();
+    void commandsReadBack();
+    void settleCountsAtRealTiming_data();
+    void settleCountsAtRealTiming();
     void inputConfigResetRereadsInputs();
 };
 
@@ -351,6 +356,97 @@ void tst_commandset::inputConfigResetRereadsInputs() {
              QList<QByteArray>({"ICRSTKX 2\r", "IINFOKX 1\r", "IINFOKX 2\r", "IINFOKX 3\r", "IINFOKX 4\r"}));
     QCOMPARE(spy.count(), 1);
     QCOMPARE(InputInfoTable[1][4].HTotal, rig.sim.device(1).inputs[3].hTotal);
+}
+
+void tst_commandset::commandsReadBack_data() {
+    QTest::addColumn<bool>("controllerMode");
+    QTest::addColumn<int>("device");
+    QTest::newRow("direct") << false << 1;
+    QTest::newRow("controller, device 2") << true << 2;
+}
+
+// Commands change the far end's state; a read of the device brings the same values back into a model
+// that was cleared in between.
+void tst_commandset::commandsReadBack() {
+    QFETCH(bool, controllerMode);
+    QFETCH(int, device);
+    ProtocolRig rig(controllerMode ? controller() : direct());
+    QVERIFY2(rig.ok(), qPrintable(rig.error()));
+    CommandSet &c = *rig.commands;
+    const int d = device;
+
+    c.SendBlackLevel(d, 1, 33);
+    c.SendTestPattern(d, 2, 7, 1, 0);
+    c.SendSeamGains(d, 3, -4, {11, 12, 13, 14, 15, 16, 17, 18});
+    c.SendSeamBridge(d, 3, 1);
+    c.SendInputContrast(d, 4, 'G', -2.5);
+    c.SendInputBrightness(d, 4, 'C', 102.5);
+    c.SendInputPhase(d, 4, -3);
+    c.SendInputHPosition(d, 4, 300);
+    c.SendInputVPosition(d, 4, 40);
+    c.SendDataDoubling(d, 1);
+    c.SendDisplayLayout(d, 1, 200);
+    c.SendBasicFeather(d, 1, 3.3);
+    c.SendProjectorCount(d, 7);
+    c.SendFeatherCurve(d, 1);
+    c.SendBridgeThreshold(d, 42);
+
+    ProtocolRig::clearModel();
+    QCOMPARE(rig.queries->ReadDeviceRecords(d, {}), 1);
+    QVERIFY(rig.host.unexpected.isEmpty());
+    for (const SimRequest &r : rig.sim.requests())
+        QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
+
+    QCOMPARE(OutputInfoTable[d][1].BlackLevel, quint8(33));
+    QCOMPARE(OutputInfoTable[d][2].TestPattern, quint8(7));
+    QCOMPARE(OutputInfoTable[d][2].OutputRaster, quint8(1));
+    QCOMPARE(OutputInfoTable[d][3].SeamStart, -4);
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(OutputInfoTable[d][3].SeamGain), 8),
+             QByteArray::fromHex("0B0C0D0E0F101112"));
+    QCOMPARE(OutputInfoTable[d][3].SeamBridge, quint8(1));
+    const InputInfo &in = InputInfoTable[d][4];
+    QCOMPARE(in.GreenContrast, -2.5f);
+    QCOMPARE(in.OverallBrightness, 102.5f);
+    QCOMPARE(in.PhaseOffset, -3);
+    QCOMPARE(in.HPosition, 300);
+    QCOMPARE(in.VPosition, 40);
+    const OutputInfo &sys = OutputInfoTable[d][1];
+    QCOMPARE(sys.DataDoubling, quint8(1));
+    QCOMPARE(sys.Justification, quint8(1));
+    QCOMPARE(sys.OverlapWidth, 200);
+    QCOMPARE(sys.BasicFeathering, qint16(1));
+    QCOMPARE(sys.BasicGamma, 3.3f);
+    QCOMPARE(sys.ProjectorGroup, quint8(d - 1));
+    QCOMPARE(sys.TotalProjectors, quint8(7));
+    QCOMPARE(sys.FeatherMode, quint8('L'));
+    QCOMPARE(sys.BridgeThreshold, quint8(42));
+    QCOMPARE(rig.state.ModelFromDevices, 1);
+}
+
+void tst_commandset::settleCountsAtRealTiming_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("settleMs");
+    auto row = [](const char *name, int ms) {
+        for (int i = 0; i < builderCases().size(); ++i)
+            if (qstrcmp(builderCases()[i].name, name) == 0) QTest::newRow(name) << i << ms;
+    };
+    row("DISP", 400);
+    row("FEATHER S", 490);
+    row("SYSAVE", 1000);
+}
+
+// Settle steps of 1 ms after the Controller's acknowledgement: the command takes at least that long.
+void tst_commandset::settleCountsAtRealTiming() {
+    QFETCH(int, index);
+    QFETCH(int, settleMs);
+    ProtocolRig::Setup setup = controller();
+    setup.pacingFactor = 1.0;
+    ProtocolRig rig(setup);
+    QVERIFY2(rig.ok(), qPrintable(rig.error()));
+    QElapsedTimer clock;
+    clock.start();
+    builderCases()[index].call(*rig.commands);
+    QVERIFY2(clock.elapsed() >= settleMs, qPrintable(QString::number(clock.elapsed())));
 }
 
 QTEST_GUILESS_MAIN(tst_commandset)

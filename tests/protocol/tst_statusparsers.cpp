@@ -127,7 +127,7 @@ void tst_statusparsers::inputLongForm() {
     const QByteArray payload = inputPayload(true).bytes;
     QCOMPARE(payload.size(), 78);
     InputInfo r = {};
-    QVERIFY(parseInputInfo(data(payload), int(payload.size()), 0, kInputLongFormat, r));
+    QVERIFY(ParseInputInfo(data(payload), int(payload.size()), 0, kInputLongFormat, r));
     QCOMPARE(r.VideoLoaded, quint8(1));
     QCOMPARE(r.VideoLocked, quint8(1));
     QCOMPARE(r.PhaseOffset, -7);
@@ -164,7 +164,7 @@ void tst_statusparsers::inputShortFormResetsLimits() {
     r.VPositionLimit = 60;
     const int at = findMarker(RecordKind::Input, data(reply), int(reply.size()));
     QCOMPARE(at, 0);
-    QVERIFY(parseInputInfo(data(reply), int(reply.size()) - 3, at + 2, kInputShortFormat, r));
+    QVERIFY(ParseInputInfo(data(reply), int(reply.size()) - 3, at + 2, kInputShortFormat, r));
     QCOMPARE(r.HPositionLimit, -1);
     QCOMPARE(r.VPositionLimit, -1);
     QCOMPARE(r.BlueBrightness, -2.2f);
@@ -188,7 +188,7 @@ void tst_statusparsers::outputForms() {
     r.LeftHaloWidth = 101, r.LeftHaloOffset = 102, r.RightHaloWidth = 103, r.RightHaloOffset = 104;
     r.LeftGammaWidth = 201, r.LeftGammaOffset = 202, r.RightGammaWidth = 203, r.RightGammaOffset = 204;
     r.BridgeThreshold = 99;
-    QVERIFY(parseOutputInfo(data(payload), int(payload.size()), 0, quint8(format), r));
+    QVERIFY(ParseOutputInfo(data(payload), int(payload.size()), 0, quint8(format), r));
 
     QCOMPARE(r.OutputFormat, quint8(2));
     QCOMPARE(r.FrameRate, quint8(1));
@@ -259,13 +259,13 @@ void tst_statusparsers::truncatedRecordsFail() {
     bool parsed = true;
     switch (RecordKind(kind)) {
     case RecordKind::System:
-        parsed = parseSystemInfo(data(area), length, start, sys);
+        parsed = ParseSystemInfo(data(area), length, start, sys);
         break;
     case RecordKind::Input:
-        parsed = parseInputInfo(data(area), length, start, quint8(format), in);
+        parsed = ParseInputInfo(data(area), length, start, quint8(format), in);
         break;
     case RecordKind::Output:
-        parsed = parseOutputInfo(data(area), length, start, quint8(format), out);
+        parsed = ParseOutputInfo(data(area), length, start, quint8(format), out);
         break;
     }
     QVERIFY(!parsed);
@@ -278,14 +278,14 @@ void tst_statusparsers::systemRecordTerminatesVersion() {
     const QByteArray payload = QByteArray::fromHex("0304") + "2.17" + QByteArray(1, '\0') + "Z";
     SystemInfo s;
     std::memset(&s, 0x7F, sizeof s);
-    QVERIFY(parseSystemInfo(data(payload), int(payload.size()), 0, s));
+    QVERIFY(ParseSystemInfo(data(payload), int(payload.size()), 0, s));
     QCOMPARE(s.bytes[0], quint8(3));
     QCOMPARE(s.bytes[1], quint8(4));
     QCOMPARE(s.bytes[7], quint8(0));
     QCOMPARE(s.version(), QStringLiteral("2.17"));
 
     const QByteArray full = QByteArray::fromHex("0000") + "1.02aQ";
-    QVERIFY(parseSystemInfo(data(full), int(full.size()), 0, s));
+    QVERIFY(ParseSystemInfo(data(full), int(full.size()), 0, s));
     QCOMPARE(s.version(), QStringLiteral("1.02a"));
 }
 
