@@ -68,8 +68,10 @@ int StatusQueries::ReadDeviceRecords(int device, const ReadObserver &observer) {
         if (ok && observer.recordRead) observer.recordRead(kind, channel);
         return ok;
     };
+    // A program that is closing asks nothing more: the read ends at the first failure.
     auto goOn = [&](RecordKind kind, int channel) {
-        return observer.continueAfterFailure && observer.continueAfterFailure(kind, channel);
+        return !engine.aborted() && observer.continueAfterFailure &&
+               observer.continueAfterFailure(kind, channel);
     };
 
     if (!read(RecordKind::System, 0)) return -1;

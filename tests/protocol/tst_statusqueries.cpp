@@ -1,3 +1,4 @@
+#include "EventPump.h"
 #include "ModelTables.h"
 #include "ProtocolRig.h"
 
@@ -78,6 +79,7 @@ private slots:
     void closedPortFailsWithoutStaleBytes();
     void readDeviceRecords_data();
     void readDeviceRecords();
+    void readEndsWithoutQuestionsWhenClosing();
 };
 
 void tst_statusqueries::queryTexts_data() {
@@ -406,6 +408,23 @@ void tst_statusqueries::readDeviceRecords() {
         QCOMPARE(read.size() + asked.size(), 9);
     else
         QCOMPARE(rig.sim.requests().last().command, failing);
+}
+
+void tst_statusqueries::readEndsWithoutQuestionsWhenClosing() {
+    ProtocolRig rig(mode(false));
+    QVERIFY2(rig.ok(), qPrintable(rig.error()));
+    int questions = 0;
+    StatusQueries::ReadObserver observer;
+    observer.continueAfterFailure = [&](Kind, int) { return ++questions, true; };
+    // The window is closed while the system record is being read.
+    observer.recordRead = [&](Kind kind, int) {
+        if (kind == Kind::System) EventPump::requestAbort();
+    };
+    const int code = rig.queries->ReadDeviceRecords(1, observer);
+    EventPump::clearAbort();
+    QCOMPARE(code, -2);
+    QCOMPARE(questions, 0);
+    QCOMPARE(rig.state.ModelFromDevices, 0);
 }
 
 QTEST_GUILESS_MAIN(tst_statusqueries)
