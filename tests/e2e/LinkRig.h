@@ -1,0 +1,55 @@
+#pragma once
+
+#include "KestrixSimulator.h"
+#include "ScriptedHost.h"
+#include "TLumivaneForm.h"
+
+#include <QtTest>
+
+#include <memory>
+
+// The real main window with a scripted user, its real serial port on pseudo-terminals, and a simulator
+// (or nothing at all) behind COM1 and COM2.
+struct LinkRig {
+    ScriptedHost host;
+    std::unique_ptr<KestrixSimulator> com1;
+    std::unique_ptr<KestrixSimulator> com2;
+    std::unique_ptr<TLumivaneForm> form;
+
+    // A null option leaves that port with nothing behind it (a path that does not exist).
+    LinkRig(const SimOptions *onCom1, const SimOptions *onCom2, double pacingScale = 0.1)
+    {
+        FormOptions options;
+        options.host = &host;
+        options.pacing = Pacing::real().scaled(pacingScale);
+        options.ports.setPath(1, attach(com1, onCom1, "com1"));
+        options.ports.setPath(2, attach(com2, onCom2, "com2"));
+        options.quit = [] {};
+        form = std::make_unique<TLumivaneForm>(options);
+    }
+
+    ~LinkRig()
+    {
+        form.reset(); // closes the port before the far ends go away
+    }
+
+    void trigger(const char *actionName);
+    QString labelText(const char *name) const;
+    // The requests a simulator received, as "<baud> <command>" lines, e.g. "57600 *5SYINFOKX".
+    static QStringList wire(const KestrixSimulator &sim);
+
+    bool clean() const { return host.unexpected.isEmpty() && host.pendingAnswers() == 0; }
+    QString problems() const { return host.unexpected.join('\n'); }
+
+private:
+    static QString attach(std::unique_ptr<KestrixSimulator> &sim, const SimOptions *options, const char *name)
+    {
+        if (!options)
+            return QStringLiteral("/nonexistent/lumivane-%1").arg(name);
+        sim = std::make_unique<KestrixSimulator>(*options);
+        QString error;
+        if (!sim->start(&error))
+            qFatal("simulator did not start: %s", qPrintable(error));
+        return sim->slavePath();
+    }
+};

@@ -1,0 +1,359 @@
+// Connecting and reading the devices through the real window: searches on COM1 and COM2 in both link
+// modes, the Controller's device count, the read of one or two devices, and what goes over the wire.
+#include "CommandEngine.h"
+#include "ConnectionController.h"
+#include "InformationPage.h"
+#include "LinkRig.h"
+#include "PlanningPage.h"
+#include "ModelTables.h"
+#include "TApdComPort.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStatusBar>
+
+namespace {
+
+SimOptions direct()
+{
+    SimOptions o;
+    o.mode = SimOptions::Direct;
+    o.onlyAtModeBaud = true;
+    return o;
+}
+
+SimOptions controller(QList<int> ids)
+{
+    SimOptions o;
+    o.mode = SimOptions::Controller;
+    o.ids = ids;
+    o.onlyAtModeBaud = true;
+    return o;
+}
+
+// The eight records and the system record of one device, as the direct line carries them.
+QStringList directRead(int baud)
+{
+    QStringList lines{QStringLiteral("%1 SYINFOKX").arg(baud)};
+    for (int c = 1; c <= 4; ++c)
+        lines.append(QStringLiteral("%1 IINFOKX %2").arg(baud).arg(c));
+    for (int c = 1; c <= 4; ++c)
+        lines.append(QStringLiteral("%1 OINFOKX %2").arg(baud).arg(c));
+    return lines;
+}
+
+QStringList controllerRead(int id)
+{
+    QStringList lines{QStringLiteral("57600 *%1SYINFOKX").arg(id)};
+    for (int c = 1; c <= 4; ++c)
+        lines.append(QStringLiteral("57600 *%1IINFOKX %2").arg(id).arg(c));
+    for (int c = 1; c <= 4; ++c)
+        lines.append(QStringLiteral("57600 *%1OINFOKX %2").arg(id).arg(c));
+    return lines;
+}
+
+QStringList withoutProbes(QStringList lines)
+{
+    lines.removeIf([](const QString &l) { return l.endsWith(" CR"); });
+    return lines;
+}
+
+} // namespace
+
+class ConnectionTest : public QObject {
+    Q_OBJECT
+private slots:
+    void directDeviceOnCom1();
+    void directDeviceOnlyOnCom2();
+    void controllerFoundOnSecondPass();
+    void fixedRateThenSearch();
+    void controllerCountAnswers_data();
+    void controllerCountAnswers();
+    void countOfThreeReadsDeviceOne();
+    void noOnOutputQuestionGivesMinusEight();
+    void controllerActionReadsTwoDevices();
+    void firstShowYesFindsControllerAndReads();
+    void disconnectAndRefusedParity();
+    void directActionWithFiveProjectors();
+    void controllerCountTooSmallForFiveProjectors();
+};
+
+void ConnectionTest::directDeviceOnCom1()
+{
+    const SimOptions sim = direct();
+    LinkRig rig(&sim, nullptr);
+    rig.trigger("SearchAll");
+
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QVERIFY(rig.host.statusTexts.contains("Established communication with Kestrix on Com 1"));
+    QCOMPARE(rig.labelText("ComNumberLabel"), QString("1"));
+    QVERIFY(rig.form->engine().LinkActive());
+    QVERIFY(rig.form->findChild<QAction *>("ReadfromKestrixs1")->isEnabled());
+    QVERIFY(rig.form->findChild<QAction *>("SendCurrentSettingstoKestrixs1")->isEnabled());
+    QCOMPARE(rig.labelText("NumOfKestrixDetectedLabel"), QString("1"));
+    QCOMPARE(rig.labelText("Version1Label"), QString("2.17a"));
+    QCOMPARE(rig.form->state().ModelFromDevices, 1);
+    QCOMPARE(rig.form->state().CommandBusy, 0);
+
+    // The probe, then the nine records, all at the direct rate.
+    QStringList wire = LinkRig::wire(*rig.com1);
+    QCOMPARE(wire.first(), QString("38400 CR"));
+    QCOMPARE(withoutProbes(wire), directRead(38400));
+    // The model holds what the device reported (its default layout: 4 projectors, 256 overlap).
+    QCOMPARE(int(OutputInfoTable[1][1].TotalProjectors), 4);
+    QCOMPARE(OutputInfoTable[1][4].OverlapWidth, 256);
+    QCOMPARE(InputInfoTable[1][3].HActive, 1024);
+}
+
+void ConnectionTest::directDeviceOnlyOnCom2()
+{
+    const SimOptions sim = direct();
+    LinkRig rig(nullptr, &sim);
+    rig.trigger("SearchAll");
+
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QVERIFY(rig.form->engine().LinkActive());
+    QCOMPARE(rig.form->port().ComNumber(), 2);
+    // Found on COM2: the search leaves the status text and the COM label alone.
+    QVERIFY(!rig.host.statusTexts.join('|').contains("Established communication"));
+    QCOMPARE(rig.labelText("ComNumberLabel"), QString("None"));
+    QCOMPARE(withoutProbes(LinkRig::wire(*rig.com2)), directRead(38400));
+}
+
+void ConnectionTest::controllerFoundOnSecondPass()
+{
+    const SimOptions sim = controller({5, 6});
+    LinkRig rig(&sim, nullptr);
+    rig.trigger("SearchAll");
+
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QVERIFY(rig.form->engine().LinkActive());
+    QVERIFY(rig.form->findChild<QCheckBox *>("RS485CheckBox")->isChecked());
+    QCOMPARE(rig.form->engine().AckChar, '>');
+    QVERIFY(rig.form->findChild<QAction *>("Defaultvalues1")->isChecked());
+    QCOMPARE(rig.form->port().Baud(), 57600);
+
+    // The direct pass at 38400 went unanswered (its probes never reached a request the Controller
+    // acts on at that rate); the Controller pass runs at 57600 and takes it out of its debug prompt
+    // before the count and the read.
+    QStringList expected{"57600 debug 0", "57600 NKX"};
+    expected += controllerRead(5);
+    expected += controllerRead(6);
+    QCOMPARE(withoutProbes(LinkRig::wire(*rig.com1)).filter(QRegularExpression("^57600")), expected);
+    QCOMPARE(rig.labelText("NumOfKestrixDetectedLabel"), QString("2"));
+}
+
+void ConnectionTest::fixedRateThenSearch()
+{
+    SimOptions sim = controller({5});
+    sim.onlyAtModeBaud = false; // a Controller that answers at any rate
+    LinkRig rig(&sim, nullptr);
+    rig.trigger("N9600");
+    QVERIFY(rig.form->findChild<QAction *>("N9600")->isChecked());
+    QVERIFY(!rig.form->findChild<QAction *>("Defaultvalues1")->isChecked());
+    rig.trigger("SearchAll");
+
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QVERIFY(rig.form->engine().LinkActive());
+    // Each mode change applied the rate the Baud box shows, which stays at its start item with
+    // "Default values" off: both passes at 38400.
+    const QStringList wire = LinkRig::wire(*rig.com1);
+    QVERIFY(!wire.isEmpty());
+    for (const QString &line : wire)
+        QVERIFY2(line.startsWith("38400 "), qPrintable(line));
+    QVERIFY(wire.contains("38400 debug 0"));
+}
+
+void ConnectionTest::controllerCountAnswers_data()
+{
+    QTest::addColumn<QByteArray>("nkx");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("id1Visible");
+    QTest::addColumn<QString>("id1");
+    QTest::addColumn<bool>("id2Visible");
+    QTest::addColumn<QString>("id2");
+    QTest::newRow("no devices") << QByteArray("0") << 0 << false << "1" << false << "2";
+    QTest::newRow("one device, ID 7") << QByteArray("1 7") << 1 << true << "7" << false << "2";
+    QTest::newRow("noise before the numbers") << QByteArray("KX: 2 5 6") << 2 << true << "5" << true << "6";
+}
+
+void ConnectionTest::controllerCountAnswers()
+{
+    QFETCH(QByteArray, nkx);
+    QFETCH(int, count);
+    QFETCH(bool, id1Visible);
+    QFETCH(QString, id1);
+    QFETCH(bool, id2Visible);
+    QFETCH(QString, id2);
+    SimOptions sim = controller({7});
+    sim.nkxText = nkx;
+    LinkRig rig(&sim, nullptr);
+    rig.host.expectYesNo(false, "Serial communication established with Controller.");
+    rig.trigger("KestrixconnectedthruController1");
+    QVERIFY(rig.form->engine().LinkActive());
+
+    QCOMPARE(rig.form->connection().QueryKestrixCount(), count);
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    auto *info = rig.form->informationPage();
+    QCOMPARE(info->kestrixIdEdit(1)->isVisibleTo(info), id1Visible);
+    QCOMPARE(info->kestrixIdEdit(1)->text(), id1);
+    QCOMPARE(info->kestrixIdEdit(2)->isVisibleTo(info), id2Visible);
+    QCOMPARE(info->kestrixIdEdit(2)->text(), id2);
+    QCOMPARE(rig.host.messages(),
+             count == 0 ? QStringList{"No Kestrix(s) connected to Controllers. Check cables and try again."}
+                        : QStringList{});
+}
+
+void ConnectionTest::countOfThreeReadsDeviceOne()
+{
+    SimOptions sim = controller({5, 6});
+    sim.nkxText = "3 5 6 7";
+    LinkRig rig(&sim, nullptr);
+    rig.host.expectYesNo(true, "Serial communication established with Controller.");
+    rig.trigger("KestrixconnectedthruController1");
+
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QCOMPARE(rig.form->state().DeviceCount, 3);
+    QCOMPARE(rig.labelText("NumOfKestrixDetectedLabel"), QString("3"));
+    const QStringList wire = withoutProbes(LinkRig::wire(*rig.com1));
+    QCOMPARE(wire.filter("*6").size(), 0);
+    QCOMPARE(wire.filter("*5").size(), 9);
+}
+
+void ConnectionTest::noOnOutputQuestionGivesMinusEight()
+{
+    const SimOptions sim = direct();
+    LinkRig rig(&sim, nullptr);
+    // Output channel 3 answers without its record marker, every time it is asked.
+    rig.com1->injectFault(SimFault::NoMarker, 1000, 0, "OINFOKX 3");
+    rig.host.expectYesNo(false, "Lumivane unable to read Output Status on Screen 3.");
+    rig.trigger("SearchAll");
+
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QCOMPARE(rig.host.entries.last().caption, QString("QLN - Lumivane"));
+    QCOMPARE(rig.host.messages().last(),
+             QString("Kestrix communication error! Please check Serial connections and try again (-8)"));
+    const ScriptedHost::Entry &question = rig.host.entries.at(rig.host.entries.size() - 2);
+    QCOMPARE(question.caption, QString("QLN - Lumivane :Error reading from Kestrix(s)"));
+    QCOMPARE(question.text, QString("Lumivane unable to read Output Status on Screen 3. Do you still wish to continue? "
+                                    "Click Yes to continue (NOTE: Lumivane settings on Screen 3 will be invalid)"));
+    QVERIFY(!rig.host.progressVisible);
+    QCOMPARE(rig.host.statusTexts.last(), QString());
+}
+
+void ConnectionTest::controllerActionReadsTwoDevices()
+{
+    const SimOptions sim = controller({5, 6});
+    LinkRig rig(&sim, nullptr);
+    SimDevice second = rig.com1->device(2);
+    second.outputs[2].blackLevel = 77;
+    second.inputs[0].hActive = 800;
+    rig.com1->setDevice(2, second);
+
+    rig.host.expectYesNo(true, "Serial communication established with Controller.");
+    rig.trigger("KestrixconnectedthruController1");
+
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QCOMPARE(rig.form->state().DeviceCount, 2);
+    QCOMPARE(rig.form->state().DeviceIds[1], 5);
+    QCOMPARE(rig.form->state().DeviceIds[2], 6);
+    QCOMPARE(int(OutputInfoTable[2][3].BlackLevel), 77);
+    QCOMPARE(InputInfoTable[2][1].HActive, 800);
+    QStringList expected{"57600 debug 0", "57600 NKX"};
+    expected += controllerRead(5);
+    expected += controllerRead(6);
+    QCOMPARE(withoutProbes(LinkRig::wire(*rig.com1)), expected);
+    // The progress notice went through its dots and was hidden again.
+    QVERIFY(!rig.host.progressVisible);
+    QCOMPARE(rig.host.progressTexts.size(), 2);
+    QCOMPARE(rig.host.progressSuffix, QString("...."));
+}
+
+void ConnectionTest::firstShowYesFindsControllerAndReads()
+{
+    SimOptions sim = controller({6, 7});
+    LinkRig rig(&sim, nullptr);
+    rig.host.expectYesNo(true, "Lumivane requires connection to Kestrix(s) to function.");
+    rig.form->show();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.form->state().ModelFromDevices == 1, 20000);
+    QTRY_COMPARE(rig.form->state().CommandBusy, 0);
+
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    // The devices report four projectors: the Planning page (one projector at start) is overwritten.
+    QCOMPARE(rig.host.messages(),
+             QStringList{"Warning. Number of Projectors information read from Kestrix(s) does not match current "
+                         "values in the Planning page. \rPlanning page values will be overwritten"});
+    QCOMPARE(rig.form->state().ProjectorCount, 4.0);
+    QCOMPARE(rig.labelText("ComNumberLabel"), QString("1"));
+}
+
+void ConnectionTest::disconnectAndRefusedParity()
+{
+    const SimOptions sim = direct();
+    LinkRig rig(&sim, nullptr);
+    rig.trigger("SearchAll");
+    QVERIFY(rig.form->port().isOpen());
+
+    // A pseudo-terminal refuses even parity: the refusal is explained and the line stays usable.
+    rig.trigger("ParityEven");
+    QCOMPARE(rig.host.messages(),
+             QStringList{"Error! COM Port #1 does not accept parity Even (Invalid argument). The parity stays None."});
+    QVERIFY(rig.form->findChild<QAction *>("ParityNone")->isChecked());
+    QVERIFY(!rig.form->findChild<QAction *>("ParityEven")->isChecked());
+    QCOMPARE(rig.form->port().Parity(), QSerialPort::NoParity);
+    QVERIFY(rig.form->port().isOpen());
+    rig.com1->clearRequests();
+    rig.trigger("ReadfromKestrixs1");
+    QCOMPARE(withoutProbes(LinkRig::wire(*rig.com1)), directRead(38400));
+
+    rig.trigger("DisconnectSerialCo1");
+    QVERIFY(!rig.form->port().isOpen());
+    QVERIFY(!rig.form->engine().LinkActive());
+    QVERIFY(!rig.form->findChild<QAction *>("ReadfromKestrixs1")->isEnabled());
+    QVERIFY(!rig.form->findChild<QAction *>("SendCurrentSettingstoKestrixs1")->isEnabled());
+    QCOMPARE(rig.form->state().ModelFromDevices, 0);
+    QCOMPARE(rig.host.statusTexts.last(), QString("Note: No Kestrix communication established yet."));
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+}
+
+void ConnectionTest::directActionWithFiveProjectors()
+{
+    const SimOptions sim = direct();
+    LinkRig rig(&sim, nullptr);
+    rig.form->state().ProjectorCount = 5;
+    rig.host.expectYesNo(false, "Kestrix total # of projectors settings indicate that 2 Kestrixs are required.");
+    rig.trigger("KestrixconnectedtoSerialPortdirectly1");
+
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QCOMPARE(rig.host.entries.first().caption,
+             QString("QLN - Lumivane :Establish COM port communication with Kestrix(s)"));
+    QVERIFY(rig.host.messages().first().startsWith("For Lumivane to control 2 Kestrixs:\n1)Connect PC's COM Port"));
+    QVERIFY(!rig.form->port().isOpen());
+    QVERIFY(!rig.form->engine().LinkActive());
+    QVERIFY(!rig.form->findChild<QAction *>("ReadfromKestrixs1")->isEnabled());
+}
+
+void ConnectionTest::controllerCountTooSmallForFiveProjectors()
+{
+    const SimOptions sim = controller({5});
+    LinkRig rig(&sim, nullptr);
+    rig.host.expectYesNo(false, "Serial communication established with Controller.");
+    rig.trigger("KestrixconnectedthruController1");
+    rig.form->planningPage()->numOfScreenComboBox()->setCurrentIndex(4);
+    rig.com1->clearRequests();
+
+    QVERIFY(!rig.form->connection().CheckKestrixCount());
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    // Asked twice, a pause apart, then told why one device is not enough.
+    const QList<SimRequest> requests = rig.com1->requests();
+    QCOMPARE(LinkRig::wire(*rig.com1), (QStringList{"57600 NKX", "57600 NKX"}));
+    QVERIFY(requests[1].atMs - requests[0].atMs >= 100); // the 1000 ms pause, scaled by the rig
+    QVERIFY(rig.host.messages().last().startsWith(
+        "Error! Increasing the # of Projectors to exceed 4 will require using 2 Kestrixs.\n\nFor Lumivane"));
+}
+
+QTEST_MAIN(ConnectionTest)
+#include "tst_connection.moc"
