@@ -311,6 +311,14 @@ void tst_statusqueries::truncatedReplyIsRefused() {
     QVERIFY(rig.queries->QueryInputInfo(1, 3));
     QCOMPARE(InputInfoTable[1][3].HTotal, 0x02020202);
     QCOMPARE(InputInfoTable[1][3].HPositionLimit, -1);
+
+    // A complete record whose own bytes look like a line end followed by NUL is read whole.
+    rig.sim.injectFault(SimFault::Silence);
+    const QByteArray limits = QByteArray::fromHex("0D0A0005") + QByteArray::fromHex("00000040");
+    QTimer::singleShot(30, [&] { rig.sim.sendRaw(QByteArray("\x01N") + shortPayload + limits + "\r\n#"); });
+    QVERIFY(rig.queries->QueryInputInfo(1, 3));
+    QCOMPARE(InputInfoTable[1][3].HPositionLimit, 0x0D0A0005);
+    QCOMPARE(InputInfoTable[1][3].VPositionLimit, 64);
 }
 
 void tst_statusqueries::controllerRepeats_data() {
