@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EventPump.h"
 #include "KestrixSimulator.h"
 #include "ScriptedHost.h"
 #include "TLumivaneForm.h"
@@ -15,6 +16,7 @@ struct LinkRig {
     std::unique_ptr<KestrixSimulator> com1;
     std::unique_ptr<KestrixSimulator> com2;
     std::unique_ptr<TLumivaneForm> form;
+    int quits = 0; // how often the window ended the program
 
     // A null option leaves that port with nothing behind it (a path that does not exist).
     LinkRig(const SimOptions *onCom1, const SimOptions *onCom2, double pacingScale = 0.1)
@@ -24,13 +26,14 @@ struct LinkRig {
         options.pacing = Pacing::real().scaled(pacingScale);
         options.ports.setPath(1, attach(com1, onCom1, "com1"));
         options.ports.setPath(2, attach(com2, onCom2, "com2"));
-        options.quit = [] {};
+        options.quit = [this] { ++quits; };
         form = std::make_unique<TLumivaneForm>(options);
     }
 
     ~LinkRig()
     {
         form.reset(); // closes the port before the far ends go away
+        EventPump::clearAbort(); // a window closed during a wait leaves the abort set for its process
     }
 
     void trigger(const char *actionName);

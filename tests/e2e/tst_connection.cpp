@@ -9,6 +9,7 @@
 #include "TApdComPort.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QComboBox>
 #include <QCheckBox>
 #include <QLabel>
@@ -79,6 +80,7 @@ private slots:
     void disconnectAndRefusedParity();
     void directActionWithFiveProjectors();
     void controllerCountTooSmallForFiveProjectors();
+    void closeDuringReadEndsCleanly();
 };
 
 void ConnectionTest::directDeviceOnCom1()
@@ -353,6 +355,36 @@ void ConnectionTest::controllerCountTooSmallForFiveProjectors()
     QVERIFY(requests[1].atMs - requests[0].atMs >= 100); // the 1000 ms pause, scaled by the rig
     QVERIFY(rig.host.messages().last().startsWith(
         "Error! Increasing the # of Projectors to exceed 4 will require using 2 Kestrixs.\n\nFor Lumivane"));
+}
+
+void ConnectionTest::closeDuringReadEndsCleanly()
+{
+    const SimOptions sim = controller({5});
+    LinkRig rig(&sim, nullptr, 1.0); // real timings: the watchdog would wait 8 s
+    rig.host.expectYesNo(false, "Serial communication established with Controller.");
+    rig.trigger("KestrixconnectedthruController1");
+    QVERIFY(rig.form->engine().LinkActive());
+
+    // The second input record never comes; the user closes the window while the read waits for it.
+    rig.com1->injectFault(SimFault::Silence, 1, 0, "IINFOKX 2");
+    rig.com1->setRequestObserver([&](const SimRequest &r) {
+        if (r.raw.contains("IINFOKX 2"))
+            QMetaObject::invokeMethod(rig.form.get(), [&] { rig.form->close(); }, Qt::QueuedConnection);
+    });
+    rig.host.expectYesNo(true, "Are you sure you want to exit this application?");
+    QElapsedTimer clock;
+    clock.start();
+    rig.trigger("ReadfromKestrixs1");
+    QTRY_COMPARE_WITH_TIMEOUT(rig.quits, 1, 5000);
+
+    // The wait ended at once, without the time-out message or the read's question; the port is closed.
+    QVERIFY(clock.elapsed() < 4000);
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QCOMPARE(rig.host.messages(), QStringList{});
+    QVERIFY(!rig.form->port().isOpen());
+    QVERIFY(!rig.form->isVisible());
+    QVERIFY(!rig.host.progressVisible);
+    rig.com1->setRequestObserver({});
 }
 
 QTEST_MAIN(ConnectionTest)
