@@ -4,6 +4,10 @@
 
 #include <iterator>
 
+bool IsAddressable(int device, int channel) {
+    return device >= 1 && device <= 2 && channel >= 1 && channel <= 4;
+}
+
 int ScreenDevice(int screen) {
     return screen <= 4 ? 1 : 2;
 }
@@ -23,10 +27,11 @@ int SourceHeight(const WindowState &state) {
 }
 
 bool IsInputLocked(int device, int channel) {
-    return InputInfoTable[device][channel].VideoLocked == 1;
+    return IsAddressable(device, channel) && InputInfoTable[device][channel].VideoLocked == 1;
 }
 
 void UpdatePositionBounds(WindowState &state, int device, int channel) {
+    if (!IsAddressable(device, channel)) return;
     const InputInfo &r = InputInfoTable[device][channel];
 
     state.HPositionMax = r.HPositionCenter + 128;

@@ -2,6 +2,10 @@
 
 #include "WindowState.h"
 
+// Device 1..2 and channel 1..4: the only places the program addresses. Anything else (row and column 0
+// included) is refused by the builders, the queries and the accessors below.
+bool IsAddressable(int device, int channel = 1);
+
 // Screen s (1..8) is device 1 channel s up to 4, device 2 channel s - 4 from 5 on.
 int ScreenDevice(int screen);
 int ScreenChannel(int screen);
@@ -11,6 +15,7 @@ int ScreenChannel(int screen);
 int SourceWidth(const WindowState &state);
 int SourceHeight(const WindowState &state);
 
+// False for an address outside the tables.
 bool IsInputLocked(int device, int channel);
 
 // The bounds the Source Setup page enforces on the position of the channel it shows: at most 128 pixels

@@ -2,6 +2,7 @@
 
 #include "CommandEngine.h"
 #include "EventPump.h"
+#include "ModelAccessors.h"
 #include "ModelTables.h"
 #include "StatusQueries.h"
 
@@ -28,7 +29,7 @@ CommandSet::CommandSet(CommandEngine &engine, WindowState &state, StatusQueries 
     : QObject(parent), engine(engine), state(state), queries(queries) {}
 
 int CommandSet::DeviceId(int device) const {
-    return state.DeviceIds[device];
+    return IsAddressable(device) ? state.DeviceIds[device] : 0;
 }
 
 void CommandSet::ForEveryDevice(const std::function<void(int device)> &send) const {
@@ -67,6 +68,7 @@ void CommandSet::requestRefresh(void (CommandSet::*signal)()) {
 }
 
 void CommandSet::SendBlackLevel(int device, int channel, int level) {
+    if (!IsAddressable(device, channel)) return;
     OutputInfoTable[device][channel].BlackLevel = quint8(level);
     if (!linkActive()) return;
     if (controllerMode()) {
@@ -79,6 +81,7 @@ void CommandSet::SendBlackLevel(int device, int channel, int level) {
 }
 
 void CommandSet::SendFeatherMode(int device, int advanced) {
+    if (!IsAddressable(device)) return;
     const bool wasBusy = engine.host().isBusyCursor();
     engine.host().setBusyCursor(true);
     OutputInfoTable[device][1].AdvancedMode = quint8(advanced);
@@ -99,6 +102,7 @@ void CommandSet::SendFeatherMode(int device, int advanced) {
 }
 
 void CommandSet::SendDataDoubling(int device, int on) {
+    if (!IsAddressable(device)) return;
     OutputInfoTable[device][1].DataDoubling = quint8(on);
     if (!linkActive()) return;
     if (controllerMode()) {
@@ -111,6 +115,7 @@ void CommandSet::SendDataDoubling(int device, int on) {
 }
 
 void CommandSet::SendDisplayLayout(int device, int justification, int overlap) {
+    if (!IsAddressable(device)) return;
     OutputInfo &system = OutputInfoTable[device][1];
     system.Justification = quint8(justification);
     system.OverlapWidth = overlap;
@@ -125,6 +130,7 @@ void CommandSet::SendDisplayLayout(int device, int justification, int overlap) {
 }
 
 void CommandSet::SendBasicFeather(int device, int enable, double gamma) {
+    if (!IsAddressable(device)) return;
     OutputInfo &system = OutputInfoTable[device][1];
     system.BasicGamma = float(gamma);
     system.BasicFeathering = qint16(enable);
@@ -139,6 +145,7 @@ void CommandSet::SendBasicFeather(int device, int enable, double gamma) {
 }
 
 void CommandSet::SendHalo(int device, int channel, char side, int width, int offset) {
+    if (!IsAddressable(device, channel)) return;
     OutputInfo &out = OutputInfoTable[device][channel];
     if (side == 'L') {
         out.LeftHaloWidth = width;
@@ -158,6 +165,7 @@ void CommandSet::SendHalo(int device, int channel, char side, int width, int off
 }
 
 void CommandSet::SendFactoryReset(int device, char kind) {
+    if (!IsAddressable(device)) return;
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dRESETKX %c!", DeviceId(device), kind);
@@ -169,6 +177,7 @@ void CommandSet::SendFactoryReset(int device, char kind) {
 }
 
 void CommandSet::SendTestPattern(int device, int channel, int pattern, int raster, int grid) {
+    if (!IsAddressable(device, channel == 5 ? 1 : channel)) return;
     const int first = channel == 5 ? 1 : channel;
     const int last = channel == 5 ? 4 : channel;
     for (int c = first; c <= last; ++c) {
@@ -188,6 +197,7 @@ void CommandSet::SendTestPattern(int device, int channel, int pattern, int raste
 }
 
 void CommandSet::SendInputContrast(int device, int channel, char colour, double value) {
+    if (!IsAddressable(device, channel)) return;
     if (float *field = colourField(InputInfoTable[device][channel], colour, true)) *field = float(value);
     if (!linkActive()) return;
     if (controllerMode()) {
@@ -200,6 +210,7 @@ void CommandSet::SendInputContrast(int device, int channel, char colour, double 
 }
 
 void CommandSet::SendInputBrightness(int device, int channel, char colour, double value) {
+    if (!IsAddressable(device, channel)) return;
     if (float *field = colourField(InputInfoTable[device][channel], colour, false)) *field = float(value);
     if (!linkActive()) return;
     if (controllerMode()) {
@@ -212,6 +223,7 @@ void CommandSet::SendInputBrightness(int device, int channel, char colour, doubl
 }
 
 void CommandSet::SendInputPhase(int device, int channel, int phase) {
+    if (!IsAddressable(device, channel)) return;
     InputInfoTable[device][channel].PhaseOffset = phase;
     if (!linkActive()) return;
     if (controllerMode()) {
@@ -224,6 +236,7 @@ void CommandSet::SendInputPhase(int device, int channel, int phase) {
 }
 
 void CommandSet::SendInputHPosition(int device, int channel, int position) {
+    if (!IsAddressable(device, channel)) return;
     InputInfoTable[device][channel].HPosition = position;
     if (!linkActive()) return;
     if (controllerMode()) {
@@ -236,6 +249,7 @@ void CommandSet::SendInputHPosition(int device, int channel, int position) {
 }
 
 void CommandSet::SendInputVPosition(int device, int channel, int position) {
+    if (!IsAddressable(device, channel)) return;
     InputInfoTable[device][channel].VPosition = position;
     if (!linkActive()) return;
     if (controllerMode()) {
@@ -248,6 +262,7 @@ void CommandSet::SendInputVPosition(int device, int channel, int position) {
 }
 
 void CommandSet::SendInputConfigSave(int device, int channel) {
+    if (!IsAddressable(device, channel)) return;
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dICSAVKX %d!", DeviceId(device), channel);
@@ -259,6 +274,7 @@ void CommandSet::SendInputConfigSave(int device, int channel) {
 }
 
 void CommandSet::SendInputConfigReset(int device, int channel) {
+    if (!IsAddressable(device, channel)) return;
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dICRSTKX %d!", DeviceId(device), channel);
@@ -273,6 +289,7 @@ void CommandSet::SendInputConfigReset(int device, int channel) {
 }
 
 void CommandSet::SendProjectorCount(int device, int total) {
+    if (!IsAddressable(device)) return;
     const int group = device == 1 ? 0 : 1;
     OutputInfo &system = OutputInfoTable[device][1];
     system.ProjectorGroup = quint8(group);
@@ -288,6 +305,7 @@ void CommandSet::SendProjectorCount(int device, int total) {
 }
 
 void CommandSet::SendSeamGains(int device, int channel, int start, const std::array<int, 8> &g) {
+    if (!IsAddressable(device, channel)) return;
     OutputInfo &out = OutputInfoTable[device][channel];
     out.SeamStart = start;
     for (int i = 0; i < 8; ++i)
@@ -305,6 +323,7 @@ void CommandSet::SendSeamGains(int device, int channel, int start, const std::ar
 }
 
 void CommandSet::SendSeamBridge(int device, int channel, int on) {
+    if (!IsAddressable(device, channel)) return;
     OutputInfoTable[device][channel].SeamBridge = quint8(on);
     if (!linkActive()) return;
     if (controllerMode()) {
@@ -317,6 +336,7 @@ void CommandSet::SendSeamBridge(int device, int channel, int on) {
 }
 
 void CommandSet::SendSystemSave(int device) {
+    if (!IsAddressable(device)) return;
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dSYSAVE!", DeviceId(device));
@@ -328,6 +348,7 @@ void CommandSet::SendSystemSave(int device) {
 }
 
 void CommandSet::SendFeatherCurve(int device, int item) {
+    if (!IsAddressable(device)) return;
     const char curve = item == 1 ? 'L' : 'S';
     OutputInfoTable[device][1].FeatherMode = quint8(curve);
     if (!linkActive()) return;
@@ -342,6 +363,7 @@ void CommandSet::SendFeatherCurve(int device, int item) {
 
 void CommandSet::SendEdgeFeather(int device, int channel, char side, int enable, double gamma, int width,
                                  int offset) {
+    if (!IsAddressable(device, channel)) return;
     // The per-edge feathering values change in the model only through status reads and file loads.
     if (!linkActive()) return;
     if (controllerMode()) {
@@ -355,6 +377,7 @@ void CommandSet::SendEdgeFeather(int device, int channel, char side, int enable,
 }
 
 void CommandSet::SendBridgeThreshold(int device, int threshold) {
+    if (!IsAddressable(device)) return;
     OutputInfoTable[device][1].BridgeThreshold = quint8(threshold);
     if (!linkActive()) return;
     if (controllerMode()) {

@@ -14,7 +14,8 @@ class StatusQueries;
 // also when the link is down; then, if the link is active, it formats the command for the current link
 // mode (Controller text addressed by the device's RS-485 ID, or the direct text) and hands it to the
 // engine with the command's settle count or acknowledgement wait. Builders take plain values: the pages
-// read their controls and call them.
+// read their controls and call them. Devices are 1..2 and channels 1..4 (5 = all four, for the test
+// pattern only); a builder given any other address does nothing at all.
 class CommandSet : public QObject {
     Q_OBJECT
 public:

@@ -3,10 +3,12 @@
 #include "CommandEngine.h"
 #include "CommandSet.h"
 #include "EventPump.h"
+#include "ModelAccessors.h"
 #include "ModelTables.h"
 #include "StatusQueries.h"
 
 void CommandSet::RunAutoSeam(int device, int channel) {
+    if (!IsAddressable(device, channel)) return;
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dAUTOSEAM %d!", DeviceId(device), channel);
@@ -23,6 +25,7 @@ void CommandSet::RunAutoSeam(int device, int channel) {
 }
 
 void CommandSet::RunAutoColorBalance(int device) {
+    if (!IsAddressable(device)) return;
     queries.QueryInputs(device);
     requestRefresh(&CommandSet::sourceSetupRefreshRequested);
     if (InputInfoTable[device][1].VideoLoaded == 0) {
@@ -36,12 +39,14 @@ void CommandSet::RunAutoColorBalance(int device) {
 }
 
 void CommandSet::RunAutoPosition(int device) {
+    if (!IsAddressable(device)) return;
     runAutomatic(device, "AUTOPOS", QStringLiteral("Automatic Position setup in progress. Please wait...."),
                  700, 810);
     requestRefresh(&CommandSet::sourceSetupRefreshRequested);
 }
 
 void CommandSet::RunAutoPhase(int device) {
+    if (!IsAddressable(device)) return;
     runAutomatic(device, "APHASE", QStringLiteral("Automatic Phase setup in progress. Please wait...."), 3400,
                  21810);
     requestRefresh(&CommandSet::sourceSetupRefreshRequested);

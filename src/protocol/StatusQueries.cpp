@@ -86,6 +86,7 @@ int StatusQueries::ReadDeviceRecords(int device, const ReadObserver &observer) {
 }
 
 bool StatusQueries::query(RecordKind kind, int device, int channel) {
+    if (!IsAddressable(device, kind == RecordKind::System ? 1 : channel)) return false;
     formatQuery(kind, device, channel);
     engine.ReplyMinLength = replyMinLength(kind);
     if (!exchange(kind)) return false;

@@ -19,6 +19,7 @@ private slots:
     void defaultSourceSize_data();
     void defaultSourceSize();
     void inputLockedOnlyForOne();
+    void outOfRangeAddressesRefused();
     void versionStopsAtNul();
 };
 
@@ -150,6 +151,18 @@ void tst_model::inputLockedOnlyForOne() {
     QVERIFY(IsInputLocked(1, 2));
     QVERIFY(!IsInputLocked(1, 3));
     QVERIFY(!IsInputLocked(2, 2));
+}
+
+void tst_model::outOfRangeAddressesRefused() {
+    QVERIFY(IsAddressable(1, 1) && IsAddressable(2, 4));
+    QVERIFY(!IsAddressable(0, 1) && !IsAddressable(3, 1) && !IsAddressable(1, 0) && !IsAddressable(1, 5));
+    InputInfoTable[2][0].VideoLocked = 1; // column 0 is not a channel
+    QVERIFY(!IsInputLocked(2, 0));
+    WindowState state;
+    state.HPositionMax = 7;
+    InputInfoTable[1][0].HPositionCenter = 500;
+    UpdatePositionBounds(state, 1, 0);
+    QCOMPARE(state.HPositionMax, 7);
 }
 
 void tst_model::versionStopsAtNul() {

@@ -97,6 +97,7 @@ private slots:
     void checksumWorkedExample();
     void linkDownWritesModelOnly();
     void modelEffects();
+    void outOfRangeAddressesIgnored();
     void testPatternChannelFiveStaysOnOneDevice();
     void forEveryDeviceFollowsDeviceCount();
     void directAckTicksRaisedAndRestored_data();
@@ -234,6 +235,31 @@ void tst_commandset::modelEffects() {
     static const OutputInfo zero = {};
     QVERIFY(std::memcmp(&OutputInfoTable[1][1], &zero, sizeof zero) == 0);
     QVERIFY(std::memcmp(&OutputInfoTable[2][2], &zero, sizeof zero) == 0);
+}
+
+void tst_commandset::outOfRangeAddressesIgnored() {
+    ProtocolRig rig(direct());
+    QVERIFY2(rig.ok(), qPrintable(rig.error()));
+    CommandSet &c = *rig.commands;
+    c.SendBlackLevel(1, 5, 9);   // would land in device 2's column 0
+    c.SendBlackLevel(1, 0, 9);   // column 0 is never addressed
+    c.SendHalo(0, 1, 'L', 9, 9); // row 0 neither
+    c.SendTestPattern(1, 6, 9, 1, 1);
+    c.SendInputPhase(3, 1, 9); // past the end of the table
+    c.SendDataDoubling(3, 1);
+    c.SendProjectorCount(0, 9);
+    c.RunAutoColorBalance(3);
+    QVERIFY(!rig.queries->QueryInputInfo(1, 0));
+    QVERIFY(!rig.queries->QueryOutputInfo(2, 5));
+    QVERIFY(!rig.queries->QuerySystemInfo(0));
+
+    static const InputInfo zeroIn[3][5] = {};
+    static const OutputInfo zeroOut[3][5] = {};
+    QVERIFY(std::memcmp(InputInfoTable, zeroIn, sizeof zeroIn) == 0);
+    QVERIFY(std::memcmp(OutputInfoTable, zeroOut, sizeof zeroOut) == 0);
+    QTest::qWait(30);
+    QCOMPARE(rig.sim.receivedBytes(), QByteArray());
+    QVERIFY(rig.host.entries.isEmpty());
 }
 
 void tst_commandset::testPatternChannelFiveStaysOnOneDevice() {
