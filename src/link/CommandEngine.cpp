@@ -191,7 +191,7 @@ void CommandEngine::RecoverLink() {
         while (!LinkOk && !aborted()) {
             if (m_host.askOkCancel(QStringLiteral("COM Port error"), QString::fromLatin1(TextComPortError)))
                 LinkOk = ProbePort(portNumber);
-            else
+            else if (!aborted()) // a window closing meanwhile ends the process its own way
                 requestExit();
         }
         AckWaitTicks = DefaultAckWaitTicks;

@@ -147,6 +147,32 @@ private slots:
         QVERIFY(!rig.host.busyCursor);
     }
 
+    // The window is closed while the dialog is up (its host then answers Cancel): the closing ends the
+    // process its own way, not with the -1 of a user's Cancel.
+    void closingDuringTheDialogIsNoCancel() {
+        struct ClosingHost : ScriptedHost {
+            bool askOkCancel(const QString &, const QString &) override {
+                EventPump::requestAbort();
+                return false;
+            }
+        };
+        PtyPeer peer;
+        PortMap map;
+        map.setPath(1, peer.slavePath());
+        TApdComPort port;
+        port.setPortMap(map);
+        port.SetComNumber(1);
+        QVERIFY(port.SetOpen(true));
+        ClosingHost host;
+        int busy = 0;
+        CommandEngine engine(port, host, busy, Pacing::real().scaled(0.05));
+        engine.setCommand("DDBL 1\r");
+        engine.SendDirectCommand();
+        QVERIFY(host.exitStatuses.isEmpty());
+        QVERIFY(engine.aborted());
+        QCOMPARE(peer.requests, QList<QByteArray>({"DDBL 1\r", "\r", "\r"}));
+    }
+
     void cancelEndsTheProcessWithStatusMinusOne() {
         QProcess child;
         child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--cancel-recovery-child")});
