@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <memory>
 
@@ -188,6 +189,20 @@ private slots:
         clock.start();
         QVERIFY(!port.WaitForString("#", 10, false, false));
         QVERIFY(clock.elapsed() >= 50);
+    }
+
+    // A window closed during a raw wait ends it at once; the wait then reports success so that no
+    // recovery dialog follows on the way out.
+    void aRawWaitEndsWhenTheProgramCloses() {
+        PtyPeer peer;
+        TApdComPort port;
+        mapCom1(port, peer);
+        QVERIFY(port.SetOpen(true));
+        QTimer::singleShot(50, [] { EventPump::requestAbort(); });
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(port.WaitForString("#", 1000, true, false));
+        QVERIFY(clock.elapsed() < 1000);
     }
 
     void aPortFailingDuringARawWaitReturnsFalse() {
