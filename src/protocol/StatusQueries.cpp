@@ -63,22 +63,20 @@ void StatusQueries::QueryOutputs(int device) {
 }
 
 int StatusQueries::ReadDeviceRecords(int device, const ReadObserver &observer) {
-    auto read = [&](RecordKind kind, int channel) {
-        const bool ok = query(kind, device, channel);
-        if (ok && observer.recordRead) observer.recordRead(kind, channel);
-        return ok;
-    };
     // A program that is closing asks nothing more: the read ends at the first failure.
-    auto goOn = [&](RecordKind kind, int channel) {
-        return !engine.aborted() && observer.continueAfterFailure &&
-               observer.continueAfterFailure(kind, channel);
+    auto readOrSkip = [&](RecordKind kind, int channel) {
+        const bool ok = query(kind, device, channel);
+        const bool goOn = ok || (kind != RecordKind::System && !engine.aborted() && observer.continueAfterFailure &&
+                                 observer.continueAfterFailure(kind, channel));
+        if (goOn && observer.recordDone) observer.recordDone(kind, channel, ok);
+        return goOn;
     };
 
-    if (!read(RecordKind::System, 0)) return -1;
+    if (!readOrSkip(RecordKind::System, 0)) return -1;
     for (int channel = 1; channel <= 4; ++channel)
-        if (!read(RecordKind::Input, channel) && !goOn(RecordKind::Input, channel)) return -1 - channel;
+        if (!readOrSkip(RecordKind::Input, channel)) return -1 - channel;
     for (int channel = 1; channel <= 4; ++channel)
-        if (!read(RecordKind::Output, channel) && !goOn(RecordKind::Output, channel)) return -5 - channel;
+        if (!readOrSkip(RecordKind::Output, channel)) return -5 - channel;
 
     state.ModelFromDevices = 1;
     UpdateDefaultSourceSize(state);

@@ -36,7 +36,8 @@ public:
     // record (the user's answer), and a notice after each record for progress feedback.
     struct ReadObserver {
         std::function<bool(RecordKind kind, int channel)> continueAfterFailure;
-        std::function<void(RecordKind kind, int channel)> recordRead;
+        // After each record the read goes on from: read (true), or failed and skipped by the user.
+        std::function<void(RecordKind kind, int channel, bool read)> recordDone;
     };
 
     // Reads one device: its system record, its four input records, its four output records; then marks

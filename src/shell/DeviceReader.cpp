@@ -4,7 +4,6 @@
 #include "ConnectionController.h"
 #include "Host.h"
 #include "InformationPage.h"
-#include "ModelAccessors.h"
 #include "ModelTables.h"
 #include "PlanningPage.h"
 #include "StatusQueries.h"
@@ -40,39 +39,30 @@ bool DeviceReader::continueAfterFailure(const char *what, int channel)
 
 int DeviceReader::ReadDevice(int device)
 {
+    using Kind = StatusQueries::RecordKind;
     host.showProgress(QStringLiteral("Lumivane querying Kestrix(s). Please wait...."));
     host.setProgressSuffix(QString());
 
-    if (!queries.QuerySystemInfo(device)) {
-        host.hideProgress();
-        return -1;
-    }
-    info.versionLabel()->setText(SystemInfoTable[1].version());
-    host.setProgressSuffix(QStringLiteral("."));
-
-    for (int channel = 1; channel <= 4; ++channel) {
-        if (!queries.QueryInputInfo(device, channel) && !continueAfterFailure("Input", channel)) {
-            host.hideProgress();
-            return -1 - channel;
+    StatusQueries::ReadObserver observer;
+    observer.continueAfterFailure = [this](Kind kind, int channel) {
+        return continueAfterFailure(kind == Kind::Input ? "Input" : "Output", channel);
+    };
+    // The dots grow after the system record, after inputs 2 and 4, and after the last output.
+    observer.recordDone = [this](Kind kind, int channel, bool) {
+        if (kind == Kind::System) {
+            info.versionLabel()->setText(SystemInfoTable[1].version());
+            host.setProgressSuffix(QStringLiteral("."));
+        } else if (kind == Kind::Input && (channel == 2 || channel == 4)) {
+            host.setProgressSuffix(channel == 2 ? QStringLiteral("..") : QStringLiteral("..."));
+        } else if (kind == Kind::Output && channel == 4) {
+            host.setProgressSuffix(QStringLiteral("...."));
         }
-        if (channel == 2)
-            host.setProgressSuffix(QStringLiteral(".."));
-    }
-    host.setProgressSuffix(QStringLiteral("..."));
-
-    for (int channel = 1; channel <= 4; ++channel) {
-        if (!queries.QueryOutputInfo(device, channel) && !continueAfterFailure("Output", channel)) {
-            host.hideProgress();
-            return -5 - channel;
-        }
-    }
-    host.setProgressSuffix(QStringLiteral("...."));
-
-    state.ModelFromDevices = 1;
-    UpdateDefaultSourceSize(state);
-    warnOnInputFormatMismatch();
+    };
+    const int result = queries.ReadDeviceRecords(device, observer);
+    if (result == 1)
+        warnOnInputFormatMismatch();
     host.hideProgress();
-    return 1;
+    return result;
 }
 
 // Device 1's first output format against what its first input measures.

@@ -403,8 +403,8 @@ void tst_statusqueries::readDeviceRecords() {
         asked << QStringLiteral("%1/%2").arg(int(kind)).arg(channel);
         return goOn;
     };
-    observer.recordRead = [&](Kind kind, int channel) {
-        read << QStringLiteral("%1/%2").arg(int(kind)).arg(channel);
+    observer.recordDone = [&](Kind kind, int channel, bool ok) {
+        if (ok) read << QStringLiteral("%1/%2").arg(int(kind)).arg(channel);
     };
 
     const int code = rig.queries->ReadDeviceRecords(1, observer);
@@ -425,7 +425,7 @@ void tst_statusqueries::readEndsWithoutQuestionsWhenClosing() {
     StatusQueries::ReadObserver observer;
     observer.continueAfterFailure = [&](Kind, int) { return ++questions, true; };
     // The window is closed while the system record is being read.
-    observer.recordRead = [&](Kind kind, int) {
+    observer.recordDone = [&](Kind kind, int, bool) {
         if (kind == Kind::System) EventPump::requestAbort();
     };
     const int code = rig.queries->ReadDeviceRecords(1, observer);
