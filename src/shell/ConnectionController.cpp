@@ -68,13 +68,20 @@ void ConnectionController::RS485CheckBoxClick()
 
 void ConnectionController::BaudComboBoxChange()
 {
-    const int baud = info.baudComboBox()->currentIndex() == 1 ? 57600 : 38400;
-    if (!engine.port().SetBaud(baud))
-        host.showMessage(QStringLiteral("Error! COM Port #%1 does not accept %2 baud (%3). It stays at %4 baud.")
-                             .arg(engine.port().ComNumber())
-                             .arg(baud)
-                             .arg(engine.port().errorText())
-                             .arg(engine.port().Baud()));
+    setPortBaud(info.baudComboBox()->currentIndex() == 1 ? 57600 : 38400);
+}
+
+// A rate the line refuses is explained; the port keeps the rate it had and stays usable.
+bool ConnectionController::setPortBaud(int baud)
+{
+    if (engine.port().SetBaud(baud))
+        return true;
+    host.showMessage(QStringLiteral("Error! COM Port #%1 does not accept %2 baud (%3). It stays at %4 baud.")
+                         .arg(engine.port().ComNumber())
+                         .arg(baud)
+                         .arg(engine.port().errorText())
+                         .arg(engine.port().Baud()));
+    return false;
 }
 
 void ConnectionController::setControllerMode(bool on)
@@ -267,12 +274,7 @@ void ConnectionController::Defaultvalues1Click()
 void ConnectionController::BaudMenuClick(int baud)
 {
     QAction *chosen = menu.action(QStringLiteral("N%1").arg(baud));
-    if (!engine.port().SetBaud(baud)) {
-        host.showMessage(QStringLiteral("Error! COM Port #%1 does not accept %2 baud (%3). It stays at %4 baud.")
-                             .arg(engine.port().ComNumber())
-                             .arg(baud)
-                             .arg(engine.port().errorText())
-                             .arg(engine.port().Baud()));
+    if (!setPortBaud(baud)) {
         chosen->setChecked(false);
         return;
     }

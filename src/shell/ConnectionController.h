@@ -53,6 +53,7 @@ public:
 
 private:
     void setControllerMode(bool on);
+    bool setPortBaud(int baud);
     void enableDeviceMenus(bool on);
     void showKestrixIds();
     bool askQueryDevices(const QString &text);
