@@ -108,6 +108,9 @@ void TLumivaneForm::buildLink()
     statusQueries = std::make_unique<StatusQueries>(*commandEngine, windowState);
     commandSet = new CommandSet(*commandEngine, windowState, *statusQueries, this);
 
+    // A line that fails while open (adapter pulled out) ends the connection as Disconnect does; the
+    // engine has already told the user why.
+    connect(comPort, &TApdComPort::lineLost, this, [this] { connector->DisconnectSerialCo1Click(); });
     connector = new ConnectionController({*commandEngine, *guardedHost, windowState, *mainMenu, *infoPage, *planning},
                                          [this] { deviceReader->ReadfromKestrixs1Click(); },
                                          [this] { PhasePageControlChange(); }, this);

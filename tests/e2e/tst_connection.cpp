@@ -81,6 +81,7 @@ private slots:
     void directActionWithFiveProjectors();
     void controllerCountTooSmallForFiveProjectors();
     void closeDuringReadEndsCleanly();
+    void lineLostWhileConnected();
 };
 
 void ConnectionTest::directDeviceOnCom1()
@@ -385,6 +386,23 @@ void ConnectionTest::closeDuringReadEndsCleanly()
     QVERIFY(!rig.form->isVisible());
     QVERIFY(!rig.host.progressVisible);
     rig.com1->setRequestObserver({});
+}
+
+void ConnectionTest::lineLostWhileConnected()
+{
+    const SimOptions sim = direct();
+    LinkRig rig(&sim, nullptr);
+    rig.trigger("SearchAll");
+    QVERIFY(rig.form->engine().LinkActive());
+
+    rig.com1->stop(); // the far end of the line disappears, as when a USB adapter is pulled out
+    QTRY_VERIFY(!rig.form->port().isOpen());
+    QTRY_VERIFY(!rig.form->engine().LinkActive());
+    QVERIFY(!rig.form->findChild<QAction *>("ReadfromKestrixs1")->isEnabled());
+    QCOMPARE(rig.host.messages().size(), 1);
+    QVERIFY2(rig.host.messages().first().startsWith("Error! COM Port #1 has stopped working ("),
+             qPrintable(rig.host.messages().first()));
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
 }
 
 QTEST_MAIN(ConnectionTest)
