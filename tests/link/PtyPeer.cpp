@@ -71,6 +71,11 @@ int PtyPeer::baud() const {
     }
 }
 
+bool PtyPeer::hardwareFlow() const {
+    termios tio{};
+    return m_master >= 0 && ::tcgetattr(m_master, &tio) == 0 && (tio.c_cflag & CRTSCTS) != 0;
+}
+
 void PtyPeer::onReadable() {
     char buffer[4096];
     const ssize_t n = ::read(m_master, buffer, sizeof buffer);

@@ -34,6 +34,8 @@ public:
     void hangUp();
     // The line rate the program set on the slave, as the master sees it.
     int baud() const;
+    // Whether RTS/CTS flow control is set on the line.
+    bool hardwareFlow() const;
 
     QByteArray received;
     QList<QByteArray> requests;

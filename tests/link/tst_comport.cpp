@@ -101,11 +101,13 @@ private slots:
         QVERIFY(port.isOpen());
         QVERIFY(port.SetParity(QSerialPort::NoParity));
         // Flow control is only stored; the line keeps its current setting until the next opening.
+        QVERIFY(peer.hardwareFlow());
         port.SetHWFlowOptions({});
         QCOMPARE(port.flowOptions(), TApdComPort::HWFlowOptions());
-        QVERIFY(port.isOpen());
+        QVERIFY(peer.hardwareFlow());
         QVERIFY(port.SetOpen(false));
         QVERIFY(port.SetOpen(true));
+        QVERIFY(!peer.hardwareFlow());
         QCOMPARE(peer.baud(), 57600);
     }
 
