@@ -300,12 +300,21 @@ void ConnectionTest::disconnectAndRefusedParity()
     rig.trigger("SearchAll");
     QVERIFY(rig.form->port().isOpen());
 
-    // A pseudo-terminal refuses even parity: the refusal is explained and the line stays usable.
+    // A parity the line refuses is explained and the old one stays; one it accepts moves the check
+    // mark. Either way the line stays usable (a pseudo-terminal refuses some parities).
     rig.trigger("ParityEven");
-    QCOMPARE(rig.host.messages(),
-             QStringList{"Error! COM Port #1 does not accept parity Even (Invalid argument). The parity stays None."});
+    if (rig.host.messages().isEmpty()) {
+        QCOMPARE(rig.form->port().Parity(), QSerialPort::EvenParity);
+        QVERIFY(rig.form->findChild<QAction *>("ParityEven")->isChecked());
+        QVERIFY(!rig.form->findChild<QAction *>("ParityNone")->isChecked());
+        rig.trigger("ParityNone");
+    } else {
+        QCOMPARE(rig.host.messages(),
+                 QStringList{"Error! COM Port #1 does not accept parity Even (Invalid argument). The parity stays None."});
+        QVERIFY(!rig.form->findChild<QAction *>("ParityEven")->isChecked());
+        rig.host.entries.clear();
+    }
     QVERIFY(rig.form->findChild<QAction *>("ParityNone")->isChecked());
-    QVERIFY(!rig.form->findChild<QAction *>("ParityEven")->isChecked());
     QCOMPARE(rig.form->port().Parity(), QSerialPort::NoParity);
     QVERIFY(rig.form->port().isOpen());
     rig.com1->clearRequests();
