@@ -10,8 +10,7 @@
 
 #include <cstdio>
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
@@ -61,8 +60,7 @@ int main(int argc, char **argv)
         floorMs = bytes * 10.0 * 1000.0 / 57600.0;
         std::printf("run %d: %lld ms for %d requests, %lld bytes both ways\n", run + 1, (long long)elapsed,
                     int(controller.requests().size()), (long long)bytes);
-        if (best < 0 || elapsed < best)
-            best = elapsed;
+        if (best < 0 || elapsed < best) best = elapsed;
     }
     std::printf("read_two_devices_ms=%lld wire_floor_ms=%.1f read_ratio=%.2f\n", (long long)best, floorMs,
                 best / floorMs);

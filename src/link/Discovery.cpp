@@ -13,15 +13,13 @@ namespace {
 constexpr int kDigitSearchSpan = 30;
 }
 
-ControllerCount parseControllerCount(const quint8 *reply, int length)
-{
+ControllerCount parseControllerCount(const quint8 *reply, int length) {
     ControllerCount result;
     const int span = std::min(length, kDigitSearchSpan);
     int first = 0;
     while (first < span && !(reply[first] >= '0' && reply[first] <= '9'))
         ++first;
-    if (first >= span || reply[first] == 0)
-        return result;
+    if (first >= span || reply[first] == 0) return result;
 
     // A bounded, NUL-terminated copy of the numbers: the answer itself need not end in a NUL.
     char text[CommandEngine::AreaSize + 1] = {};
@@ -34,8 +32,7 @@ ControllerCount parseControllerCount(const quint8 *reply, int length)
     return result;
 }
 
-int Discovery::SearchPorts(const std::function<void()> &onFoundOnCom1)
-{
+int Discovery::SearchPorts(const std::function<void()> &onFoundOnCom1) {
     Host &host = engine.host();
     host.setPagesEnabled(false);
     host.setBusyCursor(true);
@@ -45,8 +42,7 @@ int Discovery::SearchPorts(const std::function<void()> &onFoundOnCom1)
     engine.LinkOk = engine.ProbePort(1);
     if (engine.LinkOk) {
         host.setStatusText(QStringLiteral("Established communication with Kestrix on Com 1"));
-        if (onFoundOnCom1)
-            onFoundOnCom1();
+        if (onFoundOnCom1) onFoundOnCom1();
         found = 1;
     } else if (!engine.aborted() && (engine.LinkOk = engine.ProbePort(2))) {
         found = 2;
@@ -60,22 +56,21 @@ int Discovery::SearchPorts(const std::function<void()> &onFoundOnCom1)
     return found;
 }
 
-ControllerCount Discovery::QueryKestrixCount()
-{
+ControllerCount Discovery::QueryKestrixCount() {
     // The Controller answers this itself: no RS-485 ID, no frame, no checksum.
     engine.setCommand("NKX\r");
     engine.ReplyMinLength = 2;
     engine.SendQuery();
     if (engine.ReplyFailed) {
-        if (!engine.controllerMode() || !engine.ControllerError)
-            return {};
-        for (int repeat = 0; engine.ControllerError && repeat < kMaxCountRepeats && !engine.aborted(); ++repeat)
+        if (!engine.controllerMode() || !engine.ControllerError) return {};
+        for (int repeat = 0; engine.ControllerError && repeat < kMaxCountRepeats && !engine.aborted();
+             ++repeat)
             engine.SendQuery();
-        if (engine.ReplyFailed)
-            return {};
+        if (engine.ReplyFailed) return {};
     }
 
-    const int length = int(strnlen(reinterpret_cast<const char *>(engine.ReplyArea), CommandEngine::AreaSize));
+    const int length =
+        int(strnlen(reinterpret_cast<const char *>(engine.ReplyArea), CommandEngine::AreaSize));
     const ControllerCount result = parseControllerCount(engine.ReplyArea, length);
     if (result.numbers == 0)
         engine.host().setStatusText(QStringLiteral("Error detecting # of Kestrix(s) from Controller"));

@@ -3,8 +3,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-DisplaySetupPage::DisplaySetupPage(QWidget *parent) : QWidget(parent)
-{
+DisplaySetupPage::DisplaySetupPage(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("DisplaySetupTabSheet"));
     screenPageControl = new QTabWidget(this);
     screenPageControl->setObjectName(QStringLiteral("ScreenPageControl"));

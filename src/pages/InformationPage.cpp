@@ -10,8 +10,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-InformationPage::InformationPage(QWidget *parent) : QWidget(parent)
-{
+InformationPage::InformationPage(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("InfoTabSheet"));
 
     auto *infoGroup = new QGroupBox(tr("Kestrix Information"), this);
@@ -44,8 +43,7 @@ InformationPage::InformationPage(QWidget *parent) : QWidget(parent)
     layout->setRowStretch(2, 1);
 }
 
-QGroupBox *InformationPage::buildRs232Group()
-{
+QGroupBox *InformationPage::buildRs232Group() {
     rs232 = new QGroupBox(tr("RS-232"), this);
     rs232->setObjectName(QStringLiteral("RS232GroupBox"));
     auto *grid = new QGridLayout(rs232);
@@ -54,8 +52,7 @@ QGroupBox *InformationPage::buildRs232Group()
 
     auto disabledLabel = [this](const QString &text, const QString &name) {
         auto *label = new QLabel(text, rs232);
-        if (!name.isEmpty())
-            label->setObjectName(name);
+        if (!name.isEmpty()) label->setObjectName(name);
         label->setEnabled(false);
         return label;
     };
@@ -91,8 +88,7 @@ QGroupBox *InformationPage::buildRs232Group()
     return rs232;
 }
 
-QGroupBox *InformationPage::buildHardwareSetupGroup()
-{
+QGroupBox *InformationPage::buildHardwareSetupGroup() {
     // Holds the link mode; the program sets it and the user never sees it.
     auto *group = new QGroupBox(tr("Hardware Setup"), this);
     group->setObjectName(QStringLiteral("HardwareSetupGroupBox"));
@@ -104,13 +100,11 @@ QGroupBox *InformationPage::buildHardwareSetupGroup()
     return group;
 }
 
-void InformationPage::setKestrixIdVisible(int device, bool visible)
-{
+void InformationPage::setKestrixIdVisible(int device, bool visible) {
     (device == 2 ? id2Caption : id1Caption)->setVisible(visible);
     (device == 2 ? id2Edit : id1Edit)->setVisible(visible);
 }
 
-void InformationPage::ScreenInfoComboBoxChange()
-{
+void InformationPage::ScreenInfoComboBoxChange() {
     emit screenInfoRefreshRequested(screenInfo->currentIndex() + 1);
 }

@@ -6,8 +6,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-PlanningPage::PlanningPage(QWidget *parent) : QWidget(parent)
-{
+PlanningPage::PlanningPage(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("PlanningTabSheet"));
 
     auto *layoutGroup = new QGroupBox(tr("Projector Layout"), this);
@@ -37,13 +36,11 @@ PlanningPage::PlanningPage(QWidget *parent) : QWidget(parent)
     layout->addStretch(1);
 }
 
-void PlanningPage::prepare()
-{
+void PlanningPage::prepare() {
     prepared = true;
     emit calculateRequested();
 }
 
-void PlanningPage::RecomputeFromDeviceLayout()
-{
+void PlanningPage::RecomputeFromDeviceLayout() {
     emit recomputeFromDeviceLayoutRequested();
 }

@@ -1,6 +1,5 @@
 #include "ProjectorSetupPage.h"
 
-ProjectorSetupPage::ProjectorSetupPage(QWidget *parent) : QWidget(parent)
-{
+ProjectorSetupPage::ProjectorSetupPage(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("ProjAlignTabSheet"));
 }

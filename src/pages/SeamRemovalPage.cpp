@@ -1,6 +1,5 @@
 #include "SeamRemovalPage.h"
 
-SeamRemovalPage::SeamRemovalPage(QWidget *parent) : QWidget(parent)
-{
+SeamRemovalPage::SeamRemovalPage(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("SeamRemovalTabSheet"));
 }

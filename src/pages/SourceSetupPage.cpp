@@ -1,6 +1,5 @@
 #include "SourceSetupPage.h"
 
-SourceSetupPage::SourceSetupPage(QWidget *parent) : QWidget(parent)
-{
+SourceSetupPage::SourceSetupPage(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("SourceSetupTabSheet"));
 }

@@ -66,8 +66,9 @@ int StatusQueries::ReadDeviceRecords(int device, const ReadObserver &observer) {
     // A program that is closing asks nothing more: the read ends at the first failure.
     auto readOrSkip = [&](RecordKind kind, int channel) {
         const bool ok = query(kind, device, channel);
-        const bool goOn = ok || (kind != RecordKind::System && !engine.aborted() && observer.continueAfterFailure &&
-                                 observer.continueAfterFailure(kind, channel));
+        const bool goOn =
+            ok || (kind != RecordKind::System && !engine.aborted() && observer.continueAfterFailure &&
+                   observer.continueAfterFailure(kind, channel));
         if (goOn && observer.recordDone) observer.recordDone(kind, channel, ok);
         return goOn;
     };

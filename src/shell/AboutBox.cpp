@@ -6,8 +6,7 @@
 #include <QLabel>
 #include <QStyle>
 
-AboutBox::AboutBox(const QString &versionText, QWidget *parent) : QDialog(parent)
-{
+AboutBox::AboutBox(const QString &versionText, QWidget *parent) : QDialog(parent) {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(tr("About Lumivane"));
 
@@ -23,10 +22,10 @@ AboutBox::AboutBox(const QString &versionText, QWidget *parent) : QDialog(parent
     auto *version = new QLabel(versionText, this);
     version->setObjectName(QStringLiteral("VersionLabel"));
 
-    auto *description = new QLabel(
-        tr("Minimum resolution required is 1024x768.\n\nPlease visit the Quillon web site for the newest version "
-           "of Lumivane and for the Kestrix documentation."),
-        this);
+    auto *description = new QLabel(tr("Minimum resolution required is 1024x768.\n\nPlease visit the Quillon "
+                                      "web site for the newest version "
+                                      "of Lumivane and for the Kestrix documentation."),
+                                   this);
     description->setWordWrap(true);
 
     auto *contact = new QLabel(

@@ -3,7 +3,6 @@
 #include <QString>
 
 // The application title: the caption of every plain message box.
-inline QString appTitle()
-{
+inline QString appTitle() {
     return QStringLiteral("QLN - Lumivane");
 }

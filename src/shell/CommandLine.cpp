@@ -2,11 +2,10 @@
 
 #include <QCommandLineParser>
 
-CommandLineResult parseCommandLine(const QStringList &arguments)
-{
+CommandLineResult parseCommandLine(const QStringList &arguments) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Lumivane sets up Kestrix edge-blending devices over a serial line, directly or through the Controller."));
+    parser.setApplicationDescription(QStringLiteral("Lumivane sets up Kestrix edge-blending devices over a "
+                                                    "serial line, directly or through the Controller."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption com1(QStringLiteral("com1"),
@@ -17,20 +16,22 @@ CommandLineResult parseCommandLine(const QStringList &arguments)
                                   QStringLiteral("path"));
     const QCommandLineOption simulate(
         QStringLiteral("simulate"),
-        QStringLiteral("Start against the built-in simulator: a Controller with two Kestrix devices on COM1."));
+        QStringLiteral(
+            "Start against the built-in simulator: a Controller with two Kestrix devices on COM1."));
     parser.addOptions({com1, com2, simulate});
 
     CommandLineResult result;
     if (!parser.parse(arguments)) {
         result.outcome = CommandLineResult::ExitError;
-        result.output = QStringLiteral("lumivane: %1\nTry 'lumivane --help' for the options.\n")
-                            .arg(parser.errorText());
+        result.output =
+            QStringLiteral("lumivane: %1\nTry 'lumivane --help' for the options.\n").arg(parser.errorText());
         return result;
     }
     if (!parser.positionalArguments().isEmpty()) {
         result.outcome = CommandLineResult::ExitError;
-        result.output = QStringLiteral("lumivane: unexpected argument '%1'\nTry 'lumivane --help' for the options.\n")
-                            .arg(parser.positionalArguments().constFirst());
+        result.output =
+            QStringLiteral("lumivane: unexpected argument '%1'\nTry 'lumivane --help' for the options.\n")
+                .arg(parser.positionalArguments().constFirst());
         return result;
     }
     if (parser.isSet(help)) {
@@ -48,8 +49,9 @@ CommandLineResult parseCommandLine(const QStringList &arguments)
     result.options.simulate = parser.isSet(simulate);
     if (result.options.simulate && !result.options.com1.isEmpty()) {
         result.outcome = CommandLineResult::ExitError;
-        result.output = QStringLiteral("lumivane: --simulate puts the simulator on COM1; it cannot be combined "
-                                       "with --com1.\n");
+        result.output =
+            QStringLiteral("lumivane: --simulate puts the simulator on COM1; it cannot be combined "
+                           "with --com1.\n");
     }
     return result;
 }

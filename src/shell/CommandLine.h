@@ -5,8 +5,8 @@
 
 // The program's options, read before any window opens.
 struct StartOptions {
-    QString com1;      // device behind COM1; empty keeps the default
-    QString com2;      // device behind COM2; empty keeps the default
+    QString com1; // device behind COM1; empty keeps the default
+    QString com2; // device behind COM2; empty keeps the default
     bool simulate = false;
 };
 

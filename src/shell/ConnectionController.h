@@ -29,8 +29,8 @@ public:
     };
     // readDevices reads every setting from the devices; pageChanged runs the current page's
     // page-change handling.
-    ConnectionController(const Parts &parts, std::function<void()> readDevices, std::function<void()> pageChanged,
-                         QObject *parent = nullptr);
+    ConnectionController(const Parts &parts, std::function<void()> readDevices,
+                         std::function<void()> pageChanged, QObject *parent = nullptr);
 
     void RS485CheckBoxClick();
     void BaudComboBoxChange();

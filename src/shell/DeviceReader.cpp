@@ -22,23 +22,20 @@ const char *const kPlanningOverwritten = " \rPlanning page values will be overwr
 DeviceReader::DeviceReader(const Parts &parts, std::function<void()> refreshPages, QObject *parent)
     : QObject(parent), engine(parts.engine), host(parts.host), state(parts.state), queries(parts.queries),
       connection(parts.connection), info(parts.info), planning(parts.planning), window(parts.window),
-      refreshPages(std::move(refreshPages))
-{
-}
+      refreshPages(std::move(refreshPages)) {}
 
-bool DeviceReader::continueAfterFailure(const char *what, int channel)
-{
+bool DeviceReader::continueAfterFailure(const char *what, int channel) {
     // The question names the channel as the screen number, for either device.
-    return host.askYesNo(QString::fromLatin1(kReadErrorCaption),
-                         QStringLiteral("Lumivane unable to read %1 Status on Screen %2. Do you still wish to "
-                                        "continue? Click Yes to continue (NOTE: Lumivane settings on Screen %2 will "
-                                        "be invalid)")
-                             .arg(QString::fromLatin1(what))
-                             .arg(channel));
+    return host.askYesNo(
+        QString::fromLatin1(kReadErrorCaption),
+        QStringLiteral("Lumivane unable to read %1 Status on Screen %2. Do you still wish to "
+                       "continue? Click Yes to continue (NOTE: Lumivane settings on Screen %2 will "
+                       "be invalid)")
+            .arg(QString::fromLatin1(what))
+            .arg(channel));
 }
 
-int DeviceReader::ReadDevice(int device)
-{
+int DeviceReader::ReadDevice(int device) {
     using Kind = StatusQueries::RecordKind;
     host.showProgress(QStringLiteral("Lumivane querying Kestrix(s). Please wait...."));
     host.setProgressSuffix(QString());
@@ -59,25 +56,22 @@ int DeviceReader::ReadDevice(int device)
         }
     };
     const int result = queries.ReadDeviceRecords(device, observer);
-    if (result == 1)
-        warnOnInputFormatMismatch();
+    if (result == 1) warnOnInputFormatMismatch();
     host.hideProgress();
     return result;
 }
 
 // Device 1's first output format against what its first input measures.
-void DeviceReader::warnOnInputFormatMismatch()
-{
+void DeviceReader::warnOnInputFormatMismatch() {
     static const int kFormatWidths[] = {640, 800, 1024, 1280};
     const int format = OutputInfoTable[1][1].OutputFormat;
-    if (format > 3 || InputInfoTable[1][1].HActive == kFormatWidths[format])
-        return;
-    host.showMessage(QStringLiteral("Warning: Current Output Format and Input Format does not match (no valid input "
-                                    "video?). Lumivane may not function properly."));
+    if (format > 3 || InputInfoTable[1][1].HActive == kFormatWidths[format]) return;
+    host.showMessage(
+        QStringLiteral("Warning: Current Output Format and Input Format does not match (no valid input "
+                       "video?). Lumivane may not function properly."));
 }
 
-void DeviceReader::ReadfromKestrixs1Click()
-{
+void DeviceReader::ReadfromKestrixs1Click() {
     host.setStatusText(QStringLiteral("Querying Kestrix(s). Please wait...."));
     host.setBusyCursor(true);
     auto giveUp = [this] {
@@ -88,8 +82,9 @@ void DeviceReader::ReadfromKestrixs1Click()
     if (engine.controllerMode()) {
         state.DeviceCount = connection.QueryKestrixCount();
         if (state.DeviceCount < 1) {
-            host.showMessage(QStringLiteral("Kestrix not detected by Controller.\n(1)Check cables.\n(2)Make sure the "
-                                            "Kestrix has booted up completely and reboot the Controller."));
+            host.showMessage(
+                QStringLiteral("Kestrix not detected by Controller.\n(1)Check cables.\n(2)Make sure the "
+                               "Kestrix has booted up completely and reboot the Controller."));
             giveUp();
             return;
         }
@@ -105,9 +100,10 @@ void DeviceReader::ReadfromKestrixs1Click()
         failedDevice = result == 1 ? 0 : 2;
     }
     if (failedDevice) {
-        host.showMessage(QStringLiteral("%1 communication error! Please check Serial connections and try again (%2)")
-                             .arg(failedDevice == 1 ? QStringLiteral("Kestrix") : QStringLiteral("Kestrix 2"))
-                             .arg(result));
+        host.showMessage(
+            QStringLiteral("%1 communication error! Please check Serial connections and try again (%2)")
+                .arg(failedDevice == 1 ? QStringLiteral("Kestrix") : QStringLiteral("Kestrix 2"))
+                .arg(result));
         giveUp();
         return;
     }
@@ -122,8 +118,7 @@ void DeviceReader::ReadfromKestrixs1Click()
 }
 
 // The Planning page takes the wall layout over from device 1's first output record.
-void DeviceReader::takeOverPlanningLayout()
-{
+void DeviceReader::takeOverPlanningLayout() {
     const OutputInfo &record = OutputInfoTable[1][1];
     QComboBox *align = planning.imageAlignComboBox();
     QComboBox *projectors = planning.numOfScreenComboBox();
@@ -138,15 +133,15 @@ void DeviceReader::takeOverPlanningLayout()
         else if (countDiffers)
             what = QStringLiteral("Number of Projectors information");
         if (!what.isEmpty())
-            host.showMessage(QStringLiteral("Warning. %1 read from Kestrix(s) does not match current values in the "
-                                            "Planning page.%2")
-                                 .arg(what, QString::fromLatin1(kPlanningOverwritten)));
+            host.showMessage(
+                QStringLiteral("Warning. %1 read from Kestrix(s) does not match current values in the "
+                               "Planning page.%2")
+                    .arg(what, QString::fromLatin1(kPlanningOverwritten)));
     }
     planning.overlapEdit()->setText(QString::number(record.OverlapWidth));
     // A value outside the lists (a device that reports no layout) leaves the choice as it was rather
     // than blanking the list.
-    if (record.Justification < align->count())
-        align->setCurrentIndex(record.Justification);
+    if (record.Justification < align->count()) align->setCurrentIndex(record.Justification);
     if (record.TotalProjectors >= 1 && record.TotalProjectors <= projectors->count()) {
         projectors->setCurrentIndex(record.TotalProjectors - 1);
         state.ProjectorCount = record.TotalProjectors;

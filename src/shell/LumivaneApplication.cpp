@@ -6,14 +6,12 @@
 
 #include <exception>
 
-LumivaneApplication::LumivaneApplication(int &argc, char **argv) : QApplication(argc, argv)
-{
+LumivaneApplication::LumivaneApplication(int &argc, char **argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("lumivane"));
     setApplicationVersion(QStringLiteral("1.02"));
 }
 
-bool LumivaneApplication::notify(QObject *receiver, QEvent *event)
-{
+bool LumivaneApplication::notify(QObject *receiver, QEvent *event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception &error) {
@@ -24,7 +22,6 @@ bool LumivaneApplication::notify(QObject *receiver, QEvent *event)
     return false;
 }
 
-void showErrorBox(const QString &text)
-{
+void showErrorBox(const QString &text) {
     QMessageBox::critical(nullptr, appTitle(), text);
 }

@@ -33,8 +33,8 @@ const MenuItem kMenuItems[] = {
     {"Serial Port|Settings (Adv users only)|Parity", "Mark", "ParityMark", Checkable},
     {"Serial Port|Settings (Adv users only)|Parity", "Space", "ParitySpace", Checkable},
     {"Serial Port|Search for Kestrix(s) ...", "Search....", "SearchAll", Enabled},
-    {"Serial Port|Search for Kestrix(s) ...", "Kestrix(s) connected to Controller", "KestrixconnectedthruController1",
-     SeparatorBefore},
+    {"Serial Port|Search for Kestrix(s) ...", "Kestrix(s) connected to Controller",
+     "KestrixconnectedthruController1", SeparatorBefore},
     {"Serial Port|Search for Kestrix(s) ...", "Kestrix connected to Serial Port directly",
      "KestrixconnectedtoSerialPortdirectly1", Enabled},
     {"Serial Port", "Read from Kestrix(s) ...", "ReadfromKestrixs1", Disabled},
@@ -45,8 +45,7 @@ const MenuItem kMenuItems[] = {
 
 } // namespace
 
-MainMenu::MainMenu(QMenuBar *bar) : QObject(bar)
-{
+MainMenu::MainMenu(QMenuBar *bar) : QObject(bar) {
     QHash<QString, QMenu *> menus;
     auto menuFor = [&](const QString &path) {
         QString sofar;
@@ -54,8 +53,7 @@ MainMenu::MainMenu(QMenuBar *bar) : QObject(bar)
         for (const QString &caption : path.split(QLatin1Char('|'))) {
             sofar += QLatin1Char('|') + caption;
             QMenu *&slot = menus[sofar];
-            if (!slot)
-                slot = menu ? menu->addMenu(caption) : bar->addMenu(caption);
+            if (!slot) slot = menu ? menu->addMenu(caption) : bar->addMenu(caption);
             menu = slot;
         }
         return menu;
@@ -63,8 +61,7 @@ MainMenu::MainMenu(QMenuBar *bar) : QObject(bar)
 
     for (const MenuItem &item : kMenuItems) {
         QMenu *menu = menuFor(QString::fromLatin1(item.path));
-        if (item.flags & SeparatorBefore)
-            menu->addSeparator();
+        if (item.flags & SeparatorBefore) menu->addSeparator();
         QAction *action = menu->addAction(QString::fromLatin1(item.caption));
         action->setObjectName(QString::fromLatin1(item.name));
         action->setEnabled(!(item.flags & Disabled));
@@ -74,21 +71,18 @@ MainMenu::MainMenu(QMenuBar *bar) : QObject(bar)
     }
 }
 
-QAction *MainMenu::action(const QString &objectName) const
-{
+QAction *MainMenu::action(const QString &objectName) const {
     return actions.value(objectName);
 }
 
-QList<QAction *> MainMenu::baudActions() const
-{
+QList<QAction *> MainMenu::baudActions() const {
     QList<QAction *> list;
     for (const char *name : {"Defaultvalues1", "N9600", "N19200", "N38400", "N57600"})
         list.append(action(QString::fromLatin1(name)));
     return list;
 }
 
-QList<QAction *> MainMenu::parityActions() const
-{
+QList<QAction *> MainMenu::parityActions() const {
     QList<QAction *> list;
     for (const char *name : {"ParityNone", "ParityOdd", "ParityEven", "ParityMark", "ParitySpace"})
         list.append(action(QString::fromLatin1(name)));

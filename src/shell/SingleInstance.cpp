@@ -14,17 +14,14 @@ SingleInstance::SingleInstance(const QString &key, QObject *parent) : QObject(pa
 
 SingleInstance::~SingleInstance() = default;
 
-QString SingleInstance::defaultKey()
-{
+QString SingleInstance::defaultKey() {
     return QStringLiteral("lumivane-%1").arg(::getuid());
 }
 
-bool SingleInstance::acquire()
-{
+bool SingleInstance::acquire() {
     lock = std::make_unique<QLockFile>(QDir::temp().filePath(key + QStringLiteral(".lock")));
     // A lock left by a process that no longer runs is taken over.
-    if (!lock->tryLock(0))
-        return false;
+    if (!lock->tryLock(0)) return false;
 
     server = new QLocalServer(this);
     QLocalServer::removeServer(key); // a socket left behind by a crash; we hold the lock now
@@ -33,8 +30,7 @@ bool SingleInstance::acquire()
     connect(server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *peer = server->nextPendingConnection()) {
             connect(peer, &QLocalSocket::readyRead, this, [this, peer] {
-                if (peer->readAll().contains(kRaise))
-                    emit raiseRequested();
+                if (peer->readAll().contains(kRaise)) emit raiseRequested();
                 peer->disconnectFromServer();
             });
             connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
@@ -43,12 +39,10 @@ bool SingleInstance::acquire()
     return true;
 }
 
-bool SingleInstance::askRunningInstanceToRaise(int timeoutMs) const
-{
+bool SingleInstance::askRunningInstanceToRaise(int timeoutMs) const {
     QLocalSocket socket;
     socket.connectToServer(key);
-    if (!socket.waitForConnected(timeoutMs))
-        return false;
+    if (!socket.waitForConnected(timeoutMs)) return false;
     socket.write(kRaise);
     const bool sent = socket.waitForBytesWritten(timeoutMs);
     socket.disconnectFromServer();

@@ -2,10 +2,8 @@
 
 #include "SingleInstance.h"
 
-bool claimSingleInstance(SingleInstance &instance, const std::function<void(const QString &)> &showMessage)
-{
-    if (instance.acquire())
-        return true;
+bool claimSingleInstance(SingleInstance &instance, const std::function<void(const QString &)> &showMessage) {
+    if (instance.acquire()) return true;
     showMessage(alreadyRunningText());
     instance.askRunningInstanceToRaise();
     return false;

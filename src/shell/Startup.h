@@ -11,7 +11,6 @@ class SingleInstance;
 // returned; the caller then ends with status 0.
 bool claimSingleInstance(SingleInstance &instance, const std::function<void(const QString &)> &showMessage);
 
-inline QString alreadyRunningText()
-{
+inline QString alreadyRunningText() {
     return QStringLiteral("Error! Already have an instance of the Lumivane running. Exiting application.");
 }

@@ -19,42 +19,50 @@ const char *const kSettingsRows[] = {
 const char *const kControllerRows[] = {
     "Setup Kestrixs Serial settings to the settings shown above.",
     "",
-    "Setup Kestrix's serial mode to RS-485 in the SYSTEM OPTIONS menu and select a RS-485 ID.(this setting can be "
+    "Setup Kestrix's serial mode to RS-485 in the SYSTEM OPTIONS menu and select a RS-485 ID.(this setting "
+    "can be "
     "found in ",
-    "SYSTEM OPTIONS->CONFIG SERIAL menu.) The RS-485 ID number can be set from 1 to 32. The Kestrix RS-485 ID in a "
+    "SYSTEM OPTIONS->CONFIG SERIAL menu.) The RS-485 ID number can be set from 1 to 32. The Kestrix RS-485 "
+    "ID in a "
     "multi-screen configuration must ",
     "be set to follow the Maralto IDs. In a four-screen configuration the Kestrix ID must be set to 5. In a "
     "five-screen Configuration the first Kestrix ID must ",
-    "be set to 6 and the second Kestrix ID must be set to 7. In a six-screen configuration the first Kestrix ID must "
+    "be set to 6 and the second Kestrix ID must be set to 7. In a six-screen configuration the first Kestrix "
+    "ID must "
     "be set to 7 and the second ",
     "Kestrix ID must be set to 8.",
     "",
-    "The Controller must be turned on after Kestrix and Maralto Plus have booted completely. The Controller display "
+    "The Controller must be turned on after Kestrix and Maralto Plus have booted completely. The Controller "
+    "display "
     "will show KX: N ",
-    "(N being the number of Kestrix(s) it detects.) If KX: 0 is shown, check the connection form the Maralto Plus "
+    "(N being the number of Kestrix(s) it detects.) If KX: 0 is shown, check the connection form the Maralto "
+    "Plus "
     "frame to the Kestrix and make sure ",
-    "that the Kestrix serial mode is set to RS-485 and the proper RS-485 ID has been selected as explained above. "
+    "that the Kestrix serial mode is set to RS-485 and the proper RS-485 ID has been selected as explained "
+    "above. "
     "Reboot the Controller until it detects ",
     "the number of Kestrix(s) that are connected to the Maralto Plus chassis. ",
     "",
-    "At this time. click on the \"Serial Port->Search for Kestrix(s)->Search\" menu and establish connection to the "
+    "At this time. click on the \"Serial Port->Search for Kestrix(s)->Search\" menu and establish connection "
+    "to the "
     "Kestrix(s).",
 };
 
 const char *const kDirectRows[] = {
     "Setup Kestrixs Serial settings to the settings shown above.",
     "",
-    "Lumivane can be interfaced directly from the PC to a single Kestrix using a serial communications cable from the "
+    "Lumivane can be interfaced directly from the PC to a single Kestrix using a serial communications cable "
+    "from the "
     "PC serial port to the Kestrix's REMOTE ",
-    "serial port.  If this connection is used, the Kestrix's serial port must be configured for RS-232 operation and "
+    "serial port.  If this connection is used, the Kestrix's serial port must be configured for RS-232 "
+    "operation and "
     "the serial port settings of the Kestrix must ",
     "be configured for the same baud rate, data bits, stop bits, parity, and handshake settings shown above.",
 };
 
 // A paragraph of help text: plain, on the window's background, not selectable. The rows of a
 // paragraph run on and wrap at the window's width.
-QLabel *paragraph(const QString &text, QWidget *parent)
-{
+QLabel *paragraph(const QString &text, QWidget *parent) {
     auto *label = new QLabel(text, parent);
     label->setTextInteractionFlags(Qt::NoTextInteraction);
     label->setTextFormat(Qt::PlainText);
@@ -63,8 +71,7 @@ QLabel *paragraph(const QString &text, QWidget *parent)
 }
 
 // A heading in bold, then its rows: consecutive rows form one paragraph, an empty row separates two.
-template <size_t N> void addSection(QVBoxLayout *layout, const char *heading, const char *const (&rows)[N])
-{
+template <size_t N> void addSection(QVBoxLayout *layout, const char *heading, const char *const (&rows)[N]) {
     QWidget *parent = layout->parentWidget();
     QLabel *title = paragraph(QString::fromLatin1(heading), parent);
     QFont bold = title->font();
@@ -73,8 +80,7 @@ template <size_t N> void addSection(QVBoxLayout *layout, const char *heading, co
     layout->addWidget(title);
     QString text;
     auto flush = [&] {
-        if (!text.isEmpty())
-            layout->addWidget(paragraph(text, parent));
+        if (!text.isEmpty()) layout->addWidget(paragraph(text, parent));
         text.clear();
     };
     for (const char *row : rows) {
@@ -92,8 +98,7 @@ template <size_t N> void addSection(QVBoxLayout *layout, const char *heading, co
 
 TConnectionHelpForm::TConnectionHelpForm(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
-{
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("ConnectionHelpForm"));
     setWindowTitle(tr("Quillon - Lumivane : Connection Help"));
     setFixedSize(792, 400);
@@ -110,7 +115,8 @@ TConnectionHelpForm::TConnectionHelpForm(QWidget *parent)
     auto *top = new QHBoxLayout;
     top->addWidget(settings);
     top->addSpacing(24);
-    top->addWidget(paragraph(tr("For figures and further assistance, please refer to Kestrix manual."), this), 1);
+    top->addWidget(paragraph(tr("For figures and further assistance, please refer to Kestrix manual."), this),
+                   1);
 
     auto *layout = new QVBoxLayout(this);
     layout->setSpacing(2);

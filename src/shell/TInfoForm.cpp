@@ -6,8 +6,7 @@
 #include <QScreen>
 
 TInfoForm::TInfoForm(QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
-{
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("InfoForm"));
     setWindowTitle(tr("Quillon - Lumivane Info"));
     setFixedSize(383, 34);
@@ -32,8 +31,7 @@ TInfoForm::TInfoForm(QWidget *parent)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void TInfoForm::showNotice(const QString &text)
-{
+void TInfoForm::showNotice(const QString &text) {
     infoLabel->setText(text);
     show();
     QApplication::processEvents();
@@ -41,18 +39,15 @@ void TInfoForm::showNotice(const QString &text)
     QApplication::processEvents();
 }
 
-void TInfoForm::setProgressText(const QString &dots)
-{
+void TInfoForm::setProgressText(const QString &dots) {
     progressLabel->setText(dots);
     progressLabel->repaint();
 }
 
-QString TInfoForm::text() const
-{
+QString TInfoForm::text() const {
     return infoLabel->text();
 }
 
-QString TInfoForm::progressText() const
-{
+QString TInfoForm::progressText() const {
     return progressLabel->text();
 }

@@ -36,22 +36,22 @@
 
 namespace {
 const char *const kConnectCaption = "QLN - Lumivane :Establish COM port communication with Kestrix(s)";
-const char *const kConnectQuestion =
-    "Lumivane requires connection to Kestrix(s) to function. Do you currently have Kestrix(s) connected to the "
-    "PC/laptop? Click Yes and Lumivane will search for Kestrix(s).";
+const char *const kConnectQuestion = "Lumivane requires connection to Kestrix(s) to function. Do you "
+                                     "currently have Kestrix(s) connected to the "
+                                     "PC/laptop? Click Yes and Lumivane will search for Kestrix(s).";
 const char *const kOfflineNote =
-    "When Kestrix(s) are connected, go to 'Serial Port->Search for Kestrix(s)->Search' menu item for the Lumivane "
+    "When Kestrix(s) are connected, go to 'Serial Port->Search for Kestrix(s)->Search' menu item for the "
+    "Lumivane "
     "to search for Kestrix(s).\nPlease refer to Kestrix manual for help with Lumivane serial connection.";
 const char *const kExitCaption = "QLN - Lumivane :Confirm Exit";
 const char *const kExitQuestion = "Are you sure you want to exit this application?";
 } // namespace
 
-TLumivaneForm::TLumivaneForm(const FormOptions &opts) : options(opts)
-{
+TLumivaneForm::TLumivaneForm(const FormOptions &opts) : options(opts) {
     setObjectName(QStringLiteral("LumivaneForm"));
     setWindowTitle(tr("Quillon - Lumivane"));
-    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
     auto *status = new QStatusBar(this);
     status->setObjectName(QStringLiteral("MainStatusBar"));
@@ -75,8 +75,7 @@ TLumivaneForm::TLumivaneForm(const FormOptions &opts) : options(opts)
 
 TLumivaneForm::~TLumivaneForm() = default;
 
-void TLumivaneForm::buildPages()
-{
+void TLumivaneForm::buildPages() {
     phasePages = new QTabWidget(this);
     phasePages->setObjectName(QStringLiteral("PhasePageControl"));
     planning = new PlanningPage(phasePages);
@@ -94,8 +93,7 @@ void TLumivaneForm::buildPages()
     setCentralWidget(phasePages);
 }
 
-void TLumivaneForm::buildLink()
-{
+void TLumivaneForm::buildLink() {
     comPort = new TApdComPort(this);
     comPort->setObjectName(QStringLiteral("ApdComPort1"));
     comPort->setPortMap(options.ports);
@@ -111,36 +109,32 @@ void TLumivaneForm::buildLink()
     // A line that fails while open (adapter pulled out) ends the connection as Disconnect does; the
     // engine has already told the user why.
     connect(comPort, &TApdComPort::lineLost, this, [this] { connector->DisconnectSerialCo1Click(); });
-    connector = new ConnectionController({*commandEngine, *guardedHost, windowState, *mainMenu, *infoPage, *planning},
-                                         [this] { deviceReader->ReadfromKestrixs1Click(); },
-                                         [this] { PhasePageControlChange(); }, this);
-    deviceReader = new DeviceReader({*commandEngine, *guardedHost, windowState, *statusQueries, *connector, *infoPage,
-                                     *planning, *this},
-                                    [this] { refreshPagesAfterRead(); }, this);
+    connector = new ConnectionController(
+        {*commandEngine, *guardedHost, windowState, *mainMenu, *infoPage, *planning},
+        [this] { deviceReader->ReadfromKestrixs1Click(); }, [this] { PhasePageControlChange(); }, this);
+    deviceReader = new DeviceReader(
+        {*commandEngine, *guardedHost, windowState, *statusQueries, *connector, *infoPage, *planning, *this},
+        [this] { refreshPagesAfterRead(); }, this);
 }
 
 // The pages fill in their own page-change handling; the window only routes it.
-void TLumivaneForm::PhasePageControlChange()
-{
+void TLumivaneForm::PhasePageControlChange() {
     if (!commandEngine->LinkActive())
         host().setStatusText(QStringLiteral("Note: No Kestrix communication established yet."));
 }
 
-void TLumivaneForm::refreshPagesAfterRead()
-{
+void TLumivaneForm::refreshPagesAfterRead() {
     PhasePageControlChange();
 }
 
-void TLumivaneForm::wireMenu()
-{
+void TLumivaneForm::wireMenu() {
     auto on = [this](const char *name, auto handler) {
         connect(mainMenu->action(QString::fromLatin1(name)), &QAction::triggered, this, handler);
     };
     // Handlers that talk to the devices do nothing while another one is under way.
     auto guarded = [this](auto handler) {
         return [this, handler] {
-            if (windowState.CommandBusy)
-                return;
+            if (windowState.CommandBusy) return;
             windowState.CommandBusy = 1;
             handler();
             windowState.CommandBusy = 0;
@@ -148,7 +142,8 @@ void TLumivaneForm::wireMenu()
     };
     on("Exit1", [this] { close(); });
     on("SearchAll", guarded([this] { connector->SearchAllClick(); }));
-    on("KestrixconnectedthruController1", guarded([this] { connector->KestrixconnectedthruController1Click(); }));
+    on("KestrixconnectedthruController1",
+       guarded([this] { connector->KestrixconnectedthruController1Click(); }));
     on("KestrixconnectedtoSerialPortdirectly1",
        guarded([this] { connector->KestrixconnectedtoSerialPortdirectly1Click(); }));
     on("DisconnectSerialCo1", [this] { connector->DisconnectSerialCo1Click(); });
@@ -157,8 +152,9 @@ void TLumivaneForm::wireMenu()
     for (int baud : {9600, 19200, 38400, 57600})
         connect(mainMenu->action(QStringLiteral("N%1").arg(baud)), &QAction::triggered, this,
                 [this, baud] { connector->BaudMenuClick(baud); });
-    const QSerialPort::Parity parities[] = {QSerialPort::NoParity, QSerialPort::OddParity, QSerialPort::EvenParity,
-                                            QSerialPort::MarkParity, QSerialPort::SpaceParity};
+    const QSerialPort::Parity parities[] = {QSerialPort::NoParity, QSerialPort::OddParity,
+                                            QSerialPort::EvenParity, QSerialPort::MarkParity,
+                                            QSerialPort::SpaceParity};
     for (int i = 0; i < 5; ++i)
         connect(mainMenu->parityActions()[i], &QAction::triggered, this,
                 [this, parity = parities[i]] { connector->ParityMenuClick(parity); });
@@ -174,45 +170,37 @@ void TLumivaneForm::wireMenu()
     on("About1", [this] { showAbout(); });
 }
 
-void TLumivaneForm::attachAuxiliaryWindows(TInfoForm *info, TConnectionHelpForm *help)
-{
+void TLumivaneForm::attachAuxiliaryWindows(TInfoForm *info, TConnectionHelpForm *help) {
     infoForm = info;
     helpForm = help;
     windowHost->setInfoForm(info);
 }
 
-Host &TLumivaneForm::host() const
-{
+Host &TLumivaneForm::host() const {
     return *guardedHost;
 }
 
-void TLumivaneForm::bringToFront()
-{
-    if (isMinimized())
-        showNormal();
+void TLumivaneForm::bringToFront() {
+    if (isMinimized()) showNormal();
     show();
     raise();
     activateWindow();
 }
 
-void TLumivaneForm::showAbout()
-{
+void TLumivaneForm::showAbout() {
     AboutBox box(versionText(), this);
     box.exec();
 }
 
-void TLumivaneForm::showEvent(QShowEvent *event)
-{
+void TLumivaneForm::showEvent(QShowEvent *event) {
     QMainWindow::showEvent(event);
-    if (shownOnce)
-        return;
+    if (shownOnce) return;
     shownOnce = true;
     // Runs once the window is on screen, so that the connect question appears over it.
     QMetaObject::invokeMethod(this, &TLumivaneForm::FormShow, Qt::QueuedConnection);
 }
 
-void TLumivaneForm::FormShow()
-{
+void TLumivaneForm::FormShow() {
     windowState.Refreshing = true;
     windowState.resetPlacementRects();
     windowState.AspectRatio = 1.0;
@@ -230,20 +218,17 @@ void TLumivaneForm::FormShow()
     }
 }
 
-void TLumivaneForm::closeEvent(QCloseEvent *event)
-{
+void TLumivaneForm::closeEvent(QCloseEvent *event) {
     if (closeAllowed) {
         event->accept();
         return;
     }
     event->ignore();
-    if (exitQuestionOpen || exitConfirmed)
-        return;
+    if (exitQuestionOpen || exitConfirmed) return;
     exitQuestionOpen = true;
     const bool yes = host().askYesNo(QString::fromLatin1(kExitCaption), QString::fromLatin1(kExitQuestion));
     exitQuestionOpen = false;
-    if (!yes)
-        return;
+    if (!yes) return;
     exitConfirmed = true;
     if (EventPump::depth() == 0) {
         finishExit();
@@ -255,13 +240,10 @@ void TLumivaneForm::closeEvent(QCloseEvent *event)
     EventPump::whenUnwound(this, [this] { finishExit(); });
 }
 
-void TLumivaneForm::finishExit()
-{
+void TLumivaneForm::finishExit() {
     hide();
-    if (infoForm)
-        infoForm->hide();
-    if (helpForm)
-        helpForm->hide();
+    if (infoForm) infoForm->hide();
+    if (helpForm) helpForm->hide();
     QEventLoop pause;
     QTimer::singleShot(options.pacing.exitPauseMs, &pause, &QEventLoop::quit);
     pause.exec();

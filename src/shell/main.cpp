@@ -16,22 +16,19 @@
 
 namespace {
 
-QStringList argumentList(int argc, char **argv)
-{
+QStringList argumentList(int argc, char **argv) {
     QStringList list;
     for (int i = 0; i < argc; ++i)
         list.append(QString::fromLocal8Bit(argv[i]));
     return list;
 }
 
-void showPlainMessage(const QString &text)
-{
+void showPlainMessage(const QString &text) {
     QMessageBox::information(nullptr, appTitle(), text, QMessageBox::Ok);
 }
 
 // The built-in far end for --simulate: a Controller with two Kestrix devices, paced like a real line.
-std::unique_ptr<KestrixSimulator> startSimulator(QString *error)
-{
+std::unique_ptr<KestrixSimulator> startSimulator(QString *error) {
     SimOptions sim;
     sim.mode = SimOptions::Controller;
     sim.ids = {6, 7};
@@ -39,15 +36,13 @@ std::unique_ptr<KestrixSimulator> startSimulator(QString *error)
     sim.paceInput = true;
     sim.paceOutput = true;
     auto simulator = std::make_unique<KestrixSimulator>(sim);
-    if (!simulator->start(error))
-        return nullptr;
+    if (!simulator->start(error)) return nullptr;
     return simulator;
 }
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     // Options first, so that --help, --version and mistakes need no display.
     const CommandLineResult command = parseCommandLine(argumentList(argc, argv));
     if (command.outcome == CommandLineResult::ExitOk) {
@@ -61,14 +56,11 @@ int main(int argc, char **argv)
 
     LumivaneApplication app(argc, argv);
     SingleInstance instance;
-    if (!claimSingleInstance(instance, showPlainMessage))
-        return 0;
+    if (!claimSingleInstance(instance, showPlainMessage)) return 0;
 
     FormOptions formOptions;
-    if (!command.options.com1.isEmpty())
-        formOptions.ports.setPath(1, command.options.com1);
-    if (!command.options.com2.isEmpty())
-        formOptions.ports.setPath(2, command.options.com2);
+    if (!command.options.com1.isEmpty()) formOptions.ports.setPath(1, command.options.com1);
+    if (!command.options.com2.isEmpty()) formOptions.ports.setPath(2, command.options.com2);
     std::unique_ptr<KestrixSimulator> simulator;
     if (command.options.simulate) {
         QString error;

@@ -15,8 +15,7 @@ const LightColumn kColumns[] = {{StatusLightController::TXD, "TXD"},
                                 {StatusLightController::CTS, "CTS"}};
 } // namespace
 
-StatusLightsWidget::StatusLightsWidget(QWidget *parent) : QWidget(parent)
-{
+StatusLightsWidget::StatusLightsWidget(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("ApdSLController1Lights"));
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -35,16 +34,14 @@ StatusLightsWidget::StatusLightsWidget(QWidget *parent) : QWidget(parent)
     }
 }
 
-void StatusLightsWidget::attach(StatusLightController *controller)
-{
+void StatusLightsWidget::attach(StatusLightController *controller) {
     connect(controller, &StatusLightController::lightChanged, this,
             [this](StatusLightController::Light light, bool on) { setLight(light, on); });
     for (const LightColumn &c : kColumns)
         setLight(c.light, controller->isLit(c.light));
 }
 
-void StatusLightsWidget::setLight(StatusLightController::Light light, bool on)
-{
+void StatusLightsWidget::setLight(StatusLightController::Light light, bool on) {
     lit[light] = on;
     squares[light]->setStyleSheet(on ? QStringLiteral("background: #e00000; border: 1px solid #600000;")
                                      : QStringLiteral("background: #00b000; border: 1px solid #005000;"));

@@ -3,28 +3,31 @@
 #include <QAction>
 #include <QLabel>
 
-void LinkRig::trigger(const char *actionName)
-{
+void LinkRig::trigger(const char *actionName) {
     auto *action = form->findChild<QAction *>(QString::fromLatin1(actionName));
     QVERIFY2(action, actionName);
     action->trigger();
 }
 
-QString LinkRig::labelText(const char *name) const
-{
+QString LinkRig::labelText(const char *name) const {
     auto *label = form->findChild<QLabel *>(QString::fromLatin1(name));
     return label ? label->text() : QStringLiteral("<no %1>").arg(name);
 }
 
-QStringList LinkRig::wire(const KestrixSimulator &sim)
-{
+QStringList LinkRig::wire(const KestrixSimulator &sim) {
     QStringList lines;
     for (const SimRequest &r : sim.requests()) {
         QString what;
         switch (r.kind) {
-        case SimRequest::Probe: what = QStringLiteral("CR"); break;
-        case SimRequest::DebugOff: what = QStringLiteral("debug 0"); break;
-        case SimRequest::CountQuery: what = QStringLiteral("NKX"); break;
+        case SimRequest::Probe:
+            what = QStringLiteral("CR");
+            break;
+        case SimRequest::DebugOff:
+            what = QStringLiteral("debug 0");
+            break;
+        case SimRequest::CountQuery:
+            what = QStringLiteral("NKX");
+            break;
         default:
             what = (r.targetId >= 0 ? QStringLiteral("*%1").arg(r.targetId) : QString()) +
                    QString::fromLatin1(r.command);

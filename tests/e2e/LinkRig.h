@@ -19,8 +19,7 @@ struct LinkRig {
     int quits = 0; // how often the window ended the program
 
     // A null option leaves that port with nothing behind it (a path that does not exist).
-    LinkRig(const SimOptions *onCom1, const SimOptions *onCom2, double pacingScale = 0.1)
-    {
+    LinkRig(const SimOptions *onCom1, const SimOptions *onCom2, double pacingScale = 0.1) {
         FormOptions options;
         options.host = &host;
         options.pacing = Pacing::real().scaled(pacingScale);
@@ -30,9 +29,8 @@ struct LinkRig {
         form = std::make_unique<TLumivaneForm>(options);
     }
 
-    ~LinkRig()
-    {
-        form.reset(); // closes the port before the far ends go away
+    ~LinkRig() {
+        form.reset();            // closes the port before the far ends go away
         EventPump::clearAbort(); // a window closed during a wait leaves the abort set for its process
     }
 
@@ -45,14 +43,12 @@ struct LinkRig {
     QString problems() const { return host.unexpected.join('\n'); }
 
 private:
-    static QString attach(std::unique_ptr<KestrixSimulator> &sim, const SimOptions *options, const char *name)
-    {
-        if (!options)
-            return QStringLiteral("/nonexistent/lumivane-%1").arg(name);
+    static QString attach(std::unique_ptr<KestrixSimulator> &sim, const SimOptions *options,
+                          const char *name) {
+        if (!options) return QStringLiteral("/nonexistent/lumivane-%1").arg(name);
         sim = std::make_unique<KestrixSimulator>(*options);
         QString error;
-        if (!sim->start(&error))
-            qFatal("simulator did not start: %s", qPrintable(error));
+        if (!sim->start(&error)) qFatal("simulator did not start: %s", qPrintable(error));
         return sim->slavePath();
     }
 };

@@ -4,30 +4,28 @@
 #include "ConnectionController.h"
 #include "InformationPage.h"
 #include "LinkRig.h"
-#include "PlanningPage.h"
 #include "ModelTables.h"
+#include "PlanningPage.h"
 #include "TApdComPort.h"
 
 #include <QAction>
-#include <QElapsedTimer>
-#include <QComboBox>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStatusBar>
 
 namespace {
 
-SimOptions direct()
-{
+SimOptions direct() {
     SimOptions o;
     o.mode = SimOptions::Direct;
     o.onlyAtModeBaud = true;
     return o;
 }
 
-SimOptions controller(QList<int> ids)
-{
+SimOptions controller(QList<int> ids) {
     SimOptions o;
     o.mode = SimOptions::Controller;
     o.ids = ids;
@@ -36,8 +34,7 @@ SimOptions controller(QList<int> ids)
 }
 
 // The eight records and the system record of one device, as the direct line carries them.
-QStringList directRead(int baud)
-{
+QStringList directRead(int baud) {
     QStringList lines{QStringLiteral("%1 SYINFOKX").arg(baud)};
     for (int c = 1; c <= 4; ++c)
         lines.append(QStringLiteral("%1 IINFOKX %2").arg(baud).arg(c));
@@ -46,8 +43,7 @@ QStringList directRead(int baud)
     return lines;
 }
 
-QStringList controllerRead(int id)
-{
+QStringList controllerRead(int id) {
     QStringList lines{QStringLiteral("57600 *%1SYINFOKX").arg(id)};
     for (int c = 1; c <= 4; ++c)
         lines.append(QStringLiteral("57600 *%1IINFOKX %2").arg(id).arg(c));
@@ -56,8 +52,7 @@ QStringList controllerRead(int id)
     return lines;
 }
 
-QStringList withoutProbes(QStringList lines)
-{
+QStringList withoutProbes(QStringList lines) {
     lines.removeIf([](const QString &l) { return l.endsWith(" CR"); });
     return lines;
 }
@@ -84,8 +79,7 @@ private slots:
     void lineLostWhileConnected();
 };
 
-void ConnectionTest::directDeviceOnCom1()
-{
+void ConnectionTest::directDeviceOnCom1() {
     const SimOptions sim = direct();
     LinkRig rig(&sim, nullptr);
     rig.trigger("SearchAll");
@@ -111,8 +105,7 @@ void ConnectionTest::directDeviceOnCom1()
     QCOMPARE(InputInfoTable[1][3].HActive, 1024);
 }
 
-void ConnectionTest::directDeviceOnlyOnCom2()
-{
+void ConnectionTest::directDeviceOnlyOnCom2() {
     const SimOptions sim = direct();
     LinkRig rig(nullptr, &sim);
     rig.trigger("SearchAll");
@@ -126,8 +119,7 @@ void ConnectionTest::directDeviceOnlyOnCom2()
     QCOMPARE(withoutProbes(LinkRig::wire(*rig.com2)), directRead(38400));
 }
 
-void ConnectionTest::controllerFoundOnSecondPass()
-{
+void ConnectionTest::controllerFoundOnSecondPass() {
     const SimOptions sim = controller({5, 6});
     LinkRig rig(&sim, nullptr);
     rig.trigger("SearchAll");
@@ -149,8 +141,7 @@ void ConnectionTest::controllerFoundOnSecondPass()
     QCOMPARE(rig.labelText("NumOfKestrixDetectedLabel"), QString("2"));
 }
 
-void ConnectionTest::fixedRateThenSearch()
-{
+void ConnectionTest::fixedRateThenSearch() {
     SimOptions sim = controller({5});
     sim.onlyAtModeBaud = false; // a Controller that answers at any rate
     LinkRig rig(&sim, nullptr);
@@ -170,8 +161,7 @@ void ConnectionTest::fixedRateThenSearch()
     QVERIFY(wire.contains("38400 debug 0"));
 }
 
-void ConnectionTest::controllerCountAnswers_data()
-{
+void ConnectionTest::controllerCountAnswers_data() {
     QTest::addColumn<QByteArray>("nkx");
     QTest::addColumn<int>("count");
     QTest::addColumn<bool>("id1Visible");
@@ -183,8 +173,7 @@ void ConnectionTest::controllerCountAnswers_data()
     QTest::newRow("noise before the numbers") << QByteArray("KX: 2 5 6") << 2 << true << "5" << true << "6";
 }
 
-void ConnectionTest::controllerCountAnswers()
-{
+void ConnectionTest::controllerCountAnswers() {
     QFETCH(QByteArray, nkx);
     QFETCH(int, count);
     QFETCH(bool, id1Visible);
@@ -210,8 +199,7 @@ void ConnectionTest::controllerCountAnswers()
                         : QStringList{});
 }
 
-void ConnectionTest::countOfThreeReadsDeviceOne()
-{
+void ConnectionTest::countOfThreeReadsDeviceOne() {
     SimOptions sim = controller({5, 6});
     sim.nkxText = "3 5 6 7";
     LinkRig rig(&sim, nullptr);
@@ -226,8 +214,7 @@ void ConnectionTest::countOfThreeReadsDeviceOne()
     QCOMPARE(wire.filter("*5").size(), 9);
 }
 
-void ConnectionTest::noOnOutputQuestionGivesMinusEight()
-{
+void ConnectionTest::noOnOutputQuestionGivesMinusEight() {
     const SimOptions sim = direct();
     LinkRig rig(&sim, nullptr);
     // Output channel 3 answers without its record marker, every time it is asked.
@@ -241,14 +228,14 @@ void ConnectionTest::noOnOutputQuestionGivesMinusEight()
              QString("Kestrix communication error! Please check Serial connections and try again (-8)"));
     const ScriptedHost::Entry &question = rig.host.entries.at(rig.host.entries.size() - 2);
     QCOMPARE(question.caption, QString("QLN - Lumivane :Error reading from Kestrix(s)"));
-    QCOMPARE(question.text, QString("Lumivane unable to read Output Status on Screen 3. Do you still wish to continue? "
-                                    "Click Yes to continue (NOTE: Lumivane settings on Screen 3 will be invalid)"));
+    QCOMPARE(question.text,
+             QString("Lumivane unable to read Output Status on Screen 3. Do you still wish to continue? "
+                     "Click Yes to continue (NOTE: Lumivane settings on Screen 3 will be invalid)"));
     QVERIFY(!rig.host.progressVisible);
     QCOMPARE(rig.host.statusTexts.last(), QString());
 }
 
-void ConnectionTest::controllerActionReadsTwoDevices()
-{
+void ConnectionTest::controllerActionReadsTwoDevices() {
     const SimOptions sim = controller({5, 6});
     LinkRig rig(&sim, nullptr);
     SimDevice second = rig.com1->device(2);
@@ -275,8 +262,7 @@ void ConnectionTest::controllerActionReadsTwoDevices()
     QCOMPARE(rig.host.progressSuffix, QString("...."));
 }
 
-void ConnectionTest::firstShowYesFindsControllerAndReads()
-{
+void ConnectionTest::firstShowYesFindsControllerAndReads() {
     SimOptions sim = controller({6, 7});
     LinkRig rig(&sim, nullptr);
     rig.host.expectYesNo(true, "Lumivane requires connection to Kestrix(s) to function.");
@@ -286,15 +272,15 @@ void ConnectionTest::firstShowYesFindsControllerAndReads()
 
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
     // The devices report four projectors: the Planning page (one projector at start) is overwritten.
-    QCOMPARE(rig.host.messages(),
-             QStringList{"Warning. Number of Projectors information read from Kestrix(s) does not match current "
-                         "values in the Planning page. \rPlanning page values will be overwritten"});
+    QCOMPARE(
+        rig.host.messages(),
+        QStringList{"Warning. Number of Projectors information read from Kestrix(s) does not match current "
+                    "values in the Planning page. \rPlanning page values will be overwritten"});
     QCOMPARE(rig.form->state().ProjectorCount, 4.0);
     QCOMPARE(rig.labelText("ComNumberLabel"), QString("1"));
 }
 
-void ConnectionTest::disconnectAndRefusedParity()
-{
+void ConnectionTest::disconnectAndRefusedParity() {
     const SimOptions sim = direct();
     LinkRig rig(&sim, nullptr);
     rig.trigger("SearchAll");
@@ -309,8 +295,10 @@ void ConnectionTest::disconnectAndRefusedParity()
         QVERIFY(!rig.form->findChild<QAction *>("ParityNone")->isChecked());
         rig.trigger("ParityNone");
     } else {
-        QCOMPARE(rig.host.messages(),
-                 QStringList{"Error! COM Port #1 does not accept parity Even (Invalid argument). The parity stays None."});
+        QCOMPARE(
+            rig.host.messages(),
+            QStringList{
+                "Error! COM Port #1 does not accept parity Even (Invalid argument). The parity stays None."});
         QVERIFY(!rig.form->findChild<QAction *>("ParityEven")->isChecked());
         rig.host.entries.clear();
     }
@@ -331,25 +319,25 @@ void ConnectionTest::disconnectAndRefusedParity()
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
 }
 
-void ConnectionTest::directActionWithFiveProjectors()
-{
+void ConnectionTest::directActionWithFiveProjectors() {
     const SimOptions sim = direct();
     LinkRig rig(&sim, nullptr);
     rig.form->state().ProjectorCount = 5;
-    rig.host.expectYesNo(false, "Kestrix total # of projectors settings indicate that 2 Kestrixs are required.");
+    rig.host.expectYesNo(false,
+                         "Kestrix total # of projectors settings indicate that 2 Kestrixs are required.");
     rig.trigger("KestrixconnectedtoSerialPortdirectly1");
 
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
     QCOMPARE(rig.host.entries.first().caption,
              QString("QLN - Lumivane :Establish COM port communication with Kestrix(s)"));
-    QVERIFY(rig.host.messages().first().startsWith("For Lumivane to control 2 Kestrixs:\n1)Connect PC's COM Port"));
+    QVERIFY(rig.host.messages().first().startsWith(
+        "For Lumivane to control 2 Kestrixs:\n1)Connect PC's COM Port"));
     QVERIFY(!rig.form->port().isOpen());
     QVERIFY(!rig.form->engine().LinkActive());
     QVERIFY(!rig.form->findChild<QAction *>("ReadfromKestrixs1")->isEnabled());
 }
 
-void ConnectionTest::controllerCountTooSmallForFiveProjectors()
-{
+void ConnectionTest::controllerCountTooSmallForFiveProjectors() {
     const SimOptions sim = controller({5});
     LinkRig rig(&sim, nullptr);
     rig.host.expectYesNo(false, "Serial communication established with Controller.");
@@ -367,8 +355,7 @@ void ConnectionTest::controllerCountTooSmallForFiveProjectors()
         "Error! Increasing the # of Projectors to exceed 4 will require using 2 Kestrixs.\n\nFor Lumivane"));
 }
 
-void ConnectionTest::closeDuringReadEndsCleanly()
-{
+void ConnectionTest::closeDuringReadEndsCleanly() {
     const SimOptions sim = controller({5});
     LinkRig rig(&sim, nullptr, 1.0); // real timings: the watchdog would wait 8 s
     rig.host.expectYesNo(false, "Serial communication established with Controller.");
@@ -379,7 +366,8 @@ void ConnectionTest::closeDuringReadEndsCleanly()
     rig.com1->injectFault(SimFault::Silence, 1, 0, "IINFOKX 2");
     rig.com1->setRequestObserver([&](const SimRequest &r) {
         if (r.raw.contains("IINFOKX 2"))
-            QMetaObject::invokeMethod(rig.form.get(), [&] { rig.form->close(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                rig.form.get(), [&] { rig.form->close(); }, Qt::QueuedConnection);
     });
     rig.host.expectYesNo(true, "Are you sure you want to exit this application?");
     QElapsedTimer clock;
@@ -397,8 +385,7 @@ void ConnectionTest::closeDuringReadEndsCleanly()
     rig.com1->setRequestObserver({});
 }
 
-void ConnectionTest::lineLostWhileConnected()
-{
+void ConnectionTest::lineLostWhileConnected() {
     const SimOptions sim = direct();
     LinkRig rig(&sim, nullptr);
     rig.trigger("SearchAll");

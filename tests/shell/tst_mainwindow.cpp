@@ -2,10 +2,10 @@
 // connect question and the exit question.
 #include "CommandEngine.h"
 #include "InformationPage.h"
-#include "TApdComPort.h"
 #include "MainMenu.h"
 #include "PlanningPage.h"
 #include "ScriptedHost.h"
+#include "TApdComPort.h"
 #include "TConnectionHelpForm.h"
 #include "TInfoForm.h"
 #include "TLumivaneForm.h"
@@ -24,20 +24,19 @@
 namespace {
 const QString kConnectCaption = "QLN - Lumivane :Establish COM port communication with Kestrix(s)";
 const QString kOfflineNote =
-    "When Kestrix(s) are connected, go to 'Serial Port->Search for Kestrix(s)->Search' menu item for the Lumivane "
+    "When Kestrix(s) are connected, go to 'Serial Port->Search for Kestrix(s)->Search' menu item for the "
+    "Lumivane "
     "to search for Kestrix(s).\nPlease refer to Kestrix manual for help with Lumivane serial connection.";
 
-// The captions of the menus from the bar down to an action, e.g. "Serial Port|Settings (Adv users only)|Baud".
-QString menuPath(QMenuBar *bar, QAction *target)
-{
+// The captions of the menus from the bar down to an action, e.g. "Serial Port|Settings (Adv users
+// only)|Baud".
+QString menuPath(QMenuBar *bar, QAction *target) {
     std::function<bool(QMenu *, QStringList &)> find = [&](QMenu *menu, QStringList &path) {
         for (QAction *a : menu->actions()) {
-            if (a == target)
-                return true;
+            if (a == target) return true;
             if (a->menu()) {
                 path.append(a->menu()->title());
-                if (find(a->menu(), path))
-                    return true;
+                if (find(a->menu(), path)) return true;
                 path.removeLast();
             }
         }
@@ -45,15 +44,13 @@ QString menuPath(QMenuBar *bar, QAction *target)
     };
     for (QAction *top : bar->actions()) {
         QStringList path{top->menu()->title()};
-        if (find(top->menu(), path))
-            return path.join('|');
+        if (find(top->menu(), path)) return path.join('|');
     }
     return {};
 }
 
 // Everything visible in a menu, in order: captions of items and submenus, "-" for separators.
-QStringList entries(QMenu *menu)
-{
+QStringList entries(QMenu *menu) {
     QStringList out;
     for (QAction *a : menu->actions())
         out.append(a->isSeparator() ? QStringLiteral("-") : a->text());
@@ -75,8 +72,7 @@ private slots:
     void auxiliaryWindows();
 };
 
-void MainWindowTest::skeleton()
-{
+void MainWindowTest::skeleton() {
     TLumivaneForm form;
     QCOMPARE(form.windowTitle(), QString("Quillon - Lumivane"));
     QCOMPARE(form.size(), QSize(908, 594));
@@ -85,8 +81,8 @@ void MainWindowTest::skeleton()
 
     auto *pages = form.findChild<QTabWidget *>("PhasePageControl");
     QVERIFY(pages);
-    const QStringList captions{"Planning", "Projector Setup", "Source Setup", "Display Setup", "Seam Removal",
-                               "Information"};
+    const QStringList captions{"Planning",      "Projector Setup", "Source Setup",
+                               "Display Setup", "Seam Removal",    "Information"};
     const QStringList names{"PlanningTabSheet",     "ProjAlignTabSheet",   "SourceSetupTabSheet",
                             "DisplaySetupTabSheet", "SeamRemovalTabSheet", "InfoTabSheet"};
     QCOMPARE(pages->count(), 6);
@@ -104,8 +100,7 @@ void MainWindowTest::skeleton()
     QCOMPARE(screens->tabText(1), QString("Screen 5-8 Controls"));
 }
 
-void MainWindowTest::menuItems_data()
-{
+void MainWindowTest::menuItems_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("caption");
@@ -137,7 +132,8 @@ void MainWindowTest::menuItems_data()
         {"ParitySpace", settings + "Parity", "Space", true, false},
         {"SearchAll", search, "Search....", true, false},
         {"KestrixconnectedthruController1", search, "Kestrix(s) connected to Controller", true, false},
-        {"KestrixconnectedtoSerialPortdirectly1", search, "Kestrix connected to Serial Port directly", true, false},
+        {"KestrixconnectedtoSerialPortdirectly1", search, "Kestrix connected to Serial Port directly", true,
+         false},
         {"ReadfromKestrixs1", "Serial Port", "Read from Kestrix(s) ...", false, false},
         {"DisconnectSerialCo1", "Serial Port", "Disconnect Serial Communication", true, false},
         {"HelpwithLumivaneSerialconnection1", "Help", "Help with Lumivane Serial connection", true, false},
@@ -147,8 +143,7 @@ void MainWindowTest::menuItems_data()
         QTest::newRow(r.name) << QString(r.name) << r.path << QString(r.caption) << r.enabled << r.checked;
 }
 
-void MainWindowTest::menuItems()
-{
+void MainWindowTest::menuItems() {
     QFETCH(QString, name);
     QFETCH(QString, path);
     QFETCH(QString, caption);
@@ -164,8 +159,7 @@ void MainWindowTest::menuItems()
     QCOMPARE(action->isChecked(), checked);
 }
 
-void MainWindowTest::menuOrder()
-{
+void MainWindowTest::menuOrder() {
     TLumivaneForm form;
     QStringList top;
     for (QAction *a : form.menuBar()->actions())
@@ -173,8 +167,9 @@ void MainWindowTest::menuOrder()
     QCOMPARE(top, (QStringList{"File", "Serial Port", "Help"}));
 
     QMenu *serial = form.menuBar()->actions().at(1)->menu();
-    QCOMPARE(entries(serial), (QStringList{"Settings (Adv users only)", "Search for Kestrix(s) ...",
-                                           "Read from Kestrix(s) ...", "-", "Disconnect Serial Communication"}));
+    QCOMPARE(entries(serial),
+             (QStringList{"Settings (Adv users only)", "Search for Kestrix(s) ...",
+                          "Read from Kestrix(s) ...", "-", "Disconnect Serial Communication"}));
     QMenu *settings = serial->actions().at(0)->menu();
     QCOMPARE(entries(settings), (QStringList{"COM Port", "Baud", "Parity"}));
     QCOMPARE(entries(settings->actions().at(1)->menu()),
@@ -189,15 +184,13 @@ void MainWindowTest::menuOrder()
              (QStringList{"Help with Lumivane Serial connection", "About..."}));
 }
 
-void MainWindowTest::connectQuestion_data()
-{
+void MainWindowTest::connectQuestion_data() {
     QTest::addColumn<bool>("yes");
     QTest::newRow("Yes searches") << true;
     QTest::newRow("No stays offline") << false;
 }
 
-void MainWindowTest::connectQuestion()
-{
+void MainWindowTest::connectQuestion() {
     QFETCH(bool, yes);
     ScriptedHost host;
     host.expectYesNo(yes, "Lumivane requires connection to Kestrix(s) to function.");
@@ -213,13 +206,15 @@ void MainWindowTest::connectQuestion()
 
     QVERIFY2(host.unexpected.isEmpty(), qPrintable(host.unexpected.join('\n')));
     QCOMPARE(host.entries.first().caption, kConnectCaption);
-    QCOMPARE(host.entries.first().text,
-             QString("Lumivane requires connection to Kestrix(s) to function. Do you currently have Kestrix(s) "
-                     "connected to the PC/laptop? Click Yes and Lumivane will search for Kestrix(s)."));
-    const QString notDetected =
-        "Kestrix(s) not detected.\n1) Please check RS-232 cable.\n2) Make sure Kestrix(s) boot-up initialization has "
-        "been completed.\n3) Go to 'Serial Port->Search for Kestrix(s)->Search' menu item for the Lumivane to search "
-        "for Kestrix(s) again.";
+    QCOMPARE(
+        host.entries.first().text,
+        QString("Lumivane requires connection to Kestrix(s) to function. Do you currently have Kestrix(s) "
+                "connected to the PC/laptop? Click Yes and Lumivane will search for Kestrix(s)."));
+    const QString notDetected = "Kestrix(s) not detected.\n1) Please check RS-232 cable.\n2) Make sure "
+                                "Kestrix(s) boot-up initialization has "
+                                "been completed.\n3) Go to 'Serial Port->Search for Kestrix(s)->Search' menu "
+                                "item for the Lumivane to search "
+                                "for Kestrix(s) again.";
     QCOMPARE(host.messages(), QStringList{yes ? notDetected : kOfflineNote});
     QVERIFY(!form.engine().LinkActive());
 
@@ -233,8 +228,7 @@ void MainWindowTest::connectQuestion()
     QVERIFY(!form.findChild<QAction *>("SendCurrentSettingstoKestrixs1")->isEnabled());
 }
 
-void MainWindowTest::exitQuestion_data()
-{
+void MainWindowTest::exitQuestion_data() {
     QTest::addColumn<bool>("yes");
     QTest::addColumn<bool>("viaMenu");
     QTest::newRow("Exit menu, Yes") << true << true;
@@ -243,8 +237,7 @@ void MainWindowTest::exitQuestion_data()
     QTest::newRow("close button, No") << false << false;
 }
 
-void MainWindowTest::exitQuestion()
-{
+void MainWindowTest::exitQuestion() {
     QFETCH(bool, yes);
     QFETCH(bool, viaMenu);
     ScriptedHost host;
@@ -287,8 +280,7 @@ void MainWindowTest::exitQuestion()
     }
 }
 
-void MainWindowTest::auxiliaryWindows()
-{
+void MainWindowTest::auxiliaryWindows() {
     TLumivaneForm form; // its own host: the real progress notice
     TInfoForm info;
     TConnectionHelpForm help;
@@ -297,7 +289,8 @@ void MainWindowTest::auxiliaryWindows()
     QCOMPARE(info.windowTitle(), QString("Quillon - Lumivane Info"));
     QCOMPARE(info.size(), QSize(383, 34));
     QVERIFY(info.windowFlags() & Qt::WindowStaysOnTopHint);
-    QCOMPARE(info.findChild<QLabel *>("InfoLabel")->text(), QString("Auto Color Balance in progress. Please wait...."));
+    QCOMPARE(info.findChild<QLabel *>("InfoLabel")->text(),
+             QString("Auto Color Balance in progress. Please wait...."));
     QCOMPARE(info.findChild<QLabel *>("InfoProgressLabel")->text(), QString());
 
     // The progress notice through the window's host: shown with its text and dots, then hidden.
@@ -317,8 +310,9 @@ void MainWindowTest::auxiliaryWindows()
     QVERIFY(texts.contains("Lumivane with Controller"));
     QVERIFY(texts.contains("Lumivane without Controller"));
     QVERIFY(texts.contains(QString::fromUtf8("\u00b7   Parity                  NONE")));
-    QVERIFY(texts.contains("At this time. click on the \"Serial Port->Search for Kestrix(s)->Search\" menu and "
-                           "establish connection to the Kestrix(s)."));
+    QVERIFY(
+        texts.contains("At this time. click on the \"Serial Port->Search for Kestrix(s)->Search\" menu and "
+                       "establish connection to the Kestrix(s)."));
 
     QVERIFY(!help.isVisible());
     form.findChild<QAction *>("HelpwithLumivaneSerialconnection1")->trigger();

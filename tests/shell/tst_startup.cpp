@@ -17,10 +17,8 @@ namespace {
 // An object whose event handler fails the way a handler of the program might.
 class Throwing : public QObject {
 public:
-    bool event(QEvent *e) override
-    {
-        if (e->type() == QEvent::User)
-            throw std::runtime_error("Error! Something went wrong in a handler.");
+    bool event(QEvent *e) override {
+        if (e->type() == QEvent::User) throw std::runtime_error("Error! Something went wrong in a handler.");
         return QObject::event(e);
     }
 };
@@ -37,29 +35,35 @@ private slots:
     void handlerErrorShownAndLoopGoesOn();
 };
 
-void StartupTest::options_data()
-{
+void StartupTest::options_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("outcome");
     QTest::addColumn<QString>("com1");
     QTest::addColumn<QString>("com2");
     QTest::addColumn<bool>("simulate");
-    QTest::newRow("none") << QStringList{} << int(CommandLineResult::Run) << "" << "" << false;
+    QTest::newRow("none") << QStringList{} << int(CommandLineResult::Run) << ""
+                          << "" << false;
     QTest::newRow("ports") << QStringList{"--com1", "/dev/ttyUSB0", "--com2=/dev/pts/7"}
-                           << int(CommandLineResult::Run) << "/dev/ttyUSB0" << "/dev/pts/7" << false;
-    QTest::newRow("simulate") << QStringList{"--simulate"} << int(CommandLineResult::Run) << "" << "" << true;
-    QTest::newRow("help") << QStringList{"--help"} << int(CommandLineResult::ExitOk) << "" << "" << false;
-    QTest::newRow("version") << QStringList{"--version"} << int(CommandLineResult::ExitOk) << "" << "" << false;
-    QTest::newRow("unknown") << QStringList{"--bogus"} << int(CommandLineResult::ExitError) << "" << "" << false;
-    QTest::newRow("missing path") << QStringList{"--com1"} << int(CommandLineResult::ExitError) << "" << "" << false;
-    QTest::newRow("stray argument") << QStringList{"file.kxc"} << int(CommandLineResult::ExitError) << "" << ""
-                                    << false;
-    QTest::newRow("simulate with com1") << QStringList{"--simulate", "--com1", "/dev/ttyS4"}
-                                        << int(CommandLineResult::ExitError) << "" << "" << false;
+                           << int(CommandLineResult::Run) << "/dev/ttyUSB0"
+                           << "/dev/pts/7" << false;
+    QTest::newRow("simulate") << QStringList{"--simulate"} << int(CommandLineResult::Run) << ""
+                              << "" << true;
+    QTest::newRow("help") << QStringList{"--help"} << int(CommandLineResult::ExitOk) << ""
+                          << "" << false;
+    QTest::newRow("version") << QStringList{"--version"} << int(CommandLineResult::ExitOk) << ""
+                             << "" << false;
+    QTest::newRow("unknown") << QStringList{"--bogus"} << int(CommandLineResult::ExitError) << ""
+                             << "" << false;
+    QTest::newRow("missing path") << QStringList{"--com1"} << int(CommandLineResult::ExitError) << ""
+                                  << "" << false;
+    QTest::newRow("stray argument") << QStringList{"file.kxc"} << int(CommandLineResult::ExitError) << ""
+                                    << "" << false;
+    QTest::newRow("simulate with com1")
+        << QStringList{"--simulate", "--com1", "/dev/ttyS4"} << int(CommandLineResult::ExitError) << ""
+        << "" << false;
 }
 
-void StartupTest::options()
-{
+void StartupTest::options() {
     QFETCH(QStringList, args);
     QFETCH(int, outcome);
     QFETCH(QString, com1);
@@ -76,19 +80,20 @@ void StartupTest::options()
     }
 }
 
-void StartupTest::programRefusesBadOptions_data()
-{
+void StartupTest::programRefusesBadOptions_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("stdoutHas");
     QTest::addColumn<QString>("stderrHas");
-    QTest::newRow("unknown option") << QStringList{"--frobnicate"} << 2 << "" << "Unknown option 'frobnicate'";
-    QTest::newRow("version") << QStringList{"--version"} << 0 << "lumivane 1.02" << "";
-    QTest::newRow("help") << QStringList{"--help"} << 0 << "--com1 <path>" << "";
+    QTest::newRow("unknown option") << QStringList{"--frobnicate"} << 2 << ""
+                                    << "Unknown option 'frobnicate'";
+    QTest::newRow("version") << QStringList{"--version"} << 0 << "lumivane 1.02"
+                             << "";
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "--com1 <path>"
+                          << "";
 }
 
-void StartupTest::programRefusesBadOptions()
-{
+void StartupTest::programRefusesBadOptions() {
     QFETCH(QStringList, args);
     QFETCH(int, status);
     QFETCH(QString, stdoutHas);
@@ -107,8 +112,7 @@ void StartupTest::programRefusesBadOptions()
     QVERIFY(QString(program.readAllStandardError()).contains(stderrHas));
 }
 
-void StartupTest::secondInstance()
-{
+void StartupTest::secondInstance() {
     const QString key = QStringLiteral("lumivane-test-%1").arg(QCoreApplication::applicationPid());
     auto first = std::make_unique<SingleInstance>(key);
     QStringList shown;
@@ -118,7 +122,8 @@ void StartupTest::secondInstance()
 
     SingleInstance second(key);
     QVERIFY(!claimSingleInstance(second, [&](const QString &t) { shown.append(t); }));
-    QCOMPARE(shown, QStringList{"Error! Already have an instance of the Lumivane running. Exiting application."});
+    QCOMPARE(shown,
+             QStringList{"Error! Already have an instance of the Lumivane running. Exiting application."});
     QTRY_COMPARE(raised.count(), 1);
 
     // Once the first instance has ended, a new start runs.
@@ -127,8 +132,7 @@ void StartupTest::secondInstance()
     QVERIFY(third.acquire());
 }
 
-void StartupTest::handlerErrorShownAndLoopGoesOn()
-{
+void StartupTest::handlerErrorShownAndLoopGoesOn() {
     QString boxText;
     QString boxTitle;
     // Close the error box as a user would, once it is up.
@@ -151,8 +155,7 @@ void StartupTest::handlerErrorShownAndLoopGoesOn()
     QCOMPARE(boxTitle, QString("QLN - Lumivane"));
 }
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     LumivaneApplication app(argc, argv);
     StartupTest test;
     return QTest::qExec(&test, argc, argv);
