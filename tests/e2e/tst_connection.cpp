@@ -77,6 +77,11 @@ private slots:
     void controllerCountTooSmallForFiveProjectors();
     void closeDuringReadEndsCleanly();
     void lineLostWhileConnected();
+    void inputFormatWarning_data();
+    void inputFormatWarning();
+    void secondDeviceFails();
+    void planningTakeOver_data();
+    void planningTakeOver();
 };
 
 void ConnectionTest::directDeviceOnCom1() {
@@ -134,10 +139,20 @@ void ConnectionTest::controllerFoundOnSecondPass() {
     // The direct pass at 38400 went unanswered (its probes never reached a request the Controller
     // acts on at that rate); the Controller pass runs at 57600 and takes it out of its debug prompt
     // before the count and the read.
+    const QStringList wire = LinkRig::wire(*rig.com1);
     QStringList expected{"57600 debug 0", "57600 NKX"};
     expected += controllerRead(5);
     expected += controllerRead(6);
-    QCOMPARE(withoutProbes(LinkRig::wire(*rig.com1)).filter(QRegularExpression("^57600")), expected);
+    QCOMPARE(withoutProbes(wire).filter(QRegularExpression("^57600")), expected);
+    // Before that, only the direct pass's two probes of COM1 went out, at the direct rate (a Controller
+    // at its own rate does not take them up).
+    const QList<SimRequest> requests = rig.com1->requests();
+    QVERIFY(requests.size() >= 3);
+    for (int i : {0, 1}) {
+        QCOMPARE(requests[i].raw, QByteArray("\r"));
+        QCOMPARE(requests[i].baud, 38400);
+    }
+    QCOMPARE(requests[2].baud, 57600);
     QCOMPARE(rig.labelText("NumOfKestrixDetectedLabel"), QString("2"));
 }
 
@@ -399,6 +414,102 @@ void ConnectionTest::lineLostWhileConnected() {
     QVERIFY2(rig.host.messages().first().startsWith("Error! COM Port #1 has stopped working ("),
              qPrintable(rig.host.messages().first()));
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+}
+
+void ConnectionTest::inputFormatWarning_data() {
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("hActive");
+    QTest::addColumn<bool>("warned");
+    QTest::addColumn<int>("defaultWidth");
+    QTest::newRow("1024x768 measuring 1024") << 2 << 1024 << false << 1024;
+    QTest::newRow("1024x768 measuring 1280") << 2 << 1280 << true << 1024;
+    QTest::newRow("640x480 measuring 800") << 0 << 800 << true << 640;
+    QTest::newRow("unknown format 5") << 5 << 1280 << false << 1280;
+}
+
+void ConnectionTest::inputFormatWarning() {
+    QFETCH(int, format);
+    QFETCH(int, hActive);
+    QFETCH(bool, warned);
+    QFETCH(int, defaultWidth);
+    const SimOptions sim = direct();
+    LinkRig rig(&sim, nullptr);
+    SimDevice device = rig.com1->device(1);
+    device.outputs[0].outputFormat = quint8(format);
+    device.inputs[0].hActive = hActive;
+    rig.com1->setDevice(1, device);
+    rig.trigger("SearchAll");
+
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QCOMPARE(rig.host.messages(),
+             warned ? QStringList{"Warning: Current Output Format and Input Format does not match "
+                                  "(no valid input video?). Lumivane may not function properly."}
+                    : QStringList{});
+    QCOMPARE(rig.form->state().DefaultSourceWidth, defaultWidth);
+    QCOMPARE(rig.form->state().ModelFromDevices, 1);
+}
+
+void ConnectionTest::secondDeviceFails() {
+    const SimOptions sim = controller({5, 6});
+    LinkRig rig(&sim, nullptr);
+    rig.host.expectYesNo(false, "Serial communication established with Controller.");
+    rig.trigger("KestrixconnectedthruController1");
+    // Device 2 never answers its system record (the Controller gets no response from it).
+    rig.com1->injectFault(SimFault::ControllerError, 1, '4', "*6SYINFOKX");
+    rig.trigger("ReadfromKestrixs1");
+
+    QVERIFY2(rig.host.unexpected.isEmpty(), qPrintable(rig.problems()));
+    QCOMPARE(
+        rig.host.messages(),
+        (QStringList{"Error! Controller did not get response from Kestrix(s). Please check connections and "
+                     "Kestrix(s) Serial Mode settings.",
+                     "Kestrix 2 communication error! Please check Serial connections and try again (-1)"}));
+    // Device 1 was read and kept; the read did not finish, so the pages were not refreshed from it.
+    QCOMPARE(rig.form->state().ModelFromDevices, 1);
+    QCOMPARE(rig.host.statusTexts.last(), QString());
+    QVERIFY(!rig.host.busyCursor);
+}
+
+void ConnectionTest::planningTakeOver_data() {
+    QTest::addColumn<int>("pageProjectors");
+    QTest::addColumn<int>("pageAlign");
+    QTest::addColumn<QString>("warning");
+    const QString ending =
+        " read from Kestrix(s) does not match current values in the Planning page. \rPlanning "
+        "page values will be overwritten";
+    // The simulated devices report 4 projectors, left justified (0).
+    QTest::newRow("both differ") << 1 << 1
+                                 << "Warning. Number of Projectors and Input Material Alignment information" +
+                                        ending;
+    QTest::newRow("alignment differs") << 4 << 1 << "Warning. Input Material Alignment information" + ending;
+    QTest::newRow("count differs") << 2 << 0 << "Warning. Number of Projectors information" + ending;
+    QTest::newRow("both match") << 4 << 0 << QString();
+}
+
+void ConnectionTest::planningTakeOver() {
+    QFETCH(int, pageProjectors);
+    QFETCH(int, pageAlign);
+    QFETCH(QString, warning);
+    const SimOptions sim = direct();
+    LinkRig rig(&sim, nullptr);
+    rig.host.expectYesNo(false, "Lumivane requires connection to Kestrix(s) to function.");
+    rig.form->show();
+    QTRY_COMPARE(rig.host.messages().size(), 1); // the offline note
+    rig.host.entries.clear();
+    PlanningPage *planning = rig.form->planningPage();
+    planning->numOfScreenComboBox()->setCurrentIndex(pageProjectors - 1);
+    planning->imageAlignComboBox()->setCurrentIndex(pageAlign);
+
+    rig.host.expectYesNo(true, "Serial communication established.");
+    rig.trigger("KestrixconnectedtoSerialPortdirectly1");
+
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QCOMPARE(rig.host.messages(), warning.isEmpty() ? QStringList{} : QStringList{warning});
+    // The page takes the devices' layout whether or not it warned.
+    QCOMPARE(planning->numOfScreenComboBox()->currentIndex(), 3);
+    QCOMPARE(planning->imageAlignComboBox()->currentIndex(), 0);
+    QCOMPARE(planning->overlapEdit()->text(), QString("256"));
+    QCOMPARE(rig.form->state().ProjectorCount, 4.0);
 }
 
 QTEST_MAIN(ConnectionTest)
