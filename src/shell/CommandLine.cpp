@@ -8,17 +8,12 @@ CommandLineResult parseCommandLine(const QStringList &arguments) {
                                                     "serial line, directly or through the Controller."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption com1(QStringLiteral("com1"),
-                                  QStringLiteral("Serial device behind COM1 (default /dev/ttyS0)."),
-                                  QStringLiteral("path"));
-    const QCommandLineOption com2(QStringLiteral("com2"),
-                                  QStringLiteral("Serial device behind COM2 (default /dev/ttyS1)."),
-                                  QStringLiteral("path"));
+    PortMap::addOptions(parser);
     const QCommandLineOption simulate(
         QStringLiteral("simulate"),
         QStringLiteral(
             "Start against the built-in simulator: a Controller with two Kestrix devices on COM1."));
-    parser.addOptions({com1, com2, simulate});
+    parser.addOption(simulate);
 
     CommandLineResult result;
     if (!parser.parse(arguments)) {
@@ -36,7 +31,9 @@ CommandLineResult parseCommandLine(const QStringList &arguments) {
     }
     if (parser.isSet(help)) {
         result.outcome = CommandLineResult::ExitOk;
-        result.output = parser.helpText();
+        // Read before the application object exists, the parser cannot know the program's name.
+        result.output =
+            parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("lumivane"));
         return result;
     }
     if (parser.isSet(version)) {
@@ -44,10 +41,9 @@ CommandLineResult parseCommandLine(const QStringList &arguments) {
         result.output = QStringLiteral("lumivane 1.02\n");
         return result;
     }
-    result.options.com1 = parser.value(com1);
-    result.options.com2 = parser.value(com2);
+    result.options.ports.applyOptions(parser);
     result.options.simulate = parser.isSet(simulate);
-    if (result.options.simulate && !result.options.com1.isEmpty()) {
+    if (result.options.simulate && result.options.ports.isOverridden(1)) {
         result.outcome = CommandLineResult::ExitError;
         result.output =
             QStringLiteral("lumivane: --simulate puts the simulator on COM1; it cannot be combined "

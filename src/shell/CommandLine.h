@@ -1,12 +1,13 @@
 #pragma once
 
+#include "PortMap.h"
+
 #include <QString>
 #include <QStringList>
 
 // The program's options, read before any window opens.
 struct StartOptions {
-    QString com1; // device behind COM1; empty keeps the default
-    QString com2; // device behind COM2; empty keeps the default
+    PortMap ports; // the devices behind COM1 and COM2 (--com1, --com2)
     bool simulate = false;
 };
 

@@ -59,8 +59,7 @@ int main(int argc, char **argv) {
     if (!claimSingleInstance(instance, showPlainMessage)) return 0;
 
     FormOptions formOptions;
-    if (!command.options.com1.isEmpty()) formOptions.ports.setPath(1, command.options.com1);
-    if (!command.options.com2.isEmpty()) formOptions.ports.setPath(2, command.options.com2);
+    formOptions.ports = command.options.ports;
     std::unique_ptr<KestrixSimulator> simulator;
     if (command.options.simulate) {
         QString error;

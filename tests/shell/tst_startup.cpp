@@ -41,13 +41,13 @@ void StartupTest::options_data() {
     QTest::addColumn<QString>("com1");
     QTest::addColumn<QString>("com2");
     QTest::addColumn<bool>("simulate");
-    QTest::newRow("none") << QStringList{} << int(CommandLineResult::Run) << ""
-                          << "" << false;
+    QTest::newRow("none") << QStringList{} << int(CommandLineResult::Run) << "/dev/ttyS0"
+                          << "/dev/ttyS1" << false;
     QTest::newRow("ports") << QStringList{"--com1", "/dev/ttyUSB0", "--com2=/dev/pts/7"}
                            << int(CommandLineResult::Run) << "/dev/ttyUSB0"
                            << "/dev/pts/7" << false;
-    QTest::newRow("simulate") << QStringList{"--simulate"} << int(CommandLineResult::Run) << ""
-                              << "" << true;
+    QTest::newRow("simulate") << QStringList{"--simulate"} << int(CommandLineResult::Run) << "/dev/ttyS0"
+                              << "/dev/ttyS1" << true;
     QTest::newRow("help") << QStringList{"--help"} << int(CommandLineResult::ExitOk) << ""
                           << "" << false;
     QTest::newRow("version") << QStringList{"--version"} << int(CommandLineResult::ExitOk) << ""
@@ -72,8 +72,8 @@ void StartupTest::options() {
     const CommandLineResult r = parseCommandLine(QStringList{"lumivane"} + args);
     QCOMPARE(int(r.outcome), outcome);
     if (r.outcome == CommandLineResult::Run) {
-        QCOMPARE(r.options.com1, com1);
-        QCOMPARE(r.options.com2, com2);
+        QCOMPARE(r.options.ports.path(1), com1);
+        QCOMPARE(r.options.ports.path(2), com2);
         QCOMPARE(r.options.simulate, simulate);
     } else {
         QVERIFY(!r.output.isEmpty());
@@ -89,7 +89,7 @@ void StartupTest::programRefusesBadOptions_data() {
                                     << "Unknown option 'frobnicate'";
     QTest::newRow("version") << QStringList{"--version"} << 0 << "lumivane 1.02"
                              << "";
-    QTest::newRow("help") << QStringList{"--help"} << 0 << "--com1 <path>"
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "--com1 <PATH>"
                           << "";
 }
 
