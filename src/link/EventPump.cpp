@@ -49,18 +49,7 @@ EventPump::Scope::~Scope() {
 }
 
 void EventPump::pause(int ms) {
-    Scope scope;
-    QElapsedTimer clock;
-    clock.start();
-    QTimer wake;
-    wake.setTimerType(Qt::PreciseTimer);
-    wake.setSingleShot(true);
-    while (!aborting()) {
-        const qint64 left = ms - clock.elapsed();
-        if (left <= 0) break;
-        wake.start(int(left));
-        handleNextEvents();
-    }
+    waitUntil([] { return false; }, ms);
 }
 
 bool EventPump::waitUntil(const std::function<bool()> &done, int timeoutMs) {
