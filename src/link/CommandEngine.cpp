@@ -5,6 +5,8 @@
 #include "StatusLightController.h"
 #include "TApdComPort.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
@@ -149,7 +151,10 @@ void CommandEngine::SendControllerCommand(int settleCount) {
         EventPump::processPending();
         if (aborted() || !m_port.isOpen()) break;
     }
-    if (!ReplyFailed) settle(settleCount);
+    if (!ReplyFailed) {
+        m_lastSettleCount = settleCount;
+        settle(settleCount);
+    }
     m_host.setPagesEnabled(true);
     if (showedBusy) m_host.setBusyCursor(false);
     m_host.setStatusText(QString());
@@ -184,6 +189,10 @@ void CommandEngine::SendDirectCommand() {
 
 void CommandEngine::RecoverLink() {
     const int portNumber = m_port.ComNumber();
+    // The recovery dialog is the user's one message and one decision about this line: a line-lost
+    // report meanwhile would only stack a second box on it.
+    ++m_recovering;
+    const auto done = qScopeGuard([this] { --m_recovering; });
     LinkOk = false;
     while (!LinkOk && !aborted()) {
         AckWaitTicks = ProbeAckWaitTicks;
@@ -212,9 +221,18 @@ bool CommandEngine::ProbePort(int portNumber) {
     if (!m_port.IsPortAvailable(portNumber)) return false;
     m_port.SetComNumber(portNumber);
     if (!m_port.isOpen() && !m_port.SetOpen(true)) {
-        m_host.showMessage(
-            QStringLiteral("Note: COM Port #%1 is not responding/being used by another application.")
-                .arg(portNumber));
+        const QString group = m_port.deniedGroup();
+        if (!group.isEmpty())
+            m_host.showMessage(
+                QStringLiteral("Note: COM Port #%1 (%2) cannot be opened: this user account has no "
+                               "permission to use it. Add the user to the group \"%3\" that owns the "
+                               "device (for example: sudo usermod -aG %3 $USER), then log out and in again.")
+                    .arg(portNumber)
+                    .arg(m_port.devicePath(), group));
+        else
+            m_host.showMessage(
+                QStringLiteral("Note: COM Port #%1 is not responding/being used by another application.")
+                    .arg(portNumber));
         return false;
     }
     bool answered = SendAndWaitAck(QByteArrayLiteral("\r"));
@@ -337,6 +355,8 @@ bool CommandEngine::actOnControllerMessage(ControllerMessage message) {
         m_host.showMessage(QString::fromLatin1(TextNoResponse));
         break;
     case ControllerMessage::OtherError:
+        // The wait has its answer: the watchdog must not fire during the pause and add a time-out.
+        m_timer1.stop();
         m_host.setStatusText(QString::fromLatin1(TextControllerErrorCode));
         pause(m_pacing.controllerErrorPauseMs);
         ControllerError = true;
@@ -353,7 +373,8 @@ void CommandEngine::onPortOpenChanged(bool open) {
 }
 
 void CommandEngine::onLineLost(const QString &reason) {
-    if (m_port.lossCount() == m_lossesReported) return; // a probe has reported it already as "not responding"
+    if (m_recovering > 0) m_lossesReported = m_port.lossCount();
+    if (m_port.lossCount() == m_lossesReported) return; // a probe or the recovery has told the user
     m_host.showMessage(QStringLiteral("Error! COM Port #%1 has stopped working (%2) and has been closed. "
                                       "Please check the cable, then search for Kestrix(s) again.")
                            .arg(m_port.ComNumber())

@@ -74,12 +74,16 @@ public:
 
     void pause(int ms); // protocol pause that keeps the window live
     void settle(int steps);
+    // The settle count the last acknowledged Controller command was given (-1 before any).
+    int lastSettleCount() const { return m_lastSettleCount; }
     const Pacing &pacing() const { return m_pacing; }
     TApdComPort &port() { return m_port; }
     Host &host() { return m_host; }
     // The program is closing (window closed during a wait, or the process asked to end): every loop
     // of the link and the protocol stops.
     bool aborted() const;
+    // RecoverLink is running: it owns what the user hears about the line.
+    bool recoveringLink() const { return m_recovering > 0; }
 
 signals:
     void linkActiveChanged(bool active);
@@ -112,4 +116,6 @@ private:
     bool m_rawWaitFailed = false;
     int m_lossesReported = 0; // line failures already told to the user by a probe
     bool m_exitRequested = false;
+    int m_recovering = 0;
+    int m_lastSettleCount = -1;
 };

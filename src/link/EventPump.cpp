@@ -28,8 +28,20 @@ PumpState &state() {
 
 void runUnwoundCallbacks() {
     auto callbacks = std::exchange(state().unwoundCallbacks, {});
-    for (auto &[context, fn] : callbacks)
-        if (context) QMetaObject::invokeMethod(context, fn, Qt::QueuedConnection);
+    for (auto &[context, fn] : callbacks) {
+        if (!context) continue;
+        // Queued: it runs from whatever handles events next. That may be a new wait begun meanwhile
+        // (the flow that was unwinding pumps once more); then it waits for that one to unwind too.
+        QMetaObject::invokeMethod(
+            context,
+            [context = context, fn = fn] {
+                if (state().depth > 0)
+                    EventPump::whenUnwound(context, fn);
+                else
+                    fn();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 // Blocks in the dispatcher until at least one event has been handled. Qt's (flags, maxtime) overload
@@ -48,11 +60,11 @@ EventPump::Scope::~Scope() {
     if (--state().depth == 0) runUnwoundCallbacks();
 }
 
-void EventPump::pause(int ms) {
+void EventPump::pause(qint64 ms) {
     waitUntil([] { return false; }, ms);
 }
 
-bool EventPump::waitUntil(const std::function<bool()> &done, int timeoutMs) {
+bool EventPump::waitUntil(const std::function<bool()> &done, qint64 timeoutMs) {
     Scope scope;
     QElapsedTimer clock;
     clock.start();

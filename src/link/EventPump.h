@@ -14,10 +14,11 @@
 class EventPump {
 public:
     // Handles events for ms milliseconds (returns early when aborting).
-    static void pause(int ms);
-    // Handles events until done() holds, the timeout passes (-1: none) or an abort is requested.
+    static void pause(qint64 ms);
+    // Handles events until done() holds, the timeout passes (-1: none) or an abort is requested. The
+    // timeout is 64-bit: the longest tick deadline is beyond the range of int.
     // Returns done() at the end.
-    static bool waitUntil(const std::function<bool()> &done, int timeoutMs = -1);
+    static bool waitUntil(const std::function<bool()> &done, qint64 timeoutMs = -1);
     // Handles the events already pending, without waiting for more.
     static void processPending();
 

@@ -10,7 +10,12 @@
 #include <cstring>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <grp.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 TApdComPort::TApdComPort(QObject *parent) : QObject(parent) {
@@ -44,6 +49,7 @@ bool TApdComPort::SetOpen(bool open) {
 
 bool TApdComPort::openDevice() {
     m_errorText.clear();
+    m_deniedGroup.clear();
     const QString path = devicePath();
     if (path.isEmpty()) {
         m_errorText = tr("No port chosen");
@@ -63,6 +69,7 @@ bool TApdComPort::openDevice() {
     m_applyingSetting = false;
     if (!opened) {
         m_errorText = m_serial.errorString();
+        if (m_serial.error() == QSerialPort::PermissionError) m_deniedGroup = groupDenyingAccess(path);
         m_serial.close();
         return false;
     }
@@ -98,6 +105,21 @@ bool TApdComPort::SetParity(QSerialPort::Parity parity) {
     return true;
 }
 
+QString TApdComPort::groupDenyingAccess(const QString &path) {
+#ifdef Q_OS_UNIX
+    const QByteArray file = path.toLocal8Bit();
+    struct stat info {};
+    if (::stat(file.constData(), &info) != 0) return {};
+    // The effective user is the one that opens the device.
+    if (::faccessat(AT_FDCWD, file.constData(), R_OK | W_OK, AT_EACCESS) == 0 || errno != EACCES) return {};
+    if (const group *owner = ::getgrgid(info.st_gid)) return QString::fromLocal8Bit(owner->gr_name);
+    return QString::number(info.st_gid);
+#else
+    Q_UNUSED(path);
+    return {};
+#endif
+}
+
 bool TApdComPort::IsPortAvailable(int portNumber) const {
     const QString path = m_map.path(portNumber);
     if (path.isEmpty()) return false;
@@ -123,7 +145,12 @@ int TApdComPort::GetOutBuffFree() const {
 
 bool TApdComPort::PutString(const QByteArray &text) {
     if (!isOpen()) return false;
-    return m_serial.write(text) == text.size();
+    if (m_serial.write(text) != text.size()) return false;
+    // QSerialPort only queues the bytes and writes them at the next pass of the event loop; whatever
+    // the caller does before it waits (status text, disabling the pages) would stand between the answer
+    // and the request on the line. Hand them to the device now.
+    m_serial.flush();
+    return true;
 }
 
 bool TApdComPort::PutChar(char c) {
@@ -164,9 +191,9 @@ bool TApdComPort::WaitForString(const QByteArray &s, int ticks, bool yield, bool
         const qint64 left = deadline.remainingMs(TickDeadline::clockMs());
         if (left == 0) return false;
         if (yield)
-            EventPump::waitUntil([this] { return !isOpen() || m_serial.bytesAvailable() > 0; }, int(left));
+            EventPump::waitUntil([this] { return !isOpen() || m_serial.bytesAvailable() > 0; }, left);
         else
-            m_serial.waitForReadyRead(int(left));
+            m_serial.waitForReadyRead(int(std::min<qint64>(left, 1000))); // the loop waits on
     }
 }
 

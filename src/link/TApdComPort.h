@@ -56,6 +56,11 @@ public:
     // by another program or refuses the settings; the port stays closed then.
     bool SetOpen(bool open);
     QString errorText() const { return m_errorText; }
+    // After a failed opening: the group that owns the device when this user lacks the permission to
+    // use it (the usual case of a USB adapter on Linux); empty for every other failure.
+    QString deniedGroup() const { return m_deniedGroup; }
+    // The group owning path when the effective user may not read and write it; empty otherwise.
+    static QString groupDenyingAccess(const QString &path);
     // How many times the line has failed while open (counted when it happens, before lineLost).
     int lossCount() const { return m_lossCount; }
 
@@ -110,6 +115,7 @@ private:
     HWFlowOptions m_flow = HWFlowOptions(hwfUseRTS | hwfRequireCTS);
     int m_tickMs = 55;
     QString m_errorText;
+    QString m_deniedGroup;
     bool m_applyingSetting = false;
     bool m_lastWaitFailed = false;
     int m_lossCount = 0;

@@ -195,6 +195,47 @@ private slots:
         QCOMPARE(rig.host.statusTexts, status.isEmpty() ? QStringList{} : QStringList{status});
     }
 
+    // A generic error that arrives shortly before the watchdog is due: the pause after it must not let
+    // the watchdog add a time-out message (and a second resend) to the Controller's own error.
+    void lateControllerErrorGivesNoTimeout() {
+        Pacing pacing = Pacing::real().scaled(0.05);
+        pacing.watchdogMs = 300;
+        pacing.controllerErrorPauseMs = 250;
+        EngineRig rig(pacing);
+        rig.controllerMode();
+        rig.command("*1DDBL 1!");
+        int frames = 0;
+        rig.peer.respond = [&](const QByteArray &request) -> QByteArray {
+            if (!request.startsWith("PASS ")) return QByteArrayLiteral(">");
+            if (++frames == 1)
+                rig.peer.writeLater("!ERR 7\r\n", 200);
+            else
+                return filler(15) + "LR>";
+            return {};
+        };
+        rig.engine.SendControllerCommand(0);
+        QCOMPARE(rig.host.messages(), QStringList{});
+        QCOMPARE(frames, 2);
+        QVERIFY(!rig.engine.ReplyFailed);
+        QVERIFY(rig.host.statusTexts.contains(ErrorCode));
+    }
+
+    // The "no response" box stays open longer than the watchdog: the watchdog was stopped before it,
+    // so no time-out joins it; the hourglass shows while the box of a command is up.
+    void noResponseBoxOutlastsTheWatchdog() {
+        EngineRig rig;
+        rig.controllerMode();
+        rig.host.boxOpenMs = rig.pacing.watchdogMs * 2;
+        rig.command("*1DDBL 1!");
+        rig.peer.respond = controllerScript({"!ERR 4\r\n", filler(15) + "LR>"});
+        rig.engine.SendControllerCommand(0);
+        QCOMPARE(rig.host.messages(), QStringList{NoResponse});
+        QVERIFY(rig.host.entries.at(0).busyCursor);
+        QVERIFY(!rig.host.busyCursor);
+        QCOMPARE(rig.peer.requests.size(), 2);
+        QVERIFY(!rig.engine.ReplyFailed);
+    }
+
     void debugPromptBeforeACommandSendsDebugZeroThenRepeats() {
         EngineRig rig;
         rig.controllerMode();
@@ -276,14 +317,15 @@ private slots:
     void outputOverflowIsReportedAndNotWritten() {
         EngineRig rig;
         rig.peer.setReading(false);
-        QVERIFY(rig.port.PutString(QByteArray(6000, 'f'))); // backs up in the output buffer
+        QVERIFY(rig.port.PutString(
+            QByteArray(200000, 'f'))); // fills the line, then backs up in the output buffer
         QVERIFY(rig.port.GetOutBuffFree() < 10);
         rig.engine.WriteToPort("MARK\r");
         QCOMPARE(rig.host.messages(), QStringList({QStringLiteral(
                                           "Error! RS-232 communication port output buffer overflow. Please "
                                           "resend command.")}));
         rig.peer.setReading(true);
-        QVERIFY(EventPump::waitUntil([&] { return rig.peer.received.size() >= 6000; }, 3000));
+        QVERIFY(EventPump::waitUntil([&] { return rig.peer.received.size() >= 200000; }, 5000));
         EventPump::pause(20);
         QVERIFY(!rig.peer.received.contains("MARK"));
     }

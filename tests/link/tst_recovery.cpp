@@ -7,6 +7,9 @@
 #include <QTimer>
 
 #include <cstdlib>
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const QString ComPortError =
@@ -69,6 +72,73 @@ private slots:
         QCOMPARE(rig.host.messages(),
                  QStringList{QStringLiteral(
                      "Note: COM Port #1 is not responding/being used by another application.")});
+    }
+
+    // A device this user may not open is explained as such, naming the device and the group that owns
+    // it, on either port. The test takes the place of such a user by dropping its effective user ID
+    // (as root) or the file's permissions (as anyone else).
+    void probeOfAPortTheUserMayNotOpen_data() {
+        QTest::addColumn<int>("portNumber");
+        QTest::newRow("COM1") << 1;
+        QTest::newRow("COM2") << 2;
+    }
+
+    void probeOfAPortTheUserMayNotOpen() {
+        QFETCH(int, portNumber);
+        PtyPeer peer;
+        PortMap map;
+        map.setPath(portNumber, peer.slavePath());
+        TApdComPort port;
+        port.setPortMap(map);
+        ScriptedHost host;
+        int busy = 0;
+        CommandEngine engine(port, host, busy, Pacing::real().scaled(0.05));
+        const QByteArray path = peer.slavePath().toLocal8Bit();
+        struct stat info {};
+        QCOMPARE(::stat(path.constData(), &info), 0);
+        const group *owner = ::getgrgid(info.st_gid);
+        QVERIFY(owner);
+        const bool root = ::geteuid() == 0;
+        QCOMPARE(::chmod(path.constData(), root ? 0660 : 0), 0);
+        if (root) {
+            QCOMPARE(::setegid(65534), 0);
+            QCOMPARE(::seteuid(65534), 0);
+        }
+        const bool found = engine.ProbePort(portNumber);
+        if (root) {
+            QCOMPARE(::seteuid(0), 0);
+            QCOMPARE(::setegid(0), 0);
+        }
+        QVERIFY(!found);
+        QCOMPARE(
+            host.messages(),
+            QStringList{QStringLiteral("Note: COM Port #%1 (%2) cannot be opened: this user account has no "
+                                       "permission to use it. Add the user to the group \"%3\" that owns "
+                                       "the device (for example: sudo usermod -aG %3 $USER), then log out "
+                                       "and in again.")
+                            .arg(portNumber)
+                            .arg(peer.slavePath(), QString::fromLocal8Bit(owner->gr_name))});
+    }
+
+    // The adapter is pulled out while a direct command waits for its acknowledgement: the recovery
+    // dialog is the one message, with no line-lost report stacked on it while it is up.
+    void lineLostDuringADirectCommandGivesOneDialog() {
+        EngineRig rig;
+        rig.host.boxOpenMs = 150; // a person reading the dialog: events go on meanwhile
+        rig.engine.setCommand("DDBL 1\r");
+        rig.peer.respond = [&](const QByteArray &) {
+            QTimer::singleShot(30, [&] { rig.peer.hangUp(); });
+            return QByteArray();
+        };
+        rig.host.expectOkCancel(true, ComPortError); // retry: the line is still gone
+        rig.host.expectOkCancel(false, ComPortError);
+        rig.engine.SendDirectCommand();
+        EventPump::pause(50);
+        QCOMPARE(rig.host.entries.size(), 2);
+        QCOMPARE(rig.host.entries.at(0).caption, QStringLiteral("COM Port error"));
+        QCOMPARE(rig.host.entries.at(1).caption, QStringLiteral("COM Port error"));
+        QCOMPARE(rig.host.exitStatuses, QList<int>{-1});
+        QVERIFY(rig.host.entries.at(0).busyCursor); // the hourglass stays up during the send
     }
 
     void probeSendsACrAndRetriesOnce_data() {

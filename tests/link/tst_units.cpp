@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
+#include <limits>
 
 // The tick deadline rule, the pacing values and the waiting primitives.
 class TestLinkUnits : public QObject {
@@ -31,6 +32,25 @@ private slots:
         QTest::newRow("capped, just before") << 0u << 2000000000 << quint32(39045158u * 55u - 1u) << false;
         QTest::newRow("capped, at the cap") << 0u << 2000000000 << quint32(39045158u * 55u) << true;
         QTest::newRow("negative N is 0") << 0u << -5 << 55u << true;
+        // The capped deadline set just before the clock wraps, checked after it wrapped.
+        const quint32 late = 0xFFFFFF00u; // 4294967040 = tick 78090309 + 45 ms
+        QTest::newRow("capped across the wrap, pending")
+            << late << TickDeadline::MaxTicks << quint32(late + 39045158u * 55u - 46u) << false;
+        QTest::newRow("capped across the wrap, passed")
+            << late << TickDeadline::MaxTicks << quint32(late + 39045158u * 55u - 45u) << true;
+    }
+
+    // The capped deadline lies beyond the range of int; what is left of it must stay a positive
+    // 64-bit count (a wait given a negative time would wait without limit).
+    void tickDeadlineRemainingBeyondInt() {
+        const qint64 full = qint64(TickDeadline::MaxTicks + 1) * 55;
+        QVERIFY(full > std::numeric_limits<int>::max());
+        QCOMPARE(TickDeadline(0u, TickDeadline::MaxTicks).remainingMs(0u), full);
+        const quint32 late = 0xFFFFFFF0u; // 16 ms before the wrap, 1 ms into its tick
+        const TickDeadline d(late, TickDeadline::MaxTicks);
+        QCOMPARE(d.remainingMs(late), full - qint64(late % 55u));
+        QCOMPARE(d.remainingMs(20u), full - qint64(late % 55u) - 36); // 36 ms later, clock wrapped
+        QCOMPARE(d.remainingMs(quint32(late + full - qint64(late % 55u))), qint64(0));
     }
 
     void tickDeadline() {

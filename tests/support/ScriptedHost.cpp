@@ -1,5 +1,7 @@
 #include "ScriptedHost.h"
 
+#include "EventPump.h"
+
 void ScriptedHost::expectYesNo(bool yes, const QString &textStartsWith) {
     answers.enqueue({Kind::YesNo, yes, textStartsWith});
 }
@@ -9,7 +11,8 @@ void ScriptedHost::expectOkCancel(bool ok, const QString &textStartsWith) {
 }
 
 void ScriptedHost::showMessage(const QString &text) {
-    entries.append({Kind::Message, QStringLiteral("QLN - Lumivane"), text, true});
+    entries.append({Kind::Message, QStringLiteral("QLN - Lumivane"), text, true, busyCursor});
+    keepBoxOpen();
     if (onMessage) onMessage(text);
 }
 
@@ -27,7 +30,8 @@ bool ScriptedHost::answer(Kind kind, const QString &caption, const QString &text
                 QStringLiteral("expected a question starting \"%1\", got: %2").arg(a.prefix, text));
         value = a.value;
     }
-    entries.append({kind, caption, text, value});
+    entries.append({kind, caption, text, value, busyCursor});
+    keepBoxOpen();
     return value;
 }
 
@@ -77,4 +81,8 @@ QStringList ScriptedHost::messages() const {
     for (const Entry &e : entries)
         if (e.kind == Kind::Message) out.append(e.text);
     return out;
+}
+
+void ScriptedHost::keepBoxOpen() {
+    if (boxOpenMs > 0) EventPump::pause(boxOpenMs);
 }

@@ -21,7 +21,13 @@ public:
         QString caption;
         QString text;
         bool answer = false;
+        bool busyCursor = false; // the hourglass was showing when the box came up
     };
+
+    // How long each box stays open before it is answered (0: at once). Meanwhile events go on being
+    // handled through the program's waiting mechanism, as they would while a person reads the box, so
+    // a test can see what happens while a box is up (a watchdog, data arriving, a window closing).
+    int boxOpenMs = 0;
 
     // Queue the answer to the next question of the given kind. An optional expected text prefix makes
     // the host check that the question asked is the one the test means.
@@ -73,5 +79,6 @@ private:
         QString prefix;
     };
     bool answer(Kind kind, const QString &caption, const QString &text);
+    void keepBoxOpen();
     QQueue<Answer> answers;
 };
