@@ -63,12 +63,14 @@ void StatusQueries::QueryOutputs(int device) {
 }
 
 int StatusQueries::ReadDeviceRecords(int device, const ReadObserver &observer) {
-    // A program that is closing asks nothing more: the read ends at the first failure.
+    // A program that is closing, or a line that is gone (adapter pulled, Disconnect chosen meanwhile),
+    // asks nothing more: the read ends at the first failure, before anything is built on records that
+    // never arrived.
     auto readOrSkip = [&](RecordKind kind, int channel) {
         const bool ok = query(kind, device, channel);
-        const bool goOn =
-            ok || (kind != RecordKind::System && !engine.aborted() && observer.continueAfterFailure &&
-                   observer.continueAfterFailure(kind, channel));
+        const bool lineGone = engine.aborted() || !engine.port().isOpen();
+        const bool goOn = ok || (kind != RecordKind::System && !lineGone && observer.continueAfterFailure &&
+                                 observer.continueAfterFailure(kind, channel));
         if (goOn && observer.recordDone) observer.recordDone(kind, channel, ok);
         return goOn;
     };

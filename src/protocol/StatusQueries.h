@@ -43,8 +43,8 @@ public:
     // Reads one device: its system record, its four input records, its four output records; then marks
     // the model as read from the devices and updates the default source size. Returns 1 when done,
     // -1 when the system record failed, -1 - channel when an input record failed and the observer chose
-    // to stop, -5 - channel for an output record. When the program is closing, a failure ends the read
-    // without asking.
+    // to stop, -5 - channel for an output record. When the program is closing or the port has closed, a
+    // failure ends the read without asking.
     int ReadDeviceRecords(int device, const ReadObserver &observer);
 
 private:

@@ -111,16 +111,14 @@ int ConnectionController::QueryKestrixCount() {
     return count.count;
 }
 
+// Every device counted is shown with the ID its commands will carry: the one the answer gave, or, when
+// the answer was short of IDs, the one already in use for that device.
 void ConnectionController::showKestrixIds() {
-    if (count.count >= 1 && count.numbers >= 2) {
-        info.kestrixIdEdit(1)->setText(QString::number(count.id1));
-        state.DeviceIds[1] = count.id1;
-        info.setKestrixIdVisible(1, true);
-    }
-    if (count.count >= 2 && count.numbers >= 3) {
-        info.kestrixIdEdit(2)->setText(QString::number(count.id2));
-        state.DeviceIds[2] = count.id2;
-        info.setKestrixIdVisible(2, true);
+    if (count.numbers >= 2) state.DeviceIds[1] = count.id1;
+    if (count.numbers >= 3) state.DeviceIds[2] = count.id2;
+    for (int device = 1; device <= 2 && device <= count.count; ++device) {
+        info.kestrixIdEdit(device)->setText(QString::number(state.DeviceIds[device]));
+        info.setKestrixIdVisible(device, true);
     }
 }
 

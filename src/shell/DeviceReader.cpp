@@ -7,6 +7,7 @@
 #include "ModelTables.h"
 #include "PlanningPage.h"
 #include "StatusQueries.h"
+#include "TApdComPort.h"
 #include "WindowState.h"
 
 #include <QComboBox>
@@ -98,6 +99,11 @@ void DeviceReader::ReadfromKestrixs1Click() {
     if (result == 1 && state.DeviceCount == 2) {
         result = ReadDevice(2);
         failedDevice = result == 1 ? 0 : 2;
+    }
+    if (failedDevice && !engine.port().isOpen()) {
+        // The line went away during the read; its loss has been reported, nothing more to say.
+        giveUp();
+        return;
     }
     if (failedDevice) {
         host.showMessage(

@@ -1,5 +1,7 @@
 #include "TInfoForm.h"
 
+#include "EventPump.h"
+
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -34,9 +36,11 @@ TInfoForm::TInfoForm(QWidget *parent)
 void TInfoForm::showNotice(const QString &text) {
     infoLabel->setText(text);
     show();
-    QApplication::processEvents();
+    // Through the program's one waiting mechanism: a window close that arrives while the notice
+    // paints is then deferred until the operation that shows it has unwound.
+    EventPump::processPending();
     repaint();
-    QApplication::processEvents();
+    EventPump::processPending();
 }
 
 void TInfoForm::setProgressText(const QString &dots) {

@@ -107,8 +107,10 @@ void TLumivaneForm::buildLink() {
     commandSet = new CommandSet(*commandEngine, windowState, *statusQueries, this);
 
     // A line that fails while open (adapter pulled out) ends the connection as Disconnect does; the
-    // engine has already told the user why.
-    connect(comPort, &TApdComPort::lineLost, this, [this] { connector->DisconnectSerialCo1Click(); });
+    // engine has already told the user why. During a link recovery the user decides instead.
+    connect(comPort, &TApdComPort::lineLost, this, [this] {
+        if (!commandEngine->recoveringLink()) connector->DisconnectSerialCo1Click();
+    });
     connector = new ConnectionController(
         {*commandEngine, *guardedHost, windowState, *mainMenu, *infoPage, *planning},
         [this] { deviceReader->ReadfromKestrixs1Click(); }, [this] { PhasePageControlChange(); }, this);

@@ -1,9 +1,11 @@
 #include "WindowHost.h"
 
 #include "AppTitle.h"
+#include "EventPump.h"
 #include "TInfoForm.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QStatusBar>
 
@@ -11,27 +13,41 @@
 #include <cstdlib>
 
 WindowHost::WindowHost(QWidget *mainWindow, QStatusBar *statusBar, QWidget *pages)
-    : window(mainWindow), statusBar(statusBar), pages(pages) {}
+    : window(mainWindow), pages(pages) {
+    // The status text is a permanent label rather than a temporary message: Qt clears temporary
+    // messages whenever the pointer passes over a menu item, and a status text must stay until the
+    // next one replaces it.
+    if (!statusBar) return;
+    statusText = new QLabel(statusBar);
+    statusText->setObjectName(QStringLiteral("MainStatusText"));
+    statusText->setTextFormat(Qt::PlainText);
+    statusBar->addPermanentWidget(statusText, 1);
+}
 
+// A box handles events while it is up; it counts as a wait, so that a window close meanwhile is deferred
+// until the flow that showed it has unwound.
 void WindowHost::showMessage(const QString &text) {
+    EventPump::Scope wait;
     QMessageBox::information(window, appTitle(), text, QMessageBox::Ok);
 }
 
 bool WindowHost::askYesNo(const QString &caption, const QString &text) {
+    EventPump::Scope wait;
     return QMessageBox::question(window, caption, text, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 bool WindowHost::askOkCancel(const QString &caption, const QString &text) {
+    EventPump::Scope wait;
     return QMessageBox::warning(window, caption, text, QMessageBox::Ok | QMessageBox::Cancel,
                                 QMessageBox::Ok) == QMessageBox::Ok;
 }
 
 void WindowHost::setStatusText(const QString &text) {
-    if (!statusBar) return;
-    statusBar->showMessage(text);
+    if (!statusText) return;
+    statusText->setText(text);
     // Progress texts are set right before a blocking step: paint them now.
-    statusBar->repaint();
+    statusText->repaint();
 }
 
 void WindowHost::setPagesEnabled(bool enabled) {

@@ -4,6 +4,7 @@
 
 #include <QPointer>
 
+class QLabel;
 class QStatusBar;
 class QWidget;
 class TInfoForm;
@@ -29,7 +30,7 @@ public:
 
 private:
     QPointer<QWidget> window;
-    QPointer<QStatusBar> statusBar;
+    QPointer<QLabel> statusText;
     QPointer<QWidget> pages;
     QPointer<TInfoForm> infoForm;
     bool busy = false;

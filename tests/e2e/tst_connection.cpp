@@ -77,6 +77,8 @@ private slots:
     void controllerCountTooSmallForFiveProjectors();
     void closeDuringReadEndsCleanly();
     void lineLostWhileConnected();
+    void lineLostDuringRead_data();
+    void lineLostDuringRead();
     void inputFormatWarning_data();
     void inputFormatWarning();
     void secondDeviceFails();
@@ -186,6 +188,8 @@ void ConnectionTest::controllerCountAnswers_data() {
     QTest::newRow("no devices") << QByteArray("0") << 0 << false << "1" << false << "2";
     QTest::newRow("one device, ID 7") << QByteArray("1 7") << 1 << true << "7" << false << "2";
     QTest::newRow("noise before the numbers") << QByteArray("KX: 2 5 6") << 2 << true << "5" << true << "6";
+    // Two counted, one ID given: the second device keeps the ID it is addressed with, and shows it.
+    QTest::newRow("two devices, one ID") << QByteArray("2 5") << 2 << true << "5" << true << "2";
 }
 
 void ConnectionTest::controllerCountAnswers() {
@@ -209,6 +213,9 @@ void ConnectionTest::controllerCountAnswers() {
     QCOMPARE(info->kestrixIdEdit(1)->text(), id1);
     QCOMPARE(info->kestrixIdEdit(2)->isVisibleTo(info), id2Visible);
     QCOMPARE(info->kestrixIdEdit(2)->text(), id2);
+    // What is shown is what the commands will carry.
+    QCOMPARE(QString::number(rig.form->state().DeviceIds[1]), id1);
+    QCOMPARE(QString::number(rig.form->state().DeviceIds[2]), id2);
     QCOMPARE(rig.host.messages(),
              count == 0 ? QStringList{"No Kestrix(s) connected to Controllers. Check cables and try again."}
                         : QStringList{});
@@ -414,6 +421,49 @@ void ConnectionTest::lineLostWhileConnected() {
     QVERIFY2(rig.host.messages().first().startsWith("Error! COM Port #1 has stopped working ("),
              qPrintable(rig.host.messages().first()));
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+}
+
+void ConnectionTest::lineLostDuringRead_data() {
+    QTest::addColumn<bool>("controllerMode");
+    QTest::addColumn<QByteArray>("lostAt");
+    QTest::newRow("direct") << false << QByteArray("IINFOKX 2");
+    QTest::newRow("controller") << true << QByteArray("*5IINFOKX 4");
+}
+
+// The far end vanishes in the middle of a read: the line-lost message, and nothing more. No question
+// for the records that can no longer come, no warning built on them, and neither the model nor the
+// Planning page takes anything from a record that never arrived.
+void ConnectionTest::lineLostDuringRead() {
+    QFETCH(bool, controllerMode);
+    QFETCH(QByteArray, lostAt);
+    const SimOptions sim = controllerMode ? controller({5, 6}) : direct();
+    LinkRig rig(&sim, nullptr);
+    rig.host.expectYesNo(false, "Serial communication established");
+    rig.trigger(controllerMode ? "KestrixconnectedthruController1" : "KestrixconnectedtoSerialPortdirectly1");
+    QVERIFY(rig.form->engine().LinkActive());
+
+    const QByteArray outputsBefore(reinterpret_cast<const char *>(&OutputInfoTable), sizeof OutputInfoTable);
+    const QString overlapBefore = rig.form->planningPage()->overlapEdit()->text();
+    rig.com1->injectFault(SimFault::Silence, 1, 0, lostAt);
+    rig.com1->setRequestObserver([&](const SimRequest &r) {
+        if (r.raw.contains(lostAt))
+            QMetaObject::invokeMethod(
+                rig.form.get(), [&] { rig.com1->stop(); }, Qt::QueuedConnection);
+    });
+    rig.trigger("ReadfromKestrixs1");
+    QTRY_VERIFY(!rig.form->engine().LinkActive());
+    rig.com1->setRequestObserver({});
+
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QCOMPARE(rig.host.messages().size(), 1);
+    QVERIFY2(rig.host.messages().first().startsWith("Error! COM Port #1 has stopped working ("),
+             qPrintable(rig.host.messages().join('\n')));
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(&OutputInfoTable), sizeof OutputInfoTable),
+             outputsBefore);
+    QCOMPARE(rig.form->planningPage()->overlapEdit()->text(), overlapBefore);
+    QCOMPARE(rig.form->state().ModelFromDevices, 0);
+    QVERIFY(!rig.host.progressVisible);
+    QVERIFY(!rig.host.busyCursor);
 }
 
 void ConnectionTest::inputFormatWarning_data() {

@@ -1,6 +1,7 @@
 // The real main window driven through a scripted host: the skeleton (menus, pages), the first-show
 // connect question and the exit question.
 #include "CommandEngine.h"
+#include "EventPump.h"
 #include "InformationPage.h"
 #include "MainMenu.h"
 #include "PlanningPage.h"
@@ -11,6 +12,7 @@
 #include "TLumivaneForm.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -70,6 +72,8 @@ private slots:
     void exitQuestion_data();
     void exitQuestion();
     void auxiliaryWindows();
+    void statusTextSurvivesMenuHover();
+    void closeWhileTheProgressNoticePaintsWaits();
 };
 
 void MainWindowTest::skeleton() {
@@ -318,6 +322,46 @@ void MainWindowTest::auxiliaryWindows() {
     form.findChild<QAction *>("HelpwithLumivaneSerialconnection1")->trigger();
     QVERIFY(help.isVisible());
     QVERIFY(!help.isModal());
+}
+
+// Passing over menu items sends status tips to the window; the status text stays until the next one.
+void MainWindowTest::statusTextSurvivesMenuHover() {
+    TLumivaneForm form; // its own host: the real status bar
+    const QString text = "Established communication with Kestrix on Com 1";
+    form.host().setStatusText(text);
+    auto *label = form.findChild<QLabel *>("MainStatusText");
+    QVERIFY(label);
+    QCOMPARE(label->text(), text);
+    QAction *item = form.findChild<QAction *>("About1");
+    item->setStatusTip("About the program");
+    item->showStatusText(form.menuBar()); // the pointer on the item
+    QAction *plain = form.findChild<QAction *>("Exit1");
+    plain->showStatusText(form.menuBar()); // an item without a tip: Qt clears its message
+    QCOMPARE(label->text(), text);
+    QVERIFY(label->isVisibleTo(&form));
+    form.host().setStatusText(QString());
+    QCOMPARE(label->text(), QString());
+}
+
+// A close that arrives while the progress notice paints is deferred: the operation that showed the
+// notice goes on with the port open, and the exit runs once it has unwound.
+void MainWindowTest::closeWhileTheProgressNoticePaintsWaits() {
+    ScriptedHost host;
+    int quits = 0;
+    FormOptions options;
+    options.host = &host;
+    options.pacing.exitPauseMs = 10;
+    options.quit = [&] { ++quits; };
+    TLumivaneForm form(options);
+    TInfoForm notice;
+    host.expectYesNo(true, "Are you sure you want to exit this application?");
+    QCoreApplication::postEvent(&form, new QCloseEvent);
+    notice.showNotice("Lumivane querying Kestrix(s). Please wait....");
+    QCOMPARE(quits, 0);
+    QVERIFY(EventPump::aborting()); // the operation is told to end
+    QTRY_COMPARE(quits, 1);
+    QVERIFY2(host.unexpected.isEmpty(), qPrintable(host.unexpected.join('\n')));
+    EventPump::clearAbort();
 }
 
 QTEST_MAIN(MainWindowTest)
