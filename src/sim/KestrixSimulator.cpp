@@ -96,6 +96,7 @@ QByteArray KestrixSimulator::receivedBytes() const {
 
 void KestrixSimulator::clearRequests() {
     std::lock_guard lock(mutex);
+    logBase += int(log.size());
     log.clear();
     received.clear();
 }
@@ -240,7 +241,7 @@ void KestrixSimulator::enqueueRequest(const QByteArray &raw, qint64 firstByte, q
         ready = qMax(now, start + raw.size() * byteTimeNs());
         inputLineFreeNs = ready;
     }
-    pending.push_back({ready, raw});
+    pending.push_back({ready, firstByte, raw});
     actOnDueRequests(now);
 }
 
@@ -248,21 +249,23 @@ void KestrixSimulator::actOnDueRequests(qint64 now) {
     while (!pending.empty() && pending.front().readyNs <= now) {
         SimRequest request;
         request.raw = pending.front().raw;
+        request.firstByteUs = (pending.front().firstByteNs - originNs) / 1000;
         pending.pop_front();
         request.baud = pty.baud();
         request.atMs = (now - originNs) / NsPerMs;
         std::unique_lock lock(mutex);
         const SimFarEnd::Answer answer = farEnd.handle(request);
+        const int index = logBase + int(log.size());
         log.append(request);
         const auto notify = observer;
         lock.unlock();
         requestArrived.notify_all();
         if (notify) notify(request);
-        schedule(answer.bytes, now + answer.delayMs * NsPerMs, answer.splitGapMs);
+        schedule(answer.bytes, now + answer.delayMs * NsPerMs, answer.splitGapMs, index);
     }
 }
 
-void KestrixSimulator::schedule(const QByteArray &bytes, qint64 start, int splitGapMs) {
+void KestrixSimulator::schedule(const QByteArray &bytes, qint64 start, int splitGapMs, int request) {
     const bool paced = options().paceOutput;
     const qint64 byteNs = byteTimeNs();
     for (int i = 0; i < bytes.size(); ++i) {
@@ -271,7 +274,7 @@ void KestrixSimulator::schedule(const QByteArray &bytes, qint64 start, int split
             due = qMax(due, outputLineFreeNs) + byteNs; // a byte is there once its last bit has crossed
             outputLineFreeNs = due;
         }
-        output.emplace(due, bytes.at(i));
+        output.emplace(due, OutByte{bytes.at(i), request});
     }
 }
 
@@ -279,10 +282,18 @@ void KestrixSimulator::schedule(const QByteArray &bytes, qint64 start, int split
 bool KestrixSimulator::flushOutput(qint64 now) {
     QByteArray due;
     for (auto it = output.begin(); it != output.end() && it->first <= now; ++it)
-        due.append(it->second);
+        due.append(it->second.byte);
     if (due.isEmpty()) return false;
     const ssize_t n = ::write(pty.masterFd(), due.constData(), size_t(due.size()));
     const ssize_t written = n < 0 ? 0 : n;
+    if (written > 0) {
+        std::lock_guard lock(mutex);
+        const qint64 atUs = (nowNs() - originNs) / 1000;
+        for (auto it = output.begin(); it != std::next(output.begin(), written); ++it)
+            if (const int at = it->second.request - logBase;
+                it->second.request >= 0 && at >= 0 && at < log.size())
+                log[at].answerEndUs = atUs;
+    }
     output.erase(output.begin(), std::next(output.begin(), written));
     return written < due.size();
 }

@@ -63,7 +63,12 @@ public:
 private:
     struct Deferred {
         qint64 readyNs;
+        qint64 firstByteNs;
         QByteArray raw;
+    };
+    struct OutByte {
+        char byte;
+        int request; // number of the request it answers (logBase + index), -1 for unasked bytes
     };
 
     void run();
@@ -71,7 +76,7 @@ private:
     void splitRequests(qint64 now);
     void enqueueRequest(const QByteArray &raw, qint64 firstByteNs, qint64 now);
     void actOnDueRequests(qint64 now);
-    void schedule(const QByteArray &bytes, qint64 start, int splitGapMs);
+    void schedule(const QByteArray &bytes, qint64 start, int splitGapMs, int request = -1);
     bool flushOutput(qint64 now);
     qint64 nextWakeNs(bool outputBlocked) const;
     qint64 byteTimeNs() const;
@@ -82,6 +87,7 @@ private:
     mutable std::condition_variable requestArrived;
     SimFarEnd farEnd;
     QList<SimRequest> log;
+    int logBase = 0; // requests cleared from the log so far (answers name their request by it)
     QByteArray received;
     QByteArray unasked;
     std::function<void(const SimRequest &)> observer;
@@ -98,7 +104,7 @@ private:
     qint64 firstByteNs = -1;
     qint64 frameDeadlineNs = -1;
     std::deque<Deferred> pending;
-    std::multimap<qint64, char> output; // due time -> byte, in writing order
+    std::multimap<qint64, OutByte> output; // due time -> byte, in writing order
     qint64 inputLineFreeNs = 0;
     qint64 outputLineFreeNs = 0;
 };

@@ -97,16 +97,22 @@ SimFarEnd::Answer SimFarEnd::handle(SimRequest &r) {
         return answer;
     }
     answer.bytes = opts.mode == SimOptions::Direct ? directAnswer(r, line) : controllerAnswer(r, line);
-    dressAnswer(r, answer);
+    // A line closed by CR CR is two requests to a real far end, the second one empty, and each CR gets
+    // its answer: the empty line's comes right after the line's own.
+    const bool emptySecondLine = !line.isEmpty() && r.raw.endsWith("\r\r");
+    if (emptySecondLine) answer.bytes += opts.mode == SimOptions::Direct ? "#" : ">";
+    dressAnswer(r, answer, emptySecondLine ? 2 : 1);
     r.answered = !answer.bytes.isEmpty();
     r.answer = answer.bytes;
     return answer;
 }
 
-void SimFarEnd::dressAnswer(const SimRequest &r, Answer &answer) {
+// acknowledgements: how many acknowledgement characters end the answer (one per line answered); a
+// dropped acknowledgement drops them all, or the empty line's answer would stand in for the lost one.
+void SimFarEnd::dressAnswer(const SimRequest &r, Answer &answer, int acknowledgements) {
     if (answer.bytes.isEmpty()) return;
     int arg = 0;
-    if (takeFault(SimFault::DropAck, r)) answer.bytes.chop(1);
+    if (takeFault(SimFault::DropAck, r)) answer.bytes.chop(acknowledgements);
     if (takeFault(SimFault::Garbage, r, &arg)) answer.bytes.prepend(garbage(arg > 0 ? arg : 5));
     if (takeFault(SimFault::LateAck, r, &arg)) answer.delayMs = arg;
     if (takeFault(SimFault::SplitReply, r, &arg)) answer.splitGapMs = arg > 0 ? arg : 2;

@@ -56,7 +56,7 @@ private:
     bool takeFault(SimFault kind, const SimRequest &r, int *arg = nullptr);
     // Replaces the answer with a Controller error when one is pending; the request is then not relayed.
     bool takeControllerFault(const SimRequest &r, QByteArray *answer);
-    void dressAnswer(const SimRequest &r, Answer &answer);
+    void dressAnswer(const SimRequest &r, Answer &answer, int acknowledgements);
 
     SimOptions opts;
     QList<SimDevice> devices;

@@ -44,9 +44,16 @@ enum class SimFault {
 
 struct SimRequest {
     enum Kind { Probe, DebugOff, CountQuery, Command, Query, Unknown };
-    QByteArray raw;  // the bytes of the request as received, CRs included
+    // The bytes of the request as received, CRs included. A line closed by CR CR is logged once, but
+    // answered as the two requests it is to a real far end (the line, then the empty line).
+    QByteArray raw;
     int baud = 0;    // the line's rate when the request was complete
     qint64 atMs = 0; // milliseconds since start() when it was complete
+    // Microseconds since start(): when its first byte was read, and when the last byte of its answer
+    // was written (-1 while nothing of it has gone out). The gap between an answer's end and the next
+    // request's first byte is the program's turnaround.
+    qint64 firstByteUs = 0;
+    qint64 answerEndUs = -1;
     Kind kind = Unknown;
     bool framed = false;     // came in a "PASS " frame
     bool checksumOk = false; // framed only: the two digits matched the text's byte sum

@@ -112,12 +112,15 @@ void tst_automatic::controllerOperations_data() {
     QTest::addColumn<QByteArray>("token");
     QTest::addColumn<int>("projectors");
     QTest::addColumn<QString>("status");
+    QTest::addColumn<int>("pollSettlePerProjector");
     QTest::newRow("colour balance, 8 projectors")
-        << QByteArray("RGBADJ") << 8 << "Automatic Color Balance in progress. Please wait....";
+        << QByteArray("RGBADJ") << 8 << "Automatic Color Balance in progress. Please wait...." << 4850;
     QTest::newRow("position, 3 projectors")
-        << QByteArray("AUTOPOS") << 3 << "Automatic Position setup in progress. Please wait....";
+        << QByteArray("AUTOPOS") << 3 << "Automatic Position setup in progress. Please wait...." << 700;
+    QTest::newRow("phase, 5 projectors")
+        << QByteArray("APHASE") << 5 << "Automatic Phase setup in progress. Please wait...." << 3400;
     QTest::newRow("phase, no projectors")
-        << QByteArray("APHASE") << 0 << "Automatic Phase setup in progress. Please wait....";
+        << QByteArray("APHASE") << 0 << "Automatic Phase setup in progress. Please wait...." << 3400;
 }
 
 void tst_automatic::controllerOperations() {
@@ -146,6 +149,9 @@ void tst_automatic::controllerOperations() {
     QCOMPARE(refreshes.entries, colour ? QStringList({"source", "colors"}) : QStringList{"source"});
     QVERIFY(refreshes.allWhileRefreshing);
     QCOMPARE(rig.sim.device(2).polls, 1);
+    // The poll carries the wait: its settle grows with the projectors of the wall.
+    QFETCH(int, pollSettlePerProjector);
+    QCOMPARE(rig.engine->lastSettleCount(), pollSettlePerProjector * projectors);
     QVERIFY(!rig.host.busyCursor);
 }
 

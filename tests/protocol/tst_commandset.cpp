@@ -17,52 +17,64 @@ struct BuilderCase {
     std::function<void(CommandSet &)> call;
     QByteArray direct;
     QByteArray controller; // the body inside the PASS frame
+    int settle;            // settle steps after the Controller's acknowledgement
+    int directAckTicks;    // direct mode: the acknowledgement wait, 0 when written without one
 };
 
 const QList<BuilderCase> &builderCases() {
     static const QList<BuilderCase> cases = {
-        {"BLKGN", [](CommandSet &c) { c.SendBlackLevel(1, 2, 40); }, "BLKGN 2 40\r", "*1BLKGN 2 40!"},
-        {"KXCTRL", [](CommandSet &c) { c.SendFeatherMode(1, 1); }, "KXCTRL 1\r", "*1KXCTRL 1!"},
-        {"DDBL", [](CommandSet &c) { c.SendDataDoubling(1, 1); }, "DDBL 1\r", "*1DDBL 1!"},
-        {"DISP", [](CommandSet &c) { c.SendDisplayLayout(1, 1, 192); }, "DISP 1 192\r", "*1DISP 1 192!"},
+        {"BLKGN", [](CommandSet &c) { c.SendBlackLevel(1, 2, 40); }, "BLKGN 2 40\r", "*1BLKGN 2 40!", 0, 0},
+        {"KXCTRL basic", [](CommandSet &c) { c.SendFeatherMode(1, 0); }, "KXCTRL 0\r", "*1KXCTRL 0!", 300,
+         580},
+        {"KXCTRL", [](CommandSet &c) { c.SendFeatherMode(1, 1); }, "KXCTRL 1\r", "*1KXCTRL 1!", 1250, 580},
+        {"DDBL", [](CommandSet &c) { c.SendDataDoubling(1, 1); }, "DDBL 1\r", "*1DDBL 1!", 0, 80},
+        {"DISP", [](CommandSet &c) { c.SendDisplayLayout(1, 1, 192); }, "DISP 1 192\r", "*1DISP 1 192!", 400,
+         80},
         {"EFTB padded", [](CommandSet &c) { c.SendBasicFeather(1, 1, 2.2); }, "EFTB 1  2.2\r",
-         "*1EFTB 1  2.2!"},
+         "*1EFTB 1  2.2!", 5, 80},
         {"EFTB wide", [](CommandSet &c) { c.SendBasicFeather(1, 0, 10.0); }, "EFTB 0 10.0\r",
-         "*1EFTB 0 10.0!"},
+         "*1EFTB 0 10.0!", 5, 80},
         {"HALO", [](CommandSet &c) { c.SendHalo(1, 3, 'L', 12, 34); }, "HALO 3 L 12 34\r",
-         "*1HALO 3 L 12 34!"},
-        {"RESETKX dev2", [](CommandSet &c) { c.SendFactoryReset(2, 'F'); }, "RESETKX F\r", "*7RESETKX F!"},
+         "*1HALO 3 L 12 34!", 0, 0},
+        {"RESETKX dev2", [](CommandSet &c) { c.SendFactoryReset(2, 'F'); }, "RESETKX F\r", "*7RESETKX F!",
+         6500, 810},
         {"OTPMKX all", [](CommandSet &c) { c.SendTestPattern(1, 5, 4, 1, 0); }, "OTPMKX 5 4 1 0\r",
-         "*1OTPMKX 5 4 1 0!"},
+         "*1OTPMKX 5 4 1 0!", 0, 80},
         {"ICNTKX", [](CommandSet &c) { c.SendInputContrast(1, 2, 'R', -12.5); }, "ICNTKX 2 R -12.5\r",
-         "*1ICNTKX 2 R -12.5!"},
+         "*1ICNTKX 2 R -12.5!", 0, 0},
         {"ICNTKX overall", [](CommandSet &c) { c.SendInputContrast(1, 1, 'C', 100.0); }, "ICNTKX 1 C 100.0\r",
-         "*1ICNTKX 1 C 100.0!"},
+         "*1ICNTKX 1 C 100.0!", 0, 0},
         {"IBRTKX", [](CommandSet &c) { c.SendInputBrightness(1, 4, 'G', 2.0); }, "IBRTKX 4 G  2.0\r",
-         "*1IBRTKX 4 G  2.0!"},
+         "*1IBRTKX 4 G  2.0!", 0, 0},
         {"ICPHOKX", [](CommandSet &c) { c.SendInputPhase(1, 3, -16); }, "ICPHOKX 3 M -16\r",
-         "*1ICPHOKX 3 M -16!"},
+         "*1ICPHOKX 3 M -16!", 0, 0},
         {"IRSPKX H", [](CommandSet &c) { c.SendInputHPosition(1, 1, 300); }, "IRSPKX 1 M H 300\r",
-         "*1IRSPKX 1 M H 300!"},
+         "*1IRSPKX 1 M H 300!", 0, 0},
         {"IRSPKX V", [](CommandSet &c) { c.SendInputVPosition(2, 2, 35); }, "IRSPKX 2 M V 35\r",
-         "*7IRSPKX 2 M V 35!"},
-        {"ICSAVKX", [](CommandSet &c) { c.SendInputConfigSave(1, 3); }, "ICSAVKX 3\r", "*1ICSAVKX 3!"},
-        {"ICRSTKX", [](CommandSet &c) { c.SendInputConfigReset(1, 2); }, "ICRSTKX 2\r", "*1ICRSTKX 2!"},
-        {"PRJ dev1", [](CommandSet &c) { c.SendProjectorCount(1, 4); }, "PRJ 0 4\r", "*1PRJ 0 4!"},
-        {"PRJ dev2", [](CommandSet &c) { c.SendProjectorCount(2, 6); }, "PRJ 1 6\r", "*7PRJ 1 6!"},
+         "*7IRSPKX 2 M V 35!", 0, 0},
+        {"ICSAVKX", [](CommandSet &c) { c.SendInputConfigSave(1, 3); }, "ICSAVKX 3\r", "*1ICSAVKX 3!", 100,
+         80},
+        {"ICRSTKX", [](CommandSet &c) { c.SendInputConfigReset(1, 2); }, "ICRSTKX 2\r", "*1ICRSTKX 2!", 150,
+         80},
+        {"PRJ dev1", [](CommandSet &c) { c.SendProjectorCount(1, 4); }, "PRJ 0 4\r", "*1PRJ 0 4!", 150, 180},
+        {"PRJ dev2", [](CommandSet &c) { c.SendProjectorCount(2, 6); }, "PRJ 1 6\r", "*7PRJ 1 6!", 150, 180},
         {"MANSEAM",
          [](CommandSet &c) {
              c.SendSeamGains(1, 2, -4, {10, 20, 30, 40, 50, 60, 70, 80});
          },
-         "MANSEAM 2 -4 10 20 30 40 50 60 70 80\r", "*1MANSEAM 2 -4 10 20 30 40 50 60 70 80!"},
-        {"BRDGSEAM", [](CommandSet &c) { c.SendSeamBridge(1, 4, 1); }, "BRDGSEAM 4 1\r", "*1BRDGSEAM 4 1!"},
-        {"AUTOSEAM", [](CommandSet &c) { c.RunAutoSeam(1, 3); }, "AUTOSEAM 3\r", "*1AUTOSEAM 3!"},
-        {"SYSAVE", [](CommandSet &c) { c.SendSystemSave(1); }, "SYSAVE\r", "*1SYSAVE!"},
-        {"FEATHER S", [](CommandSet &c) { c.SendFeatherCurve(1, 0); }, "FEATHER S\r", "*1FEATHER S!"},
-        {"FEATHER L", [](CommandSet &c) { c.SendFeatherCurve(2, 1); }, "FEATHER L\r", "*7FEATHER L!"},
+         "MANSEAM 2 -4 10 20 30 40 50 60 70 80\r", "*1MANSEAM 2 -4 10 20 30 40 50 60 70 80!", 0, 80},
+        {"BRDGSEAM", [](CommandSet &c) { c.SendSeamBridge(1, 4, 1); }, "BRDGSEAM 4 1\r", "*1BRDGSEAM 4 1!",
+         20, 120},
+        {"AUTOSEAM", [](CommandSet &c) { c.RunAutoSeam(1, 3); }, "AUTOSEAM 3\r", "*1AUTOSEAM 3!", 100, 120},
+        {"SYSAVE", [](CommandSet &c) { c.SendSystemSave(1); }, "SYSAVE\r", "*1SYSAVE!", 1000, 80},
+        {"FEATHER S", [](CommandSet &c) { c.SendFeatherCurve(1, 0); }, "FEATHER S\r", "*1FEATHER S!", 490,
+         80},
+        {"FEATHER L", [](CommandSet &c) { c.SendFeatherCurve(2, 1); }, "FEATHER L\r", "*7FEATHER L!", 490,
+         80},
         {"PEFT", [](CommandSet &c) { c.SendEdgeFeather(1, 1, 'R', 1, 2.2, 0, 0); }, "PEFT 1 R 1  2.2 0 0\r",
-         "*1PEFT 1 R 1  2.2 0 0!"},
-        {"BRTHRS", [](CommandSet &c) { c.SendBridgeThreshold(1, 16); }, "BRTHRS 16\r", "*1BRTHRS 16!"},
+         "*1PEFT 1 R 1  2.2 0 0!", 50, 80},
+        {"BRTHRS", [](CommandSet &c) { c.SendBridgeThreshold(1, 16); }, "BRTHRS 16\r", "*1BRTHRS 16!", 100,
+         80},
     };
     return cases;
 }
@@ -73,6 +85,13 @@ QByteArray frame(const QByteArray &body) {
     for (char ch : body)
         sum += quint8(ch);
     return "PASS " + body + QByteArray::number(sum % 256, 16).toUpper().rightJustified(2, '0') + "\r\r";
+}
+
+// One data row per builder case, by its index.
+void everyBuilder() {
+    QTest::addColumn<int>("index");
+    for (int i = 0; i < builderCases().size(); ++i)
+        QTest::newRow(builderCases()[i].name) << i;
 }
 
 ProtocolRig::Setup direct() {
@@ -105,6 +124,10 @@ private slots:
     void featherModeRereadsOutputs();
     void commandsReadBack_data();
     void commandsReadBack();
+    void settleCounts_data() { everyBuilder(); }
+    void settleCounts();
+    void directAckOrWrite_data() { everyBuilder(); }
+    void directAckOrWrite();
     void settleCountsAtRealTiming_data();
     void settleCountsAtRealTiming();
     void inputConfigResetRereadsInputs();
@@ -320,17 +343,9 @@ void tst_commandset::forEveryDeviceFollowsDeviceCount() {
 void tst_commandset::directAckTicksRaisedAndRestored_data() {
     QTest::addColumn<int>("index");
     QTest::addColumn<int>("ticks");
-    auto row = [](const char *name, int ticks) {
-        for (int i = 0; i < builderCases().size(); ++i)
-            if (qstrcmp(builderCases()[i].name, name) == 0) QTest::newRow(name) << i << ticks;
-    };
-    row("KXCTRL", 580);
-    row("RESETKX dev2", 810);
-    row("PRJ dev1", 180);
-    row("BRDGSEAM", 120);
-    row("AUTOSEAM", 120);
-    row("DDBL", 80);
-    row("SYSAVE", 80);
+    for (int i = 0; i < builderCases().size(); ++i)
+        if (builderCases()[i].directAckTicks > 0)
+            QTest::newRow(builderCases()[i].name) << i << builderCases()[i].directAckTicks;
 }
 
 void tst_commandset::directAckTicksRaisedAndRestored() {
@@ -449,6 +464,40 @@ void tst_commandset::commandsReadBack() {
     QCOMPARE(rig.state.ModelFromDevices, 1);
 }
 
+// Behind the Controller every command is acknowledged and then given its own settle count.
+void tst_commandset::settleCounts() {
+    QFETCH(int, index);
+    const BuilderCase &c = builderCases()[index];
+    ProtocolRig rig(controller());
+    QVERIFY2(rig.ok(), qPrintable(rig.error()));
+    c.call(*rig.commands);
+    QCOMPARE(rig.engine->lastSettleCount(), c.settle);
+}
+
+// On a direct line a command either waits for the device's acknowledgement before anything else is
+// sent, or is written and left. The device holds its acknowledgement back; the far end sees whether the
+// next request waited for it.
+void tst_commandset::directAckOrWrite() {
+    QFETCH(int, index);
+    const BuilderCase &c = builderCases()[index];
+    ProtocolRig::Setup setup = direct();
+    setup.pacingFactor = 0.1; // acknowledgement waits of 480 ms and more
+    ProtocolRig rig(setup);
+    QVERIFY2(rig.ok(), qPrintable(rig.error()));
+    const int holdMs = 200;
+    rig.sim.injectFault(SimFault::LateAck, 1, holdMs, c.direct);
+    c.call(*rig.commands);
+    rig.queries->QuerySystemInfo(1);
+    const QList<SimRequest> requests = rig.sim.requests();
+    QVERIFY(requests.size() >= 2);
+    QCOMPARE(requests[0].raw, c.direct);
+    const double gapMs = requests[1].firstByteUs / 1000.0 - requests[0].atMs;
+    if (c.directAckTicks > 0)
+        QVERIFY2(gapMs >= holdMs - 1, qPrintable(QString::number(gapMs)));
+    else
+        QVERIFY2(gapMs < holdMs / 2, qPrintable(QString::number(gapMs)));
+}
+
 void tst_commandset::settleCountsAtRealTiming_data() {
     QTest::addColumn<int>("index");
     QTest::addColumn<int>("settleMs");
@@ -456,12 +505,15 @@ void tst_commandset::settleCountsAtRealTiming_data() {
         for (int i = 0; i < builderCases().size(); ++i)
             if (qstrcmp(builderCases()[i].name, name) == 0) QTest::newRow(name) << i << ms;
     };
+    row("BRDGSEAM", 20);
+    row("PEFT", 50);
     row("DISP", 400);
     row("FEATHER S", 490);
     row("SYSAVE", 1000);
 }
 
-// Settle steps of 1 ms after the Controller's acknowledgement: the command takes at least that long.
+// Settle steps of 1 ms after the Controller's acknowledgement, seen from the far end: the line stays
+// quiet for the settle after the acknowledgement has gone out, and not much longer.
 void tst_commandset::settleCountsAtRealTiming() {
     QFETCH(int, index);
     QFETCH(int, settleMs);
@@ -469,10 +521,12 @@ void tst_commandset::settleCountsAtRealTiming() {
     setup.pacingFactor = 1.0;
     ProtocolRig rig(setup);
     QVERIFY2(rig.ok(), qPrintable(rig.error()));
-    QElapsedTimer clock;
-    clock.start();
     builderCases()[index].call(*rig.commands);
-    QVERIFY2(clock.elapsed() >= settleMs, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(rig.queries->QuerySystemInfo(1));
+    const QList<SimRequest> requests = rig.sim.requests();
+    QCOMPARE(requests.size(), 2);
+    const double quietMs = (requests[1].firstByteUs - requests[0].answerEndUs) / 1000.0;
+    QVERIFY2(quietMs >= settleMs - 1 && quietMs <= settleMs + 150, qPrintable(QString::number(quietMs)));
 }
 
 QTEST_GUILESS_MAIN(tst_commandset)

@@ -37,24 +37,25 @@ SimDevice distinctDevice() {
     d.system1 = 0x34;
     d.version = {'3', '.', '0', '1', 'b'};
     SimInputChannel &in = d.inputs[2];
-    in.videoLoaded = 1, in.videoLocked = 0, in.phaseOffset = -9, in.aux1 = 0x5A, in.aux2 = 0xA5;
+    in.videoLoaded = 1, in.videoLocked = 3, in.phaseOffset = -9, in.aux1 = 0x5A, in.aux2 = 0xA5;
     in.hTotal = 1688, in.hPositionCenter = 358, in.hPosition = 360, in.vPositionCenter = 41,
     in.vPosition = 39;
-    in.hActive = 1280, in.vActive = 1024, in.syncSelect = 2, in.termination75 = 0;
+    in.hActive = 1280, in.vActive = 1024, in.syncSelect = 2, in.termination75 = 5;
     in.contrast = {1105, -35, 40, -250};
     in.brightness = {905, 15, -1, 250};
     in.hPositionLimit = 410, in.vPositionLimit = 66;
     SimOutputChannel &out = d.outputs[1];
-    out.outputFormat = 3, out.frameRate = 2, out.outputSync = 7, out.advancedMode = 1, out.projectorGroup = 1;
-    out.totalProjectors = 6, out.dataDoubling = 1, out.justification = 1, out.overlapWidth = 304;
-    out.basicGamma = 22, out.basicFeathering = 1, out.leftGamma = 35, out.leftFeathering = 1;
-    out.rightGamma = 50, out.rightFeathering = 0;
+    out.outputFormat = 3, out.frameRate = 2, out.outputSync = 7, out.advancedMode = 1, out.projectorGroup = 4;
+    out.totalProjectors = 6, out.dataDoubling = 8, out.justification = 9, out.overlapWidth = 304;
+    // Two-byte fields with both bytes set, so that a byte-order slip shows.
+    out.basicGamma = 22, out.basicFeathering = 0x0102, out.leftGamma = 35, out.leftFeathering = 0x0304;
+    out.rightGamma = 50, out.rightFeathering = 0x0506;
     out.leftGammaWidth = 101, out.leftGammaOffset = 102, out.rightGammaWidth = 103,
     out.rightGammaOffset = 104;
     out.leftHaloWidth = 11, out.leftHaloOffset = 12, out.rightHaloWidth = 13, out.rightHaloOffset = 14;
-    out.blackLevel = 40, out.testPattern = 10, out.outputRaster = 1, out.testGrid = 1, out.seamStart = -4;
+    out.blackLevel = 40, out.testPattern = 10, out.outputRaster = 11, out.testGrid = 12, out.seamStart = -4;
     out.seamGain = {10, 20, 30, 40, 50, 60, 70, 80};
-    out.seamBridge = 1, out.featherMode = 'L', out.bridgeThreshold = 99;
+    out.seamBridge = 13, out.featherMode = 'L', out.bridgeThreshold = 99;
     return d;
 }
 
@@ -139,7 +140,7 @@ void tst_statusqueries::roundTrip() {
 
     const InputInfo &in = InputInfoTable[device][3];
     QCOMPARE(in.VideoLoaded, quint8(1));
-    QCOMPARE(in.VideoLocked, quint8(0));
+    QCOMPARE(in.VideoLocked, quint8(3));
     QCOMPARE(in.PhaseOffset, -9);
     QCOMPARE(in.InputAux1, quint8(0x5A));
     QCOMPARE(in.InputAux2, quint8(0xA5));
@@ -147,7 +148,7 @@ void tst_statusqueries::roundTrip() {
                          in.HActive, in.VActive, in.HPositionLimit, in.VPositionLimit}),
              QList<int>({1688, 358, 360, 41, 39, 1280, 1024, 410, 66}));
     QCOMPARE(in.SyncSelect, quint8(2));
-    QCOMPARE(in.Termination75, quint8(0));
+    QCOMPARE(in.Termination75, quint8(5));
     QCOMPARE(QList<float>({in.OverallContrast, in.RedContrast, in.GreenContrast, in.BlueContrast}),
              QList<float>({110.5f, -3.5f, 4.0f, -25.0f}));
     QCOMPARE(QList<float>({in.OverallBrightness, in.RedBrightness, in.GreenBrightness, in.BlueBrightness}),
@@ -156,21 +157,21 @@ void tst_statusqueries::roundTrip() {
     const OutputInfo &out = OutputInfoTable[device][2];
     QCOMPARE(QList<int>({out.OutputFormat, out.FrameRate, out.OutputSync, out.AdvancedMode,
                          out.ProjectorGroup, out.TotalProjectors, out.DataDoubling, out.Justification}),
-             QList<int>({3, 2, 7, 1, 1, 6, 1, 1}));
+             QList<int>({3, 2, 7, 1, 4, 6, 8, 9}));
     QCOMPARE(out.OverlapWidth, 304);
     QCOMPARE(QList<float>({out.BasicGamma, out.LeftGamma, out.RightGamma}), QList<float>({2.2f, 3.5f, 5.0f}));
     QCOMPARE(QList<int>({out.BasicFeathering, out.LeftFeathering, out.RightFeathering}),
-             QList<int>({1, 1, 0}));
+             QList<int>({0x0102, 0x0304, 0x0506}));
     // The simulator answers in the long form: feathering widths and offsets, bridge threshold.
     QCOMPARE(QList<int>({out.LeftGammaWidth, out.LeftGammaOffset, out.RightGammaWidth, out.RightGammaOffset}),
              QList<int>({101, 102, 103, 104}));
     QCOMPARE(QList<int>({out.LeftHaloWidth, out.LeftHaloOffset, out.RightHaloWidth, out.RightHaloOffset}),
              QList<int>({0, 0, 0, 0}));
     QCOMPARE(QList<int>({out.BlackLevel, out.TestPattern, out.OutputRaster, out.TestGrid, out.SeamStart}),
-             QList<int>({40, 10, 1, 1, -4}));
+             QList<int>({40, 10, 11, 12, -4}));
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(out.SeamGain), 8),
              QByteArray::fromHex("0A141E28323C4650"));
-    QCOMPARE(QList<int>({out.SeamBridge, out.FeatherMode, out.BridgeThreshold}), QList<int>({1, 'L', 99}));
+    QCOMPARE(QList<int>({out.SeamBridge, out.FeatherMode, out.BridgeThreshold}), QList<int>({13, 'L', 99}));
 
     // Nothing else in the tables moved.
     static const InputInfo zeroIn = {};

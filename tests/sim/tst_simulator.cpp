@@ -124,9 +124,9 @@ private slots:
         const QByteArray input = wire.exchange("IINFOKX 3\r", "\r\n#");
         QCOMPARE(be32At(input, 2 + 46), 25); // red contrast in tenths
 
-        // Two CRs written together are one request with one answer.
-        QCOMPARE(wire.exchange("RGBADJ\r\r", "#"), QByteArray("\r\n#"));
-        QCOMPARE(wire.readFor(100), QByteArray());
+        // A line closed by two CRs is two requests to the device, the second one empty: two answers.
+        wire.send("RGBADJ\r\r");
+        QCOMPARE(wire.readFor(150), QByteArray("\r\n##"));
         // A line the device does not understand gets no answer at all.
         wire.send("BLKGN 9 40\r");
         QCOMPARE(wire.readFor(200), QByteArray());
@@ -157,8 +157,10 @@ private slots:
         wire.send(text);
         wire.send(checksummed(text).right(2));
         QCOMPARE(wire.readFor(150), QByteArray());
-        const QByteArray answer = wire.exchange("\r\r", "LR>");
-        QVERIFY(answer.endsWith("LR>"));
+        wire.send("\r\r");
+        const QByteArray answer = wire.readFor(250);
+        // The frame's answer, then the Controller's answer to the empty line of the second CR.
+        QVERIFY2(answer.endsWith("LR>>"), answer.constData());
         QVERIFY(answer.indexOf('>') >= text.size() + 8);
         QCOMPARE(sim->device(2).outputs[1].blackLevel, quint8(40));
         QCOMPARE(sim->device(1).outputs[1].blackLevel, quint8(0));
@@ -170,11 +172,11 @@ private slots:
         QCOMPARE(r.command, QByteArray("BLKGN 2 40"));
         QCOMPARE(r.baud, 57600);
 
-        QCOMPARE(wire.exchange("PASS *6BLKGN 2 41!C5\r\r", "CTR\r\n"), QByteArray("?\r\nCTR\r\n"));
+        QCOMPARE(wire.exchange("PASS *6BLKGN 2 41!C5\r\r", "CTR\r\n>"), QByteArray("?\r\nCTR\r\n>"));
         QCOMPARE(sim->device(2).outputs[1].blackLevel, quint8(40));
         QVERIFY(!sim->requests().last().checksumOk);
-        QCOMPARE(wire.exchange("PASS " + checksummed("*7DDBL 1!") + "\r\r", "\r\n"),
-                 QByteArray("!ERR 4\r\n"));
+        QCOMPARE(wire.exchange("PASS " + checksummed("*7DDBL 1!") + "\r\r", "\r\n>"),
+                 QByteArray("!ERR 4\r\n>"));
 
         const QByteArray record = wire.exchange("KXQUERY *6OINFOKX 2!\r", "LR>");
         QCOMPARE(record.size(), 2 + 65 + 3);
@@ -202,14 +204,14 @@ private slots:
         const QByteArray frame = "PASS " + checksummed("*1DDBL 1!") + "\r\r";
         QCOMPARE(frame, QByteArray("PASS *1DDBL 1!E3\r\r"));
         sim->injectFault(SimFault::DebugPrompt);
-        QCOMPARE(wire.exchange(frame, "DEB\r\n"), QByteArray("?\r\nDEB\r\n"));
+        QCOMPARE(wire.exchange(frame, "DEB\r\n>"), QByteArray("?\r\nDEB\r\n>")); // and the empty line's
         QCOMPARE(wire.exchange("KXQUERY *1SYINFOKX!\r", "DEB\r\n"), QByteArray("?\r\nDEB\r\n"));
         QCOMPARE(wire.exchange("\r", ">"), QByteArray(">"));
         QVERIFY(sim->atDebugPrompt());
         QCOMPARE(sim->device(1).outputs[0].dataDoubling, quint8(0));
         QCOMPARE(wire.exchange("debug 0\r", ">"), QByteArray(">"));
         QVERIFY(!sim->atDebugPrompt());
-        QVERIFY(wire.exchange(frame, "LR>").endsWith("LR>"));
+        QVERIFY(wire.exchange(frame, "LR>>").endsWith("LR>>"));
         QCOMPARE(sim->device(1).outputs[0].dataDoubling, quint8(1));
     }
 
@@ -225,11 +227,11 @@ private slots:
         QTest::newRow("dropped ack, Controller")
             << true << int(SimFault::DropAck) << 0 << frame << QByteArray(frame + "LR");
         QTest::newRow("reject") << true << int(SimFault::ControllerReject) << 0 << frame
-                                << QByteArray("?\r\nCTR\r\n");
+                                << QByteArray("?\r\nCTR\r\n>");
         QTest::newRow("error 4") << true << int(SimFault::ControllerError) << 0 << frame
-                                 << QByteArray("!ERR 4\r\n");
+                                 << QByteArray("!ERR 4\r\n>");
         QTest::newRow("error 2") << true << int(SimFault::ControllerError) << int('2') << frame
-                                 << QByteArray("!ERR 2\r\n");
+                                 << QByteArray("!ERR 2\r\n>");
         QTest::newRow("garbage") << false << int(SimFault::Garbage) << 3 << QByteArray("\r")
                                  << QByteArray("\xFF\x00\x55#", 4);
         QTest::newRow("no marker") << false << int(SimFault::NoMarker) << 0 << QByteArray("SYINFOKX\r")
@@ -252,8 +254,8 @@ private slots:
         QVERIFY(sim->waitForRequests(1, 1000));
         // The fault is spent: the same request is answered normally the second time.
         wire.send(request);
-        const QByteArray normal = wire.readUntil(controller ? "LR>" : "#");
-        QVERIFY2(normal.endsWith(controller ? "LR>" : "#"), normal.toHex().constData());
+        const QByteArray normal = wire.readFor(250);
+        QVERIFY2(normal.endsWith(controller ? "LR>>" : "#"), normal.toHex().constData());
     }
 
     void faultsCanTargetOneRequest() {
