@@ -223,6 +223,9 @@ void DisplaySetupPage::TestPatternComboBoxChange(int s) {
     ClearProjectorTestPatterns();
     if (!canSend()) return;
     const DisplayScreenControls &c = screens[s];
+    // A check box clicked before any pattern was chosen: the devices take patterns 0..10 only and refuse
+    // anything else, so the list takes "Off" as the Projector Setup groups do.
+    if (c.pattern->currentIndex() < 0) c.pattern->setCurrentIndex(0);
     ctx->commands.SendTestPattern(ScreenDevice(s), ScreenChannel(s), c.pattern->currentIndex(),
                                   c.raster->isChecked() ? 1 : 0, c.grid->isChecked() ? 1 : 0);
 }

@@ -127,12 +127,17 @@ void TLumivaneForm::wirePages() {
     displaySetup->attach(context);
     connect(commandSet, &CommandSet::displaySetupRefreshRequested, displaySetup,
             &DisplaySetupPage::RefreshDisplayPage);
+    connect(infoPage, &InformationPage::systemSaveClicked, displaySetup,
+            &DisplaySetupPage::SystemSaveButtonClick);
+    connect(phasePages, &QTabWidget::currentChanged, this, [this] { PhasePageControlChange(); });
 }
 
 // The pages fill in their own page-change handling; the window only routes it.
 void TLumivaneForm::PhasePageControlChange() {
-    if (!commandEngine->LinkActive())
-        host().setStatusText(QStringLiteral("Note: No Kestrix communication established yet."));
+    const bool linked = commandEngine->LinkActive();
+    if (!linked) host().setStatusText(QStringLiteral("Note: No Kestrix communication established yet."));
+    if (auto *page = dynamic_cast<ActivatedPage *>(phasePages->currentWidget()))
+        page->PageActivated(linked && windowState.CommandBusy == 0);
 }
 
 // The tail of a read or a file load: the records are in, nothing more goes to the devices, and Refreshing

@@ -1,5 +1,6 @@
 #include "SpinButton.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOption>
@@ -52,16 +53,15 @@ void SpinButton::mouseReleaseEvent(QMouseEvent *event) {
 }
 
 void SpinButton::tick() {
-    if (++ticks > kCountedTicks) fire(pressed);
-}
-
-void SpinButton::changeEvent(QEvent *event) {
-    // A button disabled while held must not keep repeating.
-    if (event->type() == QEvent::EnabledChange && !isEnabled()) {
+    // The field's step disables the page while it waits for the device, and a disabled widget gets no
+    // release: a button found no longer held stops repeating.
+    if (!(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
         repeat.stop();
         pressed = None;
+        update();
+        return;
     }
-    QWidget::changeEvent(event);
+    if (++ticks > kCountedTicks) fire(pressed);
 }
 
 void SpinButton::paintEvent(QPaintEvent *) {
