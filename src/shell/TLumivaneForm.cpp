@@ -125,6 +125,14 @@ void TLumivaneForm::wirePages() {
     const PageContext context{*commandSet, windowState, *guardedHost,
                               [this] { return commandEngine->LinkActive(); }};
     displaySetup->attach(context);
+    projectorSetup->attach(context);
+    connect(projectorSetup, &ProjectorSetupPage::testPatternsRefreshRequested, displaySetup,
+            [this](int first, int last) {
+                for (int s = first; s <= last; ++s)
+                    displaySetup->RefreshTestPattern(s);
+            });
+    connect(displaySetup, &DisplaySetupPage::clearProjectorTestPatternsRequested, projectorSetup,
+            &ProjectorSetupPage::clearSelections);
     connect(commandSet, &CommandSet::displaySetupRefreshRequested, displaySetup,
             &DisplaySetupPage::RefreshDisplayPage);
     connect(infoPage, &InformationPage::systemSaveClicked, displaySetup,
