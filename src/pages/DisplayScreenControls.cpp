@@ -66,25 +66,28 @@ QGroupBox *buildEdgeFeather(DisplayScreenControls &c, QWidget *parent) {
     auto *group = new QGroupBox(QObject::tr("Edge Feathering (Advanced)"), parent);
     group->setObjectName(QStringLiteral("EdgeFeather%1GroupBox").arg(s));
     auto *grid = new QGridLayout(group);
-    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setContentsMargins(4, 4, 4, 4);
     grid->setVerticalSpacing(2);
     auto *advanced = new QGroupBox(group);
     advanced->setObjectName(QStringLiteral("EdgeAdv%1GroupBox").arg(s));
     auto *advancedGrid = new QGridLayout(advanced);
     advancedGrid->setContentsMargins(4, 2, 4, 2);
+    advancedGrid->setVerticalSpacing(2);
     int row = 0;
+    int advancedRow = 0;
+    // One edge per two rows (gamma, then its enable box) so that four screens fit side by side.
     for (char edge : {'L', 'R'}) {
         if (!screenHasEdge(s, edge)) continue;
         const EdgeNames names = edgeNames(s, edge);
-        QList<QWidget *> widgets = addFieldRow(grid, row, 0, sideText("Gamma", edge), names.gamma, group);
+        QList<QWidget *> widgets = addFieldRow(grid, row++, 0, sideText("Gamma", edge), names.gamma, group);
         auto *enable = new QCheckBox(QStringLiteral("Enable (%1)").arg(QLatin1Char(edge)), group);
         enable->setObjectName(names.enable);
-        grid->addWidget(enable, row++, 2);
+        grid->addWidget(enable, row++, 1, 1, 2);
         if (edge == 'R' && s >= 2) c.rightEdge += widgets + QList<QWidget *>{enable};
-        const int advancedRow = edge == 'L' ? 0 : 1;
-        addFieldRow(advancedGrid, advancedRow, 0, sideText("Width", edge), names.width, advanced);
-        addFieldRow(advancedGrid, advancedRow, 2, sideText("Offset", edge), names.offset, advanced);
+        addFieldRow(advancedGrid, advancedRow++, 0, sideText("Width", edge), names.width, advanced);
+        addFieldRow(advancedGrid, advancedRow++, 0, sideText("Offset", edge), names.offset, advanced);
     }
+    grid->setColumnStretch(2, 1);
     grid->addWidget(advanced, row, 0, 1, 3);
     advanced->hide(); // the hidden switch on the Information page shows it
     c.edgeAdvanced = advanced;
@@ -99,8 +102,8 @@ DisplayScreenControls DisplayScreenControls::build(int s, QWidget *parent) {
     c.group = new QGroupBox(QObject::tr("Screen %1 Controls").arg(s), parent);
     c.group->setObjectName(QStringLiteral("Screen%1GroupBox").arg(s));
     auto *grid = new QGridLayout(c.group);
-    grid->setContentsMargins(6, 6, 6, 6);
-    grid->setVerticalSpacing(4);
+    grid->setContentsMargins(4, 4, 4, 4);
+    grid->setVerticalSpacing(3);
 
     grid->addWidget(new QLabel(QObject::tr("Test Pattern"), c.group), 0, 0);
     c.pattern = new QComboBox(c.group);
@@ -114,8 +117,8 @@ DisplayScreenControls DisplayScreenControls::build(int s, QWidget *parent) {
     c.grid->setObjectName(QStringLiteral("TestGrid%1CheckBox").arg(s));
     c.raster = new QCheckBox(QObject::tr("Output Raster Box"), c.group);
     c.raster->setObjectName(QStringLiteral("OutputRaster%1CheckBox").arg(s));
-    grid->addWidget(c.grid, 2, 0);
-    grid->addWidget(c.raster, 2, 1);
+    grid->addWidget(c.grid, 2, 0, 1, 2);
+    grid->addWidget(c.raster, 3, 0, 1, 2);
 
     auto *blackRow = new QGridLayout;
     const QList<QWidget *> black = addFieldRow(blackRow, 0, 0, QObject::tr("Black Level "),
@@ -124,12 +127,12 @@ DisplayScreenControls DisplayScreenControls::build(int s, QWidget *parent) {
         w->setEnabled(false); // filled from the devices; the user does not edit it
     c.black = qobject_cast<QLineEdit *>(black[1]);
     blackRow->setColumnStretch(2, 1);
-    grid->addLayout(blackRow, 3, 0, 1, 2);
+    grid->addLayout(blackRow, 4, 0, 1, 2);
 
     c.halo = buildHalo(c, c.group);
-    grid->addWidget(c.halo, 4, 0, 1, 2);
+    grid->addWidget(c.halo, 5, 0, 1, 2);
     c.edgeFeather = buildEdgeFeather(c, c.group);
-    grid->addWidget(c.edgeFeather, 5, 0, 1, 2);
-    grid->setRowStretch(6, 1);
+    grid->addWidget(c.edgeFeather, 6, 0, 1, 2);
+    grid->setRowStretch(7, 1);
     return c;
 }

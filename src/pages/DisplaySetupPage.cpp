@@ -79,12 +79,12 @@ QWidget *DisplaySetupPage::buildSystemControls() {
 
     advancedMode = new QCheckBox(tr("Edge Feathering Advanced Mode"), box);
     advancedMode->setObjectName(QStringLiteral("AdvanceModeCheckBox"));
-    grid->addWidget(advancedMode, 1, 0);
+    grid->addWidget(advancedMode, 0, 1);
 
     featherCurve = new RadioGroup(tr("Feather Curve"), {tr("S-Curve"), tr("Linear")}, 2, box);
     featherCurve->setObjectName(QStringLiteral("FeatherRadioGroup"));
     featherCurve->hide(); // the hidden switch on the Information page shows it
-    grid->addWidget(featherCurve, 2, 0);
+    grid->addWidget(featherCurve, 1, 1);
 
     dataDoubleGroup = new QGroupBox(tr("Data Doubling"), box);
     dataDoubleGroup->setObjectName(QStringLiteral("DataDoubleGroupBox"));
@@ -101,12 +101,13 @@ QWidget *DisplaySetupPage::buildSystemControls() {
     doubling->addWidget(overlapWidth);
     doubling->addWidget(overlapWidthSpin);
     doubling->addStretch(1);
-    grid->addWidget(dataDoubleGroup, 0, 1);
+    grid->addWidget(dataDoubleGroup, 1, 0);
 
     systemSave = new QPushButton(tr("System Save Kestrix(s)"), box);
     systemSave->setObjectName(QStringLiteral("Button1"));
-    grid->addWidget(systemSave, 1, 1, Qt::AlignLeft);
+    grid->addWidget(systemSave, 2, 1, Qt::AlignLeft);
     grid->setRowStretch(3, 1);
+    box->setMinimumWidth(440);
     return box;
 }
 
