@@ -7,6 +7,8 @@
 #include "SpinButton.h"
 
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -80,6 +82,7 @@ private slots:
     void spinSteps();
     void spinWithUnparsableTextAndWhileBusy();
     void enterMovesFocusAndLeavingValidates();
+    void realMessageBoxFromAFocusLossValidatesOnce();
 };
 
 void FieldEditorsTest::exitValidation_data() {
@@ -302,6 +305,42 @@ void FieldEditorsTest::enterMovesFocusAndLeavingValidates() {
     QTest::keyClick(page.edit("HaloWidth1Edit"), Qt::Key_Enter);
     QVERIFY(page.edit("HaloOffset1Edit")->hasFocus());
     QCOMPARE(page.wire(1), QStringList{"*1HALO 1 R 5 0"});
+}
+
+void FieldEditorsTest::realMessageBoxFromAFocusLossValidatesOnce() {
+    Page page;
+    // A real modal box: it takes the focus away from the window and gives it back when it closes.
+    int boxes = 0;
+    page.rig.host.onMessage = [&](const QString &text) {
+        ++boxes;
+        QMessageBox box(QMessageBox::Warning, "QLN - Lumivane", text, QMessageBox::Ok, &page.window);
+        QTimer::singleShot(100, &box, &QMessageBox::accept);
+        box.exec();
+    };
+    page.edit("PhaseEdit")->setText("99");    // out of range
+    page.edit("HPositionEdit")->setText("x"); // would complain too if it were validated
+    page.edit("PhaseEdit")->setFocus();
+    page.edit("HPositionEdit")->setFocus(); // the user moves on
+    QTRY_COMPARE(boxes, 1);
+    // The offscreen platform does not give the window back its activation when a box closes; a
+    // window system does, and the focus then goes to the window's focus widget.
+    QTest::qWait(150);
+    QCOMPARE(page.window.focusWidget(), page.edit("PhaseEdit"));
+    page.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&page.window));
+    QVERIFY(page.edit("PhaseEdit")->hasFocus());
+    QTest::qWait(200);
+    QCOMPARE(boxes, 1);
+    QCOMPARE(page.rig.host.messages(), QStringList{"Error! Phase Offset value out of bounds! (-16 - +15)"});
+    QVERIFY(page.edit("PhaseEdit")->hasFocus());
+    QVERIFY(page.wire(0).isEmpty());
+
+    // Giving the focus back takes it from the field the user went to: that field does not validate.
+    page.rig.host.onMessage = nullptr;
+    page.rig.host.entries.clear();
+    page.edit("HPositionEdit")->setFocus();
+    QCOMPARE(page.rig.host.messages(), QStringList{"Error! Phase Offset value out of bounds! (-16 - +15)"});
+    QVERIFY(page.edit("PhaseEdit")->hasFocus());
 }
 
 QTEST_MAIN(FieldEditorsTest)
