@@ -23,6 +23,8 @@ private slots:
     void edgeEnableBoxSendsTheWholeEdge();
     void edgeSpinSteps_data();
     void edgeSpinSteps();
+    void exitMessages_data();
+    void exitMessages();
     void heldSpinOnASlowLineHasOneCommandOnTheWire();
     void systemControls();
     void advancedModeWithTwoDevices();
@@ -116,6 +118,48 @@ void DisplaySetupTest::edgeSpinSteps() {
     QCOMPARE(d.wire(int(wire.size())), wire);
     QVERIFY(d.messages().isEmpty());
     QCOMPARE(d.state().CommandBusy, 0);
+}
+
+void DisplaySetupTest::exitMessages_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("textAfter");
+    QTest::newRow("feather width 63") << "GammaWidth1Edit"
+                                      << "63"
+                                      << "Error! Gamma width out of bounds."
+                                      << "63";
+    QTest::newRow("feather width 641 over 640") << "LGammaWidth8Edit"
+                                                << "641"
+                                                << "Error! Gamma width out of bounds."
+                                                << "641";
+    QTest::newRow("feather offset 600") << "GammaOffset1Edit"
+                                        << "600"
+                                        << "Error! Offset out of bounds. (0 - 511)"
+                                        << "600";
+    QTest::newRow("black level restores the model") << "Black2Edit"
+                                                    << "256"
+                                                    << "Error! Value out of bounds! (0 - 255)"
+                                                    << "9";
+    QTest::newRow("basic gamma restores the model") << "BasicGammaEdit"
+                                                    << "5.1"
+                                                    << "Error! Value out of bounds! (1.0 - 5.0)"
+                                                    << "2.2";
+}
+
+void DisplaySetupTest::exitMessages() {
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    DisplayRig d;
+    OutputInfoTable[1][2].BlackLevel = 9;
+    const FieldRow *row = findFieldRow(field);
+    if (row->isPair() && !row->pairWidth) d.edit(row->partner)->setText("100"); // the width is checked first
+    d.edit(field)->setText(text);
+    QVERIFY(!d.page->fieldEditors()->EditExit(field));
+    QCOMPARE(d.messages(), QStringList{message});
+    QTEST(d.edit(field)->text(), "textAfter");
+    QVERIFY(d.wire(0).isEmpty());
 }
 
 void DisplaySetupTest::heldSpinOnASlowLineHasOneCommandOnTheWire() {
