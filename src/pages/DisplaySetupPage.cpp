@@ -46,8 +46,11 @@ QWidget *DisplaySetupPage::buildScreenPages() {
         row->setContentsMargins(2, 2, 2, 2);
         for (int s = page * 4 + 1; s <= page * 4 + 4; ++s) {
             screens[s] = DisplayScreenControls::build(s, sheet);
-            row->addWidget(screens[s].group, 1);
+            // A quarter of the row each, so that a screen keeps its place whatever the projector count.
+            screens[s].group->setFixedWidth(214);
+            row->addWidget(screens[s].group);
         }
+        row->addStretch(1);
         screenPageControl->addTab(sheet, tr(captions[page]));
     }
     screenPageControl->setEnabled(false); // the planning calculation enables it
