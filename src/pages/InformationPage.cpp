@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 InformationPage::InformationPage(QWidget *parent) : QWidget(parent) {
@@ -39,8 +40,12 @@ InformationPage::InformationPage(QWidget *parent) : QWidget(parent) {
     layout->addWidget(infoGroup, 0, 0);
     layout->addWidget(buildRs232Group(), 0, 1, Qt::AlignTop);
     layout->addWidget(buildHardwareSetupGroup(), 1, 1);
+    auto *systemSave = new QPushButton(tr("System Save Kestrix(s)"), this);
+    systemSave->setObjectName(QStringLiteral("SystemSaveButton"));
+    connect(systemSave, &QPushButton::clicked, this, &InformationPage::systemSaveClicked);
+    layout->addWidget(systemSave, 2, 1, Qt::AlignTop);
     layout->setColumnStretch(0, 1);
-    layout->setRowStretch(2, 1);
+    layout->setRowStretch(3, 1);
 }
 
 QGroupBox *InformationPage::buildRs232Group() {
@@ -107,4 +112,10 @@ void InformationPage::setKestrixIdVisible(int device, bool visible) {
 
 void InformationPage::ScreenInfoComboBoxChange() {
     emit screenInfoRefreshRequested(screenInfo->currentIndex() + 1);
+}
+
+void InformationPage::PageActivated(bool usable) {
+    if (usable)
+        if (auto *terminal = findChild<QWidget *>(QStringLiteral("AdTerminal1"))) terminal->setFocus();
+    enableNamed(this, {"ResetButton", "SystemSaveButton"}, usable);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ActivatedPage.h"
+
 #include <QWidget>
 
 class QCheckBox;
@@ -7,11 +9,12 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class StatusLightsWidget;
 
 // The "Information" page: device status of one chosen screen, the serial link ("RS-232" group) and
 // the never-shown "Hardware Setup" group whose check box holds the link mode.
-class InformationPage : public QWidget {
+class InformationPage : public QWidget, public ActivatedPage {
     Q_OBJECT
 public:
     explicit InformationPage(QWidget *parent = nullptr);
@@ -32,8 +35,13 @@ public:
     // refresh; the read and the file load call it after changing the model).
     void ScreenInfoComboBoxChange();
 
+    // The terminal takes the focus and the device buttons are enabled only while usable.
+    void PageActivated(bool usable) override;
+
 signals:
     void screenInfoRefreshRequested(int channel);
+    // "System Save Kestrix(s)": the same handling as the Display Setup page's button.
+    void systemSaveClicked();
 
 private:
     QGroupBox *buildRs232Group();

@@ -1,10 +1,15 @@
 #pragma once
 
+#include "ActivatedPage.h"
+
 #include <QWidget>
 
 // The "Seam Removal" page: manual seam gains, seam bridge and the automatic seam removal.
-class SeamRemovalPage : public QWidget {
+class SeamRemovalPage : public QWidget, public ActivatedPage {
     Q_OBJECT
 public:
     explicit SeamRemovalPage(QWidget *parent = nullptr);
+
+    // Channel Select, "Manual Seam Gain" and the two all-channel controls take input only while usable.
+    void PageActivated(bool usable) override;
 };

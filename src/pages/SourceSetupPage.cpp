@@ -1,5 +1,22 @@
 #include "SourceSetupPage.h"
 
+#include <QGroupBox>
+#include <QHBoxLayout>
+
 SourceSetupPage::SourceSetupPage(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("SourceSetupTabSheet"));
+    auto *layout = new QHBoxLayout(this);
+    const char *const groups[][2] = {{"SourceScreenSelectRadioGroup", "Channel Select"},
+                                     {"InputAlignmentGroupBox", "Input Alignment"},
+                                     {"OverallColorGroupBox", "Source Color Balance"}};
+    for (const auto &g : groups) {
+        auto *group = new QGroupBox(tr(g[1]), this);
+        group->setObjectName(QString::fromLatin1(g[0]));
+        layout->addWidget(group);
+    }
+}
+
+void SourceSetupPage::PageActivated(bool usable) {
+    enableNamed(this, {"SourceScreenSelectRadioGroup", "InputAlignmentGroupBox", "OverallColorGroupBox"},
+                usable);
 }

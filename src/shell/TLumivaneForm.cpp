@@ -10,6 +10,7 @@
 #include "GuardedHost.h"
 #include "InformationPage.h"
 #include "MainMenu.h"
+#include "PageContext.h"
 #include "PlanningPage.h"
 #include "ProjectorSetupPage.h"
 #include "SeamRemovalPage.h"
@@ -64,6 +65,7 @@ TLumivaneForm::TLumivaneForm(const FormOptions &opts) : options(opts) {
     windowHost = std::make_unique<WindowHost>(this, status, phasePages);
     guardedHost = std::make_unique<GuardedHost>(options.host ? *options.host : *windowHost);
     buildLink();
+    wirePages();
     wireMenu();
 
     // Fixed client area, the menu bar included.
@@ -119,14 +121,44 @@ void TLumivaneForm::buildLink() {
         [this] { refreshPagesAfterRead(); }, this);
 }
 
-// The pages fill in their own page-change handling; the window only routes it.
-void TLumivaneForm::PhasePageControlChange() {
-    if (!commandEngine->LinkActive())
-        host().setStatusText(QStringLiteral("Note: No Kestrix communication established yet."));
+// The pages get the command set, the window state and the user through one context; what one page
+// must tell another goes through the connections made here.
+void TLumivaneForm::wirePages() {
+    const PageContext context{*commandSet, windowState, *guardedHost,
+                              [this] { return commandEngine->LinkActive(); }};
+    displaySetup->attach(context);
+    projectorSetup->attach(context);
+    connect(projectorSetup, &ProjectorSetupPage::testPatternsRefreshRequested, displaySetup,
+            [this](int first, int last) {
+                for (int s = first; s <= last; ++s)
+                    displaySetup->RefreshTestPattern(s);
+            });
+    connect(displaySetup, &DisplaySetupPage::clearProjectorTestPatternsRequested, projectorSetup,
+            &ProjectorSetupPage::clearSelections);
+    connect(commandSet, &CommandSet::displaySetupRefreshRequested, displaySetup,
+            &DisplaySetupPage::RefreshDisplayPage);
+    connect(infoPage, &InformationPage::systemSaveClicked, displaySetup,
+            &DisplaySetupPage::SystemSaveButtonClick);
+    connect(phasePages, &QTabWidget::currentChanged, this, [this] { PhasePageControlChange(); });
 }
 
+// The pages fill in their own page-change handling; the window only routes it.
+void TLumivaneForm::PhasePageControlChange() {
+    const bool linked = commandEngine->LinkActive();
+    if (!linked) host().setStatusText(QStringLiteral("Note: No Kestrix communication established yet."));
+    if (auto *page = dynamic_cast<ActivatedPage *>(phasePages->currentWidget()))
+        page->PageActivated(linked && windowState.CommandBusy == 0);
+}
+
+// The tail of a read or a file load: the records are in, nothing more goes to the devices, and Refreshing
+// keeps the refreshed controls from sending. CommandBusy is cleared for it so that handlers raised by the
+// refresh (the advanced mode's group switch) and the page activation see no device action in progress.
 void TLumivaneForm::refreshPagesAfterRead() {
+    const qint32 busy = windowState.CommandBusy;
+    windowState.CommandBusy = 0;
+    displaySetup->RefreshDisplayPage();
     PhasePageControlChange();
+    windowState.CommandBusy = busy;
 }
 
 void TLumivaneForm::wireMenu() {
@@ -207,6 +239,7 @@ void TLumivaneForm::FormShow() {
     windowState.resetPlacementRects();
     windowState.AspectRatio = 1.0;
     planning->prepare();
+    displaySetup->AdvanceModeCheckBoxClick();
     infoPage->baudComboBox()->setCurrentIndex(0);
     infoPage->screenInfoComboBox()->setCurrentIndex(0);
     windowState.Refreshing = false;

@@ -65,6 +65,8 @@ public:
     QTabWidget *phasePageControl() const { return phasePages; }
     InformationPage *informationPage() const { return infoPage; }
     PlanningPage *planningPage() const { return planning; }
+    DisplaySetupPage *displaySetupPage() const { return displaySetup; }
+    ProjectorSetupPage *projectorSetupPage() const { return projectorSetup; }
 
     static QString versionText() { return QStringLiteral("Version 1.02"); }
 
@@ -81,6 +83,7 @@ protected:
 private:
     void buildPages();
     void buildLink();
+    void wirePages();
     void wireMenu();
     void FormShow();
     void finishExit();

@@ -1,0 +1,47 @@
+// Pictures of the Display Setup and Projector Setup pages as the window draws them, for looking at by
+// eye (not a test). usage: pageshots OUT_DIR
+#include "DisplaySetupPage.h"
+#include "ProjectorSetupPage.h"
+#include "ScriptedHost.h"
+#include "TLumivaneForm.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QTabWidget>
+#include <QTest>
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    ScriptedHost host;
+    host.expectYesNo(false);
+    FormOptions options;
+    options.host = &host;
+    options.quit = [] {};
+    TLumivaneForm form(options);
+    form.show();
+    QTest::qWait(300);
+    DisplaySetupPage *display = form.displaySetupPage();
+    display->enableAfterCalculation();
+    form.phasePageControl()->setCurrentWidget(display);
+    for (int n : {1, 3, 8}) {
+        for (bool advanced : {false, true}) {
+            display->ArrangeSystemGroups(n);
+            display->ArrangeScreens(n);
+            display->findChild<QCheckBox *>("AdvanceModeCheckBox")->setChecked(advanced);
+            for (int tab = 0; tab < (n >= 5 ? 2 : 1); ++tab) {
+                display->screenPages()->setCurrentIndex(tab);
+                QTest::qWait(100);
+                form.grab().save(QStringLiteral("%1/display-n%2-%3-tab%4.png")
+                                     .arg(dir)
+                                     .arg(n)
+                                     .arg(advanced ? "advanced" : "basic")
+                                     .arg(tab + 1));
+            }
+        }
+    }
+    form.phasePageControl()->setCurrentWidget(form.projectorSetupPage());
+    QTest::qWait(100);
+    form.grab().save(dir + "/projector-setup.png");
+    return 0;
+}
