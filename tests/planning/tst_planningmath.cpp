@@ -131,6 +131,14 @@ void PlanningMathTest::overlapBoundFromDevices() {
     QCOMPARE(plan.imageWidth, 5 * 1024.0 - 4 * 256.0);
     QVERIFY(plan.imageWidthChanged);
     QCOMPARE(plan.maxOverlapWidth, 512);
+    // At the 64-pixel minimum: 63 is raised, 64 is kept with the image width as it was.
+    const OverlapPlan raised = planOverlap(2, 1024, 2048 - 63, 512);
+    QCOMPARE(raised.overlap, 64.0);
+    QCOMPARE(raised.imageWidth, 1984.0);
+    QVERIFY(raised.imageWidthChanged);
+    const OverlapPlan kept = planOverlap(2, 1024, 1984, 512);
+    QCOMPARE(kept.overlap, 64.0);
+    QVERIFY(!kept.imageWidthChanged);
 }
 
 void PlanningMathTest::layoutFromDeviceRecords() {
