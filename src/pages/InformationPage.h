@@ -7,6 +7,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class StatusLightsWidget;
 
 // The "Information" page: device status of one chosen screen, the serial link ("RS-232" group) and
@@ -32,12 +33,20 @@ public:
     // refresh; the read and the file load call it after changing the model).
     void ScreenInfoComboBoxChange();
 
+    // Projector p's slice of the source image in the "Image Position Offset" group (the planning
+    // calculation fills it); a projector outside 1..8 is ignored.
+    void showSlice(int projector, const QString &start, const QString &end);
+    QLabel *sliceLabel(int projector, bool end) const;
+    // The first calculation of the Planning page shows the device reset button.
+    void showResetButton();
+
 signals:
     void screenInfoRefreshRequested(int channel);
 
 private:
     QGroupBox *buildRs232Group();
     QGroupBox *buildHardwareSetupGroup();
+    QGroupBox *buildSliceGroup();
 
     QComboBox *screenInfo = nullptr;
     QComboBox *baud = nullptr;
@@ -51,4 +60,7 @@ private:
     StatusLightsWidget *lights = nullptr;
     QLabel *version1 = nullptr;
     QLabel *deviceCount = nullptr;
+    QLabel *sliceStart[8] = {};
+    QLabel *sliceEnd[8] = {};
+    QPushButton *resetButton = nullptr;
 };

@@ -2,9 +2,18 @@
 
 #include <QWidget>
 
+class ChannelSelectGroup;
+
 // The "Source Setup" page: input position, phase and colour balance of each channel.
 class SourceSetupPage : public QWidget {
     Q_OBJECT
 public:
     explicit SourceSetupPage(QWidget *parent = nullptr);
+
+    // "Channel Select" offers one item per projector of the wall.
+    void setChannelCount(int n);
+    ChannelSelectGroup *channelSelect() const { return channels; }
+
+private:
+    ChannelSelectGroup *channels;
 };

@@ -13,6 +13,7 @@
 #include "PlanningPage.h"
 #include "ProjectorSetupPage.h"
 #include "SeamRemovalPage.h"
+#include "ShellPlanningPeers.h"
 #include "SourceSetupPage.h"
 #include "StatusLightController.h"
 #include "StatusLightsWidget.h"
@@ -115,6 +116,10 @@ void TLumivaneForm::buildLink() {
     deviceReader = new DeviceReader(
         {*commandEngine, *guardedHost, windowState, *statusQueries, *connector, *infoPage, *planning, *this},
         [this] { refreshPagesAfterRead(); }, this);
+    planningPeers = std::make_unique<ShellPlanningPeers>(
+        ShellPlanningPeers::Parts{*displaySetup, *sourceSetup, *seamRemoval, *infoPage, *commandEngine,
+                                  *commandSet, *connector, *deviceReader});
+    planning->attach(windowState, *guardedHost, *planningPeers);
 }
 
 // The pages fill in their own page-change handling; the window only routes it.
@@ -124,6 +129,8 @@ void TLumivaneForm::PhasePageControlChange() {
 }
 
 void TLumivaneForm::refreshPagesAfterRead() {
+    displaySetup->RefreshDataDoubling();
+    planning->OWidthEditExit();
     PhasePageControlChange();
 }
 

@@ -22,6 +22,7 @@ class PlanningPage;
 class ProjectorSetupPage;
 class QTabWidget;
 class SeamRemovalPage;
+class ShellPlanningPeers;
 class SourceSetupPage;
 class StatusLightController;
 class StatusQueries;
@@ -65,6 +66,7 @@ public:
     QTabWidget *phasePageControl() const { return phasePages; }
     InformationPage *informationPage() const { return infoPage; }
     PlanningPage *planningPage() const { return planning; }
+    DisplaySetupPage *displaySetupPage() const { return displaySetup; }
 
     static QString versionText() { return QStringLiteral("Version 1.02"); }
 
@@ -109,6 +111,7 @@ private:
     CommandSet *commandSet = nullptr;
     ConnectionController *connector = nullptr;
     DeviceReader *deviceReader = nullptr;
+    std::unique_ptr<ShellPlanningPeers> planningPeers;
 
     bool shownOnce = false;
     bool exitQuestionOpen = false;
