@@ -93,6 +93,7 @@ private slots:
     void firstShowPlansThreeProjectors();
     void calculator_data();
     void calculator();
+    void enterMovesOnWithoutCalculating();
     void eightProjectorsCannotBeCentred();
     void overlapFieldChecks_data();
     void overlapFieldChecks();
@@ -208,6 +209,20 @@ void PlanningTest::calculator() {
     if (!focus.isEmpty()) QCOMPARE(QApplication::focusWidget()->objectName(), focus);
     QVERIFY(find<QPushButton>(rig, "CalcOutButton")->isEnabled());
     QCOMPARE(rig.form->state().CommandBusy, 0);
+}
+
+void PlanningTest::enterMovesOnWithoutCalculating() {
+    LinkRig rig(nullptr, nullptr);
+    showOffline(rig);
+    QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
+    QLineEdit *horizontal = find<QLineEdit>(rig, "HorizontalOutEdit");
+    horizontal->setText("40");
+    horizontal->setFocus();
+    QTest::keyClick(horizontal, Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), find<QLineEdit>(rig, "VerticalOutEdit"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+    QCOMPARE(QApplication::focusWidget(), find<QPushButton>(rig, "CalcOutButton"));
+    QCOMPARE(text(rig, "OutAspectRatioLabel"), QString("3"));
 }
 
 void PlanningTest::eightProjectorsCannotBeCentred() {
