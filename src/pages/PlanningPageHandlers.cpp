@@ -213,9 +213,12 @@ void PlanningPage::NumOfScreenComboBoxChange() {
         selectProjectors(state->ProjectorCount);
         return;
     }
+    // The overlap's corrections may set the count to n; a refused change goes back to the count before.
+    const double before = state->ProjectorCount;
     ComputeOverlap();
     if (peers->linkActive() && !peers->checkKestrixCount()) {
-        selectProjectors(state->ProjectorCount);
+        state->ProjectorCount = before;
+        selectProjectors(before);
         ComputeOverlap();
         return;
     }

@@ -393,6 +393,18 @@ void PlanningTest::linkedSendsAndDeviceRefresh() {
     // The only message was the take-over's: the device's wall differs from the planned one.
     QCOMPARE(rig.host.messages().size(), 1);
     QVERIFY(rig.host.messages()[0].startsWith("Warning. Number of Projectors and Input Material Alignment"));
+
+    // Five projectors need a second device, which a direct line cannot reach. The user declines to go on
+    // with the first device only: the link ends and the planned two projectors are selected again.
+    rig.host.expectYesNo(false,
+                         "Kestrix total # of projectors settings indicate that 2 Kestrixs are required.");
+    choose(rig, "NumOfScreenComboBox", 4);
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QVERIFY(rig.host.messages().last().startsWith("For Lumivane to control 2 Kestrixs:"));
+    QVERIFY(!rig.form->engine().LinkActive());
+    QCOMPARE(find<QComboBox>(rig, "NumOfScreenComboBox")->currentIndex(), 1);
+    QCOMPARE(rig.form->state().ProjectorCount, 2.0);
+    QCOMPARE(withoutProbes(LinkRig::wire(*rig.com1)), QStringList{});
 }
 
 QTEST_MAIN(PlanningTest)
