@@ -65,7 +65,7 @@ QImage PlanningDrawing::drawPlacement(const Wall &wall) {
     painter.setPen(Qt::black);
     const int endWidth = metrics.horizontalAdvance(wall.screenWidthText);
     const int endX = qMin(kPlacementWidth - 20, kPlacementWidth - 2 - endWidth);
-    const int endY = lastTextRight + 4 > endX ? kScaleY + 3 : kTextTop;
+    const int endY = lastTextRight + 8 > endX ? kScaleY + 3 : kTextTop;
     drawTextAt(painter, endX, endY, wall.screenWidthText);
     return image;
 }

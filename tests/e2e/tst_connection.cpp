@@ -288,10 +288,11 @@ void ConnectionTest::firstShowYesFindsControllerAndReads() {
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
     // The devices report four projectors, left justified: the Planning page (three projectors, centred,
     // from its first calculation) is overwritten.
-    QCOMPARE(rig.host.messages(),
-             QStringList{"Warning. Number of Projectors and Input Material Alignment information read from "
-                         "Kestrix(s) does not match current values in the Planning page. \rPlanning page values "
-                         "will be overwritten"});
+    QCOMPARE(
+        rig.host.messages(),
+        QStringList{"Warning. Number of Projectors and Input Material Alignment information read from "
+                    "Kestrix(s) does not match current values in the Planning page. \rPlanning page values "
+                    "will be overwritten"});
     QCOMPARE(rig.form->state().ProjectorCount, 4.0);
     QCOMPARE(rig.labelText("ComNumberLabel"), QString("1"));
 }
