@@ -1,6 +1,7 @@
 // The Planning page through the real window: the first calculation at start, the calculator's answers
 // and messages, the two overlap width fields, and with a device on the line the sends and the
 // refresh from the device.
+#include "ChannelSelectGroup.h"
 #include "CommandEngine.h"
 #include "DisplaySetupPage.h"
 #include "LinkRig.h"
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 
 namespace {
 
@@ -94,6 +96,7 @@ private slots:
     void calculator_data();
     void calculator();
     void enterMovesOnWithoutCalculating();
+    void countChangeRebuildsChannelChoices();
     void eightProjectorsCannotBeCentred();
     void overlapFieldChecks_data();
     void overlapFieldChecks();
@@ -223,6 +226,24 @@ void PlanningTest::enterMovesOnWithoutCalculating() {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
     QCOMPARE(QApplication::focusWidget(), find<QPushButton>(rig, "CalcOutButton"));
     QCOMPARE(text(rig, "OutAspectRatioLabel"), QString("3"));
+}
+
+void PlanningTest::countChangeRebuildsChannelChoices() {
+    LinkRig rig(nullptr, nullptr);
+    showOffline(rig);
+    auto *source = find<ChannelSelectGroup>(rig, "SourceScreenSelectRadioGroup");
+    auto *seams = find<ChannelSelectGroup>(rig, "SeamScreenSelectRadioGroup");
+    QCOMPARE(source->channelCount(), 3);
+    QCOMPARE(seams->channelCount(), 3);
+    find<QRadioButton>(rig, "SourceScreenSelectRadioGroupItem3")->setChecked(true);
+    choose(rig, "NumOfScreenComboBox", 4);
+    QCOMPARE(source->channelCount(), 5);
+    QCOMPARE(seams->channelCount(), 5);
+    QCOMPARE(source->selectedChannel(), 1);
+    QCOMPARE(find<QRadioButton>(rig, "SeamScreenSelectRadioGroupItem5")->text(), QString("5"));
+    QCOMPARE(text(rig, "NumOfKestrixLabel"), QString("1")); // a choice by hand is not a calculation
+    QCOMPARE(find<QPlainTextEdit>(rig, "ImageContentInfoMemo")->toPlainText().count("Head Graphic Source"),
+             1);
 }
 
 void PlanningTest::eightProjectorsCannotBeCentred() {
