@@ -1,38 +1,102 @@
 #pragma once
 
+#include "DisplayScreenControls.h"
+#include "PageContext.h"
+
 #include <QWidget>
 
+#include <array>
+#include <optional>
+
+class FieldEditors;
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
+class QPushButton;
 class QTabWidget;
+class RadioGroup;
 class SpinButton;
 
-// The "Display Setup" page: output settings of the eight screens, in two inner pages of four screens.
+// The "Display Setup" page: test pattern, black level, halo and edge feathering of the eight screens in
+// two inner pages of four, and the system-wide feathering mode, basic gamma, data doubling, feather curve
+// and System Save. The page has no state beyond its controls; its refreshes copy the model into them.
 class DisplaySetupPage : public QWidget {
     Q_OBJECT
 public:
     explicit DisplaySetupPage(QWidget *parent = nullptr);
+    ~DisplaySetupPage() override;
 
-    QTabWidget *screenPages() const { return screenPageControl; }
+    // Binds the field editors and makes the handlers talk to the devices; before this they do nothing.
+    void attach(const PageContext &context);
+    FieldEditors *fieldEditors() const { return editors; }
 
-    // The groups shown for n projectors: data doubling and the advanced mode need a seam.
+    // The controls present for n projectors (1..8): the system groups, then the screen groups, the
+    // right edges of screens 2..n-1 and the "Screen 5-8 Controls" tab.
     void ArrangeSystemGroups(int n);
-    // The screens of n projectors: the "Screen 5-8 Controls" page only from five on.
     void ArrangeScreens(int n);
+
+    // Handlers.
+    void TestPatternComboBoxChange(int screen);
     void AdvanceModeCheckBoxClick();
-    // The overlap width and data doubling as the model holds them.
+    void BasicEdgeFeatheringCheckBoxClick();
+    void EnDataDoubleCheckBoxClick();
+    void FeatherRadioGroupClick();
+    void SystemSaveButtonClick();
+
+    // Refreshes: they only write controls (the caller decides about Refreshing).
+    void RefreshTestPattern(int screen);
+    void RefreshBlackLevel(int screen);
+    void RefreshHalo(int screen);
+    void RefreshEdgeFeather(int screen);
+    void RefreshBasicFeather();
     void RefreshDataDoubling();
+    void RefreshDisplayPage();
+
+    // The Projector Setup choices no longer describe what the projectors show.
+    void ClearProjectorTestPatterns();
+
+    // Send one edge of a screen from its enable box, gamma, width and offset; false (nothing sent) when
+    // a text does not convert or the screen has no such edge.
+    bool SendRightEdgeFeather(int screen);
+    bool SendLeftEdgeFeather(int screen);
+
     void enableAfterCalculation();
     void focusFirstTestPattern();
-    QLineEdit *overlapWidthEdit() const { return oWidthEdit; }
-    SpinButton *overlapWidthUpDown() const { return oWidthUpDown; }
+    QLineEdit *overlapWidthEdit() const { return overlapWidth; }
+    SpinButton *overlapWidthUpDown() const { return overlapWidthSpin; }
+    QTabWidget *screenPages() const { return screenPageControl; }
+
+signals:
+    // The shell clears the Projector Setup page's choices.
+    void clearProjectorTestPatternsRequested();
 
 private:
-    QTabWidget *screenPageControl;
-    QGroupBox *dataDoubling;
-    QCheckBox *enDataDouble;
-    QCheckBox *advanceMode;
-    QLineEdit *oWidthEdit;
-    SpinButton *oWidthUpDown;
+    QWidget *buildScreenPages();
+    QWidget *buildSystemControls();
+    QWidget *buildHelpPanel();
+    void wireHandlers();
+    bool sendEdge(int screen, char edge);
+    void applyAdvancedVisibility();
+    bool canSend() const;
+    template <typename T> T *child(const QString &name) const { return findChild<T *>(name); }
+
+    std::optional<PageContext> ctx;
+    FieldEditors *editors = nullptr;
+    std::array<DisplayScreenControls, 9> screens{}; // 1..8
+    int projectorCount = 1;
+
+    QTabWidget *screenPageControl = nullptr;
+    QGroupBox *basicGroup = nullptr;
+    QCheckBox *basicEnable = nullptr;
+    QLineEdit *basicGamma = nullptr;
+    SpinButton *basicGammaSpin = nullptr;
+    QCheckBox *advancedMode = nullptr;
+    RadioGroup *featherCurve = nullptr;
+    QGroupBox *dataDoubleGroup = nullptr;
+    QCheckBox *dataDouble = nullptr;
+    QLineEdit *overlapWidth = nullptr;
+    SpinButton *overlapWidthSpin = nullptr;
+    QPushButton *systemSave = nullptr;
+    QLabel *haloHelp = nullptr;
 };

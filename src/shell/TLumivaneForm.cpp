@@ -7,9 +7,11 @@
 #include "DeviceReader.h"
 #include "DisplaySetupPage.h"
 #include "EventPump.h"
+#include "FieldEditors.h"
 #include "GuardedHost.h"
 #include "InformationPage.h"
 #include "MainMenu.h"
+#include "PageContext.h"
 #include "PlanningPage.h"
 #include "ProjectorSetupPage.h"
 #include "SeamRemovalPage.h"
@@ -65,6 +67,7 @@ TLumivaneForm::TLumivaneForm(const FormOptions &opts) : options(opts) {
     windowHost = std::make_unique<WindowHost>(this, status, phasePages);
     guardedHost = std::make_unique<GuardedHost>(options.host ? *options.host : *windowHost);
     buildLink();
+    wirePages();
     wireMenu();
 
     // Fixed client area, the menu bar included.
@@ -119,7 +122,19 @@ void TLumivaneForm::buildLink() {
     planningPeers = std::make_unique<ShellPlanningPeers>(
         ShellPlanningPeers::Parts{*displaySetup, *sourceSetup, *seamRemoval, *infoPage, *commandEngine,
                                   *commandSet, *connector, *deviceReader});
+}
+
+// The pages get the command set, the window state and the user through one context; what one page
+// must tell another goes through the connections made here.
+void TLumivaneForm::wirePages() {
+    const PageContext context{*commandSet, windowState, *guardedHost,
+                              [this] { return commandEngine->LinkActive(); }};
+    displaySetup->attach(context);
+    // The feather widths share the overlap's limit, which the planning calculation sets.
+    displaySetup->fieldEditors()->setMaxOverlapWidth([this] { return int(windowState.MaxOverlapWidth); });
     planning->attach(windowState, *guardedHost, *planningPeers);
+    connect(commandSet, &CommandSet::displaySetupRefreshRequested, displaySetup,
+            &DisplaySetupPage::RefreshDisplayPage);
 }
 
 // The pages fill in their own page-change handling; the window only routes it.
@@ -128,10 +143,16 @@ void TLumivaneForm::PhasePageControlChange() {
         host().setStatusText(QStringLiteral("Note: No Kestrix communication established yet."));
 }
 
+// The tail of a read or a file load: the records are in, nothing more goes to the devices, and Refreshing
+// keeps the refreshed controls from sending. CommandBusy is cleared for it so that handlers raised by the
+// refresh (the advanced mode's group switch) and the page activation see no device action in progress.
 void TLumivaneForm::refreshPagesAfterRead() {
-    displaySetup->RefreshDataDoubling();
+    const qint32 busy = windowState.CommandBusy;
+    windowState.CommandBusy = 0;
+    displaySetup->RefreshDisplayPage();
     planning->OWidthEditExit();
     PhasePageControlChange();
+    windowState.CommandBusy = busy;
 }
 
 void TLumivaneForm::wireMenu() {
@@ -212,6 +233,7 @@ void TLumivaneForm::FormShow() {
     windowState.resetPlacementRects();
     windowState.AspectRatio = 1.0;
     planning->prepare();
+    displaySetup->AdvanceModeCheckBoxClick();
     infoPage->baudComboBox()->setCurrentIndex(0);
     infoPage->screenInfoComboBox()->setCurrentIndex(0);
     windowState.Refreshing = false;

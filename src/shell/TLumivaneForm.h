@@ -67,6 +67,7 @@ public:
     InformationPage *informationPage() const { return infoPage; }
     PlanningPage *planningPage() const { return planning; }
     DisplaySetupPage *displaySetupPage() const { return displaySetup; }
+    ProjectorSetupPage *projectorSetupPage() const { return projectorSetup; }
 
     static QString versionText() { return QStringLiteral("Version 1.02"); }
 
@@ -83,6 +84,7 @@ protected:
 private:
     void buildPages();
     void buildLink();
+    void wirePages();
     void wireMenu();
     void FormShow();
     void finishExit();

@@ -1,0 +1,165 @@
+#include "FieldEditor.h"
+
+#include "CommandSet.h"
+#include "FieldEditors.h"
+#include "Host.h"
+#include "ModelAccessors.h"
+#include "SpinButton.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QLocale>
+#include <QRegularExpression>
+
+FieldEditor::FieldEditor(FieldEditors &group, const FieldRow &row, QLineEdit *edit, SpinButton *spin)
+    : QObject(edit), group(group), fieldRow(row), lineEdit(edit), spinButton(spin) {
+    edit->installEventFilter(this);
+    if (spin) {
+        spin->setRepeatInterval(row.spinInterval);
+        connect(spin, &SpinButton::upClick, this, &FieldEditor::UpDownUpClick);
+        connect(spin, &SpinButton::downClick, this, &FieldEditor::UpDownDownClick);
+    }
+}
+
+int FieldEditor::screen() const {
+    return fieldRow.screen ? fieldRow.screen : group.selectedScreen();
+}
+
+bool FieldEditor::parse(FieldKind kind, const QString &text, double &value) {
+    static const QRegularExpression integer(QStringLiteral("^[+-]?\\d+$"));
+    static const QRegularExpression decimal(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)$"));
+    const QString t = text.trimmed();
+    if (!(kind == FieldKind::Integer ? integer : decimal).match(t).hasMatch()) return false;
+    bool ok = false;
+    if (kind == FieldKind::Integer) {
+        value = t.toInt(&ok); // fails on overflow
+        return ok;
+    }
+    value = QLocale::c().toDouble(t, &ok);
+    return ok;
+}
+
+FieldEditor::Check FieldEditor::check(double &value) {
+    const FieldFamily &f = family();
+    const QString text = lineEdit->text();
+    if (f.emptyAllowed && text.trimmed().isEmpty()) return Check::Empty;
+    if (!parse(f.kind, text, value)) {
+        showMessage(QStringLiteral("Error! '") + text +
+                    (fieldRow.nounOverride.isEmpty() ? f.noun : fieldRow.nounOverride));
+        focusBack();
+        return Check::Invalid;
+    }
+    double lower = 0, upper = 0;
+    group.range(f, lower, upper);
+    if (value < lower || value > upper) {
+        showMessage(f.outOfRange + group.rangeLabel(f));
+        if (f.restores) group.restore(*this);
+        focusBack();
+        return Check::Invalid;
+    }
+    return Check::Valid;
+}
+
+bool FieldEditor::EditExit() {
+    if (fieldRow.isPair() && !fieldRow.pairWidth) {
+        if (FieldEditor *width = group.editor(fieldRow.partner)) return width->EditExit();
+        return false;
+    }
+    double value = 0;
+    const Check own = check(value);
+    if (own == Check::Invalid) return false;
+    if (own == Check::Empty) return true;
+    double offset = 0;
+    if (fieldRow.isPair()) {
+        FieldEditor *partner = group.editor(fieldRow.partner);
+        if (!partner || partner->check(offset) != Check::Valid) return false;
+    }
+    const PageContext &ctx = group.context();
+    if (!family().sendsWhileIdle && (ctx.state.Refreshing || !ctx.LinkActive())) return true;
+    send(value, int(offset));
+    return true;
+}
+
+void FieldEditor::send(double value, int offset) {
+    const int s = screen();
+    auto sendTo = [&](int device, int channel) {
+        group.send(FieldSend{fieldRow, s, device, channel, value, offset});
+    };
+    if (family().everyDevice)
+        group.context().commands.ForEveryDevice([&](int d) { sendTo(d, ScreenChannel(s)); });
+    else
+        sendTo(ScreenDevice(s), ScreenChannel(s));
+}
+
+void FieldEditor::step(int direction) {
+    BusyScope busy(group.context().state);
+    if (!busy) return;
+    const FieldFamily &f = family();
+    double value = 0;
+    if (f.emptyAllowed && lineEdit->text().trimmed().isEmpty()) {
+        value = f.emptySpinValue;
+    } else if (!parse(f.kind, lineEdit->text(), value)) {
+        showMessage(QStringLiteral("Error! '") + lineEdit->text() +
+                    (fieldRow.nounOverride.isEmpty() ? f.noun : fieldRow.nounOverride));
+        focusBack();
+        return;
+    }
+    double lower = 0, upper = 0;
+    group.range(f, lower, upper);
+    const double step = f.kind == FieldKind::Integer ? 1.0 : 0.1;
+    // At or beyond a limit nothing changes: no clamping and no wrap-around.
+    if (direction > 0 ? !(lower <= value && value < upper) : !(lower < value && value <= upper)) return;
+    value += direction * step;
+    lineEdit->setText(f.kind == FieldKind::Integer ? QString::number(qRound(value))
+                                                   : QString::number(value, 'f', 1));
+    EditExit();
+}
+
+void FieldEditor::showMessage(const QString &text) {
+    FieldEditors::messageOpen = true;
+    group.context().host.showMessage(text);
+    FieldEditors::messageOpen = false;
+}
+
+void FieldEditor::focusBack() {
+    FieldEditors::refocusing = true;
+    lineEdit->setFocus(Qt::OtherFocusReason);
+    FieldEditors::refocusing = false;
+}
+
+QWidget *FieldEditor::enterTarget() const {
+    QWidget *scope = group.scope();
+    QString name = fieldRow.enter;
+    const QString pattern = QStringLiteral("TestPattern%1ComboBox").arg(fieldRow.screen);
+    if (name == kEnterRightWidthOrPattern) {
+        auto *right = scope->findChild<QWidget *>(edgeNames(fieldRow.screen, 'R').width);
+        name = right && right->isVisibleTo(scope) ? right->objectName() : pattern;
+    } else if (name == kEnterTestPattern) {
+        name = pattern;
+    }
+    if (auto *target = scope->findChild<QWidget *>(name)) return target;
+    return scope->window()->findChild<QWidget *>(name);
+}
+
+bool FieldEditor::EditKeyPress(QChar key) {
+    if (key != QChar(13)) return false;
+    if (QWidget *target = enterTarget()) target->setFocus(Qt::TabFocusReason);
+    return true;
+}
+
+bool FieldEditor::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == lineEdit) {
+        if (event->type() == QEvent::KeyPress) {
+            auto *key = static_cast<QKeyEvent *>(event);
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) return EditKeyPress(QChar(13));
+        } else if (event->type() == QEvent::FocusOut) {
+            // Switching to another window or opening a menu is not leaving the field.
+            const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+            const bool leaves = reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
+                                reason != Qt::MenuBarFocusReason;
+            if (leaves && !FieldEditors::quiet()) EditExit();
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}

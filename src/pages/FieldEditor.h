@@ -1,0 +1,56 @@
+#pragma once
+
+#include "FieldTable.h"
+
+#include <QObject>
+
+class FieldEditors;
+class QLineEdit;
+class SpinButton;
+
+// One numeric field bound to its row: the exit validation on every focus loss (also callable directly),
+// the Enter key, and the spin steps of the spin button beside it. Handler names follow the control names
+// of the form: the editor of Black1Edit is what Black1EditExit, Black1EditKeyPress and
+// Black1UpDownUpClick / Black1UpDownDownClick do.
+class FieldEditor : public QObject {
+    Q_OBJECT
+public:
+    FieldEditor(FieldEditors &group, const FieldRow &row, QLineEdit *edit, SpinButton *spin);
+
+    const FieldRow &row() const { return fieldRow; }
+    const FieldFamily &family() const { return fieldFamily(fieldRow.family); }
+    QLineEdit *edit() const { return lineEdit; }
+    SpinButton *spin() const { return spinButton; }
+    // The screen the field acts on: its own, or the page's selected channel.
+    int screen() const;
+
+    // The exit validation. A pair's exit is its width field's, whichever of the two runs it. True when
+    // every value was valid (whether or not anything was sent).
+    bool EditExit();
+    // Enter moves the focus to the field's Enter target; other characters are not filtered. True when
+    // the key was Enter.
+    bool EditKeyPress(QChar key);
+    void UpDownUpClick() { step(+1); }
+    void UpDownDownClick() { step(-1); }
+
+    // Parses a text as the family's kind: optional sign and decimal digits, and for decimals at most one
+    // point; blanks around the number are allowed.
+    static bool parse(FieldKind kind, const QString &text, double &value);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    enum class Check { Valid, Empty, Invalid };
+    Check check(double &value);
+    void step(int direction);
+    void send(double value, int offset);
+    void showMessage(const QString &text);
+    void focusBack();
+    QWidget *enterTarget() const;
+
+    FieldEditors &group;
+    const FieldRow &fieldRow;
+    QLineEdit *lineEdit;
+    SpinButton *spinButton;
+};
