@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 
 namespace {
 
@@ -226,6 +227,14 @@ void PlanningTest::enterMovesOnWithoutCalculating() {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
     QCOMPARE(QApplication::focusWidget(), find<QPushButton>(rig, "CalcOutButton"));
     QCOMPARE(text(rig, "OutAspectRatioLabel"), QString("3"));
+
+    // Enter in the Display Setup page's overlap field moves on to the first test pattern shown.
+    rig.form->phasePageControl()->setCurrentWidget(rig.form->displaySetupPage());
+    QLineEdit *overlap = find<QLineEdit>(rig, "OWidthEdit");
+    overlap->setFocus();
+    QTest::keyClick(overlap, Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QString("TestPattern1ComboBox"));
+    QVERIFY(rig.host.messages().isEmpty());
 }
 
 void PlanningTest::countChangeRebuildsChannelChoices() {
