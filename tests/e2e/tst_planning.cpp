@@ -103,6 +103,8 @@ private slots:
     void overlapFieldChecks();
     void overlapSpinButtons();
     void linkedSendsAndDeviceRefresh();
+    void deviceCountOutsideTheWall_data();
+    void deviceCountOutsideTheWall();
 };
 
 void PlanningTest::firstShowPlansThreeProjectors() {
@@ -435,6 +437,35 @@ void PlanningTest::linkedSendsAndDeviceRefresh() {
     QCOMPARE(find<QComboBox>(rig, "NumOfScreenComboBox")->currentIndex(), 1);
     QCOMPARE(rig.form->state().ProjectorCount, 2.0);
     QCOMPARE(withoutProbes(LinkRig::wire(*rig.com1)), QStringList{});
+}
+
+void PlanningTest::deviceCountOutsideTheWall_data() {
+    QTest::addColumn<int>("reported");
+    QTest::newRow("0") << 0;
+    QTest::newRow("9") << 9;
+}
+
+// A device that reports a projector count the wall cannot have leaves the planned count; the page
+// shows the device's source and overlap for it, with nothing infinite or past the eighth projector.
+void PlanningTest::deviceCountOutsideTheWall() {
+    QFETCH(int, reported);
+    const SimOptions options = direct();
+    LinkRig rig(&options, nullptr);
+    SimDevice device = rig.com1->device(1);
+    for (SimOutputChannel &output : device.outputs)
+        output.totalProjectors = quint8(reported);
+    rig.com1->setDevice(1, device);
+    showOffline(rig);
+    rig.host.expectYesNo(true, "Serial communication established.");
+    rig.trigger("KestrixconnectedtoSerialPortdirectly1");
+
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QCOMPARE(find<QComboBox>(rig, "NumOfScreenComboBox")->currentIndex(), 2);
+    // Three projectors of the device's 1024 x 768 source sharing 256 pixels at each seam.
+    QCOMPARE(text(rig, "ImageSizeHLabel"), QString("2560"));
+    QCOMPARE(text(rig, "OutAspectRatioLabel"), QString("3.33"));
+    QCOMPARE(slices(rig), (QStringList{"0-1024", "768-1792", "1536-2560", "N/A-N/A", "N/A-N/A", "N/A-N/A",
+                                       "N/A-N/A", "N/A-N/A"}));
 }
 
 QTEST_MAIN(PlanningTest)
