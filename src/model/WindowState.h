@@ -33,6 +33,9 @@ struct WindowState {
     qint32 VPositionMax = 0;
     qint32 DefaultSourceWidth = 1280;
     qint32 DefaultSourceHeight = 1024;
+    // The largest overlap the overlap width fields accept (half the projector width); the feather width
+    // fields share it as their upper limit. Set by the planning calculation.
+    qint32 MaxOverlapWidth = 640;
 
     // Where the model's contents came from; set once, never reset.
     int ModelFromDevices = 0;

@@ -44,8 +44,12 @@ InformationPage::InformationPage(QWidget *parent) : QWidget(parent) {
     systemSave->setObjectName(QStringLiteral("SystemSaveButton"));
     connect(systemSave, &QPushButton::clicked, this, &InformationPage::systemSaveClicked);
     layout->addWidget(systemSave, 2, 1, Qt::AlignTop);
+    layout->addWidget(buildSliceGroup(), 1, 0);
+    resetButton = new QPushButton(tr("Reset Kestrix(s)"), this);
+    resetButton->setObjectName(QStringLiteral("ResetButton"));
+    layout->addWidget(resetButton, 3, 1, Qt::AlignLeft);
     layout->setColumnStretch(0, 1);
-    layout->setRowStretch(3, 1);
+    layout->setRowStretch(4, 1);
 }
 
 QGroupBox *InformationPage::buildRs232Group() {
@@ -118,4 +122,39 @@ void InformationPage::PageActivated(bool usable) {
     if (usable)
         if (auto *terminal = findChild<QWidget *>(QStringLiteral("AdTerminal1"))) terminal->setFocus();
     enableNamed(this, {"ResetButton", "SystemSaveButton"}, usable);
+}
+
+QGroupBox *InformationPage::buildSliceGroup() {
+    // Hidden at start, like the other service groups of this page.
+    auto *group = new QGroupBox(tr("Image Position Offset"), this);
+    group->setObjectName(QStringLiteral("ScreenInfoGroupBox"));
+    auto *grid = new QGridLayout(group);
+    for (int p = 1; p <= 8; ++p) {
+        auto *caption = new QLabel(tr("Projector %1:").arg(p), group);
+        caption->setObjectName(QStringLiteral("SInfo%1Label").arg(p));
+        sliceStart[p - 1] = new QLabel(tr("N/A"), group);
+        sliceStart[p - 1]->setObjectName(QStringLiteral("Screen%1HLabel").arg(p));
+        sliceEnd[p - 1] = new QLabel(tr("N/A"), group);
+        sliceEnd[p - 1]->setObjectName(QStringLiteral("Screen%1VLabel").arg(p));
+        grid->addWidget(caption, p - 1, 0);
+        grid->addWidget(sliceStart[p - 1], p - 1, 1);
+        grid->addWidget(sliceEnd[p - 1], p - 1, 2);
+    }
+    group->hide();
+    return group;
+}
+
+void InformationPage::showSlice(int projector, const QString &start, const QString &end) {
+    if (projector < 1 || projector > 8) return;
+    sliceStart[projector - 1]->setText(start);
+    sliceEnd[projector - 1]->setText(end);
+}
+
+QLabel *InformationPage::sliceLabel(int projector, bool end) const {
+    if (projector < 1 || projector > 8) return nullptr;
+    return end ? sliceEnd[projector - 1] : sliceStart[projector - 1];
+}
+
+void InformationPage::showResetButton() {
+    resetButton->show();
 }

@@ -37,6 +37,12 @@ public:
 
     // The terminal takes the focus and the device buttons are enabled only while usable.
     void PageActivated(bool usable) override;
+    // Projector p's slice of the source image in the "Image Position Offset" group (the planning
+    // calculation fills it); a projector outside 1..8 is ignored.
+    void showSlice(int projector, const QString &start, const QString &end);
+    QLabel *sliceLabel(int projector, bool end) const;
+    // The first calculation of the Planning page shows the device reset button.
+    void showResetButton();
 
 signals:
     void screenInfoRefreshRequested(int channel);
@@ -46,6 +52,7 @@ signals:
 private:
     QGroupBox *buildRs232Group();
     QGroupBox *buildHardwareSetupGroup();
+    QGroupBox *buildSliceGroup();
 
     QComboBox *screenInfo = nullptr;
     QComboBox *baud = nullptr;
@@ -59,4 +66,7 @@ private:
     StatusLightsWidget *lights = nullptr;
     QLabel *version1 = nullptr;
     QLabel *deviceCount = nullptr;
+    QLabel *sliceStart[8] = {};
+    QLabel *sliceEnd[8] = {};
+    QPushButton *resetButton = nullptr;
 };

@@ -2,40 +2,93 @@
 
 #include <QWidget>
 
+class Host;
+class OverlapWidthControl;
+class PlanningPeers;
 class QComboBox;
+class QLabel;
 class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class SpinButton;
+struct WindowState;
 
-// The "Planning" page: the installation calculator and its two drawings.
+// The "Planning" page: the wall calculator (screen size and projector resolution in; aspect ratio,
+// projector and device count, overlap and source image size out), the notes on image content, and the
+// two drawings of the wall. While linked, a calculation first reads the devices and the chosen count,
+// alignment and overlap are sent to them.
 class PlanningPage : public QWidget {
     Q_OBJECT
 public:
     explicit PlanningPage(QWidget *parent = nullptr);
+    ~PlanningPage() override;
 
-    // Run once when the main window is first shown: sets up the drawing and the calculator and runs
-    // the calculation as the Calculate button does.
+    // The window's state, its user and the other pages; set once before the window is shown.
+    void attach(WindowState &state, Host &host, PlanningPeers &peers);
+
+    // Run once when the main window is first shown (with Refreshing set): the defaults, then the
+    // calculation as the Calculate button runs it.
     void prepare();
     bool isPrepared() const { return prepared; }
 
-    // "Number of Projectors": item i is i + 1 projectors.
     QComboBox *numOfScreenComboBox() const { return numOfScreen; }
-    // "Input Material Alignment": item 0 left justified, item 1 centred.
     QComboBox *imageAlignComboBox() const { return imageAlign; }
-    // "Projector Overlap:" in pixels.
-    QLineEdit *overlapEdit() const { return overlap; }
+    QLineEdit *overlapEdit() const { return overlapPlanning; }
 
-    // Recomputes the planning results after the device layout (projector count, alignment, overlap)
-    // was copied into the page by a read from the devices or a file load.
+    void SetPlanningDefaults();
+    void CalcOutButtonClick();
+    void ProjectorResComboBoxChange();
+    void NumOfScreenComboBoxChange();
+    void ImageAlignComboBoxChange();
+    void ComputeImageSize();
+    void ComputeProjectorCount();
+    void ComputeOverlap();
+    void RecomputeAspect();
+    void ComputeScreenOffsets();
+    void WriteImageContentNotes();
+    void DrawPlanning();
+    // After a read or a file load copied the devices' layout into the page.
     void RecomputeFromDeviceLayout();
+    // Leaving the Display Setup page's overlap width field (the read and the file load run it too).
+    void OWidthEditExit();
 
-signals:
-    // Asks the calculator to run (the first-show calculation).
-    void calculateRequested();
-    // Asks the calculator to recompute from the layout copied into the page.
-    void recomputeFromDeviceLayoutRequested();
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    QWidget *buildInstructions();
+    QWidget *buildLegend();
+    QWidget *buildCalculator();
+    QWidget *buildResults();
+    QWidget *buildNotesAndPlacement();
+    int projectors() const;
+    bool centred() const;
+    bool readScreenSize(QLineEdit *edit, const char *which, double *value);
+    bool refreshModelFromDevices();
+    void selectProjectors(double count);
+    void showAspect();
+
+    WindowState *state = nullptr;
+    Host *host = nullptr;
+    PlanningPeers *peers = nullptr;
+    OverlapWidthControl *overlap = nullptr;
     bool prepared = false;
+
+    QListWidget *instructions;
+    QLabel *projectorImage;
+    QLabel *placementImage;
+    QLineEdit *horizontalOut;
+    QLineEdit *verticalOut;
+    QPushButton *calcOut;
+    QComboBox *projectorRes;
     QComboBox *numOfScreen;
     QComboBox *imageAlign;
-    QLineEdit *overlap;
+    QLineEdit *overlapPlanning;
+    SpinButton *overlapPlanningUpDown = nullptr;
+    QLabel *imageSizeH;
+    QLabel *imageSizeV;
+    QLabel *aspectLabel;
+    QLabel *kestrixCount;
+    QPlainTextEdit *contentNotes;
 };

@@ -1,5 +1,7 @@
 #include "SeamRemovalPage.h"
 
+#include "ChannelSelectGroup.h"
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -8,16 +10,16 @@
 SeamRemovalPage::SeamRemovalPage(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("SeamRemovalTabSheet"));
     auto *layout = new QHBoxLayout(this);
-    auto *select = new QGroupBox(tr("Channel Select"), this);
-    select->setObjectName(QStringLiteral("SeamScreenSelectRadioGroup"));
+    channels = new ChannelSelectGroup(QStringLiteral("SeamScreenSelectRadioGroup"), this);
+    layout->addWidget(channels, 0, Qt::AlignLeft | Qt::AlignTop);
     auto *gains = new QGroupBox(tr("Manual Seam Gain"), this);
     gains->setObjectName(QStringLiteral("SeamGroupBox"));
     auto *bridgeAll = new QCheckBox(tr("Seam Bridge (All Channels)"), this);
     bridgeAll->setObjectName(QStringLiteral("SeamBridgeAllConfigCheckBox"));
     auto *autoAll = new QPushButton(tr("Auto Seam Gain (All Channels)"), this);
     autoAll->setObjectName(QStringLiteral("SeamAutoAllConfigButton"));
-    for (QWidget *w : {static_cast<QWidget *>(select), static_cast<QWidget *>(gains),
-                       static_cast<QWidget *>(bridgeAll), static_cast<QWidget *>(autoAll)})
+    for (QWidget *w : {static_cast<QWidget *>(gains), static_cast<QWidget *>(bridgeAll),
+                       static_cast<QWidget *>(autoAll)})
         layout->addWidget(w);
 }
 
@@ -26,4 +28,8 @@ void SeamRemovalPage::PageActivated(bool usable) {
                 {"SeamScreenSelectRadioGroup", "SeamGroupBox", "SeamBridgeAllConfigCheckBox",
                  "SeamAutoAllConfigButton"},
                 usable);
+}
+
+void SeamRemovalPage::setChannelCount(int n) {
+    channels->setChannelCount(n);
 }

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+class ChannelSelectGroup;
+
 // The "Source Setup" page: input position, phase and colour balance of each channel.
 class SourceSetupPage : public QWidget, public ActivatedPage {
     Q_OBJECT
@@ -12,4 +14,10 @@ public:
 
     // Channel Select, "Input Alignment" and "Source Color Balance" take input only while usable.
     void PageActivated(bool usable) override;
+    // "Channel Select" offers one item per projector of the wall.
+    void setChannelCount(int n);
+    ChannelSelectGroup *channelSelect() const { return channels; }
+
+private:
+    ChannelSelectGroup *channels;
 };

@@ -7,6 +7,7 @@
 #include "DeviceReader.h"
 #include "DisplaySetupPage.h"
 #include "EventPump.h"
+#include "FieldEditors.h"
 #include "GuardedHost.h"
 #include "InformationPage.h"
 #include "MainMenu.h"
@@ -14,6 +15,7 @@
 #include "PlanningPage.h"
 #include "ProjectorSetupPage.h"
 #include "SeamRemovalPage.h"
+#include "ShellPlanningPeers.h"
 #include "SourceSetupPage.h"
 #include "StatusLightController.h"
 #include "StatusLightsWidget.h"
@@ -119,6 +121,9 @@ void TLumivaneForm::buildLink() {
     deviceReader = new DeviceReader(
         {*commandEngine, *guardedHost, windowState, *statusQueries, *connector, *infoPage, *planning, *this},
         [this] { refreshPagesAfterRead(); }, this);
+    planningPeers = std::make_unique<ShellPlanningPeers>(
+        ShellPlanningPeers::Parts{*displaySetup, *sourceSetup, *seamRemoval, *infoPage, *commandEngine,
+                                  *commandSet, *connector, *deviceReader});
 }
 
 // The pages get the command set, the window state and the user through one context; what one page
@@ -135,6 +140,9 @@ void TLumivaneForm::wirePages() {
             });
     connect(displaySetup, &DisplaySetupPage::clearProjectorTestPatternsRequested, projectorSetup,
             &ProjectorSetupPage::clearSelections);
+    // The feather widths share the overlap's limit, which the planning calculation sets.
+    displaySetup->fieldEditors()->setMaxOverlapWidth([this] { return int(windowState.MaxOverlapWidth); });
+    planning->attach(windowState, *guardedHost, *planningPeers);
     connect(commandSet, &CommandSet::displaySetupRefreshRequested, displaySetup,
             &DisplaySetupPage::RefreshDisplayPage);
     connect(infoPage, &InformationPage::systemSaveClicked, displaySetup,
@@ -157,6 +165,7 @@ void TLumivaneForm::refreshPagesAfterRead() {
     const qint32 busy = windowState.CommandBusy;
     windowState.CommandBusy = 0;
     displaySetup->RefreshDisplayPage();
+    planning->OWidthEditExit();
     PhasePageControlChange();
     windowState.CommandBusy = busy;
 }

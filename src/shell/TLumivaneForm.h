@@ -22,6 +22,7 @@ class PlanningPage;
 class ProjectorSetupPage;
 class QTabWidget;
 class SeamRemovalPage;
+class ShellPlanningPeers;
 class SourceSetupPage;
 class StatusLightController;
 class StatusQueries;
@@ -112,6 +113,7 @@ private:
     CommandSet *commandSet = nullptr;
     ConnectionController *connector = nullptr;
     DeviceReader *deviceReader = nullptr;
+    std::unique_ptr<ShellPlanningPeers> planningPeers;
 
     bool shownOnce = false;
     bool exitQuestionOpen = false;

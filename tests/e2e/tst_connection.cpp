@@ -293,11 +293,13 @@ void ConnectionTest::firstShowYesFindsControllerAndReads() {
     QTRY_COMPARE(rig.form->state().CommandBusy, 0);
 
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
-    // The devices report four projectors: the Planning page (one projector at start) is overwritten.
+    // The devices report four projectors, left justified: the Planning page (three projectors, centred,
+    // from its first calculation) is overwritten.
     QCOMPARE(
         rig.host.messages(),
-        QStringList{"Warning. Number of Projectors information read from Kestrix(s) does not match current "
-                    "values in the Planning page. \rPlanning page values will be overwritten"});
+        QStringList{"Warning. Number of Projectors and Input Material Alignment information read from "
+                    "Kestrix(s) does not match current values in the Planning page. \rPlanning page values "
+                    "will be overwritten"});
     QCOMPARE(rig.form->state().ProjectorCount, 4.0);
     QCOMPARE(rig.labelText("ComNumberLabel"), QString("1"));
 }

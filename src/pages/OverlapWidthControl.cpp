@@ -1,0 +1,124 @@
+#include "OverlapWidthControl.h"
+
+#include "Host.h"
+#include "PlanningMath.h"
+#include "PlanningPeers.h"
+#include "SpinButton.h"
+#include "WindowState.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+OverlapWidthControl::OverlapWidthControl(WindowState &state, Host &host, PlanningPeers &peers,
+                                         QLineEdit *planningEdit, SpinButton *planningUpDown, Hooks hooks,
+                                         QObject *parent)
+    : QObject(parent), state(state), host(host), peers(peers), planning(planningEdit),
+      hooks(std::move(hooks)) {
+    planning->installEventFilter(this);
+    displayEdit()->installEventFilter(this);
+    // Both spin buttons step the one overlap.
+    for (SpinButton *upDown : {planningUpDown, peers.overlapWidthUpDown()}) {
+        connect(upDown, &SpinButton::upClick, this, &OverlapWidthControl::OWidthUpDownUpClick);
+        connect(upDown, &SpinButton::downClick, this, &OverlapWidthControl::OWidthUpDownDownClick);
+    }
+}
+
+QLineEdit *OverlapWidthControl::displayEdit() const {
+    return peers.overlapWidthEdit();
+}
+
+void OverlapWidthControl::show(int overlap) {
+    displayEdit()->setText(QString::number(overlap));
+    planning->setText(QString::number(overlap));
+}
+
+bool OverlapWidthControl::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::FocusOut) {
+        // Leaving the field, not the window: a message box or a menu taking the focus away is no exit.
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            if (watched == planning)
+                OWidthPlanningEditExit();
+            else if (watched == displayEdit())
+                OWidthEditExit();
+        }
+    } else if (event->type() == QEvent::KeyPress && watched == displayEdit()) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            peers.focusFirstTestPattern();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void OverlapWidthControl::focusDisplayEdit() {
+    if (displayEdit()->isVisible()) displayEdit()->setFocus();
+}
+
+void OverlapWidthControl::OWidthEditExit() {
+    QLineEdit *edit = displayEdit();
+    bool ok = false;
+    const int value = edit->text().trimmed().toInt(&ok);
+    if (!ok) {
+        state.MessageText = QStringLiteral("Error! '%1' is not a valid Overlap Width.").arg(edit->text());
+        host.showMessage(state.MessageText);
+        focusDisplayEdit();
+        return;
+    }
+    if (value < planning::kMinOverlap || value > state.MaxOverlapWidth) {
+        state.MessageText = QStringLiteral("Error! Overlap Width value out of bounds! ");
+        host.showMessage(state.MessageText);
+        peers.restoreOverlapWidth();
+        focusDisplayEdit();
+        return;
+    }
+    if (state.OverlapPixels > 0 && value > state.OverlapPixels) {
+        edit->setText(planning::formatNumber(state.OverlapPixels));
+        state.MessageText =
+            QStringLiteral("Error! Overlap area cannot exceed %1. If more overlap is desired, "
+                           "increase the # of screens")
+                .arg(planning::formatNumber(state.OverlapPixels));
+        host.showMessage(state.MessageText);
+        return;
+    }
+    if (!state.Refreshing && peers.linkActive() && state.OverlapPixels > 0) {
+        peers.sendDisplayLayout(1, hooks.alignment(), value);
+        if (state.DeviceCount > 1) peers.sendDisplayLayout(2, hooks.alignment(), value);
+    }
+    // The first drawing recomputes the image width from the new overlap; the second pass brings the
+    // aspect ratio and the drawings in line with it.
+    hooks.recomputeAspect();
+    hooks.drawPlanning();
+    hooks.recomputeAspect();
+    hooks.drawPlanning();
+    planning->setText(edit->text());
+}
+
+void OverlapWidthControl::OWidthPlanningEditExit() {
+    displayEdit()->setText(planning->text());
+    OWidthEditExit();
+}
+
+void OverlapWidthControl::step(int delta) {
+    if (state.CommandBusy) return;
+    state.CommandBusy = 1;
+    bool ok = false;
+    const int value = displayEdit()->text().trimmed().toInt(&ok);
+    const bool inRange = delta > 0 ? value >= planning::kMinOverlap && value < state.MaxOverlapWidth
+                                   : value > planning::kMinOverlap && value <= state.MaxOverlapWidth;
+    if (ok && inRange) {
+        show(value + delta);
+        OWidthEditExit();
+    }
+    state.CommandBusy = 0;
+}
+
+void OverlapWidthControl::OWidthUpDownUpClick() {
+    step(+1);
+}
+
+void OverlapWidthControl::OWidthUpDownDownClick() {
+    step(-1);
+}

@@ -1,0 +1,322 @@
+// The Planning page's calculator: its handlers and the computations they chain.
+#include "PlanningPage.h"
+
+#include "Host.h"
+#include "ModelAccessors.h"
+#include "ModelTables.h"
+#include "OverlapWidthControl.h"
+#include "PlanningDrawing.h"
+#include "PlanningMath.h"
+#include "PlanningPeers.h"
+#include "WindowState.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+
+#include <cmath>
+
+using namespace planning;
+
+namespace {
+const int kCentredItem = 1;
+const QString kNotAvailable = QStringLiteral("N/A");
+const char *const kMaxCentred = "Error! Maximum number of projectors for center justified image is 7";
+} // namespace
+
+int PlanningPage::projectors() const {
+    return numOfScreen->currentIndex() + 1;
+}
+
+bool PlanningPage::centred() const {
+    return imageAlign->currentIndex() == kCentredItem;
+}
+
+// Selects the count kept in ProjectorCount again; a count outside the list selects nothing new.
+void PlanningPage::selectProjectors(double count) {
+    const int n = int(std::trunc(count));
+    if (isValidProjectorCount(n)) numOfScreen->setCurrentIndex(n - 1);
+}
+
+void PlanningPage::showAspect() {
+    aspectLabel->setText(formatGeneral(state->AspectRatio, 3));
+}
+
+void PlanningPage::SetPlanningDefaults() {
+    state->ScreenWidth = horizontalOut->text().toDouble();
+    state->ScreenHeight = verticalOut->text().toDouble();
+    state->OverlapPixels = 0;
+    state->DefaultSourceWidth = 1280;
+    state->DefaultSourceHeight = 1024;
+    peers->applyAdvancedMode();
+    projectorRes->setCurrentIndex(2);
+    ProjectorResComboBoxChange();
+    numOfScreen->setCurrentIndex(0);
+    NumOfScreenComboBoxChange();
+    imageAlign->setCurrentIndex(kCentredItem);
+}
+
+bool PlanningPage::readScreenSize(QLineEdit *edit, const char *which, double *value) {
+    bool ok = false;
+    const double number = edit->text().trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(number)) {
+        state->MessageText = QStringLiteral("Error! '%1' is not a valid %2 Output Screen Size value.")
+                                 .arg(edit->text(), QString::fromLatin1(which));
+    } else if (number <= 0) {
+        state->MessageText = QStringLiteral("Error! %1 Output Screen Size value must be greater than 0.")
+                                 .arg(QString::fromLatin1(which));
+    } else {
+        *value = number;
+        return true;
+    }
+    host->showMessage(state->MessageText);
+    edit->setFocus();
+    return false;
+}
+
+bool PlanningPage::refreshModelFromDevices() {
+    if (peers->controllerMode()) {
+        state->DeviceCount = peers->queryKestrixCount();
+        if (state->DeviceCount < 1) {
+            host->showMessage(QStringLiteral(
+                "Kestrix not detected by Controller.\n(1)Check cables.\n(2)Make sure the Kestrix "
+                "has booted up completely and reboot the Controller."));
+            return false;
+        }
+    } else {
+        state->DeviceCount = 1;
+    }
+    for (int device = 1; device <= qMin(state->DeviceCount, 2); ++device) {
+        const int result = peers->readDevice(device);
+        if (result > 0) continue;
+        host->showMessage(
+            QStringLiteral("Kestrix %1 communication error! Please check Serial connections and "
+                           "try again (%2)")
+                .arg(device)
+                .arg(result));
+        host->setStatusText(QString());
+        host->setBusyCursor(false);
+        return false;
+    }
+    return true;
+}
+
+void PlanningPage::CalcOutButtonClick() {
+    if (state->CommandBusy == 1) return;
+    state->CommandBusy = 1;
+    calcOut->setEnabled(false);
+    auto finish = qScopeGuard([this] {
+        state->CommandBusy = 0;
+        calcOut->setEnabled(true);
+    });
+    double width = 0, height = 0;
+    if (!readScreenSize(horizontalOut, "Horizontal", &width)) return;
+    state->ScreenWidth = width;
+    if (!readScreenSize(verticalOut, "Vertical", &height)) return;
+    state->ScreenHeight = height;
+    if (peers->linkActive() && !refreshModelFromDevices()) return;
+
+    peers->enableAfterCalculation();
+    numOfScreen->setEnabled(true);
+    imageAlign->setEnabled(true);
+    state->AspectRatio = state->ScreenWidth / state->ScreenHeight;
+    showAspect();
+    ComputeImageSize();
+    ComputeProjectorCount();
+    ComputeOverlap();
+    WriteImageContentNotes();
+}
+
+void PlanningPage::ProjectorResComboBoxChange() {
+    static const double sizes[][2] = {{800, 600}, {1024, 768}, {1280, 1024}};
+    const int item = projectorRes->currentIndex();
+    if (item >= 0 && item < 3) {
+        state->ProjectorResH = sizes[item][0];
+        state->ProjectorResV = sizes[item][1];
+    }
+    ComputeImageSize();
+    ComputeProjectorCount();
+    WriteImageContentNotes();
+}
+
+void PlanningPage::ComputeImageSize() {
+    const ImageSize size = imageSize(state->ProjectorResV, state->AspectRatio);
+    state->ImageWidth = size.width;
+    state->ImageHeight = size.height;
+    imageSizeH->setText(formatNumber(size.width));
+    imageSizeV->setText(formatNumber(size.height));
+}
+
+void PlanningPage::ComputeProjectorCount() {
+    const int count = projectorCount(state->ProjectorResH, state->ProjectorResV, state->AspectRatio);
+    if (count > kMaxProjectors) {
+        // The choice stays as it was, and so does the count it stands for.
+        state->MessageText =
+            QStringLiteral("Error! Minimum # of screen calculated is greater than %1. Please "
+                           "enter valid Horizontal/Vertical Output Size and Projector Resolution.")
+                .arg(kMaxProjectors);
+        host->showMessage(state->MessageText);
+        horizontalOut->setFocus();
+        return;
+    }
+    if (count < 1) {
+        kestrixCount->setText(kNotAvailable);
+        return;
+    }
+    state->ProjectorCount = count;
+    numOfScreen->setCurrentIndex(count - 1);
+    NumOfScreenComboBoxChange();
+    const int devices = devicesNeeded(int(state->ProjectorCount));
+    kestrixCount->setText(QString::number(devices));
+    host->setStatusText(devices == 2 ? QStringLiteral("NOTE: Current settings require 2 Kestrixs.")
+                                     : QStringLiteral("NOTE: Current settings require 1 Kestrix."));
+}
+
+void PlanningPage::ComputeOverlap() {
+    const int n = projectors();
+    if (!isValidProjectorCount(n)) return;
+    const double w = state->ProjectorResH;
+    const int bound = overlapUpperBound(n, w, state->ModelFromDevices != 0, SourceWidth(*state));
+    const OverlapPlan plan = planOverlap(n, w, state->ImageWidth, bound);
+    state->OverlapPixels = plan.overlap;
+    if (plan.imageWidthChanged) {
+        state->ProjectorCount = n;
+        state->ImageWidth = plan.imageWidth;
+        imageSizeH->setText(formatNumber(plan.imageWidth));
+        RecomputeAspect();
+    }
+    overlap->show(int(std::trunc(state->OverlapPixels)));
+    state->MaxOverlapWidth = plan.maxOverlapWidth;
+}
+
+void PlanningPage::RecomputeAspect() {
+    const AspectFromImage result =
+        aspectFromImage(state->ImageWidth, state->ImageHeight, state->ScreenHeight);
+    if (!std::isfinite(result.aspect)) {
+        aspectLabel->setText(kNotAvailable);
+        return;
+    }
+    state->AspectRatio = result.aspect;
+    state->ScreenWidth = result.screenWidth;
+    showAspect();
+    horizontalOut->setText(formatGeneral(state->ScreenWidth, 5));
+}
+
+void PlanningPage::NumOfScreenComboBoxChange() {
+    const int n = projectors();
+    if (n == kMaxProjectors && centred()) {
+        host->showMessage(QString::fromLatin1(kMaxCentred));
+        selectProjectors(state->ProjectorCount);
+        return;
+    }
+    // The overlap's corrections may set the count to n; a refused change goes back to the count before.
+    const double before = state->ProjectorCount;
+    ComputeOverlap();
+    if (peers->linkActive() && !peers->checkKestrixCount()) {
+        state->ProjectorCount = before;
+        selectProjectors(before);
+        ComputeOverlap();
+        return;
+    }
+    host->setBusyCursor(true);
+    if (!state->Refreshing && peers->linkActive()) {
+        peers->sendProjectorCount(1, n);
+        if (state->DeviceCount > 1) peers->sendProjectorCount(2, n);
+    }
+    peers->arrangeSystemGroups(n);
+    ImageAlignComboBoxChange();
+    peers->arrangeScreens(n);
+    DrawPlanning();
+    WriteImageContentNotes();
+    host->setBusyCursor(false);
+}
+
+void PlanningPage::ImageAlignComboBoxChange() {
+    if (centred() && projectors() >= kMaxProjectors) {
+        host->showMessage(QString::fromLatin1(kMaxCentred));
+        imageAlign->setCurrentIndex(0);
+        ComputeScreenOffsets();
+        return;
+    }
+    bool ok = false;
+    const int overlapWidth = overlap->displayEdit()->text().trimmed().toInt(&ok);
+    // An overlap field that holds no number has nothing to send.
+    if (!state->Refreshing && peers->linkActive() && ok && imageAlign->currentIndex() >= 0) {
+        peers->sendDisplayLayout(1, imageAlign->currentIndex(), overlapWidth);
+        if (state->DeviceCount > 1) peers->sendDisplayLayout(2, imageAlign->currentIndex(), overlapWidth);
+    }
+    ComputeScreenOffsets();
+}
+
+void PlanningPage::ComputeScreenOffsets() {
+    bool ok = false;
+    const int overlapWidth = overlap->displayEdit()->text().trimmed().toInt(&ok);
+    if (ok) state->OverlapEditValue = overlapWidth;
+    if (imageAlign->currentIndex() < 0) return;
+    const SliceLayout layout =
+        screenOffsets(projectors(), state->ProjectorResH, state->OverlapEditValue, centred());
+    for (int p = 1; p <= kMaxProjectors; ++p) {
+        if (p <= layout.count)
+            peers->showSlice(p, formatNumber(layout.slices[p - 1].start),
+                             formatNumber(layout.slices[p - 1].end));
+        else
+            peers->showSlice(p, kNotAvailable, kNotAvailable);
+    }
+    if (std::isfinite(layout.imageWidth)) state->ImageWidth = layout.imageWidth;
+    imageSizeH->setText(formatNumber(layout.imageWidth));
+}
+
+void PlanningPage::DrawPlanning() {
+    PlanningDrawing::Wall wall;
+    wall.projectors = projectors();
+    wall.overlapEdit = overlap->displayEdit()->text().trimmed().toInt();
+    wall.projectorResH = state->ProjectorResH;
+    wall.overlapPixels = state->OverlapPixels;
+    wall.imageWidth = state->ImageWidth;
+    wall.screenWidth = state->ScreenWidth;
+    wall.screenWidthText = horizontalOut->text();
+    QList<FrameRect> frames;
+    projectorImage->setPixmap(QPixmap::fromImage(PlanningDrawing::drawFrames(wall, &frames)));
+    for (int k = 0; k < int(frames.size()); ++k)
+        state->PlacementRects[k] = {frames[k].left, frames[k].top, frames[k].right, frames[k].bottom};
+    placementImage->setPixmap(QPixmap::fromImage(PlanningDrawing::drawPlacement(wall)));
+    ComputeScreenOffsets();
+}
+
+void PlanningPage::WriteImageContentNotes() {
+    contentNotes->setPlainText(imageContentNotes(projectors(), aspectLabel->text(), int(state->ProjectorResH),
+                                                 int(state->ProjectorResV), imageSizeH->text(),
+                                                 imageSizeV->text()));
+}
+
+void PlanningPage::RecomputeFromDeviceLayout() {
+    const int n = projectors();
+    if (!isValidProjectorCount(n)) return;
+    const DeviceLayout layout =
+        layoutFromDevices(n, SourceWidth(*state), SourceHeight(*state), OutputInfoTable[1][1].OverlapWidth);
+    state->ImageWidth = layout.imageWidth;
+    if (std::isfinite(layout.aspect)) {
+        state->AspectRatio = layout.aspect;
+        state->ScreenWidth = layout.screenWidth;
+    }
+    aspectLabel->setText(formatGeneral(layout.aspect, 3));
+    horizontalOut->setText(formatGeneral(layout.screenWidth, 5));
+    state->OverlapPixels = layout.overlap;
+    state->ProjectorResH = state->DefaultSourceWidth;
+    state->ProjectorResV = state->DefaultSourceHeight;
+    state->ImageHeight = state->ProjectorResV;
+    // The overlap fields' limit follows the projector width the devices imply.
+    state->MaxOverlapWidth = int(std::trunc(state->ProjectorResH * 0.5));
+    imageSizeV->setText(formatNumber(state->ImageHeight));
+    static const int widths[] = {800, 1024, 1280};
+    for (int item = 0; item < 3; ++item)
+        if (state->ProjectorResH == widths[item]) projectorRes->setCurrentIndex(item);
+}
+
+void PlanningPage::OWidthEditExit() {
+    overlap->OWidthEditExit();
+}

@@ -1,0 +1,77 @@
+#include "ShellPlanningPeers.h"
+
+#include "CommandEngine.h"
+#include "CommandSet.h"
+#include "ConnectionController.h"
+#include "DeviceReader.h"
+#include "DisplaySetupPage.h"
+#include "InformationPage.h"
+#include "SeamRemovalPage.h"
+#include "SourceSetupPage.h"
+
+void ShellPlanningPeers::arrangeSystemGroups(int n) {
+    p.display.ArrangeSystemGroups(n);
+}
+
+void ShellPlanningPeers::arrangeScreens(int n) {
+    p.display.ArrangeScreens(n);
+    p.source.setChannelCount(n);
+    p.seams.setChannelCount(n);
+}
+
+void ShellPlanningPeers::applyAdvancedMode() {
+    p.display.AdvanceModeCheckBoxClick();
+}
+
+void ShellPlanningPeers::restoreOverlapWidth() {
+    p.display.RefreshDataDoubling();
+}
+
+void ShellPlanningPeers::enableAfterCalculation() {
+    p.display.enableAfterCalculation();
+    p.info.showResetButton();
+}
+
+void ShellPlanningPeers::focusFirstTestPattern() {
+    p.display.focusFirstTestPattern();
+}
+
+QLineEdit *ShellPlanningPeers::overlapWidthEdit() const {
+    return p.display.overlapWidthEdit();
+}
+
+SpinButton *ShellPlanningPeers::overlapWidthUpDown() const {
+    return p.display.overlapWidthUpDown();
+}
+
+void ShellPlanningPeers::showSlice(int projector, const QString &start, const QString &end) {
+    p.info.showSlice(projector, start, end);
+}
+
+bool ShellPlanningPeers::linkActive() const {
+    return p.engine.LinkActive();
+}
+
+bool ShellPlanningPeers::controllerMode() const {
+    return p.engine.controllerMode();
+}
+
+int ShellPlanningPeers::queryKestrixCount() {
+    return p.connection.QueryKestrixCount();
+}
+
+bool ShellPlanningPeers::checkKestrixCount() {
+    return p.connection.CheckKestrixCount();
+}
+
+int ShellPlanningPeers::readDevice(int device) {
+    return p.reader.ReadDevice(device);
+}
+
+void ShellPlanningPeers::sendProjectorCount(int device, int total) {
+    p.commands.SendProjectorCount(device, total);
+}
+
+void ShellPlanningPeers::sendDisplayLayout(int device, int justification, int overlap) {
+    p.commands.SendDisplayLayout(device, justification, overlap);
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "PlanningPeers.h"
+
+class CommandEngine;
+class CommandSet;
+class ConnectionController;
+class DeviceReader;
+class DisplaySetupPage;
+class InformationPage;
+class SeamRemovalPage;
+class SourceSetupPage;
+
+// The Planning page's view of the rest of the window: the other pages' share of a projector-count
+// change and the link, reached through the pages' and controllers' own operations.
+class ShellPlanningPeers : public PlanningPeers {
+public:
+    struct Parts {
+        DisplaySetupPage &display;
+        SourceSetupPage &source;
+        SeamRemovalPage &seams;
+        InformationPage &info;
+        CommandEngine &engine;
+        CommandSet &commands;
+        ConnectionController &connection;
+        DeviceReader &reader;
+    };
+    explicit ShellPlanningPeers(const Parts &parts) : p(parts) {}
+
+    void arrangeSystemGroups(int n) override;
+    void arrangeScreens(int n) override;
+    void applyAdvancedMode() override;
+    void restoreOverlapWidth() override;
+    void enableAfterCalculation() override;
+    void focusFirstTestPattern() override;
+    QLineEdit *overlapWidthEdit() const override;
+    SpinButton *overlapWidthUpDown() const override;
+    void showSlice(int projector, const QString &start, const QString &end) override;
+    bool linkActive() const override;
+    bool controllerMode() const override;
+    int queryKestrixCount() override;
+    bool checkKestrixCount() override;
+    int readDevice(int device) override;
+    void sendProjectorCount(int device, int total) override;
+    void sendDisplayLayout(int device, int justification, int overlap) override;
+
+private:
+    Parts p;
+};

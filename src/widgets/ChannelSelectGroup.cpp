@@ -1,0 +1,37 @@
+#include "ChannelSelectGroup.h"
+
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QRadioButton>
+
+ChannelSelectGroup::ChannelSelectGroup(const QString &name, QWidget *parent)
+    : QGroupBox(tr("Channel Select"), parent), buttons(new QButtonGroup(this)), row(new QHBoxLayout(this)) {
+    setObjectName(name);
+    connect(buttons, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked) emit channelSelected(id);
+    });
+    setChannelCount(8);
+}
+
+void ChannelSelectGroup::setChannelCount(int n) {
+    n = qBound(1, n, 8);
+    for (QAbstractButton *button : buttons->buttons()) {
+        buttons->removeButton(button);
+        delete button;
+    }
+    for (int channel = 1; channel <= n; ++channel) {
+        auto *item = new QRadioButton(QString::number(channel), this);
+        item->setObjectName(QStringLiteral("%1Item%2").arg(objectName()).arg(channel));
+        buttons->addButton(item, channel);
+        row->addWidget(item);
+    }
+    buttons->button(1)->setChecked(true);
+}
+
+int ChannelSelectGroup::channelCount() const {
+    return int(buttons->buttons().size());
+}
+
+int ChannelSelectGroup::selectedChannel() const {
+    return qMax(0, buttons->checkedId());
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QGroupBox>
+
+class QButtonGroup;
+class QHBoxLayout;
+
+// "Channel Select": one row of radio items "1" .. "n", one per projector of the wall.
+class ChannelSelectGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit ChannelSelectGroup(const QString &objectName, QWidget *parent = nullptr);
+
+    // Rebuilds the items as "1" .. "n" (n within 1..8) and selects "1".
+    void setChannelCount(int n);
+    int channelCount() const;
+    // Screen number of the selected item (item index + 1), 0 when none is selected.
+    int selectedChannel() const;
+
+signals:
+    // An item became selected, by the user or by code.
+    void channelSelected(int channel);
+
+private:
+    QButtonGroup *buttons;
+    QHBoxLayout *row;
+};
