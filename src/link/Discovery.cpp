@@ -6,7 +6,9 @@
 
 #include <QString>
 
-#include <cstdio>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -27,8 +29,19 @@ ControllerCount parseControllerCount(const quint8 *reply, int length) {
     const int copied = std::min<int>(available, CommandEngine::AreaSize);
     std::memcpy(text, reply + first, size_t(copied));
     text[copied] = 0;
-    const int read = std::sscanf(text, "%d %d %d", &result.count, &result.id1, &result.id2);
-    result.numbers = read < 0 ? 0 : read;
+    // Blank-separated decimal numbers, read as "%d %d %d" would, except that a number too large for
+    // an int ends the answer instead of being cut to a wrong value (noise on the line can do that).
+    int *fields[3] = {&result.count, &result.id1, &result.id2};
+    const char *p = text;
+    for (int *field : fields) {
+        char *end = nullptr;
+        errno = 0;
+        const long value = std::strtol(p, &end, 10);
+        if (end == p || errno == ERANGE || value < INT_MIN || value > INT_MAX) break;
+        *field = int(value);
+        ++result.numbers;
+        p = end;
+    }
     return result;
 }
 

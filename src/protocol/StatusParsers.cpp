@@ -53,6 +53,18 @@ int payloadLength(RecordKind kind, quint8 format) {
     return 0;
 }
 
+int replyDataEnd(const quint8 *area, int size, int minLength, bool controllerMode, quint8 ack) {
+    const quint8 first = controllerMode ? 'L' : '\r';
+    const quint8 second = controllerMode ? 'R' : '\n';
+    int lastNulEnd = 0;
+    for (int p = qMax(minLength, 2); p < size; ++p) {
+        if (area[p - 2] != first || area[p - 1] != second) continue;
+        if (area[p] == ack) return p - 2;
+        if (area[p] == 0) lastNulEnd = p - 2;
+    }
+    return lastNulEnd;
+}
+
 int findMarker(RecordKind kind, const quint8 *reply, int length) {
     for (int i = 0; i < kMarkerSearchPositions && i + 1 < length; ++i) {
         if (reply[i] == kMarker && acceptsFormat(kind, reply[i + 1])) return i;

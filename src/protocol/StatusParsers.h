@@ -28,6 +28,15 @@ bool acceptsFormat(RecordKind kind, quint8 format);
 // Payload bytes the record of this kind and format carries (format must be accepted).
 int payloadLength(RecordKind kind, quint8 format);
 
+// Where the record's bytes end in a reply area of `size` bytes: just before the line end that precedes
+// the acknowledgement (CR LF from a device, "LR" from the Controller). The engine accepted the first
+// acknowledgement at or after `minLength`. After the wait that byte still holds the acknowledgement
+// when more bytes followed it in its block (the NUL then ends the block further on); otherwise it was
+// the block's last byte and now holds the NUL, with nothing but the zeros of the cleared area behind
+// it. So the first line end followed by the acknowledgement is the place, failing that the last one
+// followed by NUL. Returns 0 when neither is found, so nothing is parsed.
+int replyDataEnd(const quint8 *area, int size, int minLength, bool controllerMode, quint8 ack);
+
 // Index of the marker of an accepted record in reply[0..length), searched from 0 to 29; -1 if none.
 int findMarker(RecordKind kind, const quint8 *reply, int length);
 

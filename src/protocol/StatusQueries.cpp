@@ -171,26 +171,9 @@ bool StatusQueries::parseReply(RecordKind kind, int device, int channel) {
     return parsed;
 }
 
-// Where the record's bytes end: just before the line end that precedes the acknowledgement (CR LF
-// from a device, "LR" from the Controller). The engine accepted the first acknowledgement at or after
-// ReplyMinLength. After the wait that byte still holds the acknowledgement when more bytes followed it
-// in its block (the NUL then ends the block further on); otherwise it was the block's last byte and
-// now holds the NUL, with nothing but the zeros of the cleared area behind it. So the first line end
-// followed by the acknowledgement is the place, failing that the last one followed by NUL. Returns 0
-// when neither is found, so nothing is parsed.
 int StatusQueries::replyDataEnd() const {
-    const quint8 *reply = engine.ReplyArea;
-    const int size = int(sizeof engine.ReplyArea);
-    const quint8 ack = quint8(engine.AckChar);
-    const quint8 first = engine.controllerMode() ? 'L' : '\r';
-    const quint8 second = engine.controllerMode() ? 'R' : '\n';
-    int lastNulEnd = 0;
-    for (int p = qMax(engine.ReplyMinLength, 2); p < size; ++p) {
-        if (reply[p - 2] != first || reply[p - 1] != second) continue;
-        if (reply[p] == ack) return p - 2;
-        if (reply[p] == 0) lastNulEnd = p - 2;
-    }
-    return lastNulEnd;
+    return StatusParsers::replyDataEnd(engine.ReplyArea, int(sizeof engine.ReplyArea), engine.ReplyMinLength,
+                                       engine.controllerMode(), quint8(engine.AckChar));
 }
 
 void StatusQueries::reportParseFailure(RecordKind kind) {
