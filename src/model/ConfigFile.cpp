@@ -1,0 +1,88 @@
+#include "ConfigFile.h"
+
+#include "ModelTables.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <cstring>
+
+namespace ConfigFile {
+namespace {
+
+constexpr qint64 InputRowBytes = sizeof InputInfoTable[1];
+constexpr qint64 OutputRowBytes = sizeof OutputInfoTable[1];
+static_assert(InputRowBytes == 420 && OutputRowBytes == 440, "the file stores the records raw");
+static_assert(2 * InputRowBytes + 2 * OutputRowBytes == FileSize);
+
+// The four blocks in file order.
+struct Block {
+    void *row;
+    qint64 bytes;
+};
+const Block blocks[] = {
+    {InputInfoTable[1], InputRowBytes},
+    {InputInfoTable[2], InputRowBytes},
+    {OutputInfoTable[1], OutputRowBytes},
+    {OutputInfoTable[2], OutputRowBytes},
+};
+
+} // namespace
+
+QString message(Result result) {
+    switch (result) {
+    case Result::Ok:
+        return {};
+    case Result::CannotCreate:
+        return QStringLiteral("Error! Unable to create Configuration file. Check if disk is write-protected");
+    case Result::CannotOpen:
+        return QStringLiteral("Error! Unable to open Configuration file. Check if file exist?");
+    case Result::BadSize:
+        return QStringLiteral("Error! File corrupted. File size invalid.");
+    }
+    return {};
+}
+
+QByteArray image() {
+    QByteArray bytes;
+    bytes.reserve(FileSize);
+    for (const Block &block : blocks)
+        bytes.append(static_cast<const char *>(block.row), block.bytes);
+    return bytes;
+}
+
+bool applyImage(const QByteArray &bytes) {
+    if (bytes.size() != FileSize) return false;
+    const char *from = bytes.constData();
+    for (const Block &block : blocks) {
+        std::memcpy(block.row, from, block.bytes);
+        from += block.bytes;
+    }
+    return true;
+}
+
+Result SaveConfigurationFile(const QString &path) {
+    // Unbuffered, so that a short write (disk full, stick pulled) shows in write()'s count: this Qt's
+    // commit() renames the temporary over the old file even when its own final flush failed.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return Result::CannotCreate;
+    const QByteArray bytes = image();
+    if (file.write(bytes) != bytes.size() || !file.flush() || file.size() != FileSize) {
+        file.cancelWriting();
+        return Result::CannotCreate;
+    }
+    return file.commit() ? Result::Ok : Result::CannotCreate;
+}
+
+Result LoadConfigurationFile(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return Result::CannotOpen;
+    if (file.size() != FileSize) return Result::BadSize;
+    // A read that comes up short (a medium failing under us) is an unreadable file, not a short model.
+    const QByteArray bytes = file.read(FileSize + 1);
+    if (bytes.size() != FileSize) return Result::CannotOpen;
+    applyImage(bytes);
+    return Result::Ok;
+}
+
+} // namespace ConfigFile

@@ -1,0 +1,172 @@
+#include "ConfigFile.h"
+#include "ModelTables.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
+
+// The configuration file: its byte layout, the round trip, and that no failure ever costs the user the
+// model in memory or the file already on disk.
+class tst_configfile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void layoutPutsEveryBlockAtItsOffset();
+    void saveLoadSaveIsByteIdentical();
+    void wrongSizeRefusedModelUntouched_data();
+    void wrongSizeRefusedModelUntouched();
+    void missingFileRefused();
+    void failedSaveKeepsOldFile_data();
+    void failedSaveKeepsOldFile();
+    void fullDiskKeepsOldFile();
+
+private:
+    static void fillTablesWithPattern(quint8 seed);
+    static QByteArray tablesSnapshot();
+    static bool writeFile(const QString &path, const QByteArray &bytes);
+    QTemporaryDir dir;
+};
+
+void tst_configfile::init() {
+    std::memset(InputInfoTable, 0, sizeof InputInfoTable);
+    std::memset(OutputInfoTable, 0, sizeof OutputInfoTable);
+}
+
+// Every byte of rows 0..2 gets a value that depends on its position, so swapped blocks show.
+void tst_configfile::fillTablesWithPattern(quint8 seed) {
+    auto *in = reinterpret_cast<quint8 *>(InputInfoTable);
+    for (size_t i = 0; i < sizeof InputInfoTable; ++i)
+        in[i] = quint8(seed + i * 7);
+    auto *out = reinterpret_cast<quint8 *>(OutputInfoTable);
+    for (size_t i = 0; i < sizeof OutputInfoTable; ++i)
+        out[i] = quint8(seed + 101 + i * 13);
+}
+
+QByteArray tst_configfile::tablesSnapshot() {
+    return QByteArray(reinterpret_cast<const char *>(InputInfoTable), sizeof InputInfoTable) +
+           QByteArray(reinterpret_cast<const char *>(OutputInfoTable), sizeof OutputInfoTable);
+}
+
+bool tst_configfile::writeFile(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+void tst_configfile::layoutPutsEveryBlockAtItsOffset() {
+    OutputInfoTable[1][1].TotalProjectors = 7;
+    OutputInfoTable[1][1].OverlapWidth = 0x01020304;
+    InputInfoTable[2][3].HPosition = -2;
+    OutputInfoTable[2][4].TotalProjectors = 9;
+    reinterpret_cast<quint8 *>(&InputInfoTable[1][0])[0] = 0xA5; // slot 0 travels with the rest
+    InputInfoTable[0][1].HPosition = 99;                         // row 0 is never stored
+
+    const QByteArray bytes = ConfigFile::image();
+    QCOMPARE(bytes.size(), 1720);
+    QCOMPARE(quint8(bytes[933]), quint8(7));
+    QCOMPARE(bytes.mid(936, 4), QByteArray("\x04\x03\x02\x01", 4));
+    const int hpos = 420 + 84 * 3 + int(offsetof(InputInfo, HPosition));
+    QCOMPARE(bytes.mid(hpos, 4), QByteArray("\xFE\xFF\xFF\xFF", 4));
+    QCOMPARE(quint8(bytes[1280 + 88 * 4 + 5]), quint8(9));
+    QCOMPARE(quint8(bytes[0]), quint8(0xA5));
+    QCOMPARE(bytes.count(char(99)), 0);
+}
+
+void tst_configfile::saveLoadSaveIsByteIdentical() {
+    fillTablesWithPattern(3);
+    const QByteArray before = tablesSnapshot();
+    const QString first = dir.filePath("first.kxc"), second = dir.filePath("second.kxc");
+    QCOMPARE(ConfigFile::SaveConfigurationFile(first), ConfigFile::Result::Ok);
+
+    fillTablesWithPattern(77);
+    QCOMPARE(ConfigFile::LoadConfigurationFile(first), ConfigFile::Result::Ok);
+    QCOMPARE(ConfigFile::SaveConfigurationFile(second), ConfigFile::Result::Ok);
+
+    QFile a(first), b(second);
+    QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    const QByteArray bytesA = a.readAll();
+    QCOMPARE(bytesA.size(), 1720);
+    QCOMPARE(bytesA, b.readAll());
+    // Rows 1 and 2 came back; row 0 is not in the file and keeps what it had.
+    const QByteArray after = tablesSnapshot();
+    const int inRow = 5 * 84, outRow = 5 * 88, outStart = 3 * inRow;
+    QCOMPARE(after.mid(inRow, 2 * inRow), before.mid(inRow, 2 * inRow));
+    QCOMPARE(after.mid(outStart + outRow, 2 * outRow), before.mid(outStart + outRow, 2 * outRow));
+    QVERIFY(after.mid(0, inRow) != before.mid(0, inRow));
+}
+
+void tst_configfile::wrongSizeRefusedModelUntouched_data() {
+    QTest::addColumn<int>("size");
+    QTest::newRow("empty") << 0;
+    QTest::newRow("one short") << 1719;
+    QTest::newRow("one long") << 1721;
+}
+
+void tst_configfile::wrongSizeRefusedModelUntouched() {
+    QFETCH(int, size);
+    const QString path = dir.filePath(QStringLiteral("size%1.kxc").arg(size));
+    QVERIFY(writeFile(path, QByteArray(size, '\x55')));
+    fillTablesWithPattern(9);
+    const QByteArray before = tablesSnapshot();
+    QCOMPARE(ConfigFile::LoadConfigurationFile(path), ConfigFile::Result::BadSize);
+    QCOMPARE(tablesSnapshot(), before);
+    QCOMPARE(ConfigFile::message(ConfigFile::Result::BadSize),
+             QStringLiteral("Error! File corrupted. File size invalid."));
+}
+
+void tst_configfile::missingFileRefused() {
+    fillTablesWithPattern(11);
+    const QByteArray before = tablesSnapshot();
+    QCOMPARE(ConfigFile::LoadConfigurationFile(dir.filePath("nothing-here.kxc")),
+             ConfigFile::Result::CannotOpen);
+    QCOMPARE(tablesSnapshot(), before);
+    QCOMPARE(ConfigFile::message(ConfigFile::Result::CannotOpen),
+             QStringLiteral("Error! Unable to open Configuration file. Check if file exist?"));
+}
+
+void tst_configfile::failedSaveKeepsOldFile_data() {
+    QTest::addColumn<QString>("path");
+    QTest::newRow("missing directory") << QStringLiteral("no/such/dir/x.kxc");
+    QTest::newRow("path is a directory") << QStringLiteral("adir");
+}
+
+void tst_configfile::failedSaveKeepsOldFile() {
+    QFETCH(QString, path);
+    QVERIFY(QDir(dir.path()).mkpath("adir"));
+    QCOMPARE(ConfigFile::SaveConfigurationFile(dir.filePath(path)), ConfigFile::Result::CannotCreate);
+    QCOMPARE(ConfigFile::message(ConfigFile::Result::CannotCreate),
+             QStringLiteral("Error! Unable to create Configuration file. Check if disk is write-protected"));
+}
+
+// A disk that fills up part-way: the file-size limit makes the write fail after 1000 bytes, as ENOSPC
+// would. The file already there must survive whole.
+void tst_configfile::fullDiskKeepsOldFile() {
+    const QString path = dir.filePath("kept.kxc");
+    const QByteArray old(1720, '\x42');
+    QVERIFY(writeFile(path, old));
+    fillTablesWithPattern(5);
+
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 1000;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const ConfigFile::Result result = ConfigFile::SaveConfigurationFile(path);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &saved), 0);
+
+    QCOMPARE(result, ConfigFile::Result::CannotCreate);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), old);
+    QCOMPARE(QDir(dir.path()).entryList({"kept*"}, QDir::Files),
+             QStringList{"kept.kxc"}); // no stray temporary
+}
+
+QTEST_GUILESS_MAIN(tst_configfile)
+#include "tst_configfile.moc"
