@@ -31,11 +31,6 @@ const char *const TextComPortError =
 
 const QByteArray DebugOff = QByteArrayLiteral("debug 0\r");
 
-struct MessagePattern {
-    QByteArray bytes;
-    int decisiveLength; // bytes needed before the message can be told (the "!ERR" code is two further on)
-};
-
 } // namespace
 
 CommandEngine::CommandEngine(TApdComPort &port, Host &host, int &commandBusy, const Pacing &pacing,
@@ -293,49 +288,16 @@ void CommandEngine::ApdComPort1TriggerAvail(int count) {
 // left for the next notification to complete, so a message split over two notifications is still
 // recognised; ReplyPos then stays on its first byte.
 void CommandEngine::examineReply() {
-    while (AwaitingReply && ReplyPos < m_stored) {
-        if (isAcknowledgement(ReplyPos)) {
-            ReplyArea[m_stored - 1] = 0; // the last byte of this notification's block
-            finishWait();
-            return;
-        }
-        if (m_controllerMode) {
-            const ControllerMessage message = controllerMessageAt(ReplyPos);
-            if (message == ControllerMessage::Incomplete) return;
-            if (actOnControllerMessage(message)) return;
-        }
-        ++ReplyPos;
+    if (!AwaitingReply) return;
+    const ReplyScanner::Result found = ReplyScanner::scan(
+        ReplyArea, m_stored, ReplyPos, {ReplyMinLength, quint8(AckChar), m_controllerMode});
+    ReplyPos = found.pos;
+    if (found.found == ReplyScanner::Found::Acknowledgement) {
+        ReplyArea[m_stored - 1] = 0; // the last byte of this notification's block
+        finishWait();
+    } else if (found.found == ReplyScanner::Found::Message) {
+        actOnControllerMessage(found.message);
     }
-}
-
-bool CommandEngine::isAcknowledgement(int pos) const {
-    if (ReplyArea[pos] != quint8(AckChar) || pos < ReplyMinLength || pos < 2) return false;
-    const char first = m_controllerMode ? 'L' : '\r';
-    const char second = m_controllerMode ? 'R' : '\n';
-    return ReplyArea[pos - 2] == quint8(first) && ReplyArea[pos - 1] == quint8(second);
-}
-
-CommandEngine::ControllerMessage CommandEngine::controllerMessageAt(int pos) const {
-    static const MessagePattern patterns[] = {{QByteArrayLiteral("?\r\nCTR"), 6},
-                                              {QByteArrayLiteral("?\r\nDEB"), 6},
-                                              {QByteArrayLiteral("!ERR"), 6}};
-    static const ControllerMessage kinds[] = {ControllerMessage::Rejected, ControllerMessage::DebugPrompt,
-                                              ControllerMessage::NoResponse};
-    const int available = m_stored - pos;
-    bool incomplete = false;
-    for (int k = 0; k < 3; ++k) {
-        const QByteArray &bytes = patterns[k].bytes;
-        const int compared = std::min<int>(available, int(bytes.size()));
-        if (std::memcmp(ReplyArea + pos, bytes.constData(), size_t(compared)) != 0) continue;
-        if (available < patterns[k].decisiveLength) {
-            incomplete = true;
-            continue;
-        }
-        if (kinds[k] == ControllerMessage::NoResponse && ReplyArea[pos + 5] != '4')
-            return ControllerMessage::OtherError;
-        return kinds[k];
-    }
-    return incomplete ? ControllerMessage::Incomplete : ControllerMessage::None;
 }
 
 // Returns true when the message ended the wait.

@@ -2,6 +2,7 @@
 
 #include "Host.h"
 #include "Pacing.h"
+#include "ReplyScanner.h"
 #include "TApdComPort.h"
 
 #include <QByteArray>
@@ -89,7 +90,7 @@ signals:
     void linkActiveChanged(bool active);
 
 private:
-    enum class ControllerMessage { None, Incomplete, Rejected, DebugPrompt, NoResponse, OtherError };
+    using ControllerMessage = ReplyScanner::ControllerMessage;
 
     void beginWait();
     void awaitReply();
@@ -97,8 +98,6 @@ private:
     void failWait();
     void sendQueryOnce();
     void examineReply();
-    bool isAcknowledgement(int pos) const;
-    ControllerMessage controllerMessageAt(int pos) const;
     bool actOnControllerMessage(ControllerMessage message);
     void onPortOpenChanged(bool open);
     void onLineLost(const QString &reason);

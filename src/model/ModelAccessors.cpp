@@ -2,7 +2,17 @@
 
 #include "ModelTables.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <iterator>
+
+namespace {
+// Bounds are worked out in 64 bits: a record from a file or a noisy line may hold any 32-bit value, and
+// centre + 128 or total - active must not wrap.
+qint32 clampToInt32(qint64 v) {
+    return qint32(std::clamp<qint64>(v, INT32_MIN, INT32_MAX));
+}
+} // namespace
 
 bool IsAddressable(int device, int channel) {
     return device >= 1 && device <= 2 && channel >= 1 && channel <= 4;
@@ -34,15 +44,15 @@ void UpdatePositionBounds(WindowState &state, int device, int channel) {
     if (!IsAddressable(device, channel)) return;
     const InputInfo &r = InputInfoTable[device][channel];
 
-    state.HPositionMax = r.HPositionCenter + 128;
-    const qint32 hLimit = r.HPositionLimit != -1 ? r.HPositionLimit : r.HTotal - r.HActive - 2;
-    if (hLimit <= state.HPositionMax) state.HPositionMax = hLimit - 1;
-    state.HPositionMin = r.HPositionCenter - 128;
+    const qint64 hMax = qint64(r.HPositionCenter) + 128;
+    const qint64 hLimit = r.HPositionLimit != -1 ? r.HPositionLimit : qint64(r.HTotal) - r.HActive - 2;
+    state.HPositionMax = clampToInt32(hLimit <= hMax ? hLimit - 1 : hMax);
+    state.HPositionMin = clampToInt32(qint64(r.HPositionCenter) - 128);
 
-    state.VPositionMax = r.VPositionCenter + 16;
-    if (r.VPositionLimit != -1 && r.VPositionLimit <= state.VPositionMax)
-        state.VPositionMax = r.VPositionLimit - 1;
-    state.VPositionMin = r.VPositionCenter - 16;
+    const qint64 vMax = qint64(r.VPositionCenter) + 16;
+    const bool vLimited = r.VPositionLimit != -1 && r.VPositionLimit <= vMax;
+    state.VPositionMax = clampToInt32(vLimited ? qint64(r.VPositionLimit) - 1 : vMax);
+    state.VPositionMin = clampToInt32(qint64(r.VPositionCenter) - 16);
 }
 
 void UpdateDefaultSourceSize(WindowState &state) {

@@ -20,6 +20,10 @@ const char *statusInput(const uint8_t *data, size_t size);
 const char *statusOutput(const uint8_t *data, size_t size);
 // The Controller's answer to the device-count query, as it arrived.
 const char *controllerCount(const uint8_t *data, size_t size);
+// The command engine's receive handling over a stream cut into notifications (format in the source).
+const char *engineReceive(const uint8_t *data, size_t size);
+// A configuration file loaded, then everything the refresh takes from the loaded records.
+const char *configFile(const uint8_t *data, size_t size);
 
 struct Entry {
     const char *name; // also the folder of its seed corpus and of its findings
@@ -27,10 +31,8 @@ struct Entry {
 };
 // Every target, for the replay test. One line here and one in CMakeLists.txt add a target.
 inline constexpr Entry kAll[] = {
-    {"status_system", statusSystem},
-    {"status_input", statusInput},
-    {"status_output", statusOutput},
-    {"controller_count", controllerCount},
+    {"status_system", statusSystem},       {"status_input", statusInput},     {"status_output", statusOutput},
+    {"controller_count", controllerCount}, {"engine_receive", engineReceive}, {"config_file", configFile},
 };
 
 } // namespace FuzzTargets

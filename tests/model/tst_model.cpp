@@ -3,6 +3,7 @@
 
 #include <QTest>
 
+#include <climits>
 #include <cstring>
 
 class tst_model : public QObject {
@@ -95,6 +96,12 @@ void tst_model::positionBounds_data() {
     QTest::newRow("limit at bound") << 1344 << 1024 << 296 << 424 << 35 << 51 << 168 << 423 << 19 << 50;
     // Limits beyond the range change nothing.
     QTest::newRow("limits beyond") << 1344 << 1024 << 296 << 500 << 35 << 60 << 168 << 424 << 19 << 51;
+    // Any 32-bit value can come from a file or a noisy line: the bounds saturate instead of wrapping.
+    constexpr int top = INT_MAX, bottom = INT_MIN;
+    QTest::newRow("centres at the top")
+        << 0 << 0 << top << -1 << top << -1 << top - 128 << -3 << top - 16 << top;
+    QTest::newRow("everything at the bottom")
+        << bottom << top << bottom << -1 << bottom << bottom << bottom << bottom << bottom << bottom;
 }
 
 void tst_model::positionBounds() {
