@@ -1,5 +1,6 @@
 #include "PlanningMath.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace planning {
@@ -138,7 +139,10 @@ QString imageContentNotes(int n, const QString &aspectText, int projectorW, int 
 
 int frameOverlap(int overlap, double projectorResH) {
     if (!(projectorResH > 0)) return 0;
-    return int(std::trunc(overlap * double(kFrameWidth) / projectorResH));
+    // An overlap from a file or a device can be any number: frames drawn on top of each other or a
+    // frame's width apart already show it is absurd, and the frame positions stay representable.
+    const double scaled = std::trunc(overlap * double(kFrameWidth) / projectorResH);
+    return int(std::clamp(scaled, -double(kFrameWidth), double(kFrameWidth)));
 }
 
 QList<FrameRect> projectorFrames(int n, int overlap, double projectorResH) {

@@ -232,6 +232,10 @@ void PlanningMathTest::outOfRangeInputsGiveNoResult() {
     QCOMPARE(projectorCount(1280, 1024, std::nan("")), 0);
     QVERIFY(placementMarkers(3, 1280, 384, 0, 30, 477).isEmpty());
     QCOMPARE(frameOverlap(384, 0), 0);
+    // A loaded overlap of any size keeps the frames within reach: at most a frame width either way.
+    QCOMPARE(frameOverlap(2147483647, 640), kFrameWidth);
+    QCOMPARE(frameOverlap(-2147483647 - 1, 1e-300), -kFrameWidth);
+    QCOMPARE(projectorFrames(8, -2000000000, 640).last().left, 5 + 7 * 2 * kFrameWidth);
 }
 
 QTEST_APPLESS_MAIN(PlanningMathTest)
