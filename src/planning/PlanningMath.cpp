@@ -170,7 +170,10 @@ QList<PlacementMarker> placementMarkers(int n, double projectorResH, double over
         // The position is kept in single precision, as the scale shows it.
         const float position = float(centre / imageWidth * screenWidth);
         const double x = std::trunc(float(position / screenWidth * pictureWidth));
-        markers.append({finite(x) ? int(x) : 0, position});
+        // A layout loaded from a file can put a centre anywhere; a marker far off the picture stays
+        // off it, but within what an int holds.
+        const double reach = 10.0 * pictureWidth;
+        markers.append({finite(x) ? int(std::clamp(x, -reach, reach)) : 0, position});
     }
     return markers;
 }

@@ -236,6 +236,10 @@ void PlanningMathTest::outOfRangeInputsGiveNoResult() {
     QCOMPARE(frameOverlap(2147483647, 640), kFrameWidth);
     QCOMPARE(frameOverlap(-2147483647 - 1, 1e-300), -kFrameWidth);
     QCOMPARE(projectorFrames(8, -2000000000, 640).last().left, 5 + 7 * 2 * kFrameWidth);
+    // A tiny image width puts the centres far beyond the picture: the markers stay off it, as ints.
+    const QList<PlacementMarker> far = placementMarkers(3, 1280, 384, 1e-30, 30, 477);
+    QCOMPARE(far.size(), 3);
+    QCOMPARE(far.last().x, 4770);
 }
 
 QTEST_APPLESS_MAIN(PlanningMathTest)
