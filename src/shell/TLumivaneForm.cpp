@@ -3,6 +3,7 @@
 #include "AboutBox.h"
 #include "CommandEngine.h"
 #include "CommandSet.h"
+#include "ConfigFileMenu.h"
 #include "ConnectionController.h"
 #include "DeviceReader.h"
 #include "DisplaySetupPage.h"
@@ -121,6 +122,7 @@ void TLumivaneForm::buildLink() {
     deviceReader = new DeviceReader(
         {*commandEngine, *guardedHost, windowState, *statusQueries, *connector, *infoPage, *planning, *this},
         [this] { refreshPagesAfterRead(); }, this);
+    configFileMenu = new ConfigFileMenu({*guardedHost, windowState, *deviceReader, *this}, this);
     planningPeers = std::make_unique<ShellPlanningPeers>(
         ShellPlanningPeers::Parts{*displaySetup, *sourceSetup, *seamRemoval, *infoPage, *commandEngine,
                                   *commandSet, *connector, *deviceReader});
@@ -183,6 +185,8 @@ void TLumivaneForm::wireMenu() {
             windowState.CommandBusy = 0;
         };
     };
+    on("OpenConfigurationFile1", [this] { configFileMenu->OpenConfigurationFile1Click(); });
+    on("SaveConfigurationtoFile1", [this] { configFileMenu->SaveConfigurationtoFile1Click(); });
     on("Exit1", [this] { close(); });
     on("SearchAll", guarded([this] { connector->SearchAllClick(); }));
     on("KestrixconnectedthruController1",
