@@ -16,6 +16,7 @@
 #include "PlanningPage.h"
 #include "ProjectorSetupPage.h"
 #include "SeamRemovalPage.h"
+#include "SettingsPush.h"
 #include "ShellPlanningPeers.h"
 #include "SourceSetupPage.h"
 #include "StatusLightController.h"
@@ -25,6 +26,7 @@
 #include "TConnectionHelpForm.h"
 #include "TInfoForm.h"
 #include "WindowHost.h"
+#include "WindowPushValues.h"
 
 #include <QAction>
 #include <QApplication>
@@ -172,6 +174,14 @@ void TLumivaneForm::refreshPagesAfterRead() {
     windowState.CommandBusy = busy;
 }
 
+// Everything the pages show goes to the devices in one pass (the menu guard holds CommandBusy for it).
+// The Source Setup and Seam Removal pages take no part yet: their inputs and seams are left out.
+void TLumivaneForm::SendCurrentSettingstoKestrixs1Click() {
+    WindowPushValues values(*planning, *displaySetup, windowState);
+    SettingsPush push(*commandSet, windowState, *guardedHost, [this] { return commandEngine->LinkActive(); });
+    push.run(values);
+}
+
 void TLumivaneForm::wireMenu() {
     auto on = [this](const char *name, auto handler) {
         connect(mainMenu->action(QString::fromLatin1(name)), &QAction::triggered, this, handler);
@@ -187,6 +197,7 @@ void TLumivaneForm::wireMenu() {
     };
     on("OpenConfigurationFile1", [this] { configFileMenu->OpenConfigurationFile1Click(); });
     on("SaveConfigurationtoFile1", [this] { configFileMenu->SaveConfigurationtoFile1Click(); });
+    on("SendCurrentSettingstoKestrixs1", guarded([this] { SendCurrentSettingstoKestrixs1Click(); }));
     on("Exit1", [this] { close(); });
     on("SearchAll", guarded([this] { connector->SearchAllClick(); }));
     on("KestrixconnectedthruController1",

@@ -92,6 +92,7 @@ private:
     void finishExit();
     void showAbout();
     void refreshPagesAfterRead();
+    void SendCurrentSettingstoKestrixs1Click();
 
     FormOptions options;
     WindowState windowState;
