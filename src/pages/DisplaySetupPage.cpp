@@ -362,15 +362,10 @@ bool DisplaySetupPage::SendLeftEdgeFeather(int screen) {
 
 bool DisplaySetupPage::sendEdge(int s, char edge) {
     if (!ctx || !screenHasEdge(s, edge)) return false;
-    const EdgeNames n = edgeNames(s, edge);
-    double gamma = 0, width = 0, offset = 0;
-    if (!FieldEditor::parse(FieldKind::Decimal, child<QLineEdit>(n.gamma)->text(), gamma) ||
-        !FieldEditor::parse(FieldKind::Integer, child<QLineEdit>(n.width)->text(), width) ||
-        !FieldEditor::parse(FieldKind::Integer, child<QLineEdit>(n.offset)->text(), offset))
-        return false;
-    const int enable = child<QCheckBox>(n.enable)->isChecked() ? 1 : 0;
-    ctx->commands.SendEdgeFeather(ScreenDevice(s), ScreenChannel(s), edge, enable, gamma, int(width),
-                                  int(offset));
+    const EdgeFeatherValues e = edgeFeather(s, edge);
+    if (!e.gamma || !e.width || !e.offset) return false;
+    ctx->commands.SendEdgeFeather(ScreenDevice(s), ScreenChannel(s), edge, e.enable, *e.gamma, *e.width,
+                                  *e.offset);
     return true;
 }
 

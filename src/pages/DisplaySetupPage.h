@@ -2,6 +2,7 @@
 
 #include "DisplayScreenControls.h"
 #include "PageContext.h"
+#include "SettingsPush.h"
 
 #include <QWidget>
 
@@ -60,6 +61,15 @@ public:
     // a text does not convert or the screen has no such edge.
     bool SendRightEdgeFeather(int screen);
     bool SendLeftEdgeFeather(int screen);
+
+    // What the page shows, for sending it all at once: one screen's outputs (a text that does not
+    // convert gives no value) and the system controls.
+    ScreenOutputValues screenOutputs(int screen) const;
+    EdgeFeatherValues edgeFeather(int screen, char edge) const;
+    int dataDoublingChecked() const;
+    int basicFeatheringChecked() const;
+    DecimalValue basicGammaValue() const;
+    int advancedModeChecked() const;
 
     void enableAfterCalculation();
     void focusFirstTestPattern();

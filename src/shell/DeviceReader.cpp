@@ -114,13 +114,18 @@ void DeviceReader::ReadfromKestrixs1Click() {
         return;
     }
 
+    refreshPagesFromModel();
+    host.setBusyCursor(false);
+    host.setStatusText(QString());
+}
+
+void DeviceReader::refreshPagesFromModel() {
+    const bool wasRefreshing = state.Refreshing;
     state.Refreshing = true;
     info.ScreenInfoComboBoxChange();
     takeOverPlanningLayout();
     refreshPages();
-    host.setBusyCursor(false);
-    host.setStatusText(QString());
-    state.Refreshing = false;
+    state.Refreshing = wasRefreshing;
 }
 
 // The Planning page takes the wall layout over from device 1's first output record.

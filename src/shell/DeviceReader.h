@@ -37,6 +37,10 @@ public:
     // chosen to stop.
     int ReadDevice(int device);
     void ReadfromKestrixs1Click();
+    // The pages brought in line with the model, with Refreshing set so that nothing is sent: the
+    // Information page, the Planning page's take-over of device 1's layout (with its warnings), then
+    // the page refreshes. The read ends with it; a file load runs the same after replacing the model.
+    void refreshPagesFromModel();
 
 private:
     bool continueAfterFailure(const char *what, int channel);

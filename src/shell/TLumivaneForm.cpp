@@ -3,6 +3,7 @@
 #include "AboutBox.h"
 #include "CommandEngine.h"
 #include "CommandSet.h"
+#include "ConfigFileMenu.h"
 #include "ConnectionController.h"
 #include "DeviceReader.h"
 #include "DisplaySetupPage.h"
@@ -15,6 +16,7 @@
 #include "PlanningPage.h"
 #include "ProjectorSetupPage.h"
 #include "SeamRemovalPage.h"
+#include "SettingsPush.h"
 #include "ShellPlanningPeers.h"
 #include "SourceSetupPage.h"
 #include "StatusLightController.h"
@@ -24,6 +26,7 @@
 #include "TConnectionHelpForm.h"
 #include "TInfoForm.h"
 #include "WindowHost.h"
+#include "WindowPushValues.h"
 
 #include <QAction>
 #include <QApplication>
@@ -121,6 +124,7 @@ void TLumivaneForm::buildLink() {
     deviceReader = new DeviceReader(
         {*commandEngine, *guardedHost, windowState, *statusQueries, *connector, *infoPage, *planning, *this},
         [this] { refreshPagesAfterRead(); }, this);
+    configFileMenu = new ConfigFileMenu({*guardedHost, windowState, *deviceReader, *this}, this);
     planningPeers = std::make_unique<ShellPlanningPeers>(
         ShellPlanningPeers::Parts{*displaySetup, *sourceSetup, *seamRemoval, *infoPage, *commandEngine,
                                   *commandSet, *connector, *deviceReader});
@@ -170,6 +174,14 @@ void TLumivaneForm::refreshPagesAfterRead() {
     windowState.CommandBusy = busy;
 }
 
+// Everything the pages show goes to the devices in one pass (the menu guard holds CommandBusy for it).
+// The Source Setup and Seam Removal pages take no part yet: their inputs and seams are left out.
+void TLumivaneForm::SendCurrentSettingstoKestrixs1Click() {
+    WindowPushValues values(*planning, *displaySetup, windowState);
+    SettingsPush push(*commandSet, windowState, *guardedHost, [this] { return commandEngine->LinkActive(); });
+    push.run(values);
+}
+
 void TLumivaneForm::wireMenu() {
     auto on = [this](const char *name, auto handler) {
         connect(mainMenu->action(QString::fromLatin1(name)), &QAction::triggered, this, handler);
@@ -183,6 +195,9 @@ void TLumivaneForm::wireMenu() {
             windowState.CommandBusy = 0;
         };
     };
+    on("OpenConfigurationFile1", [this] { configFileMenu->OpenConfigurationFile1Click(); });
+    on("SaveConfigurationtoFile1", [this] { configFileMenu->SaveConfigurationtoFile1Click(); });
+    on("SendCurrentSettingstoKestrixs1", guarded([this] { SendCurrentSettingstoKestrixs1Click(); }));
     on("Exit1", [this] { close(); });
     on("SearchAll", guarded([this] { connector->SearchAllClick(); }));
     on("KestrixconnectedthruController1",

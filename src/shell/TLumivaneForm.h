@@ -11,6 +11,7 @@
 
 class CommandEngine;
 class CommandSet;
+class ConfigFileMenu;
 class ConnectionController;
 class DeviceReader;
 class DisplaySetupPage;
@@ -63,6 +64,7 @@ public:
     CommandSet &commands() const { return *commandSet; }
     ConnectionController &connection() const { return *connector; }
     DeviceReader &reader() const { return *deviceReader; }
+    ConfigFileMenu &configFiles() const { return *configFileMenu; }
     QTabWidget *phasePageControl() const { return phasePages; }
     InformationPage *informationPage() const { return infoPage; }
     PlanningPage *planningPage() const { return planning; }
@@ -90,6 +92,7 @@ private:
     void finishExit();
     void showAbout();
     void refreshPagesAfterRead();
+    void SendCurrentSettingstoKestrixs1Click();
 
     FormOptions options;
     WindowState windowState;
@@ -113,6 +116,7 @@ private:
     CommandSet *commandSet = nullptr;
     ConnectionController *connector = nullptr;
     DeviceReader *deviceReader = nullptr;
+    ConfigFileMenu *configFileMenu = nullptr;
     std::unique_ptr<ShellPlanningPeers> planningPeers;
 
     bool shownOnce = false;

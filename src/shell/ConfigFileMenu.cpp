@@ -1,0 +1,71 @@
+#include "ConfigFileMenu.h"
+
+#include "ConfigFile.h"
+#include "DeviceReader.h"
+#include "Host.h"
+#include "WindowState.h"
+
+#include <QFileDialog>
+
+namespace {
+const char *const kSaveFilter = "Kestrix Config Files (*.kxc)";
+const char *const kOpenFilter = "Kestrix Config Files (*.kxc);;Any file (*.*)";
+} // namespace
+
+ConfigFileMenu::ConfigFileMenu(const Parts &parts, QObject *parent)
+    : QObject(parent), host(parts.host), state(parts.state), reader(parts.reader), window(parts.window),
+      saveDialog([this] { return runSaveDialog(); }), openDialog([this] { return runOpenDialog(); }) {}
+
+QString ConfigFileMenu::runSaveDialog() const {
+    QFileDialog dialog(&window);
+    dialog.setObjectName(QStringLiteral("SaveDialog1"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(QString::fromLatin1(kSaveFilter));
+    // A name typed without an extension gets ".kxc". Replacing a file is not asked about: installers
+    // save over the same file again and again.
+    dialog.setDefaultSuffix(QStringLiteral("kxc"));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString ConfigFileMenu::runOpenDialog() const {
+    QFileDialog dialog(&window);
+    dialog.setObjectName(QStringLiteral("OpenDialog1"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(QString::fromLatin1(kOpenFilter).split(QStringLiteral(";;")));
+    dialog.setOption(QFileDialog::ReadOnly);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void ConfigFileMenu::SaveConfigurationtoFile1Click() {
+    const QString path = saveDialog();
+    if (path.isEmpty()) return;
+    host.setBusyCursor(true);
+    const ConfigFile::Result result = ConfigFile::SaveConfigurationFile(path);
+    if (result != ConfigFile::Result::Ok) host.showMessage(ConfigFile::message(result));
+    host.setBusyCursor(false);
+}
+
+void ConfigFileMenu::OpenConfigurationFile1Click() {
+    // Replacing the model under a device action (a read or a push waiting for an answer) would mix
+    // the two; the load waits until the action has ended.
+    if (state.CommandBusy) return;
+    const QString path = openDialog();
+    if (path.isEmpty()) return;
+    host.setBusyCursor(true);
+    const ConfigFile::Result result = ConfigFile::LoadConfigurationFile(path);
+    if (result != ConfigFile::Result::Ok) {
+        host.showMessage(ConfigFile::message(result));
+        host.setBusyCursor(false);
+        return;
+    }
+    state.ModelFromFile = 1;
+    // The refresh sends nothing (Refreshing is set throughout), even while linked.
+    reader.refreshPagesFromModel();
+    host.showMessage(QStringLiteral("File open successful. Lumivane updated with settings from file."));
+    host.setBusyCursor(false);
+}

@@ -1,0 +1,231 @@
+// The File menu's configuration file items through the real window: the dialogs answered by the test,
+// the messages, the hourglass, and the pages refreshed from a loaded file without a byte to the devices.
+#include "ConfigFile.h"
+#include "ConfigFileMenu.h"
+#include "LinkRig.h"
+#include "ModelTables.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+namespace {
+
+const QString kLoaded = QStringLiteral("File open successful. Lumivane updated with settings from file.");
+
+SimOptions direct() {
+    SimOptions o;
+    o.mode = SimOptions::Direct;
+    o.onlyAtModeBaud = true;
+    return o;
+}
+
+void showOffline(LinkRig &rig) {
+    rig.host.expectYesNo(false, "Lumivane requires connection to Kestrix(s) to function.");
+    rig.form->show();
+    QTRY_COMPARE(rig.host.messages().size(), 1);
+    rig.host.entries.clear();
+}
+
+template <typename T> T *find(LinkRig &rig, const char *name) {
+    T *widget = rig.form->findChild<T *>(QString::fromLatin1(name));
+    if (!widget) qFatal("no %s", name);
+    return widget;
+}
+
+QString text(LinkRig &rig, const char *name) {
+    if (auto *edit = rig.form->findChild<QLineEdit *>(QString::fromLatin1(name))) return edit->text();
+    return find<QLabel>(rig, name)->text();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray readFile(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void open(LinkRig &rig, const QString &path) {
+    rig.form->configFiles().setOpenDialog([path] { return path; });
+    rig.trigger("OpenConfigurationFile1");
+}
+
+void save(LinkRig &rig, const QString &path) {
+    rig.form->configFiles().setSaveDialog([path] { return path; });
+    rig.trigger("SaveConfigurationtoFile1");
+}
+
+// The image of a wall of two centred projectors sharing 100 pixels.
+QByteArray twoCentredProjectors() {
+    QByteArray bytes = ConfigFile::image();
+    bytes[933] = 2;             // TotalProjectors of device 1, channel 1
+    bytes[935] = 1;             // Justification: centred
+    const qint32 overlap = 100; // OverlapWidth, little-endian at 936..939
+    std::memcpy(bytes.data() + 936, &overlap, sizeof overlap);
+    bytes[840 + 88 * 2 + 68] = 17; // BlackLevel of device 1, channel 2
+    return bytes;
+}
+
+} // namespace
+
+class ConfigMenuTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { ConfigFile::applyImage(QByteArray(ConfigFile::FileSize, '\0')); }
+    void loadWhileLinkedSendsNothing();
+    void refusedFileLeavesModelAndPages_data();
+    void refusedFileLeavesModelAndPages();
+    void meaninglessContentsLoad_data();
+    void meaninglessContentsLoad();
+    void saveThroughTheMenu();
+
+private:
+    QTemporaryDir dir;
+};
+
+// A loaded file's wall replaces the planned one with the take-over's warning, every page shows the
+// file, and not a byte goes to the linked device; then the success message, with the hourglass up.
+void ConfigMenuTest::loadWhileLinkedSendsNothing() {
+    const SimOptions sim = direct();
+    LinkRig rig(&sim, nullptr);
+    showOffline(rig);
+    rig.host.expectYesNo(true, "Serial communication established.");
+    rig.trigger("KestrixconnectedtoSerialPortdirectly1");
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QCOMPARE(find<QComboBox>(rig, "NumOfScreenComboBox")->currentIndex(), 3); // the device's four
+    rig.host.entries.clear();
+    rig.com1->clearRequests();
+
+    const QByteArray file = twoCentredProjectors();
+    const QString path = dir.filePath("wall.kxc");
+    writeFile(path, file);
+    open(rig, path);
+
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QCOMPARE(LinkRig::wire(*rig.com1), QStringList{});
+    QCOMPARE(rig.host.messages(),
+             (QStringList{"Warning. Number of Projectors and Input Material Alignment information read from "
+                          "Kestrix(s) does not match current values in the Planning page. \rPlanning page "
+                          "values will be overwritten",
+                          kLoaded}));
+    QVERIFY(rig.host.entries.last().busyCursor);
+    QVERIFY(!rig.host.busyCursor);
+    QCOMPARE(ConfigFile::image(), file);
+    QCOMPARE(rig.form->state().ModelFromFile, 1);
+    QVERIFY(!rig.form->state().Refreshing);
+    QCOMPARE(rig.form->state().CommandBusy, 0);
+    QCOMPARE(find<QComboBox>(rig, "NumOfScreenComboBox")->currentIndex(), 1);
+    QCOMPARE(find<QComboBox>(rig, "ImageAlignComboBox")->currentIndex(), 1);
+    QCOMPARE(text(rig, "OWidthPlanningEdit"), QString("100"));
+    QCOMPARE(text(rig, "OWidthEdit"), QString("100"));
+    QCOMPARE(text(rig, "Black2Edit"), QString("17"));
+}
+
+void ConfigMenuTest::refusedFileLeavesModelAndPages_data() {
+    QTest::addColumn<int>("size"); // -1: no such file
+    QTest::addColumn<QString>("message");
+    QTest::newRow("one short") << 1719 << ConfigFile::message(ConfigFile::Result::BadSize);
+    QTest::newRow("one long") << 1721 << ConfigFile::message(ConfigFile::Result::BadSize);
+    QTest::newRow("missing") << -1 << ConfigFile::message(ConfigFile::Result::CannotOpen);
+}
+
+void ConfigMenuTest::refusedFileLeavesModelAndPages() {
+    QFETCH(int, size);
+    QFETCH(QString, message);
+    LinkRig rig(nullptr, nullptr);
+    showOffline(rig);
+    const QString good = dir.filePath("good.kxc");
+    writeFile(good, twoCentredProjectors());
+    open(rig, good);
+    rig.host.entries.clear();
+    rig.form->state().ModelFromFile = 0;
+    const QByteArray before = ConfigFile::image();
+    const QStringList fields{text(rig, "OWidthEdit"), text(rig, "OWidthPlanningEdit"),
+                             text(rig, "Black2Edit")};
+
+    const QString bad = dir.filePath("bad.kxc");
+    QFile::remove(bad);
+    if (size >= 0) writeFile(bad, QByteArray(size, '\x5a'));
+    open(rig, bad);
+
+    QCOMPARE(rig.host.messages(), QStringList{message});
+    QVERIFY(rig.host.entries.last().busyCursor);
+    QVERIFY(!rig.host.busyCursor);
+    QCOMPARE(ConfigFile::image(), before);
+    QCOMPARE(rig.form->state().ModelFromFile, 0);
+    QCOMPARE((QStringList{text(rig, "OWidthEdit"), text(rig, "OWidthPlanningEdit"), text(rig, "Black2Edit")}),
+             fields);
+    QCOMPARE(find<QComboBox>(rig, "NumOfScreenComboBox")->currentIndex(), 1);
+
+    // Cancelling the dialog does nothing at all.
+    rig.host.entries.clear();
+    open(rig, QString());
+    QVERIFY(rig.host.entries.isEmpty());
+    QVERIFY(!rig.host.busyCursor);
+}
+
+void ConfigMenuTest::meaninglessContentsLoad_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("zeros") << QByteArray(ConfigFile::FileSize, '\0');
+    QByteArray noise(ConfigFile::FileSize, '\0');
+    QRandomGenerator random(12);
+    for (char &b : noise)
+        b = char(random.bounded(256));
+    QTest::newRow("random") << noise;
+    QByteArray outOfRange = QByteArray(ConfigFile::FileSize, '\0');
+    outOfRange[933] = 9;
+    outOfRange[935] = 7;
+    QTest::newRow("nine projectors, alignment 7") << outOfRange;
+}
+
+// Any file of the right size is taken as it is; a layout outside the lists keeps the planned one and
+// nothing indexes past a table on the way.
+void ConfigMenuTest::meaninglessContentsLoad() {
+    QFETCH(QByteArray, bytes);
+    LinkRig rig(nullptr, nullptr);
+    showOffline(rig);
+    const QString path = dir.filePath("odd.kxc");
+    writeFile(path, bytes);
+    open(rig, path);
+
+    QCOMPARE(rig.host.messages().last(), kLoaded);
+    QCOMPARE(ConfigFile::image(), bytes);
+    const int count = find<QComboBox>(rig, "NumOfScreenComboBox")->currentIndex();
+    QVERIFY(count >= 0 && count <= 7);
+    QVERIFY(find<QComboBox>(rig, "ImageAlignComboBox")->currentIndex() >= 0);
+    for (const char *label : {"ImageSizeHLabel", "OutAspectRatioLabel"}) {
+        QVERIFY2(!text(rig, label).contains("inf") && !text(rig, label).contains("nan"), label);
+    }
+}
+
+// A save goes through the dialog's path with the hourglass; a failed one says so and keeps the old file.
+void ConfigMenuTest::saveThroughTheMenu() {
+    LinkRig rig(nullptr, nullptr);
+    showOffline(rig);
+    const QString path = dir.filePath("saved.kxc");
+    const QByteArray loaded = twoCentredProjectors();
+    writeFile(path, loaded);
+    open(rig, path);
+    rig.host.entries.clear();
+
+    const QString again = dir.filePath("again.kxc");
+    save(rig, again);
+    QVERIFY(rig.host.entries.isEmpty());
+    QCOMPARE(readFile(again), loaded);
+
+    OutputInfoTable[1][2].BlackLevel = 99;
+    save(rig, dir.filePath("no/such/dir/x.kxc"));
+    QCOMPARE(rig.host.messages(), QStringList{ConfigFile::message(ConfigFile::Result::CannotCreate)});
+    QVERIFY(rig.host.entries.last().busyCursor);
+    QVERIFY(!rig.host.busyCursor);
+    QCOMPARE(readFile(again), loaded);
+}
+
+QTEST_MAIN(ConfigMenuTest)
+#include "tst_configmenu.moc"
