@@ -138,7 +138,9 @@ bool TApdComPort::IsPortAvailable(int portNumber) const {
 void TApdComPort::FlushInBuffer() {
     if (!isOpen()) return;
     // What is thrown away here did arrive; the traffic log keeps it.
-    m_traffic.record(TrafficLog::Direction::Received, m_serial.readAll());
+    // Only what is already buffered: reading the device here could meet a failed line.
+    if (const qint64 buffered = m_serial.bytesAvailable(); buffered > 0)
+        m_traffic.record(TrafficLog::Direction::Received, m_serial.read(buffered));
     m_serial.clear(QSerialPort::Input);
 }
 
