@@ -73,6 +73,7 @@ bool TApdComPort::openDevice() {
         m_serial.close();
         return false;
     }
+    m_traffic.clear();
     emit openChanged(true);
     return true;
 }
@@ -135,7 +136,12 @@ bool TApdComPort::IsPortAvailable(int portNumber) const {
 }
 
 void TApdComPort::FlushInBuffer() {
-    if (isOpen()) m_serial.clear(QSerialPort::Input);
+    if (!isOpen()) return;
+    // What is thrown away here did arrive; the traffic log keeps it.
+    // Only what is already buffered: reading the device here could meet a failed line.
+    if (const qint64 buffered = m_serial.bytesAvailable(); buffered > 0)
+        m_traffic.record(TrafficLog::Direction::Received, m_serial.read(buffered));
+    m_serial.clear(QSerialPort::Input);
 }
 
 int TApdComPort::GetOutBuffFree() const {
@@ -145,7 +151,9 @@ int TApdComPort::GetOutBuffFree() const {
 
 bool TApdComPort::PutString(const QByteArray &text) {
     if (!isOpen()) return false;
-    if (m_serial.write(text) != text.size()) return false;
+    const qint64 written = m_serial.write(text);
+    if (written > 0) m_traffic.record(TrafficLog::Direction::Sent, text.left(written));
+    if (written != text.size()) return false;
     // QSerialPort only queues the bytes and writes them at the next pass of the event loop; whatever
     // the caller does before it waits (status text, disabling the pages) would stand between the answer
     // and the request on the line. Hand them to the device now.
@@ -176,7 +184,11 @@ bool TApdComPort::WaitForString(const QByteArray &s, int ticks, bool yield, bool
     int matched = 0;
     for (;;) {
         char c;
+        QByteArray consumed;
+        const auto logConsumed =
+            qScopeGuard([&] { m_traffic.record(TrafficLog::Direction::Received, consumed); });
         while (isOpen() && m_serial.getChar(&c)) {
+            consumed += c;
             if (same(c, s.at(matched)))
                 ++matched;
             else
@@ -222,6 +234,7 @@ void TApdComPort::deliver() {
         return; // resumed when the running notification or wait ends
     const qint64 n = m_serial.read(m_block, BufferSize);
     if (n <= 0) return;
+    m_traffic.record(TrafficLog::Direction::Received, QByteArray(m_block, int(n)));
     m_blockLength = int(n);
     m_delivering = true;
     emit OnTriggerAvail(m_blockLength);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PortMap.h"
+#include "TrafficLog.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -88,6 +89,9 @@ public:
     bool CTS() const { return lineIsHigh(Line::CTS); }
     bool DCD() const { return lineIsHigh(Line::DCD); }
 
+    // Every byte sent and received since the port was last opened.
+    const TrafficLog &trafficLog() const { return m_traffic; }
+
 signals:
     // The data-available notification. Listeners read the bytes with GetBlock before returning.
     void OnTriggerAvail(int count);
@@ -108,6 +112,7 @@ private:
     bool lineIsHigh(Line line) const;
 
     QSerialPort m_serial;
+    TrafficLog m_traffic;
     PortMap m_map;
     int m_comNumber = 0;
     int m_baud = 38400;

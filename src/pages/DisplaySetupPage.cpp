@@ -276,6 +276,12 @@ void DisplaySetupPage::FeatherRadioGroupClick() {
     ctx->commands.ForEveryDevice([&](int d) { ctx->commands.SendFeatherCurve(d, item); });
 }
 
+void DisplaySetupPage::setServiceGroupsVisible(bool visible) {
+    featherCurve->setVisible(visible);
+    for (int s = 1; s <= 8; ++s)
+        screens[s].edgeAdvanced->setVisible(visible);
+}
+
 void DisplaySetupPage::SystemSaveButtonClick() {
     if (!ctx) return;
     BusyScope busy(ctx->state);

@@ -43,6 +43,9 @@ public:
     void BasicEdgeFeatheringCheckBoxClick();
     void EnDataDoubleCheckBoxClick();
     void FeatherRadioGroupClick();
+    // The service controls (feather curve, advanced width and offset fields) that the Information
+    // page's hidden switch shows and hides.
+    void setServiceGroupsVisible(bool visible);
     void SystemSaveButtonClick();
 
     // Refreshes: they only write controls (the caller decides about Refreshing).

@@ -1,22 +1,68 @@
 #include "InformationPage.h"
 
+#include "CommandSet.h"
+#include "Host.h"
+#include "ModelTables.h"
+#include "StatusLabels.h"
 #include "StatusLightsWidget.h"
+#include "TerminalPane.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 InformationPage::InformationPage(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("InfoTabSheet"));
+    terminal = new TerminalPane(this);
 
-    auto *infoGroup = new QGroupBox(tr("Kestrix Information"), this);
+    auto *layout = new QGridLayout(this);
+    layout->addWidget(terminal, 0, 0, 2, 1);
+    layout->addWidget(buildInfoGroup(), 2, 0, 3, 1);
+    layout->addWidget(buildRs232Group(), 0, 1, Qt::AlignTop);
+    layout->addWidget(buildHardwareSetupGroup(), 1, 1);
+    auto *buttons = new QVBoxLayout;
+    auto *systemSave = new QPushButton(tr("System Save Kestrix(s)"), this);
+    systemSave->setObjectName(QStringLiteral("SystemSaveButton"));
+    connect(systemSave, &QPushButton::clicked, this, &InformationPage::systemSaveClicked);
+    resetButton = new QPushButton(tr("Reset Kestrix(s)"), this);
+    resetButton->setObjectName(QStringLiteral("ResetButton"));
+    connect(resetButton, &QPushButton::clicked, this, &InformationPage::ResetButtonClick);
+    buttons->addWidget(systemSave);
+    buttons->addWidget(resetButton);
+    layout->addLayout(buttons, 2, 1, Qt::AlignTop | Qt::AlignLeft);
+    layout->addWidget(buildSliceGroup(), 3, 1, Qt::AlignTop);
+
+    // The hidden switch: an empty spot in the bottom right corner that answers a double-click.
+    hiddenLabel = new QLabel(this);
+    hiddenLabel->setObjectName(QStringLiteral("HiddenLabel"));
+    hiddenLabel->setFixedSize(24, 16);
+    hiddenLabel->installEventFilter(this);
+    layout->addWidget(hiddenLabel, 4, 1, Qt::AlignRight | Qt::AlignBottom);
+    layout->setColumnStretch(0, 1);
+    layout->setRowStretch(1, 1);
+    layout->setRowStretch(4, 1);
+}
+
+InformationPage::~InformationPage() = default;
+
+void InformationPage::attach(const PageContext &context) {
+    ctx.emplace(context);
+}
+
+QGroupBox *InformationPage::buildInfoGroup() {
+    infoGroup = new QGroupBox(tr("Kestrix Information"), this);
     infoGroup->setObjectName(QStringLiteral("InfoGroupBox"));
     auto *infoLayout = new QGridLayout(infoGroup);
+    infoLayout->setContentsMargins(6, 4, 6, 4);
+    auto *head = new QHBoxLayout;
     auto *versionCaption = new QLabel(tr("Version :"), infoGroup);
     versionCaption->setObjectName(QStringLiteral("Version1TextLabel"));
     version1 = new QLabel(tr("N/A"), infoGroup);
@@ -25,31 +71,23 @@ InformationPage::InformationPage(QWidget *parent) : QWidget(parent) {
     countCaption->setObjectName(QStringLiteral("Label62"));
     deviceCount = new QLabel(QStringLiteral("0"), infoGroup);
     deviceCount->setObjectName(QStringLiteral("NumOfKestrixDetectedLabel"));
-    infoLayout->addWidget(versionCaption, 0, 0);
-    infoLayout->addWidget(version1, 0, 1);
-    infoLayout->addWidget(countCaption, 0, 2);
-    infoLayout->addWidget(deviceCount, 0, 3);
     screenInfo = new QComboBox(infoGroup);
     screenInfo->setObjectName(QStringLiteral("ScreenInfoComboBox"));
     screenInfo->addItems({tr("Screen 1"), tr("Screen 2"), tr("Screen 3"), tr("Screen 4")});
     screenInfo->setCurrentIndex(-1);
-    infoLayout->addWidget(screenInfo, 1, 0, 1, 4);
+    connect(screenInfo, &QComboBox::activated, this, [this] { ScreenInfoComboBoxChange(); });
+    for (QWidget *w : std::initializer_list<QWidget *>{versionCaption, version1, countCaption, deviceCount})
+        head->addWidget(w);
+    head->addSpacing(12);
+    head->addWidget(screenInfo);
+    head->addStretch(1);
+    infoLayout->addLayout(head, 0, 0, 1, 2);
+    status = std::make_unique<StatusLabels>(infoGroup);
+    infoLayout->addWidget(status->inputGroup(), 1, 0, Qt::AlignTop);
+    infoLayout->addWidget(status->outputGroup(), 1, 1, Qt::AlignTop);
+    infoLayout->setColumnStretch(1, 1);
     infoGroup->hide();
-
-    auto *layout = new QGridLayout(this);
-    layout->addWidget(infoGroup, 0, 0);
-    layout->addWidget(buildRs232Group(), 0, 1, Qt::AlignTop);
-    layout->addWidget(buildHardwareSetupGroup(), 1, 1);
-    auto *systemSave = new QPushButton(tr("System Save Kestrix(s)"), this);
-    systemSave->setObjectName(QStringLiteral("SystemSaveButton"));
-    connect(systemSave, &QPushButton::clicked, this, &InformationPage::systemSaveClicked);
-    layout->addWidget(systemSave, 2, 1, Qt::AlignTop);
-    layout->addWidget(buildSliceGroup(), 1, 0);
-    resetButton = new QPushButton(tr("Reset Kestrix(s)"), this);
-    resetButton->setObjectName(QStringLiteral("ResetButton"));
-    layout->addWidget(resetButton, 3, 1, Qt::AlignLeft);
-    layout->setColumnStretch(0, 1);
-    layout->setRowStretch(4, 1);
+    return infoGroup;
 }
 
 QGroupBox *InformationPage::buildRs232Group() {
@@ -74,6 +112,7 @@ QGroupBox *InformationPage::buildRs232Group() {
     baud->addItems({QStringLiteral("38400"), QStringLiteral("57600")});
     baud->setCurrentIndex(-1);
     baud->setEnabled(false);
+    baud->setMaximumWidth(90);
     grid->addWidget(disabledLabel(tr("Baud:"), {}), 2, 0);
     grid->addWidget(baud, 2, 1);
 
@@ -115,18 +154,54 @@ void InformationPage::setKestrixIdVisible(int device, bool visible) {
 }
 
 void InformationPage::ScreenInfoComboBoxChange() {
-    emit screenInfoRefreshRequested(screenInfo->currentIndex() + 1);
+    if (!ctx || !(ctx->state.ModelFromDevices || ctx->state.ModelFromFile)) return;
+    // The four screens are device 1's channels, however many devices there are.
+    const int channel = screenInfo->currentIndex() + 1;
+    if (channel < 1 || channel > 4) return;
+    status->ShowInputInfo(InputInfoTable[1][channel]);
+    status->ShowOutputInfo(OutputInfoTable[1][channel]);
+}
+
+void InformationPage::ResetButtonClick() {
+    if (!ctx) return;
+    BusyScope busy(ctx->state);
+    if (!busy) return;
+    emit menusEnabledRequested(false);
+    const auto menusBack = qScopeGuard([this] { emit menusEnabledRequested(true); });
+    if (ctx->state.Refreshing || !ctx->LinkActive()) return;
+    if (!ctx->host.askYesNo(
+            QStringLiteral("Lumivane - Factory Reset Verification"),
+            QStringLiteral("Resetting the Kestrix(s) will reset settings to default values. Are "
+                           "you sure you want to reset the Kestrix(s)?")))
+        return;
+    ctx->host.showProgress(QStringLiteral("Kestrix reset in progress. Please wait...."));
+    ctx->commands.ForEveryDevice([this](int d) { ctx->commands.SendFactoryReset(d, 'F'); });
+    ctx->host.hideProgress();
+}
+
+void InformationPage::HiddenLabelDblClick() {
+    const bool visible = !infoGroup->isVisibleTo(this);
+    infoGroup->setVisible(visible);
+    sliceGroup->setVisible(visible);
+    emit hiddenGroupsToggled(visible);
+}
+
+bool InformationPage::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == hiddenLabel && event->type() == QEvent::MouseButtonDblClick) {
+        HiddenLabelDblClick();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void InformationPage::PageActivated(bool usable) {
-    if (usable)
-        if (auto *terminal = findChild<QWidget *>(QStringLiteral("AdTerminal1"))) terminal->setFocus();
+    if (usable) terminal->setFocus();
     enableNamed(this, {"ResetButton", "SystemSaveButton"}, usable);
 }
 
 QGroupBox *InformationPage::buildSliceGroup() {
     // Hidden at start, like the other service groups of this page.
-    auto *group = new QGroupBox(tr("Image Position Offset"), this);
+    auto *group = sliceGroup = new QGroupBox(tr("Image Position Offset"), this);
     group->setObjectName(QStringLiteral("ScreenInfoGroupBox"));
     auto *grid = new QGridLayout(group);
     for (int p = 1; p <= 8; ++p) {

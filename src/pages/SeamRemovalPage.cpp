@@ -18,8 +18,8 @@ SeamRemovalPage::SeamRemovalPage(QWidget *parent) : QWidget(parent) {
     bridgeAll->setObjectName(QStringLiteral("SeamBridgeAllConfigCheckBox"));
     auto *autoAll = new QPushButton(tr("Auto Seam Gain (All Channels)"), this);
     autoAll->setObjectName(QStringLiteral("SeamAutoAllConfigButton"));
-    for (QWidget *w : {static_cast<QWidget *>(gains), static_cast<QWidget *>(bridgeAll),
-                       static_cast<QWidget *>(autoAll)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(gains), static_cast<QWidget *>(bridgeAll), static_cast<QWidget *>(autoAll)})
         layout->addWidget(w);
 }
 

@@ -43,6 +43,13 @@ const MenuItem kMenuItems[] = {
     {"Help", "About...", "About1", Enabled},
 };
 
+// Names of the menus that handlers switch off as a whole.
+QString menuName(const QString &caption) {
+    if (caption == QLatin1String("File")) return QStringLiteral("File1");
+    if (caption == QLatin1String("Serial Port")) return QStringLiteral("Search1");
+    return {};
+}
+
 } // namespace
 
 MainMenu::MainMenu(QMenuBar *bar) : QObject(bar) {
@@ -53,7 +60,10 @@ MainMenu::MainMenu(QMenuBar *bar) : QObject(bar) {
         for (const QString &caption : path.split(QLatin1Char('|'))) {
             sofar += QLatin1Char('|') + caption;
             QMenu *&slot = menus[sofar];
-            if (!slot) slot = menu ? menu->addMenu(caption) : bar->addMenu(caption);
+            if (!slot) {
+                slot = menu ? menu->addMenu(caption) : bar->addMenu(caption);
+                slot->setObjectName(menuName(caption));
+            }
             menu = slot;
         }
         return menu;

@@ -25,6 +25,7 @@
 #include "TApdComPort.h"
 #include "TConnectionHelpForm.h"
 #include "TInfoForm.h"
+#include "TerminalPane.h"
 #include "WindowHost.h"
 #include "WindowPushValues.h"
 
@@ -34,6 +35,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QEventLoop>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
@@ -151,6 +153,16 @@ void TLumivaneForm::wirePages() {
             &DisplaySetupPage::RefreshDisplayPage);
     connect(infoPage, &InformationPage::systemSaveClicked, displaySetup,
             &DisplaySetupPage::SystemSaveButtonClick);
+    infoPage->attach(context);
+    connect(infoPage, &InformationPage::hiddenGroupsToggled, displaySetup,
+            &DisplaySetupPage::setServiceGroupsVisible);
+    connect(infoPage, &InformationPage::menusEnabledRequested, this, [this](bool enabled) {
+        for (const char *name : {"File1", "Search1"})
+            if (auto *menu = menuBar()->findChild<QMenu *>(QString::fromLatin1(name)))
+                menu->menuAction()->setEnabled(enabled);
+    });
+    infoPage->terminalPane()->attach(comPort);
+    infoPage->terminalPane()->setMessenger([this](const QString &text) { host().showMessage(text); });
     connect(phasePages, &QTabWidget::currentChanged, this, [this] { PhasePageControlChange(); });
 }
 

@@ -1,9 +1,12 @@
 // Pictures of the Display Setup and Projector Setup pages as the window draws them, for looking at by
 // eye (not a test). usage: pageshots OUT_DIR
 #include "DisplaySetupPage.h"
+#include "InformationPage.h"
+#include "ModelTables.h"
 #include "ProjectorSetupPage.h"
 #include "ScriptedHost.h"
 #include "TLumivaneForm.h"
+#include "TerminalPane.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -43,5 +46,29 @@ int main(int argc, char **argv) {
     form.phasePageControl()->setCurrentWidget(form.projectorSetupPage());
     QTest::qWait(100);
     form.grab().save(dir + "/projector-setup.png");
+
+    // The Information page with its service groups shown and a record on them.
+    InformationPage *info = form.informationPage();
+    form.phasePageControl()->setCurrentWidget(info);
+    form.state().ModelFromDevices = 1;
+    InputInfoTable[1][1] =
+        InputInfo{1, 1, {}, 12,    0,      0,      {},   1344, 0,    296,  0,    35, 1024, 768,
+                  1, 1, {}, 95.5f, 100.0f, -2.25f, 0.0f, 1.5f, 0.0f, 0.0f, 0.0f, -1, -1};
+    OutputInfoTable[1][1].OutputFormat = 2;
+    OutputInfoTable[1][1].FrameRate = 1;
+    OutputInfoTable[1][1].BasicGamma = 2.2f;
+    OutputInfoTable[1][1].BlackLevel = 200;
+    info->ScreenInfoComboBoxChange();
+    info->terminalPane()->showReceived("debug 0\r\nKX> NKX\r\n2 1 2\r\nKX> ");
+    info->HiddenLabelDblClick();
+    QTest::qWait(100);
+    form.grab().save(dir + "/information-hidden-shown.png");
+    info->HiddenLabelDblClick();
+    QTest::qWait(100);
+    form.grab().save(dir + "/information.png");
+    info->HiddenLabelDblClick();
+    form.phasePageControl()->setCurrentWidget(display);
+    QTest::qWait(100);
+    form.grab().save(dir + "/display-service-groups.png");
     return 0;
 }
