@@ -135,7 +135,9 @@ void TLumivaneForm::buildLink() {
 void TLumivaneForm::wirePages() {
     const PageContext context{*commandSet, windowState, *guardedHost,
                               [this] { return commandEngine->LinkActive(); }};
+    sourceSetup->attach(context);
     displaySetup->attach(context);
+    seamRemoval->attach(context);
     projectorSetup->attach(context);
     connect(projectorSetup, &ProjectorSetupPage::testPatternsRefreshRequested, displaySetup,
             [this](int first, int last) {
@@ -149,6 +151,14 @@ void TLumivaneForm::wirePages() {
     planning->attach(windowState, *guardedHost, *planningPeers);
     connect(commandSet, &CommandSet::displaySetupRefreshRequested, displaySetup,
             &DisplaySetupPage::RefreshDisplayPage);
+    connect(commandSet, &CommandSet::sourceSetupRefreshRequested, sourceSetup,
+            &SourceSetupPage::RefreshSourcePage);
+    connect(commandSet, &CommandSet::sourceColorsRefreshRequested, sourceSetup,
+            [this] { sourceSetup->RefreshSourceColor(sourceSetup->selectedScreen()); });
+    connect(commandSet, &CommandSet::seamRemovalRefreshRequested, seamRemoval,
+            &SeamRemovalPage::RefreshSeamPage);
+    connect(sourceSetup, &SourceSetupPage::pageActivationRequested, this,
+            [this] { PhasePageControlChange(); });
     connect(infoPage, &InformationPage::systemSaveClicked, displaySetup,
             &DisplaySetupPage::SystemSaveButtonClick);
     connect(phasePages, &QTabWidget::currentChanged, this, [this] { PhasePageControlChange(); });
@@ -168,7 +178,9 @@ void TLumivaneForm::PhasePageControlChange() {
 void TLumivaneForm::refreshPagesAfterRead() {
     const qint32 busy = windowState.CommandBusy;
     windowState.CommandBusy = 0;
+    sourceSetup->RefreshSourcePage();
     displaySetup->RefreshDisplayPage();
+    seamRemoval->RefreshSeamPage();
     planning->OWidthEditExit();
     PhasePageControlChange();
     windowState.CommandBusy = busy;
