@@ -187,11 +187,12 @@ void TLumivaneForm::refreshPagesAfterRead() {
 }
 
 // Everything the pages show goes to the devices in one pass (the menu guard holds CommandBusy for it).
-// The Source Setup and Seam Removal pages take no part yet: their inputs and seams are left out.
 void TLumivaneForm::SendCurrentSettingstoKestrixs1Click() {
     WindowPushValues values(*planning, *displaySetup, windowState);
+    WindowPushInputs inputs(*sourceSetup);
+    WindowPushSeams seams(*seamRemoval);
     SettingsPush push(*commandSet, windowState, *guardedHost, [this] { return commandEngine->LinkActive(); });
-    push.run(values);
+    push.run(values, &inputs, &seams);
 }
 
 void TLumivaneForm::wireMenu() {
