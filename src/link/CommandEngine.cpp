@@ -70,6 +70,7 @@ bool CommandEngine::aborted() const {
 }
 
 void CommandEngine::pause(int ms) {
+    m_mandatedWaitMs += ms;
     EventPump::pause(ms);
 }
 
@@ -77,6 +78,7 @@ void CommandEngine::pause(int ms) {
 // event as it comes and does not add a timer's lateness per step.
 void CommandEngine::settle(int steps) {
     if (steps <= 0) return;
+    m_mandatedWaitMs += qint64(steps) * m_pacing.settleStepMs;
     if (m_pacing.settleStepMs == 0)
         EventPump::processPending();
     else
