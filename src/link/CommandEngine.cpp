@@ -70,6 +70,7 @@ bool CommandEngine::aborted() const {
 }
 
 void CommandEngine::pause(int ms) {
+    m_mandatedWaitMs += ms;
     EventPump::pause(ms);
 }
 
@@ -77,6 +78,7 @@ void CommandEngine::pause(int ms) {
 // event as it comes and does not add a timer's lateness per step.
 void CommandEngine::settle(int steps) {
     if (steps <= 0) return;
+    m_mandatedWaitMs += qint64(steps) * m_pacing.settleStepMs;
     if (m_pacing.settleStepMs == 0)
         EventPump::processPending();
     else
@@ -177,7 +179,17 @@ void CommandEngine::sendQueryOnce() {
 void CommandEngine::SendDirectCommand() {
     const bool showedBusy = !m_host.isBusyCursor();
     if (showedBusy) m_host.setBusyCursor(true);
-    LinkOk = SendAndWaitAck(QByteArray(CommandBuffer, int(strnlen(CommandBuffer, AreaSize))));
+    bool answered = false;
+    {
+        // A line that fails under this wait ends in the recovery dialog below, which is then the
+        // user's one message about it; the queued line-lost report may arrive while the wait still
+        // pumps events, before the recovery has begun.
+        ++m_recovering;
+        const auto done = qScopeGuard([this] { --m_recovering; });
+        answered = SendAndWaitAck(QByteArray(CommandBuffer, int(strnlen(CommandBuffer, AreaSize))));
+        if (!answered) m_lossesReported = m_port.lossCount();
+    }
+    LinkOk = answered;
     if (!LinkOk) RecoverLink();
     if (showedBusy) m_host.setBusyCursor(false);
 }

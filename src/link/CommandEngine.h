@@ -77,6 +77,9 @@ public:
     void settle(int steps);
     // The settle count the last acknowledged Controller command was given (-1 before any).
     int lastSettleCount() const { return m_lastSettleCount; }
+    // The pauses and settles the protocol asked for so far, in ms at the current pacing (what a
+    // timing measurement should be compared with, not what the waits actually took).
+    qint64 mandatedWaitMs() const { return m_mandatedWaitMs; }
     const Pacing &pacing() const { return m_pacing; }
     TApdComPort &port() { return m_port; }
     Host &host() { return m_host; }
@@ -117,4 +120,5 @@ private:
     bool m_exitRequested = false;
     int m_recovering = 0;
     int m_lastSettleCount = -1;
+    qint64 m_mandatedWaitMs = 0;
 };

@@ -61,6 +61,10 @@ FieldEditor::Check FieldEditor::check(double &value) {
     return Check::Valid;
 }
 
+bool FieldEditor::validate(double &value) {
+    return check(value) == Check::Valid;
+}
+
 bool FieldEditor::EditExit() {
     if (fieldRow.isPair() && !fieldRow.pairWidth) {
         if (FieldEditor *width = group.editor(fieldRow.partner)) return width->EditExit();

@@ -27,6 +27,9 @@ public:
     // The exit validation. A pair's exit is its width field's, whichever of the two runs it. True when
     // every value was valid (whether or not anything was sent).
     bool EditExit();
+    // Steps 1 and 2 of the exit validation without the send: on a failure the field's message, its
+    // restore and the focus back, as leaving it would. True when the text holds a value in range.
+    bool validate(double &value);
     // Enter moves the focus to the field's Enter target; other characters are not filtered. True when
     // the key was Enter.
     bool EditKeyPress(QChar key);

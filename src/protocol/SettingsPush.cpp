@@ -117,7 +117,7 @@ void SettingsPush::sendInputs(PushInputValues &inputs, int device, int first, in
         commands.SendInputHPosition(device, channel, need(inputs.hPosition()));
         commands.SendInputVPosition(device, channel, need(inputs.vPosition()));
         commands.SendInputPhase(device, channel, need(inputs.phase()));
-        if (!inputs.sendColourBalance()) throw Invalid{};
+        inputs.sendColourBalance();
     }
 }
 
@@ -168,7 +168,7 @@ void SettingsPush::sendSeams(PushSeamValues &seams, int device, int first, int l
         seams.selectScreen(s);
         const int channel = ScreenChannel(s);
         if (!IsInputLocked(device, channel)) continue;
-        if (!seams.sendSeamGains()) throw Invalid{};
+        seams.sendSeamGains();
         commands.SendSeamBridge(device, channel, seams.bridge());
     }
 }

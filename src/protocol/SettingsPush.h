@@ -61,17 +61,18 @@ public:
     virtual FieldValue hPosition() = 0;
     virtual FieldValue vPosition() = 0;
     virtual FieldValue phase() = 0;
-    // Sends the colour balance of the shown channel, each value after its own range check (a value out
-    // of range is reported to the user and skipped). False when a text does not convert.
-    virtual bool sendColourBalance() = 0;
+    // Sends the colour balance of the shown channel through each field's own checks: a bad value is
+    // reported with that field's message and skipped, and the pass goes on.
+    virtual void sendColourBalance() = 0;
 };
 
-// The seams of a screen: visiting shows its channel; the gains are sent after their range checks.
+// The seams of a screen: visiting shows its channel; the gains are sent through their fields' own
+// checks, which report a bad value themselves and let the pass go on.
 class PushSeamValues {
 public:
     virtual ~PushSeamValues() = default;
     virtual void selectScreen(int screen) = 0;
-    virtual bool sendSeamGains() = 0; // false when a text does not convert
+    virtual void sendSeamGains() = 0;
     virtual int bridge() = 0;
 };
 

@@ -137,7 +137,9 @@ void TLumivaneForm::buildLink() {
 void TLumivaneForm::wirePages() {
     const PageContext context{*commandSet, windowState, *guardedHost,
                               [this] { return commandEngine->LinkActive(); }};
+    sourceSetup->attach(context);
     displaySetup->attach(context);
+    seamRemoval->attach(context);
     projectorSetup->attach(context);
     connect(projectorSetup, &ProjectorSetupPage::testPatternsRefreshRequested, displaySetup,
             [this](int first, int last) {
@@ -151,6 +153,14 @@ void TLumivaneForm::wirePages() {
     planning->attach(windowState, *guardedHost, *planningPeers);
     connect(commandSet, &CommandSet::displaySetupRefreshRequested, displaySetup,
             &DisplaySetupPage::RefreshDisplayPage);
+    connect(commandSet, &CommandSet::sourceSetupRefreshRequested, sourceSetup,
+            &SourceSetupPage::RefreshSourcePage);
+    connect(commandSet, &CommandSet::sourceColorsRefreshRequested, sourceSetup,
+            [this] { sourceSetup->RefreshSourceColor(sourceSetup->selectedScreen()); });
+    connect(commandSet, &CommandSet::seamRemovalRefreshRequested, seamRemoval,
+            &SeamRemovalPage::RefreshSeamPage);
+    connect(sourceSetup, &SourceSetupPage::pageActivationRequested, this,
+            [this] { PhasePageControlChange(); });
     connect(infoPage, &InformationPage::systemSaveClicked, displaySetup,
             &DisplaySetupPage::SystemSaveButtonClick);
     infoPage->attach(context);
@@ -180,18 +190,21 @@ void TLumivaneForm::PhasePageControlChange() {
 void TLumivaneForm::refreshPagesAfterRead() {
     const qint32 busy = windowState.CommandBusy;
     windowState.CommandBusy = 0;
+    sourceSetup->RefreshSourcePage();
     displaySetup->RefreshDisplayPage();
+    seamRemoval->RefreshSeamPage();
     planning->OWidthEditExit();
     PhasePageControlChange();
     windowState.CommandBusy = busy;
 }
 
 // Everything the pages show goes to the devices in one pass (the menu guard holds CommandBusy for it).
-// The Source Setup and Seam Removal pages take no part yet: their inputs and seams are left out.
 void TLumivaneForm::SendCurrentSettingstoKestrixs1Click() {
     WindowPushValues values(*planning, *displaySetup, windowState);
+    WindowPushInputs inputs(*sourceSetup);
+    WindowPushSeams seams(*seamRemoval);
     SettingsPush push(*commandSet, windowState, *guardedHost, [this] { return commandEngine->LinkActive(); });
-    push.run(values);
+    push.run(values, &inputs, &seams);
 }
 
 void TLumivaneForm::wireMenu() {

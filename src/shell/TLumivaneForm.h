@@ -70,6 +70,8 @@ public:
     PlanningPage *planningPage() const { return planning; }
     DisplaySetupPage *displaySetupPage() const { return displaySetup; }
     ProjectorSetupPage *projectorSetupPage() const { return projectorSetup; }
+    SourceSetupPage *sourceSetupPage() const { return sourceSetup; }
+    SeamRemovalPage *seamRemovalPage() const { return seamRemoval; }
 
     static QString versionText() { return QStringLiteral("Version 1.02"); }
 

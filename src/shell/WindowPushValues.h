@@ -28,3 +28,35 @@ private:
     DisplaySetupPage &display;
     WindowState &state;
 };
+
+class SourceSetupPage;
+class SeamRemovalPage;
+
+// The inputs as the Source Setup page shows each channel: visiting a screen loads it into the page.
+class WindowPushInputs : public PushInputValues {
+public:
+    explicit WindowPushInputs(SourceSetupPage &page) : page(page) {}
+
+    void selectScreen(int screen) override;
+    FieldValue hPosition() override;
+    FieldValue vPosition() override;
+    FieldValue phase() override;
+    void sendColourBalance() override;
+
+private:
+    FieldValue integer(const char *name) const;
+    SourceSetupPage &page;
+};
+
+// The seams as the Seam Removal page shows each channel.
+class WindowPushSeams : public PushSeamValues {
+public:
+    explicit WindowPushSeams(SeamRemovalPage &page) : page(page) {}
+
+    void selectScreen(int screen) override;
+    void sendSeamGains() override;
+    int bridge() override;
+
+private:
+    SeamRemovalPage &page;
+};

@@ -35,3 +35,7 @@ int ChannelSelectGroup::channelCount() const {
 int ChannelSelectGroup::selectedChannel() const {
     return qMax(0, buttons->checkedId());
 }
+
+void ChannelSelectGroup::selectChannel(int channel) {
+    if (QAbstractButton *item = buttons->button(channel)) item->setChecked(true);
+}

@@ -16,6 +16,8 @@ public:
     int channelCount() const;
     // Screen number of the selected item (item index + 1), 0 when none is selected.
     int selectedChannel() const;
+    // Selects the item of a screen (1..n) as a click would; raises channelSelected when it changes.
+    void selectChannel(int channel);
 
 signals:
     // An item became selected, by the user or by code.

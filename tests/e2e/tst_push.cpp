@@ -1,9 +1,12 @@
 // "Send Current Settings" through the real window on the simulator: what reaches each device and in
 // which order, device 2's outputs as the page showed them before the feather mode re-read, the progress
 // notice, and a field that does not convert ending the pass.
+#include "FieldEditors.h"
 #include "LinkRig.h"
 #include "ModelTables.h"
+#include "SeamRemovalPage.h"
 #include "SettingsPush.h"
+#include "SourceSetupPage.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -37,15 +40,20 @@ QLineEdit *edit(LinkRig &rig, const QString &name) {
 }
 
 // Connected and read, the wall of n projectors taken over from device 1, the read's messages cleared.
-void connectWithWall(LinkRig &rig, bool controllerMode, int n) {
+// Only the inputs of the locked screens (1..8) report a locked signal.
+void connectWithWall(LinkRig &rig, bool controllerMode, int n, const QList<int> &locked = {}) {
     for (int d = 1; d <= (controllerMode ? 2 : 1); ++d) {
         SimDevice device = rig.com1->device(d);
         for (SimOutputChannel &output : device.outputs)
             output.totalProjectors = quint8(n);
+        for (int c = 1; c <= 4; ++c)
+            device.inputs[c - 1].videoLocked = locked.contains((d - 1) * 4 + c) ? 1 : 0;
         rig.com1->setDevice(d, device);
     }
     rig.host.expectYesNo(true, controllerMode ? "Serial communication established with Controller."
                                               : "Serial communication established.");
+    // A wall of two devices on a direct line: the user goes on with device 1 only.
+    if (!controllerMode && n > 4) rig.host.expectYesNo(true, "Kestrix total # of projectors");
     rig.trigger(controllerMode ? "KestrixconnectedthruController1" : "KestrixconnectedtoSerialPortdirectly1");
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
     QCOMPARE(rig.form->findChild<QComboBox *>("NumOfScreenComboBox")->currentIndex(), n - 1);
@@ -133,6 +141,49 @@ QStringList oneDevicePush(int n) {
     return lines;
 }
 
+// A locked screen's input settings as the device reported them: position, phase, then the colour
+// balance in the fields' order.
+QStringList inputLines(const QString &to, int c) {
+    QStringList lines{QStringLiteral("IRSPKX %1 M H 296"), QStringLiteral("IRSPKX %1 M V 35"),
+                      QStringLiteral("ICPHOKX %1 M 0")};
+    for (const char *colour : {"C", "R", "G", "B"})
+        for (const char *what : {"ICNTKX", "IBRTKX"})
+            lines << QStringLiteral("%1 %2 %3 %4")
+                         .arg(what, "%1", colour, QString(colour) == "C" ? "100.0" : " 0.0");
+    for (QString &l : lines)
+        l = to + l.arg(c);
+    return lines;
+}
+
+// Each of the eight gain fields' leave handling sends all eight gains, then the bridge.
+QStringList seamLines(const QString &to, int c) {
+    QStringList lines;
+    for (int g = 0; g < 8; ++g)
+        lines << to + QStringLiteral("MANSEAM %1 -4 0 0 0 0 0 0 0 0").arg(c);
+    lines << to + QStringLiteral("BRDGSEAM %1 0").arg(c);
+    return lines;
+}
+
+// The whole pass with the inputs and seams of the locked screens that the device loops visit.
+QStringList fullPush(bool twoDevices, int n, const QList<int> &locked) {
+    QStringList lines = twoDevicePush(n);
+    QStringList inputs, seams;
+    for (int s = 1; s <= n; ++s) {
+        if (!locked.contains(s) || (s > 4 && !twoDevices)) continue;
+        const QString to = QStringLiteral("57600 *%1").arg(s <= 4 ? 5 : 6);
+        inputs << inputLines(to, (s - 1) % 4 + 1);
+        seams << seamLines(to, (s - 1) % 4 + 1);
+    }
+    for (int i = inputs.size() - 1; i >= 0; --i)
+        lines.insert(4, inputs[i]);
+    lines << seams;
+    if (twoDevices) return lines;
+    QStringList direct;
+    for (QString l : lines)
+        if (!l.contains("*6")) direct << l.replace("57600 *5", "38400 ");
+    return direct;
+}
+
 } // namespace
 
 class PushTest : public QObject {
@@ -140,6 +191,9 @@ class PushTest : public QObject {
 private slots:
     void pushesWhatThePagesShow_data();
     void pushesWhatThePagesShow();
+    void locksDecideWhichInputsAndSeamsGoOut_data();
+    void locksDecideWhichInputsAndSeamsGoOut();
+    void outOfRangeColourShowsItsMessageAndThePassGoesOn();
     void deviceTwoGetsWhatThePageShowedBeforeTheReRead();
     void valueThatDoesNotConvertEndsThePass_data();
     void valueThatDoesNotConvertEndsThePass();
@@ -149,11 +203,11 @@ void PushTest::pushesWhatThePagesShow_data() {
     QTest::addColumn<bool>("twoDevices");
     QTest::addColumn<int>("n");
     QTest::addColumn<int>("steps");
-    QTest::newRow("direct, 1") << false << 1 << 6;
-    QTest::newRow("direct, 4") << false << 4 << 6;
-    QTest::newRow("two devices, 1") << true << 1 << 7;
-    QTest::newRow("two devices, 4") << true << 4 << 7;
-    QTest::newRow("two devices, 6") << true << 6 << 7;
+    QTest::newRow("direct, 1") << false << 1 << 8;
+    QTest::newRow("direct, 4") << false << 4 << 8;
+    QTest::newRow("two devices, 1") << true << 1 << 9;
+    QTest::newRow("two devices, 4") << true << 4 << 9;
+    QTest::newRow("two devices, 6") << true << 6 << 11;
 }
 
 void PushTest::pushesWhatThePagesShow() {
@@ -175,9 +229,61 @@ void PushTest::pushesWhatThePagesShow() {
              QString("Sending current settings to Kestrix(s): number of projectors. Please wait...."));
     QCOMPARE(rig.host.progressTexts.last(),
              QString("Sending current settings to Kestrix(s): %1. Please wait....")
-                 .arg(twoDevices ? "Kestrix 2 outputs" : "edge feathering mode"));
+                 .arg(twoDevices && n > 4 ? "Kestrix 2 seams" : "Kestrix 1 seams"));
     QCOMPARE(rig.host.progressSuffix, QString("%1 of %1").arg(steps));
     QVERIFY(!rig.host.progressVisible);
+}
+
+void PushTest::locksDecideWhichInputsAndSeamsGoOut_data() {
+    QTest::addColumn<bool>("twoDevices");
+    QTest::addColumn<int>("n");
+    QTest::addColumn<QList<int>>("locked");
+    QTest::newRow("direct, 1 locked") << false << 1 << QList<int>{1};
+    QTest::newRow("direct, 4, 2 and 4 locked") << false << 4 << QList<int>{2, 4};
+    QTest::newRow("two devices, 6 locked") << true << 6 << QList<int>{1, 2, 3, 4, 5, 6};
+    QTest::newRow("two devices, 6, only 3 and 6 locked") << true << 6 << QList<int>{3, 6};
+    // Screen 5 belongs to a second device that is not there.
+    QTest::newRow("one device, 6, 5 locked") << false << 6 << QList<int>{1, 5};
+}
+
+// Every screen of the wall is visited on both pages; only locked ones send, and both pages are left on
+// the last screen visited.
+void PushTest::locksDecideWhichInputsAndSeamsGoOut() {
+    QFETCH(bool, twoDevices);
+    QFETCH(int, n);
+    QFETCH(QList<int>, locked);
+    const SimOptions sim = twoDevices ? controller() : direct();
+    LinkRig rig(&sim, nullptr);
+    connectWithWall(rig, twoDevices, n, locked);
+
+    rig.trigger("SendCurrentSettingstoKestrixs1");
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QCOMPARE(withoutProbes(LinkRig::wire(*rig.com1)), fullPush(twoDevices, n, locked));
+    QCOMPARE(rig.host.messages(), QStringList{});
+    const int last = twoDevices ? n : std::min(n, 4);
+    QCOMPARE(rig.form->sourceSetupPage()->selectedScreen(), last);
+    QCOMPARE(rig.form->seamRemovalPage()->selectedScreen(), last);
+}
+
+// A contrast the device reports beyond the field's range is refused by the field with its own message;
+// the rest of that screen and the pass still go out.
+void PushTest::outOfRangeColourShowsItsMessageAndThePassGoesOn() {
+    const SimOptions sim = direct();
+    LinkRig rig(&sim, nullptr);
+    SimDevice device = rig.com1->device(1);
+    device.inputs[1].contrast[0] = 3000;
+    rig.com1->setDevice(1, device);
+    connectWithWall(rig, false, 2, {1, 2});
+
+    rig.trigger("SendCurrentSettingstoKestrixs1");
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QStringList expected = fullPush(false, 2, {1, 2});
+    expected.removeOne("38400 ICNTKX 2 C 100.0");
+    QCOMPARE(withoutProbes(LinkRig::wire(*rig.com1)), expected);
+    const QString outOfRange =
+        rig.form->sourceSetupPage()->fieldEditors()->editor("LeftOContrastEdit")->family().outOfRange;
+    QCOMPARE(rig.host.messages().size(), 1);
+    QVERIFY2(rig.host.messages().first().startsWith(outOfRange), qPrintable(rig.host.messages().first()));
 }
 
 // The feather mode makes each device report its outputs and the page shows them; device 2 must still

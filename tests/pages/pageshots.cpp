@@ -5,6 +5,8 @@
 #include "ModelTables.h"
 #include "ProjectorSetupPage.h"
 #include "ScriptedHost.h"
+#include "SeamRemovalPage.h"
+#include "SourceSetupPage.h"
 #include "TLumivaneForm.h"
 #include "TerminalPane.h"
 
@@ -70,5 +72,31 @@ int main(int argc, char **argv) {
     form.phasePageControl()->setCurrentWidget(display);
     QTest::qWait(100);
     form.grab().save(dir + "/display-service-groups.png");
+    // Source Setup with channel 1 locked and channel 2 without a lock; Seam Removal on channel 1.
+    InputInfo &locked = InputInfoTable[1][1];
+    locked.VideoLoaded = locked.VideoLocked = 1;
+    locked.HPosition = 200;
+    locked.VPosition = 35;
+    locked.HTotal = 1344;
+    locked.PhaseOffset = 3;
+    locked.OverallContrast = 102.5f;
+    locked.RedBrightness = -3.2f;
+    InputInfoTable[1][2].PhaseOffset = -3;
+    SourceSetupPage *source = form.sourceSetupPage();
+    form.phasePageControl()->setCurrentWidget(source);
+    source->PageActivated(true);
+    for (int screen : {1, 2}) {
+        source->selectScreen(screen);
+        QTest::qWait(100);
+        form.grab().save(
+            QStringLiteral("%1/source-setup-%2.png").arg(dir).arg(screen == 1 ? "locked" : "unlocked"));
+    }
+    OutputInfoTable[1][1].SeamGain[3] = 200;
+    OutputInfoTable[1][1].BridgeThreshold = 20;
+    SeamRemovalPage *seams = form.seamRemovalPage();
+    form.phasePageControl()->setCurrentWidget(seams);
+    seams->PageActivated(true);
+    QTest::qWait(100);
+    form.grab().save(dir + "/seam-removal.png");
     return 0;
 }
