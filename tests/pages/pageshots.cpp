@@ -1,5 +1,5 @@
-// Pictures of the Display Setup and Projector Setup pages as the window draws them, for looking at by
-// eye (not a test). usage: pageshots OUT_DIR
+// Pictures of the Display Setup, Projector Setup, Source Setup and Seam Removal pages as the window draws
+// them, for looking at by eye (not a test). usage: pageshots OUT_DIR
 #include "DisplaySetupPage.h"
 #include "InformationPage.h"
 #include "ModelTables.h"
