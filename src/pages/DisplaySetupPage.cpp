@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTabWidget>
 
 DisplaySetupPage::DisplaySetupPage(QWidget *parent) : QWidget(parent) {
@@ -51,7 +52,14 @@ QWidget *DisplaySetupPage::buildScreenPages() {
             row->addWidget(screens[s].group);
         }
         row->addStretch(1);
-        screenPageControl->addTab(sheet, tr(captions[page]));
+        // The window has a fixed size and the service rows make a screen taller than it leaves room
+        // for: the page scrolls rather than squashing the fields.
+        auto *scroll = new QScrollArea(screenPageControl);
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        scroll->setWidgetResizable(true);
+        scroll->setWidget(sheet);
+        screenPageControl->addTab(scroll, tr(captions[page]));
     }
     screenPageControl->setEnabled(false); // the planning calculation enables it
     return screenPageControl;

@@ -70,8 +70,11 @@ int main(int argc, char **argv) {
     form.grab().save(dir + "/information.png");
     info->HiddenLabelDblClick();
     form.phasePageControl()->setCurrentWidget(display);
-    QTest::qWait(100);
-    form.grab().save(dir + "/display-service-groups.png");
+    for (int tab = 0; tab < 2; ++tab) {
+        display->screenPages()->setCurrentIndex(tab);
+        QTest::qWait(100);
+        form.grab().save(QStringLiteral("%1/display-service-groups-tab%2.png").arg(dir).arg(tab + 1));
+    }
     // Source Setup with channel 1 locked and channel 2 without a lock; Seam Removal on channel 1.
     InputInfo &locked = InputInfoTable[1][1];
     locked.VideoLoaded = locked.VideoLocked = 1;

@@ -8,6 +8,7 @@
 #include "RadioGroup.h"
 #include "SpinButton.h"
 
+#include <QAbstractScrollArea>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -32,6 +33,7 @@ private slots:
     void refreshWritesTheModel();
     void arrangement_data();
     void arrangement();
+    void everyControlHasRoomInTheWindow();
     void pageActivation();
 };
 
@@ -345,6 +347,67 @@ void DisplaySetupTest::arrangement() {
     QCOMPARE(d.page->screenPages()->isTabVisible(1), n >= 5);
     for (const char *name : {"DataDoubleGroupBox", "EdgeFeatherBasicGroupBox", "AdvanceModeCheckBox"})
         QCOMPARE(d.find<QWidget>(name)->isHidden(), n == 1);
+}
+
+// The window has a fixed size: whatever the page shows must get its full height and stay inside every
+// box around it (a scroll area may hide it vertically, never horizontally).
+void DisplaySetupTest::everyControlHasRoomInTheWindow() {
+    DisplayRig d(false);
+    d.rig->form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(d.rig->form.get()));
+    QTest::qWait(20); // the window's first-show preparation arranges the pages
+    d.rig->form->phasePageControl()->setCurrentWidget(d.page);
+    auto *advanced = d.box("AdvanceModeCheckBox");
+    auto problems = [&] {
+        QStringList found;
+        for (QWidget *w : d.page->findChildren<QWidget *>()) {
+            if (!w->isVisible() || w->objectName().isEmpty() ||
+                !(qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w) ||
+                  qobject_cast<QAbstractButton *>(w)))
+                continue;
+            if (w->height() < w->sizeHint().height())
+                found << QStringLiteral("%1 %2 high").arg(w->objectName()).arg(w->height());
+            QWidget *shown = w; // w, or the scroll area that shows it
+            for (QWidget *outer = w->parentWidget(); outer != d.page; outer = outer->parentWidget()) {
+                const QRect r(shown->mapTo(outer, QPoint(0, 0)), shown->size());
+                // A scroll area's viewport may hide it above or below, never at the sides.
+                auto *area = qobject_cast<QAbstractScrollArea *>(outer->parentWidget());
+                const bool inside =
+                    area ? r.left() >= 0 && r.right() < outer->width() : outer->rect().contains(r);
+                if (!inside) {
+                    found << QStringLiteral("%1 cut by %2")
+                                 .arg(w->objectName(), outer->metaObject()->className());
+                    break;
+                }
+                if (area) outer = shown = area;
+            }
+        }
+        return found;
+    };
+    for (bool service : {false, true}) {
+        if (service) d.rig->form->informationPage()->HiddenLabelDblClick(); // through the shell
+        for (int n = 1; n <= 8; ++n) {
+            d.page->ArrangeSystemGroups(n);
+            d.page->ArrangeScreens(n);
+            for (bool on : {false, true}) {
+                advanced->setChecked(on);
+                for (int tab = 0; tab < (n >= 5 ? 2 : 1); ++tab) {
+                    d.page->screenPages()->setCurrentIndex(tab);
+                    // The layouts run on posted events, some rounds apart.
+                    QTest::qWait(20);
+                    (void)QTest::qWaitFor([&] { return problems().isEmpty(); }, 500);
+                    const QStringList found = problems();
+                    QVERIFY2(found.isEmpty(),
+                             qPrintable(QStringLiteral("n=%1 advanced=%2 service=%3 tab=%4: %5")
+                                            .arg(n)
+                                            .arg(on)
+                                            .arg(service)
+                                            .arg(tab + 1)
+                                            .arg(found.join(", "))));
+                }
+            }
+        }
+    }
 }
 
 void DisplaySetupTest::pageActivation() {
