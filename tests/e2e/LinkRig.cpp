@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
 
 void LinkRig::trigger(const char *actionName) {
     auto *action = form->findChild<QAction *>(QString::fromLatin1(actionName));
@@ -12,6 +13,18 @@ void LinkRig::trigger(const char *actionName) {
 QString LinkRig::labelText(const char *name) const {
     auto *label = form->findChild<QLabel *>(QString::fromLatin1(name));
     return label ? label->text() : QStringLiteral("<no %1>").arg(name);
+}
+
+QString LinkRig::fieldText(const char *name) const {
+    if (auto *edit = form->findChild<QLineEdit *>(QString::fromLatin1(name))) return edit->text();
+    return find<QLabel>(name)->text();
+}
+
+void LinkRig::showOffline() {
+    host.expectYesNo(false, "Lumivane requires connection to Kestrix(s) to function.");
+    form->show();
+    QTRY_COMPARE(host.messages().size(), 1);
+    host.entries.clear();
 }
 
 QStringList LinkRig::wire(const KestrixSimulator &sim) {

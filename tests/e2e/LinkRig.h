@@ -36,6 +36,18 @@ struct LinkRig {
 
     void trigger(const char *actionName);
     QString labelText(const char *name) const;
+    // A named control of the window; a missing one ends the test program, since every later step
+    // would only fail for that reason.
+    template <typename T> T *find(const char *name) const {
+        T *widget = form->findChild<T *>(QString::fromLatin1(name));
+        if (!widget) qFatal("no %s", name);
+        return widget;
+    }
+    // The text of a named edit field, or else of a named label.
+    QString fieldText(const char *name) const;
+    // Shows the window and answers No to the connect question: no link, the offline note shown and
+    // taken off the record.
+    void showOffline();
     // The requests a simulator received, as "<baud> <command>" lines, e.g. "57600 *5SYINFOKX".
     static QStringList wire(const KestrixSimulator &sim);
 

@@ -22,24 +22,6 @@ SimOptions direct() {
     return o;
 }
 
-void showOffline(LinkRig &rig) {
-    rig.host.expectYesNo(false, "Lumivane requires connection to Kestrix(s) to function.");
-    rig.form->show();
-    QTRY_COMPARE(rig.host.messages().size(), 1);
-    rig.host.entries.clear();
-}
-
-template <typename T> T *find(LinkRig &rig, const char *name) {
-    T *widget = rig.form->findChild<T *>(QString::fromLatin1(name));
-    if (!widget) qFatal("no %s", name);
-    return widget;
-}
-
-QString text(LinkRig &rig, const char *name) {
-    if (auto *edit = rig.form->findChild<QLineEdit *>(QString::fromLatin1(name))) return edit->text();
-    return find<QLabel>(rig, name)->text();
-}
-
 void writeFile(const QString &path, const QByteArray &bytes) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -94,11 +76,11 @@ private:
 void ConfigMenuTest::loadWhileLinkedSendsNothing() {
     const SimOptions sim = direct();
     LinkRig rig(&sim, nullptr);
-    showOffline(rig);
+    rig.showOffline();
     rig.host.expectYesNo(true, "Serial communication established.");
     rig.trigger("KestrixconnectedtoSerialPortdirectly1");
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
-    QCOMPARE(find<QComboBox>(rig, "NumOfScreenComboBox")->currentIndex(), 3); // the device's four
+    QCOMPARE(rig.find<QComboBox>("NumOfScreenComboBox")->currentIndex(), 3); // the device's four
     rig.host.entries.clear();
     rig.com1->clearRequests();
 
@@ -120,11 +102,11 @@ void ConfigMenuTest::loadWhileLinkedSendsNothing() {
     QCOMPARE(rig.form->state().ModelFromFile, 1);
     QVERIFY(!rig.form->state().Refreshing);
     QCOMPARE(rig.form->state().CommandBusy, 0);
-    QCOMPARE(find<QComboBox>(rig, "NumOfScreenComboBox")->currentIndex(), 1);
-    QCOMPARE(find<QComboBox>(rig, "ImageAlignComboBox")->currentIndex(), 1);
-    QCOMPARE(text(rig, "OWidthPlanningEdit"), QString("100"));
-    QCOMPARE(text(rig, "OWidthEdit"), QString("100"));
-    QCOMPARE(text(rig, "Black2Edit"), QString("17"));
+    QCOMPARE(rig.find<QComboBox>("NumOfScreenComboBox")->currentIndex(), 1);
+    QCOMPARE(rig.find<QComboBox>("ImageAlignComboBox")->currentIndex(), 1);
+    QCOMPARE(rig.fieldText("OWidthPlanningEdit"), QString("100"));
+    QCOMPARE(rig.fieldText("OWidthEdit"), QString("100"));
+    QCOMPARE(rig.fieldText("Black2Edit"), QString("17"));
 }
 
 void ConfigMenuTest::refusedFileLeavesModelAndPages_data() {
@@ -139,15 +121,15 @@ void ConfigMenuTest::refusedFileLeavesModelAndPages() {
     QFETCH(int, size);
     QFETCH(QString, message);
     LinkRig rig(nullptr, nullptr);
-    showOffline(rig);
+    rig.showOffline();
     const QString good = dir.filePath("good.kxc");
     writeFile(good, twoCentredProjectors());
     open(rig, good);
     rig.host.entries.clear();
     rig.form->state().ModelFromFile = 0;
     const QByteArray before = ConfigFile::image();
-    const QStringList fields{text(rig, "OWidthEdit"), text(rig, "OWidthPlanningEdit"),
-                             text(rig, "Black2Edit")};
+    const QStringList fields{rig.fieldText("OWidthEdit"), rig.fieldText("OWidthPlanningEdit"),
+                             rig.fieldText("Black2Edit")};
 
     const QString bad = dir.filePath("bad.kxc");
     QFile::remove(bad);
@@ -159,9 +141,10 @@ void ConfigMenuTest::refusedFileLeavesModelAndPages() {
     QVERIFY(!rig.host.busyCursor);
     QCOMPARE(ConfigFile::image(), before);
     QCOMPARE(rig.form->state().ModelFromFile, 0);
-    QCOMPARE((QStringList{text(rig, "OWidthEdit"), text(rig, "OWidthPlanningEdit"), text(rig, "Black2Edit")}),
+    QCOMPARE((QStringList{rig.fieldText("OWidthEdit"), rig.fieldText("OWidthPlanningEdit"),
+                          rig.fieldText("Black2Edit")}),
              fields);
-    QCOMPARE(find<QComboBox>(rig, "NumOfScreenComboBox")->currentIndex(), 1);
+    QCOMPARE(rig.find<QComboBox>("NumOfScreenComboBox")->currentIndex(), 1);
 
     // Cancelling the dialog does nothing at all.
     rig.host.entries.clear();
@@ -189,25 +172,25 @@ void ConfigMenuTest::meaninglessContentsLoad_data() {
 void ConfigMenuTest::meaninglessContentsLoad() {
     QFETCH(QByteArray, bytes);
     LinkRig rig(nullptr, nullptr);
-    showOffline(rig);
+    rig.showOffline();
     const QString path = dir.filePath("odd.kxc");
     writeFile(path, bytes);
     open(rig, path);
 
     QCOMPARE(rig.host.messages().last(), kLoaded);
     QCOMPARE(ConfigFile::image(), bytes);
-    const int count = find<QComboBox>(rig, "NumOfScreenComboBox")->currentIndex();
+    const int count = rig.find<QComboBox>("NumOfScreenComboBox")->currentIndex();
     QVERIFY(count >= 0 && count <= 7);
-    QVERIFY(find<QComboBox>(rig, "ImageAlignComboBox")->currentIndex() >= 0);
+    QVERIFY(rig.find<QComboBox>("ImageAlignComboBox")->currentIndex() >= 0);
     for (const char *label : {"ImageSizeHLabel", "OutAspectRatioLabel"}) {
-        QVERIFY2(!text(rig, label).contains("inf") && !text(rig, label).contains("nan"), label);
+        QVERIFY2(!rig.fieldText(label).contains("inf") && !rig.fieldText(label).contains("nan"), label);
     }
 }
 
 // A save goes through the dialog's path with the hourglass; a failed one says so and keeps the old file.
 void ConfigMenuTest::saveThroughTheMenu() {
     LinkRig rig(nullptr, nullptr);
-    showOffline(rig);
+    rig.showOffline();
     const QString path = dir.filePath("saved.kxc");
     const QByteArray loaded = twoCentredProjectors();
     writeFile(path, loaded);

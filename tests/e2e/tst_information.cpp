@@ -30,13 +30,6 @@ SimOptions controller(QList<int> ids) {
     return o;
 }
 
-void showOffline(LinkRig &rig) {
-    rig.host.expectYesNo(false, "Lumivane requires connection to Kestrix(s) to function.");
-    rig.form->show();
-    QTRY_COMPARE(rig.host.messages().size(), 1);
-    rig.host.entries.clear();
-}
-
 void chooseScreen(LinkRig &rig, int item) {
     auto *combo = rig.form->findChild<QComboBox *>("ScreenInfoComboBox");
     combo->setCurrentIndex(item);
@@ -75,7 +68,7 @@ private slots:
 
 void InformationTest::labelsWaitForReadOrFile() {
     LinkRig rig(nullptr, nullptr);
-    showOffline(rig);
+    rig.showOffline();
     InputInfoTable[1][1].HTotal = 1344;
     chooseScreen(rig, 0);
     QCOMPARE(rig.labelText("HTotalLabel"), QString("N/A"));
@@ -138,7 +131,7 @@ void InformationTest::labelFormats() {
     QFETCH(QString, label);
     QFETCH(QString, text);
     LinkRig rig(nullptr, nullptr);
-    showOffline(rig);
+    rig.showOffline();
     rig.form->state().ModelFromDevices = 1;
     rig.form->state().DeviceCount = 2;
     set(InputInfoTable[1][3], OutputInfoTable[1][3]);
@@ -156,7 +149,7 @@ void InformationTest::labelFormats() {
 
 void InformationTest::codesOutsideTheirTableKeepTheLabel() {
     LinkRig rig(nullptr, nullptr);
-    showOffline(rig);
+    rig.showOffline();
     rig.form->state().ModelFromDevices = 1;
     InputInfo &in = InputInfoTable[1][2];
     OutputInfo &out = OutputInfoTable[1][2];
@@ -187,7 +180,7 @@ void InformationTest::codesOutsideTheirTableKeepTheLabel() {
 
 void InformationTest::hiddenSwitch() {
     LinkRig rig(nullptr, nullptr);
-    showOffline(rig);
+    rig.showOffline();
     InformationPage *info = rig.form->informationPage();
     DisplaySetupPage *display = rig.form->displaySetupPage();
     auto visible = [&] {

@@ -26,51 +26,33 @@ SimOptions direct() {
     return o;
 }
 
-// The user answered No to the connect question: no link, the offline note shown and cleared.
-void showOffline(LinkRig &rig) {
-    rig.host.expectYesNo(false, "Lumivane requires connection to Kestrix(s) to function.");
-    rig.form->show();
-    QTRY_COMPARE(rig.host.messages().size(), 1);
-    rig.host.entries.clear();
-}
-
-template <typename T> T *find(LinkRig &rig, const char *name) {
-    T *widget = rig.form->findChild<T *>(QString::fromLatin1(name));
-    if (!widget) qFatal("no %s", name);
-    return widget;
-}
-
-QString text(LinkRig &rig, const char *name) {
-    if (auto *edit = rig.form->findChild<QLineEdit *>(QString::fromLatin1(name))) return edit->text();
-    return find<QLabel>(rig, name)->text();
-}
-
 // A choice made by the user: the list's change handling runs.
 void choose(LinkRig &rig, const char *name, int item) {
-    QComboBox *combo = find<QComboBox>(rig, name);
+    QComboBox *combo = rig.find<QComboBox>(name);
     combo->setCurrentIndex(item);
     emit combo->activated(item);
 }
 
 // Typing into a field and tabbing out of it.
 void typeAndLeave(LinkRig &rig, const char *name, const QString &value) {
-    QLineEdit *edit = find<QLineEdit>(rig, name);
+    QLineEdit *edit = rig.find<QLineEdit>(name);
     edit->setText(value);
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
     QCoreApplication::sendEvent(edit, &out);
 }
 
 void calculate(LinkRig &rig, const QString &horizontal, const QString &vertical) {
-    find<QLineEdit>(rig, "HorizontalOutEdit")->setText(horizontal);
-    find<QLineEdit>(rig, "VerticalOutEdit")->setText(vertical);
-    find<QPushButton>(rig, "CalcOutButton")->click();
+    rig.find<QLineEdit>("HorizontalOutEdit")->setText(horizontal);
+    rig.find<QLineEdit>("VerticalOutEdit")->setText(vertical);
+    rig.find<QPushButton>("CalcOutButton")->click();
 }
 
 QStringList slices(LinkRig &rig) {
     QStringList list;
     for (int p = 1; p <= 8; ++p)
-        list << QStringLiteral("%1-%2").arg(text(rig, qPrintable(QStringLiteral("Screen%1HLabel").arg(p))),
-                                            text(rig, qPrintable(QStringLiteral("Screen%1VLabel").arg(p))));
+        list << QStringLiteral("%1-%2").arg(
+            rig.fieldText(qPrintable(QStringLiteral("Screen%1HLabel").arg(p))),
+            rig.fieldText(qPrintable(QStringLiteral("Screen%1VLabel").arg(p))));
     return list;
 }
 
@@ -109,38 +91,38 @@ private slots:
 
 void PlanningTest::firstShowPlansThreeProjectors() {
     LinkRig rig(nullptr, nullptr);
-    showOffline(rig);
+    rig.showOffline();
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
 
-    QCOMPARE(find<QComboBox>(rig, "NumOfScreenComboBox")->currentIndex(), 2);
-    QCOMPARE(find<QComboBox>(rig, "ImageAlignComboBox")->currentText(), QString("Centered"));
-    QCOMPARE(find<QComboBox>(rig, "ProjectorResComboBox")->currentText(), QString("1280x1024"));
-    QVERIFY(find<QComboBox>(rig, "NumOfScreenComboBox")->isEnabled());
-    QVERIFY(find<QComboBox>(rig, "ImageAlignComboBox")->isEnabled());
-    QVERIFY(find<QPushButton>(rig, "CalcOutButton")->isEnabled());
-    QCOMPARE(text(rig, "OutAspectRatioLabel"), QString("3"));
-    QCOMPARE(text(rig, "HorizontalOutEdit"), QString("30"));
-    QCOMPARE(text(rig, "ImageSizeHLabel") + "x" + text(rig, "ImageSizeVLabel"), QString("3072x1024"));
-    QCOMPARE(text(rig, "OWidthEdit"), QString("384"));
-    QCOMPARE(text(rig, "OWidthPlanningEdit"), QString("384"));
-    QCOMPARE(text(rig, "NumOfKestrixLabel"), QString("1"));
+    QCOMPARE(rig.find<QComboBox>("NumOfScreenComboBox")->currentIndex(), 2);
+    QCOMPARE(rig.find<QComboBox>("ImageAlignComboBox")->currentText(), QString("Centered"));
+    QCOMPARE(rig.find<QComboBox>("ProjectorResComboBox")->currentText(), QString("1280x1024"));
+    QVERIFY(rig.find<QComboBox>("NumOfScreenComboBox")->isEnabled());
+    QVERIFY(rig.find<QComboBox>("ImageAlignComboBox")->isEnabled());
+    QVERIFY(rig.find<QPushButton>("CalcOutButton")->isEnabled());
+    QCOMPARE(rig.fieldText("OutAspectRatioLabel"), QString("3"));
+    QCOMPARE(rig.fieldText("HorizontalOutEdit"), QString("30"));
+    QCOMPARE(rig.fieldText("ImageSizeHLabel") + "x" + rig.fieldText("ImageSizeVLabel"), QString("3072x1024"));
+    QCOMPARE(rig.fieldText("OWidthEdit"), QString("384"));
+    QCOMPARE(rig.fieldText("OWidthPlanningEdit"), QString("384"));
+    QCOMPARE(rig.fieldText("NumOfKestrixLabel"), QString("1"));
     QVERIFY(rig.host.statusTexts.contains("NOTE: Current settings require 1 Kestrix."));
     QCOMPARE(rig.form->state().MaxOverlapWidth, 640);
     QCOMPARE(rig.form->state().ProjectorCount, 3.0);
     QCOMPARE(slices(rig), (QStringList{"384-1664", "1280-2560", "2176-3456", "N/A-N/A", "N/A-N/A", "N/A-N/A",
                                        "N/A-N/A", "N/A-N/A"}));
-    QCOMPARE(find<QPlainTextEdit>(rig, "ImageContentInfoMemo")->toPlainText(),
+    QCOMPARE(rig.find<QPlainTextEdit>("ImageContentInfoMemo")->toPlainText(),
              QString(" - Single Graphic Source:    3 : 1 Aspect Ratio Image Required\n"
                      "                                      (Center or Left Justified)\n"
                      " - 3 Head Graphic Source (1280 x 1024 resolution): 3072 x 1024 Image Size Required\n"
                      "                                      (Center or Left Justified)\n"));
     // The drawings: frames at 5, 82, 159, and the frame rectangles kept.
-    const QImage frames = find<QLabel>(rig, "ProjectorImage")->pixmap().toImage();
+    const QImage frames = rig.find<QLabel>("ProjectorImage")->pixmap().toImage();
     QCOMPARE(frames.size(), QSize(905, 110));
     QCOMPARE(frames.pixelColor(82, 50), QColor(255, 0, 0));
     QCOMPARE(frames.pixelColor(159, 50), QColor(0, 0, 255));
     QCOMPARE(rig.form->state().PlacementRects[2].left, 159);
-    QCOMPARE(find<QLabel>(rig, "ProjPlaceImage")->pixmap().size(), QSize(477, 128));
+    QCOMPARE(rig.find<QLabel>("ProjPlaceImage")->pixmap().size(), QSize(477, 128));
 }
 
 void PlanningTest::calculator_data() {
@@ -195,7 +177,7 @@ void PlanningTest::calculator() {
     QFETCH(QString, message);
     QFETCH(QString, focus);
     LinkRig rig(nullptr, nullptr);
-    showOffline(rig);
+    rig.showOffline();
     QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
     choose(rig, "ImageAlignComboBox", align);
     choose(rig, "ProjectorResComboBox", resolution);
@@ -204,35 +186,35 @@ void PlanningTest::calculator() {
 
     QVERIFY2(rig.host.unexpected.isEmpty(), qPrintable(rig.problems()));
     QCOMPARE(rig.host.messages(), message.isEmpty() ? QStringList{} : QStringList{message});
-    const QStringList shown{find<QComboBox>(rig, "NumOfScreenComboBox")->currentText(),
-                            text(rig, "OutAspectRatioLabel"),
-                            text(rig, "HorizontalOutEdit"),
-                            text(rig, "ImageSizeHLabel"),
-                            text(rig, "OWidthEdit"),
-                            text(rig, "NumOfKestrixLabel")};
+    const QStringList shown{rig.find<QComboBox>("NumOfScreenComboBox")->currentText(),
+                            rig.fieldText("OutAspectRatioLabel"),
+                            rig.fieldText("HorizontalOutEdit"),
+                            rig.fieldText("ImageSizeHLabel"),
+                            rig.fieldText("OWidthEdit"),
+                            rig.fieldText("NumOfKestrixLabel")};
     QTEST(shown, "results");
-    QCOMPARE(text(rig, "OWidthPlanningEdit"), text(rig, "OWidthEdit"));
+    QCOMPARE(rig.fieldText("OWidthPlanningEdit"), rig.fieldText("OWidthEdit"));
     if (!focus.isEmpty()) QCOMPARE(QApplication::focusWidget()->objectName(), focus);
-    QVERIFY(find<QPushButton>(rig, "CalcOutButton")->isEnabled());
+    QVERIFY(rig.find<QPushButton>("CalcOutButton")->isEnabled());
     QCOMPARE(rig.form->state().CommandBusy, 0);
 }
 
 void PlanningTest::enterMovesOnWithoutCalculating() {
     LinkRig rig(nullptr, nullptr);
-    showOffline(rig);
+    rig.showOffline();
     QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
-    QLineEdit *horizontal = find<QLineEdit>(rig, "HorizontalOutEdit");
+    QLineEdit *horizontal = rig.find<QLineEdit>("HorizontalOutEdit");
     horizontal->setText("40");
     horizontal->setFocus();
     QTest::keyClick(horizontal, Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), find<QLineEdit>(rig, "VerticalOutEdit"));
+    QCOMPARE(QApplication::focusWidget(), rig.find<QLineEdit>("VerticalOutEdit"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
-    QCOMPARE(QApplication::focusWidget(), find<QPushButton>(rig, "CalcOutButton"));
-    QCOMPARE(text(rig, "OutAspectRatioLabel"), QString("3"));
+    QCOMPARE(QApplication::focusWidget(), rig.find<QPushButton>("CalcOutButton"));
+    QCOMPARE(rig.fieldText("OutAspectRatioLabel"), QString("3"));
 
     // Enter in the Display Setup page's overlap field moves on to the first test pattern shown.
     rig.form->phasePageControl()->setCurrentWidget(rig.form->displaySetupPage());
-    QLineEdit *overlap = find<QLineEdit>(rig, "OWidthEdit");
+    QLineEdit *overlap = rig.find<QLineEdit>("OWidthEdit");
     overlap->setFocus();
     QTest::keyClick(overlap, Qt::Key_Return);
     QCOMPARE(QApplication::focusWidget()->objectName(), QString("TestPattern1ComboBox"));
@@ -241,40 +223,40 @@ void PlanningTest::enterMovesOnWithoutCalculating() {
 
 void PlanningTest::countChangeRebuildsChannelChoices() {
     LinkRig rig(nullptr, nullptr);
-    showOffline(rig);
-    auto *source = find<ChannelSelectGroup>(rig, "SourceScreenSelectRadioGroup");
-    auto *seams = find<ChannelSelectGroup>(rig, "SeamScreenSelectRadioGroup");
+    rig.showOffline();
+    auto *source = rig.find<ChannelSelectGroup>("SourceScreenSelectRadioGroup");
+    auto *seams = rig.find<ChannelSelectGroup>("SeamScreenSelectRadioGroup");
     QCOMPARE(source->channelCount(), 3);
     QCOMPARE(seams->channelCount(), 3);
-    find<QRadioButton>(rig, "SourceScreenSelectRadioGroupItem3")->setChecked(true);
+    rig.find<QRadioButton>("SourceScreenSelectRadioGroupItem3")->setChecked(true);
     choose(rig, "NumOfScreenComboBox", 4);
     QCOMPARE(source->channelCount(), 5);
     QCOMPARE(seams->channelCount(), 5);
     QCOMPARE(source->selectedChannel(), 1);
-    QCOMPARE(find<QRadioButton>(rig, "SeamScreenSelectRadioGroupItem5")->text(), QString("5"));
-    QCOMPARE(text(rig, "NumOfKestrixLabel"), QString("1")); // a choice by hand is not a calculation
-    QCOMPARE(find<QPlainTextEdit>(rig, "ImageContentInfoMemo")->toPlainText().count("Head Graphic Source"),
-             1);
+    QCOMPARE(rig.find<QRadioButton>("SeamScreenSelectRadioGroupItem5")->text(), QString("5"));
+    QCOMPARE(rig.fieldText("NumOfKestrixLabel"), QString("1")); // a choice by hand is not a calculation
+    QCOMPARE(rig.find<QPlainTextEdit>("ImageContentInfoMemo")->toPlainText().count("Head Graphic Source"), 1);
 }
 
 void PlanningTest::eightProjectorsCannotBeCentred() {
     const QString refusal = "Error! Maximum number of projectors for center justified image is 7";
     LinkRig rig(nullptr, nullptr);
-    showOffline(rig);
+    rig.showOffline();
     // Eight while centred: the count goes back to the planned three.
     choose(rig, "NumOfScreenComboBox", 7);
     QCOMPARE(rig.host.messages(), QStringList{refusal});
-    QCOMPARE(find<QComboBox>(rig, "NumOfScreenComboBox")->currentIndex(), 2);
+    QCOMPARE(rig.find<QComboBox>("NumOfScreenComboBox")->currentIndex(), 2);
 
     // Eight left justified is fine; centring them then is refused and left justified stays.
     choose(rig, "ImageAlignComboBox", 0);
     choose(rig, "NumOfScreenComboBox", 7);
     QCOMPARE(rig.host.messages().size(), 1);
-    QCOMPARE(text(rig, "Screen8HLabel"), QString("4480")); // overlap 640, the most a 1280 projector allows
+    QCOMPARE(rig.fieldText("Screen8HLabel"),
+             QString("4480")); // overlap 640, the most a 1280 projector allows
     choose(rig, "ImageAlignComboBox", 1);
     QCOMPARE(rig.host.messages(), (QStringList{refusal, refusal}));
-    QCOMPARE(find<QComboBox>(rig, "ImageAlignComboBox")->currentIndex(), 0);
-    QCOMPARE(text(rig, "Screen1HLabel"), QString("0"));
+    QCOMPARE(rig.find<QComboBox>("ImageAlignComboBox")->currentIndex(), 0);
+    QCOMPARE(rig.fieldText("Screen1HLabel"), QString("0"));
     QVERIFY2(rig.host.unexpected.isEmpty(), qPrintable(rig.problems()));
 }
 
@@ -321,57 +303,57 @@ void PlanningTest::overlapFieldChecks() {
     QFETCH(QString, typed);
     QFETCH(QString, message);
     LinkRig rig(nullptr, nullptr);
-    showOffline(rig);
+    rig.showOffline();
     typeAndLeave(rig, qPrintable(field), typed);
 
     QVERIFY2(rig.host.unexpected.isEmpty(), qPrintable(rig.problems()));
     QCOMPARE(rig.host.messages(), message.isEmpty() ? QStringList{} : QStringList{message});
-    QTEST(text(rig, "OWidthEdit"), "displayAfter");
-    QTEST(text(rig, "OWidthPlanningEdit"), "planningAfter");
+    QTEST(rig.fieldText("OWidthEdit"), "displayAfter");
+    QTEST(rig.fieldText("OWidthPlanningEdit"), "planningAfter");
     if (!message.isEmpty()) {
-        QCOMPARE(text(rig, "ImageSizeHLabel"), QString("3072"));
+        QCOMPARE(rig.fieldText("ImageSizeHLabel"), QString("3072"));
         return;
     }
     // The image, aspect, slices and drawings follow the new overlap.
-    QCOMPARE(text(rig, "ImageSizeHLabel"), QString("3440"));
-    QCOMPARE(text(rig, "OutAspectRatioLabel"), QString("3.36"));
-    QCOMPARE(text(rig, "HorizontalOutEdit"), QString("33.594"));
+    QCOMPARE(rig.fieldText("ImageSizeHLabel"), QString("3440"));
+    QCOMPARE(rig.fieldText("OutAspectRatioLabel"), QString("3.36"));
+    QCOMPARE(rig.fieldText("HorizontalOutEdit"), QString("33.594"));
     QCOMPARE(slices(rig).mid(0, 3), (QStringList{"200-1480", "1280-2560", "2360-3640"}));
-    const QImage frames = find<QLabel>(rig, "ProjectorImage")->pixmap().toImage();
+    const QImage frames = rig.find<QLabel>("ProjectorImage")->pixmap().toImage();
     QCOMPARE(frames.pixelColor(98, 50), QColor(255, 0, 0)); // 200 of 1280 is 17 of 110
 }
 
 void PlanningTest::overlapSpinButtons() {
     LinkRig rig(nullptr, nullptr);
-    showOffline(rig);
-    SpinButton *display = find<SpinButton>(rig, "OWidthUpDown");
-    SpinButton *planning = find<SpinButton>(rig, "OWidthPlanningUpDown");
+    rig.showOffline();
+    SpinButton *display = rig.find<SpinButton>("OWidthUpDown");
+    SpinButton *planning = rig.find<SpinButton>("OWidthPlanningUpDown");
 
     emit display->downClick();
-    QCOMPARE(text(rig, "OWidthPlanningEdit"), QString("383"));
+    QCOMPARE(rig.fieldText("OWidthPlanningEdit"), QString("383"));
     emit planning->downClick();
-    QCOMPARE(text(rig, "OWidthEdit"), QString("382"));
-    QCOMPARE(text(rig, "Screen2HLabel"), QString("1280")); // 1280 - 382 + 382: centred, shift 382
+    QCOMPARE(rig.fieldText("OWidthEdit"), QString("382"));
+    QCOMPARE(rig.fieldText("Screen2HLabel"), QString("1280")); // 1280 - 382 + 382: centred, shift 382
     emit planning->upClick();
-    QCOMPARE(text(rig, "OWidthEdit"), QString("383"));
+    QCOMPARE(rig.fieldText("OWidthEdit"), QString("383"));
     // A handler that talks to the devices is under way: the step waits its turn.
     rig.form->state().CommandBusy = 1;
     emit display->upClick();
-    QCOMPARE(text(rig, "OWidthEdit"), QString("383"));
+    QCOMPARE(rig.fieldText("OWidthEdit"), QString("383"));
     rig.form->state().CommandBusy = 0;
 
     // At the minimum, down changes nothing.
     typeAndLeave(rig, "OWidthEdit", "64");
     emit display->downClick();
-    QCOMPARE(text(rig, "OWidthEdit"), QString("64"));
+    QCOMPARE(rig.fieldText("OWidthEdit"), QString("64"));
     // One projector plans no overlap, so the field takes any width up to half the projector; at that
     // limit, up changes nothing.
     choose(rig, "NumOfScreenComboBox", 0);
-    QCOMPARE(text(rig, "OWidthEdit"), QString("0"));
+    QCOMPARE(rig.fieldText("OWidthEdit"), QString("0"));
     typeAndLeave(rig, "OWidthPlanningEdit", "640");
     emit planning->upClick();
-    QCOMPARE(text(rig, "OWidthEdit"), QString("640"));
-    QCOMPARE(text(rig, "OWidthPlanningEdit"), QString("640"));
+    QCOMPARE(rig.fieldText("OWidthEdit"), QString("640"));
+    QCOMPARE(rig.fieldText("OWidthPlanningEdit"), QString("640"));
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
     QVERIFY(rig.host.messages().isEmpty());
 }
@@ -379,7 +361,7 @@ void PlanningTest::overlapSpinButtons() {
 void PlanningTest::linkedSendsAndDeviceRefresh() {
     const SimOptions sim = direct();
     LinkRig rig(&sim, nullptr);
-    showOffline(rig);
+    rig.showOffline();
     rig.host.expectYesNo(true, "Serial communication established.");
     rig.trigger("KestrixconnectedtoSerialPortdirectly1");
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
@@ -387,11 +369,12 @@ void PlanningTest::linkedSendsAndDeviceRefresh() {
     // The devices' wall (4 projectors of 1024 x 768, left justified, 256 pixels of overlap) is taken over;
     // nothing goes back to the device while the page is refreshed from it.
     QCOMPARE(withoutProbes(LinkRig::wire(*rig.com1)), deviceRead());
-    QCOMPARE(text(rig, "ImageSizeHLabel") + " x " + text(rig, "ImageSizeVLabel"), QString("3328 x 768"));
-    QCOMPARE(text(rig, "OutAspectRatioLabel"), QString("4.33"));
-    QCOMPARE(text(rig, "HorizontalOutEdit"), QString("43.333"));
-    QCOMPARE(find<QComboBox>(rig, "ProjectorResComboBox")->currentText(), QString("1024x768"));
-    QCOMPARE(text(rig, "OWidthEdit"), QString("256"));
+    QCOMPARE(rig.fieldText("ImageSizeHLabel") + " x " + rig.fieldText("ImageSizeVLabel"),
+             QString("3328 x 768"));
+    QCOMPARE(rig.fieldText("OutAspectRatioLabel"), QString("4.33"));
+    QCOMPARE(rig.fieldText("HorizontalOutEdit"), QString("43.333"));
+    QCOMPARE(rig.find<QComboBox>("ProjectorResComboBox")->currentText(), QString("1024x768"));
+    QCOMPARE(rig.fieldText("OWidthEdit"), QString("256"));
     QCOMPARE(rig.form->state().MaxOverlapWidth, 512);
     QCOMPARE(slices(rig).mid(0, 5), (QStringList{"0-1024", "768-1792", "1536-2560", "2304-3328", "N/A-N/A"}));
 
@@ -411,8 +394,8 @@ void PlanningTest::linkedSendsAndDeviceRefresh() {
     QCOMPARE(withoutProbes(LinkRig::wire(*rig.com1)),
              deviceRead() +
                  (QStringList{"38400 PRJ 0 2", "38400 DISP 0 64", "38400 PRJ 0 3", "38400 DISP 0 512"}));
-    QCOMPARE(text(rig, "OWidthEdit"), QString("512"));
-    QCOMPARE(text(rig, "ImageSizeHLabel"), QString("2816"));
+    QCOMPARE(rig.fieldText("OWidthEdit"), QString("512"));
+    QCOMPARE(rig.fieldText("ImageSizeHLabel"), QString("2816"));
 
     // While the page is being refreshed nothing is sent.
     rig.com1->clearRequests();
@@ -434,7 +417,7 @@ void PlanningTest::linkedSendsAndDeviceRefresh() {
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
     QVERIFY(rig.host.messages().last().startsWith("For Lumivane to control 2 Kestrixs:"));
     QVERIFY(!rig.form->engine().LinkActive());
-    QCOMPARE(find<QComboBox>(rig, "NumOfScreenComboBox")->currentIndex(), 1);
+    QCOMPARE(rig.find<QComboBox>("NumOfScreenComboBox")->currentIndex(), 1);
     QCOMPARE(rig.form->state().ProjectorCount, 2.0);
     QCOMPARE(withoutProbes(LinkRig::wire(*rig.com1)), QStringList{});
 }
@@ -455,15 +438,15 @@ void PlanningTest::deviceCountOutsideTheWall() {
     for (SimOutputChannel &output : device.outputs)
         output.totalProjectors = quint8(reported);
     rig.com1->setDevice(1, device);
-    showOffline(rig);
+    rig.showOffline();
     rig.host.expectYesNo(true, "Serial communication established.");
     rig.trigger("KestrixconnectedtoSerialPortdirectly1");
 
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
-    QCOMPARE(find<QComboBox>(rig, "NumOfScreenComboBox")->currentIndex(), 2);
+    QCOMPARE(rig.find<QComboBox>("NumOfScreenComboBox")->currentIndex(), 2);
     // Three projectors of the device's 1024 x 768 source sharing 256 pixels at each seam.
-    QCOMPARE(text(rig, "ImageSizeHLabel"), QString("2560"));
-    QCOMPARE(text(rig, "OutAspectRatioLabel"), QString("3.33"));
+    QCOMPARE(rig.fieldText("ImageSizeHLabel"), QString("2560"));
+    QCOMPARE(rig.fieldText("OutAspectRatioLabel"), QString("3.33"));
     QCOMPARE(slices(rig), (QStringList{"0-1024", "768-1792", "1536-2560", "N/A-N/A", "N/A-N/A", "N/A-N/A",
                                        "N/A-N/A", "N/A-N/A"}));
 }
