@@ -90,6 +90,9 @@ public:
 
     static QString invalidValueMessage();
 
+    // Told after each part of the pass has begun: parts begun so far and parts in all.
+    void setStepObserver(std::function<void(int done, int total)> observer) { stepObserver = std::move(observer); }
+
 private:
     struct Invalid {};
     template <typename T> static T need(const std::optional<T> &value);
@@ -102,6 +105,7 @@ private:
     WindowState &state;
     Host &host;
     std::function<bool()> linkActive;
+    std::function<void(int, int)> stepObserver;
     int stepsDone = 0;
     int stepsTotal = 0;
 };

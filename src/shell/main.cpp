@@ -27,15 +27,8 @@ void showPlainMessage(const QString &text) {
     QMessageBox::information(nullptr, appTitle(), text, QMessageBox::Ok);
 }
 
-// The built-in far end for --simulate: a Controller with two Kestrix devices, paced like a real line.
 std::unique_ptr<KestrixSimulator> startSimulator(QString *error) {
-    SimOptions sim;
-    sim.mode = SimOptions::Controller;
-    sim.ids = {6, 7};
-    sim.onlyAtModeBaud = true;
-    sim.paceInput = true;
-    sim.paceOutput = true;
-    auto simulator = std::make_unique<KestrixSimulator>(sim);
+    auto simulator = std::make_unique<KestrixSimulator>(SimOptions::builtIn());
     if (!simulator->start(error)) return nullptr;
     return simulator;
 }

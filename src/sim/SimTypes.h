@@ -28,6 +28,18 @@ struct SimOptions {
     bool startInDebug = false;
     int directBaud = 38400;
     int controllerBaud = 57600;
+
+    // The far end that --simulate starts: a Controller with two Kestrix devices (IDs 6 and 7), paced
+    // like a real line and answering only at the Controller's rate.
+    static SimOptions builtIn() {
+        SimOptions sim;
+        sim.mode = Controller;
+        sim.ids = {6, 7};
+        sim.onlyAtModeBaud = true;
+        sim.paceInput = true;
+        sim.paceOutput = true;
+        return sim;
+    }
 };
 
 enum class SimFault {
