@@ -1,0 +1,110 @@
+#include "CliHost.h"
+
+#include <QStringList>
+
+CliHost::CliHost(std::FILE *err, bool assumeYes, bool terminal)
+    : err(err), assumeYes(assumeYes), terminal(terminal) {}
+
+void CliHost::line(const QString &text) {
+    endProgressLine();
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), err);
+    std::fputc('\n', err);
+    std::fflush(err);
+}
+
+// Message boxes break lines with CR or LF; a terminal wants LF alone.
+static QString plainLines(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text.trimmed();
+}
+
+void CliHost::showMessage(const QString &text) {
+    shown.append(text);
+    line(QStringLiteral("lumivane-cli: %1").arg(plainLines(text)));
+}
+
+bool CliHost::askYesNo(const QString &caption, const QString &text) {
+    line(QStringLiteral("lumivane-cli: %1\n  %2").arg(caption, plainLines(text).replace('\n', "\n  ")));
+    if (assumeYes) {
+        line(QStringLiteral("  Answered Yes (--yes)."));
+        return true;
+    }
+    refused = true;
+    line(QStringLiteral("  Answered No. Run again with --yes to answer Yes."));
+    return false;
+}
+
+bool CliHost::askOkCancel(const QString &caption, const QString &text) {
+    line(QStringLiteral("lumivane-cli: %1\n  %2").arg(caption, plainLines(text).replace('\n', "\n  ")));
+    line(QStringLiteral("  Answered Cancel: the command-line tool does not retry a lost line."));
+    return false;
+}
+
+void CliHost::setStatusText(const QString &text) {
+    // The status bar's notes are progress, not results: shown once each, on their own line.
+    if (text.isEmpty() || text == lastPlain) return;
+    lastPlain = text;
+    if (terminal && progressShown) return;
+    line(text);
+}
+
+void CliHost::showProgress(const QString &text) {
+    const bool changed = text != progressText;
+    progressText = text;
+    progressSuffix.clear();
+    if (terminal) {
+        progressShown = true;
+        redraw();
+    } else if (changed) {
+        line(text);
+    }
+}
+
+void CliHost::setProgressSuffix(const QString &suffix) {
+    progressSuffix = suffix;
+    if (terminal && progressShown) redraw();
+}
+
+void CliHost::setProgressFraction(int doneNow, int totalNow) {
+    done = doneNow;
+    total = totalNow;
+    if (terminal && progressShown) redraw();
+}
+
+QString CliHost::bar(int done, int total, int width) {
+    if (total <= 0 || width <= 0) return QString();
+    const int clamped = qBound(0, done, total);
+    const int filled = int(qint64(clamped) * width / total);
+    return QStringLiteral("[%1%2] %3%")
+        .arg(QString(filled, QLatin1Char('#')), QString(width - filled, QLatin1Char('.')))
+        .arg(int(qint64(clamped) * 100 / total), 3);
+}
+
+void CliHost::redraw() {
+    QString text = progressText;
+    if (!progressSuffix.isEmpty()) text += QLatin1Char(' ') + progressSuffix;
+    const QString drawn = total > 0 ? bar(done, total, 24) + QLatin1Char(' ') + text : text;
+    // Clear the rest of the line: the new text may be shorter than the last one.
+    const QByteArray bytes = ("\r" + drawn + "\x1b[K").toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), err);
+    std::fflush(err);
+}
+
+void CliHost::endProgressLine() {
+    if (!terminal || !progressShown) return;
+    progressShown = false;
+    std::fputs("\n", err);
+}
+
+void CliHost::hideProgress() {
+    endProgressLine();
+    progressText.clear();
+    progressSuffix.clear();
+}
+
+void CliHost::exitProcess(int) {
+    // The engine unwinds every wait after this; the command then ends with a communication failure.
+    exitWanted = true;
+}

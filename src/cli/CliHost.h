@@ -1,0 +1,62 @@
+#pragma once
+
+#include "Host.h"
+
+#include <QString>
+
+#include <cstdio>
+
+// The user of the command-line tool: messages and progress go to stderr (results go to stdout, which
+// the host never touches). Questions are answered from the options: Yes with --yes, otherwise No, with
+// the question and the way to answer Yes printed. The link recovery's "retry?" question is always
+// answered Cancel, because nobody can re-plug a cable for a script: the tool ends with a communication
+// failure instead. On a terminal the progress notice is one line redrawn in place with a bar; elsewhere
+// each new step is one plain line.
+class CliHost : public Host {
+public:
+    CliHost(std::FILE *err, bool assumeYes, bool terminal);
+
+    void showMessage(const QString &text) override;
+    bool askYesNo(const QString &caption, const QString &text) override;
+    bool askOkCancel(const QString &caption, const QString &text) override;
+    void setStatusText(const QString &text) override;
+    void setPagesEnabled(bool) override {}
+    void setBusyCursor(bool busy) override { busyCursor = busy; }
+    bool isBusyCursor() const override { return busyCursor; }
+    void showProgress(const QString &text) override;
+    void setProgressSuffix(const QString &suffix) override;
+    void hideProgress() override;
+    void exitProcess(int status) override;
+
+    // Progress as a fraction, for the bar; a step text of its own replaces the last one.
+    void setProgressFraction(int done, int total);
+
+    // Whether any question was answered No for want of --yes, and whether the link's recovery gave up
+    // (the program would have ended there).
+    bool refusedQuestion() const { return refused; }
+    bool exitRequested() const { return exitWanted; }
+    // Every message shown, in order, for the caller's summary.
+    const QStringList &messages() const { return shown; }
+
+    // Bar drawing, kept separate so that it can be checked on its own: "[#####.....]  50%".
+    static QString bar(int done, int total, int width);
+
+private:
+    void line(const QString &text);
+    void redraw();
+    void endProgressLine();
+
+    std::FILE *err;
+    bool assumeYes;
+    bool terminal;
+    bool busyCursor = false;
+    bool refused = false;
+    bool exitWanted = false;
+    bool progressShown = false;
+    QString progressText;
+    QString progressSuffix;
+    int done = 0;
+    int total = 0;
+    QString lastPlain;
+    QStringList shown;
+};

@@ -1,0 +1,287 @@
+#include "CliOptions.h"
+
+#include "ExitStatus.h"
+
+#include <QCommandLineParser>
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace {
+
+struct CommandInfo {
+    const char *name;
+    CliOptions::Command command;
+    const char *summary;
+    const char *arguments; // the synopsis after the command name
+};
+
+const CommandInfo kCommands[] = {
+    {"read", CliOptions::Command::Read,
+     "Search for the devices, read every setting of every device and write them to a configuration "
+     "file. Nothing is written when the read fails.",
+     "-o FILE.kxc"},
+    {"push", CliOptions::Command::Push,
+     "Send a configuration file's settings to the devices in the order Send Current Settings uses, "
+     "device 2 included.",
+     "FILE.kxc"},
+    {"diff", CliOptions::Command::Diff,
+     "Read the devices and list every setting that differs from a configuration file, one line per "
+     "field: device, channel, field, file value, device value. Exit status 0 when they are equal, 1 "
+     "when they differ.",
+     "FILE.kxc"},
+    {"dump", CliOptions::Command::Dump,
+     "Print every field of both devices in a configuration file with its name, as a table or as JSON.",
+     "FILE.kxc [--json]"},
+    {"plan", CliOptions::Command::Plan,
+     "Plan a wall: aspect ratio, projectors, devices, overlap, input image size, each projector's "
+     "slice and the image content notes.",
+     "--screen WxH [--resolution 1280x1024] [--projectors N] [--align left|center] [--json]"},
+};
+
+const CommandInfo *findCommand(const QString &name) {
+    for (const CommandInfo &info : kCommands)
+        if (name == QLatin1String(info.name)) return &info;
+    return nullptr;
+}
+
+QString exitStatusText() {
+    return QStringLiteral("Exit statuses:\n"
+                          "  %1  done (diff: no differences)\n"
+                          "  %2  diff: the devices differ from the file\n"
+                          "  %3  wrong command line\n"
+                          "  %4  a file could not be read or written, or is not a configuration file\n"
+                          "  %5  no device found, or fewer devices than the file needs\n"
+                          "  %6  the line failed or a device stopped answering\n"
+                          "  %7  a question needed Yes: run again with --yes\n"
+                          "  %8  the file holds a value that cannot be sent\n")
+        .arg(ExitStatus::Ok)
+        .arg(ExitStatus::Differ)
+        .arg(ExitStatus::Usage)
+        .arg(ExitStatus::FileError)
+        .arg(ExitStatus::NoDevice)
+        .arg(ExitStatus::Communication)
+        .arg(ExitStatus::Refused)
+        .arg(ExitStatus::InvalidValue);
+}
+
+CliParse error(const QString &text, const QString &command = {}) {
+    CliParse parse;
+    parse.outcome = CliParse::ExitError;
+    const QString hint = command.isEmpty() ? QStringLiteral("lumivane-cli --help")
+                                           : QStringLiteral("lumivane-cli %1 --help").arg(command);
+    parse.output = QStringLiteral("lumivane-cli: %1\nTry '%2'.\n").arg(text, hint);
+    return parse;
+}
+
+// "30x10", "1280x1024": two numbers joined by x.
+bool parsePair(const QString &text, double *first, double *second) {
+    static const QRegularExpression pattern(QStringLiteral("^\\s*([^xX]+)[xX]([^xX]+)\\s*$"));
+    const QRegularExpressionMatch m = pattern.match(text);
+    if (!m.hasMatch()) return false;
+    bool ok1 = false, ok2 = false;
+    *first = m.captured(1).trimmed().toDouble(&ok1);
+    *second = m.captured(2).trimmed().toDouble(&ok2);
+    return ok1 && ok2 && std::isfinite(*first) && std::isfinite(*second);
+}
+
+} // namespace
+
+QString cliOverview() {
+    QString text = QStringLiteral(
+        "Usage: lumivane-cli COMMAND [options]\n\n"
+        "Reads, compares and pushes Kestrix configurations, dumps configuration files and plans walls,\n"
+        "without the window. Results go to stdout, progress and messages to stderr.\n\n"
+        "Commands:\n");
+    for (const CommandInfo &info : kCommands)
+        text += QStringLiteral("  %1 %2\n").arg(QLatin1String(info.name), -5).arg(QLatin1String(info.arguments));
+    text += QStringLiteral("\n'lumivane-cli COMMAND --help' describes a command and its options.\n\n");
+    return text + exitStatusText();
+}
+
+CliParse parseCliArguments(const QStringList &arguments) {
+    const QString first = arguments.value(1);
+    if (first.isEmpty()) return error(QStringLiteral("a command is needed"));
+    if (first == QLatin1String("--help") || first == QLatin1String("-h") || first == QLatin1String("help")) {
+        CliParse parse;
+        parse.outcome = CliParse::ExitOk;
+        parse.output = cliOverview();
+        return parse;
+    }
+    if (first == QLatin1String("--version") || first == QLatin1String("-v")) {
+        CliParse parse;
+        parse.outcome = CliParse::ExitOk;
+        parse.output = QStringLiteral("lumivane-cli 1.02\n");
+        return parse;
+    }
+    const CommandInfo *info = findCommand(first);
+    if (!info) {
+        if (first.startsWith(QLatin1Char('-')))
+            return error(QStringLiteral("the command comes first, before '%1'").arg(first));
+        return error(QStringLiteral("unknown command '%1'").arg(first));
+    }
+    const QString name = QLatin1String(info->name);
+    const bool deviceCommand = info->command == CliOptions::Command::Read ||
+                               info->command == CliOptions::Command::Push ||
+                               info->command == CliOptions::Command::Diff;
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QLatin1String(info->summary));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Describes this command."));
+    parser.addOption(help);
+
+    QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
+                              QStringLiteral("The configuration file to write (replaced whole, or left as it "
+                                             "was when the read fails)."),
+                              QStringLiteral("FILE.kxc"));
+    QCommandLineOption simulate(QStringLiteral("simulate"),
+                                QStringLiteral("Use the built-in simulator (a Controller with two Kestrix "
+                                               "devices) on COM1."));
+    QCommandLineOption yes(QStringList{QStringLiteral("y"), QStringLiteral("yes")},
+                           QStringLiteral("Answer Yes to every question the devices' state raises."));
+    QCommandLineOption link(QStringLiteral("link"),
+                            QStringLiteral("How the devices are reached: search (direct first, then the "
+                                           "Controller; the default), direct or controller."),
+                            QStringLiteral("search|direct|controller"), QStringLiteral("search"));
+    QCommandLineOption pacing(QStringLiteral("pacing-scale"), QStringLiteral("Scales every protocol pause."),
+                              QStringLiteral("factor"), QStringLiteral("1"));
+    pacing.setFlags(QCommandLineOption::HiddenFromHelp);
+    QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print JSON instead of text."));
+    QCommandLineOption screen(QStringLiteral("screen"),
+                              QStringLiteral("The output screen size, horizontal x vertical, in any unit."),
+                              QStringLiteral("WxH"));
+    QCommandLineOption resolution(QStringLiteral("resolution"),
+                                  QStringLiteral("The projectors' native resolution: 800x600, 1024x768 or "
+                                                 "1280x1024 (the default)."),
+                                  QStringLiteral("WxH"), QStringLiteral("1280x1024"));
+    QCommandLineOption projectors(QStringLiteral("projectors"),
+                                  QStringLiteral("Choose the number of projectors (1 to 8) instead of the "
+                                                 "number the screen needs."),
+                                  QStringLiteral("N"));
+    QCommandLineOption align(QStringLiteral("align"),
+                             QStringLiteral("The input material's alignment: left or center (the default)."),
+                             QStringLiteral("left|center"), QStringLiteral("center"));
+
+    switch (info->command) {
+    case CliOptions::Command::Read:
+        parser.addOption(output);
+        break;
+    case CliOptions::Command::Push:
+    case CliOptions::Command::Diff:
+        parser.addPositionalArgument(QStringLiteral("FILE.kxc"), QStringLiteral("The configuration file."));
+        break;
+    case CliOptions::Command::Dump:
+        parser.addPositionalArgument(QStringLiteral("FILE.kxc"), QStringLiteral("The configuration file."));
+        parser.addOption(json);
+        break;
+    case CliOptions::Command::Plan:
+        parser.addOption(screen);
+        parser.addOption(resolution);
+        parser.addOption(projectors);
+        parser.addOption(align);
+        parser.addOption(json);
+        break;
+    case CliOptions::Command::None:
+        break;
+    }
+    if (deviceCommand) {
+        PortMap::addOptions(parser);
+        parser.addOption(simulate);
+        parser.addOption(link);
+        parser.addOption(yes);
+        parser.addOption(pacing);
+    }
+
+    QStringList rest = arguments;
+    rest.removeAt(1); // the command
+    if (!parser.parse(rest)) return error(parser.errorText(), name);
+
+    CliParse parse;
+    if (parser.isSet(help)) {
+        parse.outcome = CliParse::ExitOk;
+        QString text = parser.helpText();
+        // The parser names the program only once the application object exists; the synopsis is ours.
+        const int usageEnd = text.indexOf(QLatin1Char('\n'));
+        text = QStringLiteral("Usage: lumivane-cli %1 %2\n").arg(name, QLatin1String(info->arguments)) +
+               text.mid(usageEnd + 1);
+        parse.output = text + QLatin1Char('\n') + exitStatusText();
+        return parse;
+    }
+
+    CliOptions &o = parse.options;
+    o.command = info->command;
+    const QStringList positional = parser.positionalArguments();
+    const bool wantsFile = info->command == CliOptions::Command::Push ||
+                           info->command == CliOptions::Command::Diff ||
+                           info->command == CliOptions::Command::Dump;
+    if (wantsFile) {
+        if (positional.isEmpty()) return error(QStringLiteral("%1 needs a configuration file").arg(name), name);
+        if (positional.size() > 1)
+            return error(QStringLiteral("unexpected argument '%1'").arg(positional.at(1)), name);
+        o.file = positional.constFirst();
+    } else if (!positional.isEmpty()) {
+        return error(QStringLiteral("unexpected argument '%1'").arg(positional.constFirst()), name);
+    }
+    if (info->command == CliOptions::Command::Read) {
+        o.file = parser.value(output);
+        if (o.file.isEmpty()) return error(QStringLiteral("read needs -o FILE.kxc"), name);
+    }
+    o.json = parser.isSet(json);
+
+    if (deviceCommand) {
+        o.ports.applyOptions(parser);
+        o.simulate = parser.isSet(simulate);
+        o.assumeYes = parser.isSet(yes);
+        if (o.simulate && o.ports.isOverridden(1))
+            return error(QStringLiteral("--simulate puts the simulator on COM1; it cannot be combined with "
+                                        "--com1"),
+                         name);
+        const QString route = parser.value(link);
+        if (route == QLatin1String("search"))
+            o.route = CliOptions::Route::Search;
+        else if (route == QLatin1String("direct"))
+            o.route = CliOptions::Route::Direct;
+        else if (route == QLatin1String("controller"))
+            o.route = CliOptions::Route::Controller;
+        else
+            return error(QStringLiteral("--link takes search, direct or controller, not '%1'").arg(route), name);
+        bool ok = false;
+        o.pacingScale = parser.value(pacing).toDouble(&ok);
+        if (!ok || !(o.pacingScale > 0) || o.pacingScale > 100)
+            return error(QStringLiteral("--pacing-scale takes a factor above 0"), name);
+    }
+
+    if (info->command == CliOptions::Command::Plan) {
+        if (!parser.isSet(screen)) return error(QStringLiteral("plan needs --screen WxH, e.g. --screen 30x10"), name);
+        if (!parsePair(parser.value(screen), &o.screenWidth, &o.screenHeight) || o.screenWidth <= 0 ||
+            o.screenHeight <= 0)
+            return error(QStringLiteral("--screen takes two numbers above 0 joined by x, e.g. 30x10, not '%1'")
+                             .arg(parser.value(screen)),
+                         name);
+        double w = 0, h = 0;
+        if (!parsePair(parser.value(resolution), &w, &h) || w != std::trunc(w) || h != std::trunc(h) ||
+            w < 1 || h < 1 || w > 100000 || h > 100000)
+            return error(QStringLiteral("--resolution takes 800x600, 1024x768 or 1280x1024, not '%1'")
+                             .arg(parser.value(resolution)),
+                         name);
+        o.resolutionWidth = int(w);
+        o.resolutionHeight = int(h);
+        if (parser.isSet(projectors)) {
+            bool ok = false;
+            o.projectors = parser.value(projectors).toInt(&ok);
+            if (!ok || o.projectors < 1 || o.projectors > 8)
+                return error(QStringLiteral("--projectors takes a number from 1 to 8, not '%1'")
+                                 .arg(parser.value(projectors)),
+                             name);
+        }
+        const QString alignment = parser.value(align);
+        if (alignment == QLatin1String("left"))
+            o.centred = false;
+        else if (alignment == QLatin1String("center") || alignment == QLatin1String("centre"))
+            o.centred = true;
+        else
+            return error(QStringLiteral("--align takes left or center, not '%1'").arg(alignment), name);
+    }
+    return parse;
+}

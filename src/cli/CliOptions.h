@@ -1,0 +1,43 @@
+#pragma once
+
+#include "PortMap.h"
+
+#include <QString>
+#include <QStringList>
+
+// What the command line asked for, read before anything touches a port or a file.
+struct CliOptions {
+    enum class Command { None, Read, Push, Diff, Dump, Plan };
+    enum class Route { Search, Direct, Controller };
+
+    Command command = Command::None;
+    QString file;      // read: the -o file; push, diff, dump: the file argument
+    bool json = false; // dump, plan
+
+    // Device commands.
+    PortMap ports;
+    bool simulate = false;
+    bool assumeYes = false;
+    Route route = Route::Search;
+    double pacingScale = 1.0; // hidden: tests run the protocol's pauses faster
+
+    // plan
+    double screenWidth = 0;
+    double screenHeight = 0;
+    int resolutionWidth = 1280;
+    int resolutionHeight = 1024;
+    int projectors = 0;
+    bool centred = true;
+};
+
+struct CliParse {
+    enum Outcome { Run, ExitOk, ExitError } outcome = Run;
+    CliOptions options;
+    QString output; // help or version for stdout, or the error for stderr
+};
+
+// arguments[0] is the program; the command comes next: lumivane-cli COMMAND [options].
+CliParse parseCliArguments(const QStringList &arguments);
+
+// The overview that "lumivane-cli --help" prints, exit statuses included.
+QString cliOverview();

@@ -1,0 +1,151 @@
+#include "FieldListing.h"
+
+#include "ConfigFile.h"
+#include "ModelFields.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonValue>
+
+#include <cmath>
+
+using ModelFields::Field;
+using ModelFields::Record;
+
+namespace {
+
+constexpr int kDevices = 2;
+constexpr int kChannels = 4;
+
+const char *recordName(Record record) {
+    return record == Record::Input ? "input" : "output";
+}
+
+// Lines of columns, each column as wide as its widest cell, two spaces apart.
+QString aligned(const QList<QStringList> &rows) {
+    QList<int> widths;
+    for (const QStringList &row : rows)
+        for (int c = 0; c < row.size(); ++c) {
+            if (widths.size() <= c) widths.append(0);
+            widths[c] = qMax(widths[c], int(row[c].size()));
+        }
+    QString text;
+    for (const QStringList &row : rows) {
+        QString line;
+        for (int c = 0; c < row.size(); ++c)
+            line += c + 1 < row.size() ? row[c].leftJustified(widths[c] + 2) : row[c];
+        text += line + QLatin1Char('\n');
+    }
+    return text;
+}
+
+QJsonValue jsonValue(const QByteArray &image, const Field &field, int device, int channel) {
+    const double v = ModelFields::value(image, field, device, channel);
+    if (field.type != ModelFields::Type::F32) return qint64(v);
+    // A float widened to double is exact; JSON carries the double, which narrows back to the same float.
+    return v;
+}
+
+} // namespace
+
+void writeText(std::FILE *to, const QString &text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
+    std::fflush(to);
+}
+
+QString readConfigurationImage(const QString &path, QByteArray *image) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("Cannot open '%1': %2").arg(path, file.errorString());
+    // One byte more than a configuration file tells a longer file from one of the right size.
+    const QByteArray bytes = file.read(ConfigFile::FileSize + 1);
+    if (file.error() != QFileDevice::NoError)
+        return QStringLiteral("Cannot read '%1': %2").arg(path, file.errorString());
+    if (bytes.size() != ConfigFile::FileSize)
+        return QStringLiteral("'%1' is not a configuration file: it holds %2 bytes where a configuration "
+                              "file holds exactly %3.")
+            .arg(path)
+            .arg(bytes.size() > ConfigFile::FileSize ? QStringLiteral("more than %1").arg(ConfigFile::FileSize)
+                                                     : QString::number(bytes.size()))
+            .arg(ConfigFile::FileSize);
+    *image = bytes;
+    return QString();
+}
+
+QString imageTable(const QByteArray &image) {
+    QList<QStringList> rows{{QStringLiteral("Device"), QStringLiteral("Channel"), QStringLiteral("Record"),
+                             QStringLiteral("Field"), QStringLiteral("Value")}};
+    for (int device = 1; device <= kDevices; ++device)
+        for (int channel = 1; channel <= kChannels; ++channel)
+            for (const Field &field : ModelFields::all())
+                rows.append({QString::number(device), QString::number(channel),
+                             QLatin1String(recordName(field.record)), QLatin1String(field.name),
+                             ModelFields::text(image, field, device, channel)});
+    return aligned(rows);
+}
+
+QJsonObject imageJson(const QByteArray &image) {
+    QJsonArray devices;
+    for (int device = 1; device <= kDevices; ++device) {
+        QJsonArray channels;
+        for (int channel = 1; channel <= kChannels; ++channel) {
+            QJsonObject input, output;
+            for (const Field &field : ModelFields::all())
+                (field.record == Record::Input ? input : output)
+                    .insert(QLatin1String(field.name), jsonValue(image, field, device, channel));
+            channels.append(QJsonObject{{QStringLiteral("channel"), channel},
+                                        {QStringLiteral("input"), input},
+                                        {QStringLiteral("output"), output}});
+        }
+        devices.append(QJsonObject{{QStringLiteral("device"), device}, {QStringLiteral("channels"), channels}});
+    }
+    return QJsonObject{{QStringLiteral("devices"), devices}};
+}
+
+bool imageFromJson(const QJsonObject &json, QByteArray *image, QString *reason) {
+    QByteArray result(int(ConfigFile::FileSize), '\0');
+    for (const QJsonValue &d : json.value(QStringLiteral("devices")).toArray()) {
+        const int device = d.toObject().value(QStringLiteral("device")).toInt();
+        for (const QJsonValue &c : d.toObject().value(QStringLiteral("channels")).toArray()) {
+            const QJsonObject channelObject = c.toObject();
+            const int channel = channelObject.value(QStringLiteral("channel")).toInt();
+            for (Record record : {Record::Input, Record::Output}) {
+                const QJsonObject values = channelObject.value(QLatin1String(recordName(record))).toObject();
+                for (auto it = values.begin(); it != values.end(); ++it) {
+                    const Field *field = ModelFields::find(record, it.key());
+                    if (!field || !it.value().isDouble() ||
+                        !ModelFields::setValue(result, *field, device, channel, it.value().toDouble())) {
+                        *reason = QStringLiteral("device %1 channel %2 %3 %4 does not fit")
+                                      .arg(device)
+                                      .arg(channel)
+                                      .arg(QLatin1String(recordName(record)), it.key());
+                        return false;
+                    }
+                }
+            }
+        }
+    }
+    *image = result;
+    return true;
+}
+
+QStringList differences(const QByteArray &file, const QByteArray &device, int devices) {
+    QList<QStringList> rows;
+    for (int d = 1; d <= qMin(devices, kDevices); ++d)
+        for (int channel = 1; channel <= kChannels; ++channel)
+            for (const Field &field : ModelFields::all()) {
+                if (!field.setting || (field.system && channel != 1)) continue;
+                const QString inFile = ModelFields::text(file, field, d, channel);
+                const QString onDevice = ModelFields::text(device, field, d, channel);
+                if (inFile == onDevice) continue;
+                rows.append({QString::number(d), QString::number(channel), QLatin1String(field.name), inFile,
+                             onDevice});
+            }
+    if (rows.isEmpty()) return {};
+    rows.prepend({QStringLiteral("Device"), QStringLiteral("Channel"), QStringLiteral("Field"),
+                  QStringLiteral("File"), QStringLiteral("Device")});
+    QStringList lines = aligned(rows).split(QLatin1Char('\n'));
+    lines.removeLast();
+    return lines;
+}

@@ -1,0 +1,302 @@
+// lumivane-cli run as a separate process, as a script runs it, against the simulator on a
+// pseudo-terminal (COM1) with nothing behind COM2.
+#include "ConfigFile.h"
+#include "FieldListing.h"
+#include "KestrixSimulator.h"
+#include "ModelFields.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+struct Run {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Run runCli(const QStringList &arguments) {
+    QProcess process;
+    process.start(QStringLiteral(LUMIVANE_CLI), arguments);
+    Run run;
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        run.err = QStringLiteral("lumivane-cli did not finish");
+        return run;
+    }
+    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+QByteArray fileBytes(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+const ModelFields::Field &field(ModelFields::Record record, const char *name) {
+    const ModelFields::Field *f = ModelFields::find(record, QString::fromLatin1(name));
+    if (!f) qFatal("no field %s", name);
+    return *f;
+}
+const ModelFields::Field &output(const char *name) {
+    return field(ModelFields::Record::Output, name);
+}
+const ModelFields::Field &input(const char *name) {
+    return field(ModelFields::Record::Input, name);
+}
+
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void readThenDiffFindsNothing();
+    void changedDeviceIsListedAlone();
+    void pushedFileLeavesNoDifference();
+    void dumpJsonRoundTripsAndTableNamesEveryField();
+    void planReproducesThePlanningPage();
+    void failuresHaveTheirOwnStatus();
+    void questionNeedsYes();
+
+private:
+    QStringList device(const QString &command, const QStringList &rest = {}) const;
+    QString path(const char *name) const { return dir->filePath(QString::fromLatin1(name)); }
+
+    std::unique_ptr<KestrixSimulator> sim;
+    std::unique_ptr<QTemporaryDir> dir;
+};
+
+void TestCli::init() {
+    sim = std::make_unique<KestrixSimulator>(SimOptions::builtIn());
+    QString error;
+    QVERIFY2(sim->start(&error), qPrintable(error));
+    dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir->isValid());
+}
+
+void TestCli::cleanup() {
+    sim.reset();
+    dir.reset();
+}
+
+// A device command against the simulator on COM1, with the protocol's pauses shortened.
+QStringList TestCli::device(const QString &command, const QStringList &rest) const {
+    return QStringList{command} + rest +
+           QStringList{QStringLiteral("--com1"), sim->slavePath(), QStringLiteral("--com2"),
+                       QStringLiteral("/nonexistent/lumivane-com2"), QStringLiteral("--pacing-scale"),
+                       QStringLiteral("0.1")};
+}
+
+void TestCli::readThenDiffFindsNothing() {
+    SimDevice second = sim->device(2);
+    second.outputs[2].blackLevel = 37;
+    second.inputs[1].hPosition = 301;
+    sim->setDevice(2, second);
+
+    const Run read = runCli(device(QStringLiteral("read"), {QStringLiteral("-o"), path("wall.kxc")}));
+    QVERIFY2(read.status == 0, qPrintable(read.err));
+    QVERIFY(read.out.isEmpty()); // nothing but results on stdout, and read has none
+    const QByteArray image = fileBytes(path("wall.kxc"));
+    QCOMPARE(image.size(), int(ConfigFile::FileSize));
+    // Both devices behind the Controller were read.
+    QCOMPARE(ModelFields::value(image, output("BlackLevel"), 2, 3), 37.0);
+    QCOMPARE(ModelFields::value(image, input("HPosition"), 2, 2), 301.0);
+    QCOMPARE(ModelFields::value(image, output("TotalProjectors"), 1, 1), 4.0);
+
+    const Run diff = runCli(device(QStringLiteral("diff"), {path("wall.kxc")}));
+    QVERIFY2(diff.status == 0, qPrintable(diff.err));
+    QCOMPARE(diff.out, QString());
+    QVERIFY(diff.err.contains(QStringLiteral("No differences")));
+}
+
+void TestCli::changedDeviceIsListedAlone() {
+    const Run read = runCli(device(QStringLiteral("read"), {QStringLiteral("-o"), path("wall.kxc")}));
+    QVERIFY2(read.status == 0, qPrintable(read.err));
+    SimDevice first = sim->device(1);
+    first.outputs[1].blackLevel = 12;
+    sim->setDevice(1, first);
+
+    const Run diff = runCli(device(QStringLiteral("diff"), {path("wall.kxc")}));
+    QCOMPARE(diff.status, 1);
+    const QStringList lines = diff.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0].simplified(), QStringLiteral("Device Channel Field File Device"));
+    QCOMPARE(lines[1].simplified(), QStringLiteral("1 2 BlackLevel 0 12"));
+}
+
+void TestCli::pushedFileLeavesNoDifference() {
+    const Run read = runCli(device(QStringLiteral("read"), {QStringLiteral("-o"), path("wall.kxc")}));
+    QVERIFY2(read.status == 0, qPrintable(read.err));
+    QByteArray image = fileBytes(path("wall.kxc"));
+    // Values the push sends, on both devices: an output of device 2, an input, a seam gain, a halo.
+    QVERIFY(ModelFields::setValue(image, output("BlackLevel"), 2, 4, 21));
+    QVERIFY(ModelFields::setValue(image, input("HPosition"), 1, 1, 300));
+    QVERIFY(ModelFields::setValue(image, output("SeamGain3"), 1, 2, 9));
+    QVERIFY(ModelFields::setValue(image, output("RightHaloWidth"), 1, 1, 40));
+    QVERIFY(writeBytes(path("changed.kxc"), image));
+
+    const Run before = runCli(device(QStringLiteral("diff"), {path("changed.kxc")}));
+    QCOMPARE(before.status, 1);
+    QCOMPARE(before.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), 1 + 4);
+
+    const Run push = runCli(device(QStringLiteral("push"), {path("changed.kxc")}));
+    QVERIFY2(push.status == 0, qPrintable(push.err));
+    QCOMPARE(sim->device(2).outputs[3].blackLevel, quint8(21));
+    QCOMPARE(sim->device(1).inputs[0].hPosition, 300);
+
+    const Run after = runCli(device(QStringLiteral("diff"), {path("changed.kxc")}));
+    QVERIFY2(after.status == 0, qPrintable(after.out + after.err));
+}
+
+void TestCli::dumpJsonRoundTripsAndTableNamesEveryField() {
+    // A file with a value in every kind of field: floats with long expansions, negatives, both devices.
+    QByteArray image(int(ConfigFile::FileSize), '\0');
+    QVERIFY(ModelFields::setValue(image, input("RedContrast"), 1, 2, 0.1));
+    QVERIFY(ModelFields::setValue(image, input("PhaseOffset"), 2, 4, -17));
+    QVERIFY(ModelFields::setValue(image, output("BasicGamma"), 2, 1, 2.2));
+    QVERIFY(ModelFields::setValue(image, output("SeamGain8"), 1, 4, 255));
+    QVERIFY(ModelFields::setValue(image, output("LeftFeathering"), 1, 3, -300));
+    QVERIFY(writeBytes(path("values.kxc"), image));
+
+    const Run json = runCli({QStringLiteral("dump"), path("values.kxc"), QStringLiteral("--json")});
+    QVERIFY2(json.status == 0, qPrintable(json.err));
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(json.out.toUtf8(), &parseError);
+    QVERIFY2(parseError.error == QJsonParseError::NoError, qPrintable(parseError.errorString()));
+    QByteArray back;
+    QString reason;
+    QVERIFY2(imageFromJson(document.object(), &back, &reason), qPrintable(reason));
+    QCOMPARE(back, image);
+
+    const Run table = runCli({QStringLiteral("dump"), path("values.kxc")});
+    QVERIFY2(table.status == 0, qPrintable(table.err));
+    const QStringList rows = table.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(rows.size(), 1 + 2 * 4 * int(ModelFields::all().size()));
+    QVERIFY(table.out.contains(QRegularExpression(QStringLiteral("\\n1 +2 +input +RedContrast +0\\.1\\n"))));
+    QVERIFY(table.out.contains(QRegularExpression(QStringLiteral("\\n2 +4 +input +PhaseOffset +-17\\n"))));
+}
+
+void TestCli::planReproducesThePlanningPage() {
+    const Run json = runCli({QStringLiteral("plan"), QStringLiteral("--screen"), QStringLiteral("30x10"),
+                             QStringLiteral("--resolution"), QStringLiteral("1280x1024"), QStringLiteral("--json")});
+    QVERIFY2(json.status == 0, qPrintable(json.err));
+    const QJsonObject plan = QJsonDocument::fromJson(json.out.toUtf8()).object();
+    QCOMPARE(plan.value(QStringLiteral("projectors")).toInt(), 3);
+    QCOMPARE(plan.value(QStringLiteral("devices")).toInt(), 1);
+    QCOMPARE(plan.value(QStringLiteral("aspectRatioText")).toString(), QStringLiteral("3"));
+    QCOMPARE(plan.value(QStringLiteral("overlap")).toInt(), 384);
+    QCOMPARE(plan.value(QStringLiteral("imageWidth")).toDouble(), 3072.0);
+    QList<double> edges;
+    for (const QJsonValue &slice : plan.value(QStringLiteral("slices")).toArray())
+        edges << slice.toObject().value(QStringLiteral("start")).toDouble()
+              << slice.toObject().value(QStringLiteral("end")).toDouble();
+    QCOMPARE(edges, (QList<double>{384, 1664, 1280, 2560, 2176, 3456}));
+
+    const Run text = runCli({QStringLiteral("plan"), QStringLiteral("--screen"), QStringLiteral("40x10"),
+                             QStringLiteral("--resolution"), QStringLiteral("1024x768"), QStringLiteral("--align"),
+                             QStringLiteral("left")});
+    QVERIFY2(text.status == 0, qPrintable(text.err));
+    QVERIFY(text.out.contains(QRegularExpression(QStringLiteral("Output aspect ratio: +3\\.83 : 1\\n"))));
+    QVERIFY(text.out.contains(QRegularExpression(QStringLiteral("Input image size required: +2944 x 768\\n"))));
+    QVERIFY(text.out.contains(QRegularExpression(QStringLiteral("\\n +3  1920 - 2944\\n"))));
+    QVERIFY(text.out.contains(
+        QStringLiteral(" - 3 Head Graphic Source (1024 x 768 resolution): 2944 x 768 Image Size Required\n")));
+
+    const Run tooMany = runCli({QStringLiteral("plan"), QStringLiteral("--screen"), QStringLiteral("120x10"),
+                                QStringLiteral("--resolution"), QStringLiteral("800x600"), QStringLiteral("--align"),
+                                QStringLiteral("left")});
+    QCOMPARE(tooMany.status, 2);
+    QVERIFY(tooMany.out.isEmpty());
+    QVERIFY(tooMany.err.contains(QStringLiteral("Error! Minimum # of screen calculated is greater than 8.")));
+}
+
+void TestCli::failuresHaveTheirOwnStatus() {
+    // Nothing behind either port: no device, and an existing file stays as it was.
+    QVERIFY(writeBytes(path("kept.kxc"), QByteArray(int(ConfigFile::FileSize), '\x05')));
+    const Run none = runCli({QStringLiteral("read"), QStringLiteral("-o"), path("kept.kxc"), QStringLiteral("--com1"),
+                             QStringLiteral("/nonexistent/a"), QStringLiteral("--com2"), QStringLiteral("/nonexistent/b"),
+                             QStringLiteral("--pacing-scale"), QStringLiteral("0.1")});
+    QCOMPARE(none.status, 4);
+    QVERIFY(none.err.contains(QStringLiteral("not detected")));
+    QCOMPARE(fileBytes(path("kept.kxc")), QByteArray(int(ConfigFile::FileSize), '\x05'));
+
+    // A file that is not a configuration file, and one that is missing.
+    QVERIFY(writeBytes(path("short.kxc"), QByteArray(100, '\0')));
+    const Run shortFile = runCli({QStringLiteral("dump"), path("short.kxc")});
+    QCOMPARE(shortFile.status, 3);
+    QVERIFY(shortFile.err.contains(QStringLiteral("holds 100 bytes where a configuration file holds exactly 1720")));
+    QCOMPARE(runCli(device(QStringLiteral("push"), {path("missing.kxc")})).status, 3);
+    QCOMPARE(sim->requests().size(), 0); // a push of a file it cannot read never touches the line
+
+    // The command line itself.
+    struct Case {
+        QStringList arguments;
+        const char *says;
+    };
+    const Case usage[] = {
+        {{QStringLiteral("frobnicate")}, "unknown command 'frobnicate'"},
+        {{QStringLiteral("read")}, "read needs -o FILE.kxc"},
+        {{QStringLiteral("diff")}, "diff needs a configuration file"},
+        {{QStringLiteral("plan"), QStringLiteral("--screen"), QStringLiteral("30by10")}, "--screen takes"},
+        {{QStringLiteral("plan"), QStringLiteral("--screen"), QStringLiteral("30x10"), QStringLiteral("--projectors"),
+          QStringLiteral("9")},
+         "--projectors takes a number from 1 to 8"},
+        {{QStringLiteral("read"), QStringLiteral("-o"), QStringLiteral("x"), QStringLiteral("--link"),
+          QStringLiteral("usb")},
+         "--link takes search, direct or controller"},
+    };
+    for (const Case &c : usage) {
+        const Run run = runCli(c.arguments);
+        QCOMPARE(run.status, 2);
+        QVERIFY2(run.err.contains(QLatin1String(c.says)), qPrintable(run.err));
+    }
+}
+
+// A file for five projectors pushed over a direct line: the window's question whether to go on with
+// the first device alone. Without --yes the answer is No and nothing is sent to the device's outputs.
+void TestCli::questionNeedsYes() {
+    sim.reset();
+    SimOptions direct;
+    direct.mode = SimOptions::Direct;
+    direct.onlyAtModeBaud = true;
+    sim = std::make_unique<KestrixSimulator>(direct);
+    QVERIFY(sim->start());
+    QByteArray image(int(ConfigFile::FileSize), '\0');
+    QVERIFY(ModelFields::setValue(image, output("TotalProjectors"), 1, 1, 5));
+    QVERIFY(ModelFields::setValue(image, output("OverlapWidth"), 1, 1, 128));
+    QVERIFY(ModelFields::setValue(image, output("BlackLevel"), 1, 2, 30));
+    for (int c = 1; c <= 4; ++c) QVERIFY(ModelFields::setValue(image, output("BasicGamma"), 1, c, 2.2));
+    QVERIFY(writeBytes(path("five.kxc"), image));
+
+    const Run refused = runCli(device(QStringLiteral("push"), {path("five.kxc"), QStringLiteral("--link"), QStringLiteral("direct")}));
+    QCOMPARE(refused.status, 6);
+    QVERIFY2(refused.err.contains(QStringLiteral("control only Kestrix #1?")), qPrintable(refused.err));
+    QVERIFY(refused.err.contains(QStringLiteral("--yes")));
+    QCOMPARE(sim->device(1).outputs[1].blackLevel, quint8(0));
+
+    const Run agreed = runCli(device(QStringLiteral("push"), {path("five.kxc"), QStringLiteral("--link"),
+                                                            QStringLiteral("direct"), QStringLiteral("--yes")}));
+    QVERIFY2(agreed.status == 0, qPrintable(agreed.err));
+    QCOMPARE(sim->device(1).outputs[1].blackLevel, quint8(30));
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
