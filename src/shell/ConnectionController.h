@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Discovery.h"
+#include "ConnectFlow.h"
 
 #include <QObject>
 #include <QSerialPort>
@@ -14,9 +14,10 @@ class MainMenu;
 class PlanningPage;
 struct WindowState;
 
-// Establishing and ending the link: the link mode, the search on COM1 and COM2, the Controller's device
-// count, the three connect actions, Disconnect, and the Baud and Parity menus.
-class ConnectionController : public QObject {
+// The window's side of the connection: the three connect actions and Disconnect (the search and the link
+// itself are ConnectFlow's), the question whether to read the devices after connecting, the Baud and
+// Parity menus, and what the Information page and the menus show of the link.
+class ConnectionController : public QObject, private ConnectView {
     Q_OBJECT
 public:
     struct Parts {
@@ -32,11 +33,8 @@ public:
     ConnectionController(const Parts &parts, std::function<void()> readDevices,
                          std::function<void()> pageChanged, QObject *parent = nullptr);
 
-    void RS485CheckBoxClick();
-    void BaudComboBoxChange();
-    int SearchPorts();
-    int QueryKestrixCount();
-    bool CheckKestrixCount();
+    int QueryKestrixCount() { return connectFlow.queryDeviceCount(); }
+    bool CheckKestrixCount() { return connectFlow.checkDeviceCount(); }
 
     void SearchAllClick();
     void KestrixconnectedthruController1Click();
@@ -49,13 +47,18 @@ public:
 
     // The tag of "Default values": 1 while the modes' default rates are in force.
     int defaultValuesTag() const { return defaultsTag; }
-    const ControllerCount &lastCount() const { return count; }
+    const ControllerCount &lastCount() const { return connectFlow.lastCount(); }
+    ConnectFlow &flow() { return connectFlow; }
 
 private:
-    void setControllerMode(bool on);
-    bool setPortBaud(int baud);
-    void enableDeviceMenus(bool on);
-    void showKestrixIds();
+    void controllerModeShown(bool on) override;
+    int baudChoice(bool controller) override;
+    void foundOnCom1() override;
+    void deviceIdsShown(int count, int id1, int id2) override;
+    void deviceIdsHidden() override;
+    void deviceMenusEnabled(bool on) override;
+    int plannedProjectorChoice() override;
+    void disconnected() override;
     bool askQueryDevices(const QString &text);
 
     CommandEngine &engine;
@@ -64,9 +67,8 @@ private:
     MainMenu &menu;
     InformationPage &info;
     PlanningPage &planning;
-    Discovery discovery;
+    ConnectFlow connectFlow;
     std::function<void()> readDevices;
     std::function<void()> pageChanged;
     int defaultsTag = 1;
-    ControllerCount count;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ReadFlow.h"
+
 #include <QObject>
 
 #include <functional>
@@ -13,9 +15,9 @@ class QWidget;
 class StatusQueries;
 struct WindowState;
 
-// Reading every setting back from the devices: one or two devices' system, input and output records,
-// then the pages and the Planning page's layout brought in line with them.
-class DeviceReader : public QObject {
+// The window's side of reading the devices (the read itself is ReadFlow's): the Information page's device
+// count and version, then the pages and the Planning page's layout brought in line with what was read.
+class DeviceReader : public QObject, private ReadView {
     Q_OBJECT
 public:
     struct Parts {
@@ -35,7 +37,7 @@ public:
     // Reads one device. 1 when every record was read or skipped by the user; -1 when the system record
     // failed; -2..-5 an input record of channel 1..4 and -6..-9 an output record, the user having
     // chosen to stop.
-    int ReadDevice(int device);
+    int ReadDevice(int device) { return readFlow.readDevice(device); }
     void ReadfromKestrixs1Click();
     // The pages brought in line with the model, with Refreshing set so that nothing is sent: the
     // Information page, the Planning page's take-over of device 1's layout (with its warnings), then
@@ -43,17 +45,17 @@ public:
     void refreshPagesFromModel();
 
 private:
-    bool continueAfterFailure(const char *what, int channel);
-    void warnOnInputFormatMismatch();
+    void deviceCountShown(int count) override;
+    void versionRead(int device, const QString &version) override;
+    void allRead() override;
     void takeOverPlanningLayout();
 
-    CommandEngine &engine;
     Host &host;
     WindowState &state;
-    StatusQueries &queries;
     ConnectionController &connection;
     InformationPage &info;
     PlanningPage &planning;
     QWidget &window;
     std::function<void()> refreshPages;
+    ReadFlow readFlow;
 };
