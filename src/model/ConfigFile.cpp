@@ -15,6 +15,10 @@ constexpr qint64 OutputRowBytes = sizeof OutputInfoTable[1];
 static_assert(InputRowBytes == 420 && OutputRowBytes == 440, "the file stores the records raw");
 static_assert(2 * InputRowBytes + 2 * OutputRowBytes == FileSize);
 
+bool storedAddress(int device, int slot) {
+    return device >= 1 && device <= 2 && slot >= 0 && slot < kChannelSlots;
+}
+
 // The four blocks in file order.
 struct Block {
     void *row;
@@ -28,6 +32,16 @@ const Block blocks[] = {
 };
 
 } // namespace
+
+qint64 inputRecordOffset(int device, int slot) {
+    if (!storedAddress(device, slot)) return -1;
+    return (device - 1) * InputRowBytes + slot * qint64(sizeof(InputInfo));
+}
+
+qint64 outputRecordOffset(int device, int slot) {
+    if (!storedAddress(device, slot)) return -1;
+    return 2 * InputRowBytes + (device - 1) * OutputRowBytes + slot * qint64(sizeof(OutputInfo));
+}
 
 QString message(Result result) {
     switch (result) {

@@ -11,6 +11,10 @@ namespace ConfigFile {
 
 constexpr qint64 FileSize = 1720;
 
+// Where one record starts inside an image: devices 1..2, channel slots 0..4. -1 for any other address.
+qint64 inputRecordOffset(int device, int slot);
+qint64 outputRecordOffset(int device, int slot);
+
 enum class Result { Ok, CannotCreate, CannotOpen, BadSize };
 
 // The text the user sees for a failed save or load; empty for Ok.

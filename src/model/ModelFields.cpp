@@ -1,0 +1,258 @@
+#include "ModelFields.h"
+
+#include "ConfigFile.h"
+#include "InputInfo.h"
+#include "OutputInfo.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+#include <limits>
+#include <type_traits>
+
+namespace ModelFields {
+namespace {
+
+// The type tag follows from the member's own declaration, so a row cannot claim the wrong width.
+template <typename T> constexpr Type typeOf() {
+    if constexpr (std::is_same_v<T, quint8>)
+        return Type::U8;
+    else if constexpr (std::is_same_v<T, qint16>)
+        return Type::I16;
+    else if constexpr (std::is_same_v<T, qint32>)
+        return Type::I32;
+    else {
+        static_assert(std::is_same_v<T, float>, "a record member of a type the catalogue does not know");
+        return Type::F32;
+    }
+}
+
+#define LV_INPUT(member, setting)                                                                            \
+    Field {                                                                                                  \
+        Record::Input, #member, int(offsetof(InputInfo, member)), typeOf<decltype(InputInfo::member)>(),     \
+            setting, false                                                                                   \
+    }
+#define LV_OUTPUT(member, setting, system)                                                                   \
+    Field {                                                                                                  \
+        Record::Output, #member, int(offsetof(OutputInfo, member)), typeOf<decltype(OutputInfo::member)>(),  \
+            setting, system                                                                                  \
+    }
+#define LV_SEAM_GAIN(n)                                                                                      \
+    Field {                                                                                                  \
+        Record::Output, "SeamGain" #n, int(offsetof(OutputInfo, SeamGain)) + (n - 1),                        \
+            typeOf<std::remove_extent_t<decltype(OutputInfo::SeamGain)>>(), true, false                      \
+    }
+
+constexpr bool Setting = true;
+constexpr bool Reported = false;
+constexpr bool System = true;
+constexpr bool PerChannel = false;
+
+constexpr Field kFields[] = {
+    LV_INPUT(VideoLoaded, Reported),
+    LV_INPUT(VideoLocked, Reported),
+    LV_INPUT(PhaseOffset, Setting),
+    LV_INPUT(InputAux1, Reported),
+    LV_INPUT(InputAux2, Reported),
+    LV_INPUT(HTotal, Reported),
+    LV_INPUT(HPositionCenter, Reported),
+    LV_INPUT(HPosition, Setting),
+    LV_INPUT(VPositionCenter, Reported),
+    LV_INPUT(VPosition, Setting),
+    LV_INPUT(HActive, Reported),
+    LV_INPUT(VActive, Reported),
+    // The sync input and the termination are reported and shown; no command of ours changes them.
+    LV_INPUT(SyncSelect, Reported),
+    LV_INPUT(Termination75, Reported),
+    LV_INPUT(OverallContrast, Setting),
+    LV_INPUT(OverallBrightness, Setting),
+    LV_INPUT(RedContrast, Setting),
+    LV_INPUT(RedBrightness, Setting),
+    LV_INPUT(GreenContrast, Setting),
+    LV_INPUT(GreenBrightness, Setting),
+    LV_INPUT(BlueContrast, Setting),
+    LV_INPUT(BlueBrightness, Setting),
+    LV_INPUT(HPositionLimit, Reported),
+    LV_INPUT(VPositionLimit, Reported),
+
+    // Format, frame rate and output sync are the device's own: shown, never sent.
+    LV_OUTPUT(OutputFormat, Reported, PerChannel),
+    LV_OUTPUT(FrameRate, Reported, PerChannel),
+    LV_OUTPUT(OutputSync, Reported, PerChannel),
+    LV_OUTPUT(AdvancedMode, Setting, System),
+    // The group goes out with the projector count but follows from the device's place in the wall
+    // (device 1 the first four screens, device 2 the next), never from the user or a file.
+    LV_OUTPUT(ProjectorGroup, Reported, System),
+    LV_OUTPUT(TotalProjectors, Setting, System),
+    LV_OUTPUT(DataDoubling, Setting, System),
+    LV_OUTPUT(Justification, Setting, System),
+    LV_OUTPUT(OverlapWidth, Setting, System),
+    LV_OUTPUT(BasicGamma, Setting, System),
+    LV_OUTPUT(BasicFeathering, Setting, System),
+    LV_OUTPUT(LeftGamma, Setting, PerChannel),
+    LV_OUTPUT(LeftFeathering, Setting, PerChannel),
+    LV_OUTPUT(RightGamma, Setting, PerChannel),
+    LV_OUTPUT(RightFeathering, Setting, PerChannel),
+    LV_OUTPUT(LeftHaloWidth, Setting, PerChannel),
+    LV_OUTPUT(LeftHaloOffset, Setting, PerChannel),
+    LV_OUTPUT(RightHaloWidth, Setting, PerChannel),
+    LV_OUTPUT(RightHaloOffset, Setting, PerChannel),
+    LV_OUTPUT(LeftGammaWidth, Setting, PerChannel),
+    LV_OUTPUT(LeftGammaOffset, Setting, PerChannel),
+    LV_OUTPUT(RightGammaWidth, Setting, PerChannel),
+    LV_OUTPUT(RightGammaOffset, Setting, PerChannel),
+    LV_OUTPUT(BlackLevel, Setting, PerChannel),
+    LV_OUTPUT(TestPattern, Setting, PerChannel),
+    LV_OUTPUT(OutputRaster, Setting, PerChannel),
+    LV_OUTPUT(TestGrid, Setting, PerChannel),
+    // The gains always go out with the first one at -4; the stored start only records what went out,
+    // so a different start in a file is nothing a push would change.
+    LV_OUTPUT(SeamStart, Reported, PerChannel),
+    LV_SEAM_GAIN(1),
+    LV_SEAM_GAIN(2),
+    LV_SEAM_GAIN(3),
+    LV_SEAM_GAIN(4),
+    LV_SEAM_GAIN(5),
+    LV_SEAM_GAIN(6),
+    LV_SEAM_GAIN(7),
+    LV_SEAM_GAIN(8),
+    LV_OUTPUT(SeamBridge, Setting, PerChannel),
+    LV_OUTPUT(FeatherMode, Setting, System),
+    LV_OUTPUT(BridgeThreshold, Setting, System),
+};
+
+#undef LV_INPUT
+#undef LV_OUTPUT
+#undef LV_SEAM_GAIN
+
+int recordSize(Record record) {
+    return record == Record::Input ? int(sizeof(InputInfo)) : int(sizeof(OutputInfo));
+}
+
+// Where the field's bytes start inside the image, or -1 when any part of them would lie outside the
+// record or the image.
+qint64 locate(const QByteArray &image, const Field &field, int device, int channel) {
+    if (channel < 1 || channel > 4) return -1;
+    const int bytes = size(field.type);
+    if (field.offset < 0 || field.offset + bytes > recordSize(field.record)) return -1;
+    const qint64 record = field.record == Record::Input ? ConfigFile::inputRecordOffset(device, channel)
+                                                        : ConfigFile::outputRecordOffset(device, channel);
+    if (record < 0) return -1;
+    const qint64 at = record + field.offset;
+    if (at + bytes > image.size()) return -1;
+    return at;
+}
+
+template <typename T> T load(const QByteArray &image, qint64 at) {
+    T v;
+    std::memcpy(&v, image.constData() + at, sizeof v);
+    return v;
+}
+
+template <typename T> void store(QByteArray &image, qint64 at, T v) {
+    std::memcpy(image.data() + at, &v, sizeof v);
+}
+
+template <typename T> bool fitsInteger(double v) {
+    return std::isfinite(v) && v == std::trunc(v) && v >= double(std::numeric_limits<T>::min()) &&
+           v <= double(std::numeric_limits<T>::max());
+}
+
+} // namespace
+
+const QList<Field> &all() {
+    static const QList<Field> fields(std::begin(kFields), std::end(kFields));
+    return fields;
+}
+
+const Field *find(Record record, const QString &name) {
+    for (const Field &field : all())
+        if (field.record == record && name.compare(QLatin1StringView(field.name), Qt::CaseInsensitive) == 0)
+            return &field;
+    return nullptr;
+}
+
+int size(Type type) {
+    switch (type) {
+    case Type::U8:
+        return 1;
+    case Type::I16:
+        return 2;
+    case Type::I32:
+    case Type::F32:
+        return 4;
+    }
+    return 0;
+}
+
+double value(const QByteArray &image, const Field &field, int device, int channel) {
+    const qint64 at = locate(image, field, device, channel);
+    if (at < 0) return std::numeric_limits<double>::quiet_NaN();
+    switch (field.type) {
+    case Type::U8:
+        return load<quint8>(image, at);
+    case Type::I16:
+        return load<qint16>(image, at);
+    case Type::I32:
+        return load<qint32>(image, at);
+    case Type::F32:
+        return load<float>(image, at);
+    }
+    return std::numeric_limits<double>::quiet_NaN();
+}
+
+bool setValue(QByteArray &image, const Field &field, int device, int channel, double v) {
+    const qint64 at = locate(image, field, device, channel);
+    if (at < 0) return false;
+    switch (field.type) {
+    case Type::U8:
+        if (!fitsInteger<quint8>(v)) return false;
+        store(image, at, quint8(v));
+        return true;
+    case Type::I16:
+        if (!fitsInteger<qint16>(v)) return false;
+        store(image, at, qint16(v));
+        return true;
+    case Type::I32:
+        if (!fitsInteger<qint32>(v)) return false;
+        store(image, at, qint32(v));
+        return true;
+    case Type::F32: {
+        // Anything short of halfway between the largest float and the next power of two rounds to the
+        // largest float (its shortest text, 3.4028235e+38, lies just above it); from halfway on it would
+        // be infinite.
+        constexpr double largest = std::numeric_limits<float>::max();
+        constexpr double halfway = 0x1p128 - 0x1p103; // largest = 2^128 - 2^104
+        if (!std::isfinite(v) || std::fabs(v) >= halfway) return false;
+        store(image, at, std::fabs(v) > largest ? float(std::copysign(largest, v)) : float(v));
+        return true;
+    }
+    }
+    return false;
+}
+
+QString text(const QByteArray &image, const Field &field, int device, int channel) {
+    const qint64 at = locate(image, field, device, channel);
+    if (at < 0) return {};
+    switch (field.type) {
+    case Type::U8:
+        return QString::number(load<quint8>(image, at));
+    case Type::I16:
+        return QString::number(load<qint16>(image, at));
+    case Type::I32:
+        return QString::number(load<qint32>(image, at));
+    case Type::F32: {
+        // to_chars without a precision writes the shortest text that reads back to the same float.
+        std::array<char, 64> buffer;
+        const auto [end, error] =
+            std::to_chars(buffer.data(), buffer.data() + buffer.size(), load<float>(image, at));
+        if (error != std::errc()) return {};
+        return QString::fromLatin1(buffer.data(), end - buffer.data());
+    }
+    }
+    return {};
+}
+
+} // namespace ModelFields
