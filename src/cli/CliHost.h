@@ -3,6 +3,7 @@
 #include "Host.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdio>
 

@@ -26,13 +26,26 @@ class CliReadView : public ReadView {
 public:
     explicit CliReadView(CliHost &host) : host(host) {}
     void recordRead(int done, int total) override { host.setProgressFraction(done, total); }
-    void recordSkipped(int device, const QString &record, int channel) override {
-        skipped.append(QStringLiteral("Kestrix %1 %2 record of channel %3").arg(device).arg(record).arg(channel));
+    void recordSkipped(int device, const char *record, int channel) override {
+        skipped.append(QStringLiteral("Kestrix %1 %2 record of channel %3")
+                           .arg(device)
+                           .arg(QLatin1String(record))
+                           .arg(channel));
     }
     QStringList skipped;
 
 private:
     CliHost &host;
+};
+
+// The window's Planning page says how many projectors are planned; here the file being pushed does.
+class CliConnectView : public ConnectView {
+public:
+    explicit CliConnectView(WindowState &state) : state(state) {}
+    int plannedProjectorChoice() override { return qMax(0, int(state.ProjectorCount) - 1); }
+
+private:
+    WindowState &state;
 };
 
 // One run against the devices: the port, the engine and the flows the window uses, with the CLI's
@@ -104,7 +117,7 @@ public:
     CommandEngine engine;
     StatusQueries queries;
     CommandSet commands;
-    ConnectView connectView;
+    CliConnectView connectView{state};
     CliReadView readView{host};
     ConnectFlow connection;
     ReadFlow reader;
@@ -169,7 +182,9 @@ int runPush(DeviceSession &s, const QByteArray &file) {
                   .arg(s.state.DeviceCount));
         return ExitStatus::NoDevice;
     }
-    ModelPushValues values(file);
+    // The values are taken from the model as it stands now: the file, whatever the link set up did.
+    ConfigFile::applyImage(file);
+    ModelPushValues values(s.commands, s.host);
     SettingsPush push(s.commands, s.state, s.host, [&s] { return s.engine.LinkActive(); });
     push.setStepObserver([&s](int done, int total) { s.host.setProgressFraction(done, total); });
     const SettingsPush::Result result = push.run(values, &values, &values);

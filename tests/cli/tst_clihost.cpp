@@ -1,0 +1,99 @@
+// The command-line tool's stand-in for message boxes and the progress notice.
+#include "CliHost.h"
+
+#include <QtTest>
+
+#include <cstdio>
+
+namespace {
+// What the host wrote to its stream so far.
+QString written(std::FILE *stream) {
+    std::fflush(stream);
+    const long size = std::ftell(stream);
+    QByteArray bytes(int(size), '\0');
+    std::rewind(stream);
+    const size_t got = std::fread(bytes.data(), 1, size_t(size), stream);
+    bytes.truncate(int(got));
+    std::fseek(stream, 0, SEEK_END);
+    return QString::fromLocal8Bit(bytes);
+}
+} // namespace
+
+class TestCliHost : public QObject {
+    Q_OBJECT
+private slots:
+    void questionsAnswerFromTheOptions();
+    void progressIsPlainLinesOffATerminal();
+    void progressIsOneRedrawnBarOnATerminal();
+    void barDrawing_data();
+    void barDrawing();
+};
+
+void TestCliHost::questionsAnswerFromTheOptions() {
+    std::FILE *err = std::tmpfile();
+    CliHost no(err, false, false);
+    QVERIFY(!no.askYesNo(QStringLiteral("Caption"), QStringLiteral("Go on?\rReally?")));
+    QVERIFY(no.refusedQuestion());
+    // The link's recovery is never retried from a script, --yes or not.
+    CliHost yes(err, true, false);
+    QVERIFY(yes.askYesNo(QStringLiteral("Caption"), QStringLiteral("Go on?")));
+    QVERIFY(!yes.refusedQuestion());
+    QVERIFY(!yes.askOkCancel(QStringLiteral("COM Port error"), QStringLiteral("Retry?")));
+    yes.exitProcess(-1);
+    QVERIFY(yes.exitRequested());
+    const QString text = written(err);
+    QVERIFY(text.contains(QStringLiteral("lumivane-cli: Caption\n  Go on?\n  Really?\n  Answered No. Run again with "
+                                         "--yes to answer Yes.\n")));
+    QVERIFY(text.contains(QStringLiteral("  Answered Yes (--yes).\n")));
+    std::fclose(err);
+}
+
+void TestCliHost::progressIsPlainLinesOffATerminal() {
+    std::FILE *err = std::tmpfile();
+    CliHost host(err, false, false);
+    host.showProgress(QStringLiteral("Reading"));
+    host.setProgressSuffix(QStringLiteral(".."));
+    host.setProgressFraction(3, 9);
+    host.showProgress(QStringLiteral("Reading")); // the same step again: no new line
+    host.showProgress(QStringLiteral("Sending"));
+    host.hideProgress();
+    host.showMessage(QStringLiteral("Done"));
+    QCOMPARE(written(err), QStringLiteral("Reading\nSending\nlumivane-cli: Done\n"));
+    std::fclose(err);
+}
+
+void TestCliHost::progressIsOneRedrawnBarOnATerminal() {
+    std::FILE *err = std::tmpfile();
+    CliHost host(err, false, true);
+    host.showProgress(QStringLiteral("Reading"));
+    host.setProgressFraction(9, 18);
+    host.setProgressSuffix(QStringLiteral(".."));
+    host.showMessage(QStringLiteral("Warning")); // a message ends the bar's line first
+    host.hideProgress();
+    const QString text = written(err);
+    QCOMPARE(text, QStringLiteral("\rReading\x1b[K"
+                                  "\r[############............]  50% Reading\x1b[K"
+                                  "\r[############............]  50% Reading ..\x1b[K"
+                                  "\nlumivane-cli: Warning\n"));
+    std::fclose(err);
+}
+
+void TestCliHost::barDrawing_data() {
+    QTest::addColumn<int>("done");
+    QTest::addColumn<int>("total");
+    QTest::addColumn<QString>("bar");
+    QTest::newRow("start") << 0 << 18 << "[..........]   0%";
+    QTest::newRow("third") << 6 << 18 << "[###.......]  33%";
+    QTest::newRow("end") << 18 << 18 << "[##########] 100%";
+    QTest::newRow("past the end") << 20 << 18 << "[##########] 100%";
+    QTest::newRow("nothing to do") << 0 << 0 << "";
+}
+
+void TestCliHost::barDrawing() {
+    QFETCH(int, done);
+    QFETCH(int, total);
+    QTEST(CliHost::bar(done, total, 10), "bar");
+}
+
+QTEST_APPLESS_MAIN(TestCliHost)
+#include "tst_clihost.moc"
