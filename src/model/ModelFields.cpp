@@ -243,16 +243,18 @@ QString text(const QByteArray &image, const Field &field, int device, int channe
         return QString::number(load<qint16>(image, at));
     case Type::I32:
         return QString::number(load<qint32>(image, at));
-    case Type::F32: {
-        // to_chars without a precision writes the shortest text that reads back to the same float.
-        std::array<char, 64> buffer;
-        const auto [end, error] =
-            std::to_chars(buffer.data(), buffer.data() + buffer.size(), load<float>(image, at));
-        if (error != std::errc()) return {};
-        return QString::fromLatin1(buffer.data(), end - buffer.data());
-    }
+    case Type::F32:
+        return floatText(load<float>(image, at));
     }
     return {};
+}
+
+QString floatText(float value) {
+    // to_chars without a precision writes the shortest text that reads back to the same float.
+    std::array<char, 64> buffer;
+    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    if (error != std::errc()) return {};
+    return QString::fromLatin1(buffer.data(), end - buffer.data());
 }
 
 } // namespace ModelFields

@@ -38,5 +38,7 @@ bool setValue(QByteArray &image, const Field &field, int device, int channel, do
 // Integers in decimal; floats in the shortest text that reads back to the same float. Empty when the
 // address does not fit.
 QString text(const QByteArray &image, const Field &field, int device, int channel);
+// The shortest text that reads back to the same float ("0.1", "-2.5", "nan").
+QString floatText(float value);
 
 } // namespace ModelFields

@@ -6,6 +6,7 @@
 #include "ModelAccessors.h"
 #include "ModelTables.h"
 #include "RadioGroup.h"
+#include "SettingRanges.h"
 #include "SpinButton.h"
 
 #include <QCheckBox>
@@ -325,7 +326,8 @@ void DisplaySetupPage::RefreshEdgeFeather(int s) {
         if (!screenHasEdge(s, edge)) continue;
         const EdgeNames n = edgeNames(s, edge);
         const bool left = edge == 'L';
-        child<QLineEdit>(n.gamma)->setText(QString::number(left ? out.LeftGamma : out.RightGamma, 'g', 3));
+        child<QLineEdit>(n.gamma)->setText(
+            QString::number(left ? out.LeftGamma : out.RightGamma, 'g', SettingRanges::GammaDigits));
         child<QLineEdit>(n.width)->setText(QString::number(left ? out.LeftGammaWidth : out.RightGammaWidth));
         child<QLineEdit>(n.offset)->setText(
             QString::number(left ? out.LeftGammaOffset : out.RightGammaOffset));
@@ -335,7 +337,7 @@ void DisplaySetupPage::RefreshEdgeFeather(int s) {
 
 void DisplaySetupPage::RefreshBasicFeather() {
     const OutputInfo &system = OutputInfoTable[1][1];
-    basicGamma->setText(QString::number(system.BasicGamma, 'g', 3));
+    basicGamma->setText(QString::number(system.BasicGamma, 'g', SettingRanges::GammaDigits));
     basicEnable->setChecked(system.BasicFeathering != 0);
 }
 

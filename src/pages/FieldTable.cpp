@@ -1,5 +1,7 @@
 #include "FieldTable.h"
 
+#include "SettingRanges.h"
+
 namespace {
 
 QString screenName(const char *pattern, int screen) {
@@ -45,10 +47,11 @@ QList<FieldFamily> buildFamilies() {
         {F::BridgeThreshold, K::Integer, R::Fixed, 0, 255, byte,
          "Error! Bridge Threshold value out of bounds! ", "' is not a valid Bridge Threshold value.", true,
          true, true, true, 16},
-        {F::OverallLevel, K::Decimal, R::Fixed, 75, 125, "(75 - 125)", bounds,
-         "' is not a valid Contrast Level.", true, false, false, false, 0},
-        {F::ColourLevel, K::Decimal, R::Fixed, -25, 25, "(-25 - +25)", bounds,
-         "' is not a valid Contrast Level.", true, false, false, false, 0},
+        {F::OverallLevel, K::Decimal, R::Fixed, SettingRanges::OverallLevelMin,
+         SettingRanges::OverallLevelMax, "(75 - 125)", bounds, "' is not a valid Contrast Level.", true,
+         false, false, false, 0},
+        {F::ColourLevel, K::Decimal, R::Fixed, SettingRanges::ColourLevelMin, SettingRanges::ColourLevelMax,
+         "(-25 - +25)", bounds, "' is not a valid Contrast Level.", true, false, false, false, 0},
         {F::HPosition,
          K::Integer,
          R::HPosition,

@@ -6,6 +6,7 @@
 #include "Host.h"
 #include "ModelAccessors.h"
 #include "ModelTables.h"
+#include "SettingRanges.h"
 #include "SpinButton.h"
 
 #include <QCheckBox>
@@ -24,7 +25,7 @@ namespace {
 // The gains from the fourth position before the seam to the fourth after it; the first is at -4.
 const char *const kGainCaptions[] = {"Gain -4", "Gain -3", "Gain -2", "Gain -1",
                                      "Gain +1", "Gain +2", "Gain +3", "Gain +4"};
-constexpr int kFirstGainPosition = -4;
+constexpr int kFirstGainPosition = SettingRanges::FirstSeamGainPosition;
 } // namespace
 
 SeamRemovalPage::SeamRemovalPage(QWidget *parent) : QWidget(parent) {

@@ -6,6 +6,7 @@
 #include "Host.h"
 #include "ModelAccessors.h"
 #include "ModelTables.h"
+#include "SettingRanges.h"
 #include "SpinButton.h"
 
 #include <QGridLayout>
@@ -26,14 +27,16 @@ struct ColourField {
     int digits;
 };
 const ColourField kColourFields[] = {
-    {"LeftOContrastEdit", "Overall Contrast", &InputInfo::OverallContrast, 5},
-    {"LeftOBrightnessEdit", "Overall Brightness", &InputInfo::OverallBrightness, 5},
-    {"LeftRContrastEdit", "Red Contrast", &InputInfo::RedContrast, 4},
-    {"LeftRBrightnessEdit", "Red Brightness", &InputInfo::RedBrightness, 4},
-    {"LeftGContrastEdit", "Green Contrast", &InputInfo::GreenContrast, 4},
-    {"LeftGBrightnessEdit", "Green Brightness", &InputInfo::GreenBrightness, 4},
-    {"LeftBContrastEdit", "Blue Contrast", &InputInfo::BlueContrast, 4},
-    {"LeftBBrightnessEdit", "Blue Brightness", &InputInfo::BlueBrightness, 4},
+    {"LeftOContrastEdit", "Overall Contrast", &InputInfo::OverallContrast, SettingRanges::OverallLevelDigits},
+    {"LeftOBrightnessEdit", "Overall Brightness", &InputInfo::OverallBrightness,
+     SettingRanges::OverallLevelDigits},
+    {"LeftRContrastEdit", "Red Contrast", &InputInfo::RedContrast, SettingRanges::ColourLevelDigits},
+    {"LeftRBrightnessEdit", "Red Brightness", &InputInfo::RedBrightness, SettingRanges::ColourLevelDigits},
+    {"LeftGContrastEdit", "Green Contrast", &InputInfo::GreenContrast, SettingRanges::ColourLevelDigits},
+    {"LeftGBrightnessEdit", "Green Brightness", &InputInfo::GreenBrightness,
+     SettingRanges::ColourLevelDigits},
+    {"LeftBContrastEdit", "Blue Contrast", &InputInfo::BlueContrast, SettingRanges::ColourLevelDigits},
+    {"LeftBBrightnessEdit", "Blue Brightness", &InputInfo::BlueBrightness, SettingRanges::ColourLevelDigits},
 };
 
 // The hidden automatic setups: one confirmation each, then the operation on every device.

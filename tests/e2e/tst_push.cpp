@@ -3,6 +3,7 @@
 // notice, and a field that does not convert ending the pass.
 #include "FieldEditors.h"
 #include "LinkRig.h"
+#include "ModelPushValues.h"
 #include "ModelTables.h"
 #include "SeamRemovalPage.h"
 #include "SettingsPush.h"
@@ -184,6 +185,58 @@ QStringList fullPush(bool twoDevices, int n, const QList<int> &locked) {
     return direct;
 }
 
+// Every device value the push carries differs between screens, so a value taken from the wrong screen,
+// device or field shows on the wire.
+void varyDevices(KestrixSimulator &sim) {
+    for (int d = 1; d <= 2; ++d) {
+        SimDevice device = sim.device(d);
+        for (int c = 0; c < 4; ++c) {
+            const int i = (d - 1) * 4 + c;
+            SimOutputChannel &o = device.outputs[c];
+            o.advancedMode = 1;
+            o.dataDoubling = 1;
+            o.justification = 1;
+            o.basicGamma = 18;
+            o.basicFeathering = 0;
+            o.blackLevel = quint8(40 + i);
+            o.testPattern = quint8(1 + i);
+            o.outputRaster = quint8(i % 2);
+            o.testGrid = quint8((i + 1) % 2);
+            o.leftHaloWidth = 1 + i;
+            o.leftHaloOffset = 10 + i;
+            o.rightHaloWidth = 20 + i;
+            o.rightHaloOffset = 30 + i;
+            o.leftGamma = 10 + i;
+            o.rightGamma = 25 + i;
+            o.leftFeathering = quint16(i % 2);
+            o.rightFeathering = quint16((i + 1) % 2);
+            o.leftGammaWidth = 64 + i;
+            o.leftGammaOffset = 100 + i;
+            o.rightGammaWidth = 70 + i;
+            o.rightGammaOffset = 200 + i;
+            for (int g = 0; g < 8; ++g)
+                o.seamGain[g] = quint8(10 * g + i);
+            o.seamBridge = quint8(i % 2);
+            SimInputChannel &in = device.inputs[c];
+            in.phaseOffset = -5 + i;
+            in.hPosition = 290 + i;
+            in.vPosition = 30 + i;
+            in.contrast = {905 + 10 * i, -125 + 10 * i, 5 * i, 200};
+            in.brightness = {1100 - 5 * i, 35, -5 * i, -245};
+        }
+        sim.setDevice(d, device);
+    }
+}
+
+// The window sends all eight gains once for each gain field it leaves; a push from the model sends
+// them once.
+QStringList gainsOnce(const QStringList &lines) {
+    QStringList once;
+    for (const QString &l : lines)
+        if (!(l.contains("MANSEAM") && !once.isEmpty() && once.last() == l)) once << l;
+    return once;
+}
+
 } // namespace
 
 class PushTest : public QObject {
@@ -197,6 +250,8 @@ private slots:
     void deviceTwoGetsWhatThePageShowedBeforeTheReRead();
     void valueThatDoesNotConvertEndsThePass_data();
     void valueThatDoesNotConvertEndsThePass();
+    void modelPushSendsWhatTheWindowSends_data();
+    void modelPushSendsWhatTheWindowSends();
 };
 
 void PushTest::pushesWhatThePagesShow_data() {
@@ -345,6 +400,51 @@ void PushTest::valueThatDoesNotConvertEndsThePass() {
     QCOMPARE(rig.host.messages(), QStringList{SettingsPush::invalidValueMessage()});
     QCOMPARE(rig.form->state().CommandBusy, 0);
     QVERIFY(!rig.host.progressVisible);
+}
+
+void PushTest::modelPushSendsWhatTheWindowSends_data() {
+    QTest::addColumn<bool>("twoDevices");
+    QTest::addColumn<int>("n");
+    QTest::addColumn<QList<int>>("locked");
+    QTest::newRow("two devices, 8") << true << 8 << QList<int>{1, 2, 3, 4, 5, 6, 7, 8};
+    QTest::newRow("two devices, 6, some locked") << true << 6 << QList<int>{2, 5};
+    QTest::newRow("direct, 4, some locked") << false << 4 << QList<int>{2, 4};
+}
+
+// The same devices read into two windows: one pushes what its pages show, the other pushes from the
+// model it read. Both must put the same requests on the wire, in the same order.
+void PushTest::modelPushSendsWhatTheWindowSends() {
+    QFETCH(bool, twoDevices);
+    QFETCH(int, n);
+    QFETCH(QList<int>, locked);
+    const SimOptions sim = twoDevices ? controller() : direct();
+
+    QStringList windowLines;
+    {
+        LinkRig window(&sim, nullptr);
+        varyDevices(*window.com1);
+        connectWithWall(window, twoDevices, n, locked);
+        window.trigger("SendCurrentSettingstoKestrixs1");
+        QVERIFY2(window.clean(), qPrintable(window.problems()));
+        QCOMPARE(window.host.messages(), QStringList{});
+        windowLines = withoutProbes(LinkRig::wire(*window.com1));
+    }
+
+    LinkRig model(&sim, nullptr);
+    varyDevices(*model.com1);
+    connectWithWall(model, twoDevices, n, locked);
+    ModelPushValues values(model.form->commands(), model.host);
+    SettingsPush push(model.form->commands(), model.form->state(), model.host, [] { return true; });
+    QCOMPARE(push.run(values, &values, &values), SettingsPush::Result::Sent);
+    QVERIFY2(model.clean(), qPrintable(model.problems()));
+    QCOMPARE(model.host.messages(), QStringList{});
+    const QStringList modelLines = withoutProbes(LinkRig::wire(*model.com1));
+
+    QCOMPARE(modelLines, gainsOnce(windowLines));
+    // The devices' own values went out, not defaults: device 1's second screen, its right edge.
+    const QString to = twoDevices ? "57600 *5" : "38400 ";
+    QVERIFY(modelLines.contains(to + "PEFT 2 R 0  2.6 71 201"));
+    QVERIFY(modelLines.contains(to + "MANSEAM 2 -4 1 11 21 31 41 51 61 71"));
 }
 
 QTEST_MAIN(PushTest)
