@@ -42,7 +42,7 @@ struct WindowState {
     int ModelFromFile = 0;
 
     // Kestrix devices in use (1 direct, the Controller's count otherwise) and the RS-485 IDs of devices
-    // 1 and 2. The user interface keeps DeviceIds in step with the ID fields; index 0 is unused.
+    // 1 and 2, taken from the Controller's count when it gives them; index 0 is unused.
     int DeviceCount = 1;
     int DeviceIds[3] = {0, 1, 2};
 
