@@ -43,8 +43,9 @@ bool CliHost::askOkCancel(const QString &caption, const QString &text) {
 }
 
 void CliHost::setStatusText(const QString &text) {
-    // The status bar's notes are progress, not results: shown once each, on their own line.
-    if (text.isEmpty() || text == lastPlain) return;
+    // The status bar's notes are shown once each, on their own line. Those that only say a request is
+    // under way (they end in "....") are left to the progress notice.
+    if (text.isEmpty() || text == lastPlain || text.endsWith(QLatin1String("...."))) return;
     lastPlain = text;
     if (terminal && progressShown) return;
     line(text);

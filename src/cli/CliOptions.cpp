@@ -227,7 +227,8 @@ CliParse parseCliArguments(const QStringList &arguments) {
         o.file = parser.value(output);
         if (o.file.isEmpty()) return error(QStringLiteral("read needs -o FILE.kxc"), name);
     }
-    o.json = parser.isSet(json);
+    if (info->command == CliOptions::Command::Dump || info->command == CliOptions::Command::Plan)
+        o.json = parser.isSet(json);
 
     if (deviceCommand) {
         o.ports.applyOptions(parser);

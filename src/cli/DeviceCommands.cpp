@@ -9,6 +9,7 @@
 #include "ExitStatus.h"
 #include "FieldListing.h"
 #include "KestrixSimulator.h"
+#include "ModelFields.h"
 #include "ModelPushValues.h"
 #include "ModelTables.h"
 #include "Pacing.h"
@@ -126,9 +127,9 @@ public:
 
 int projectorsIn(const QByteArray &image) {
     // TotalProjectors of device 1, channel 1: the file's wall.
-    QByteArray copy = image;
-    const ModelFields::Field *field = ModelFields::find(ModelFields::Record::Output, QStringLiteral("TotalProjectors"));
-    return field ? int(ModelFields::value(copy, *field, 1, 1)) : 0;
+    const ModelFields::Field *field =
+        ModelFields::find(ModelFields::Record::Output, QStringLiteral("TotalProjectors"));
+    return field ? int(ModelFields::value(image, *field, 1, 1)) : 0;
 }
 
 int runRead(DeviceSession &s) {
@@ -144,6 +145,10 @@ int runRead(DeviceSession &s) {
 }
 
 int runDiff(DeviceSession &s, const QByteArray &file) {
+    // A device reports either its halos or its feather widths, depending on its record form, and a read
+    // leaves the other group as the model had it. Starting from the file, a value the devices do not
+    // report compares equal instead of differing from a zero nobody read.
+    ConfigFile::applyImage(file);
     if (int status = s.connect()) return status;
     if (int status = s.read()) return status;
     const int devices = s.state.DeviceCount;
