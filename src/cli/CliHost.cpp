@@ -27,6 +27,10 @@ void CliHost::showMessage(const QString &text) {
 
 bool CliHost::askYesNo(const QString &caption, const QString &text) {
     line(QStringLiteral("lumivane-cli: %1\n  %2").arg(caption, plainLines(text).replace('\n', "\n  ")));
+    if (!alwaysNo.isEmpty()) {
+        line(QStringLiteral("  Answered No: %1").arg(alwaysNo));
+        return false;
+    }
     if (assumeYes) {
         line(QStringLiteral("  Answered Yes (--yes)."));
         return true;

@@ -32,6 +32,11 @@ public:
     // Progress as a fraction, for the bar; a step text of its own replaces the last one.
     void setProgressFraction(int done, int total);
 
+    // While a reason is set, every Yes/No question is answered No whatever --yes says, with the reason
+    // printed: the read's "go on without this record?" is one, since the tool never keeps a read with
+    // records missing. The empty reason goes back to answering from the options.
+    void setAlwaysNo(const QString &reason) { alwaysNo = reason; }
+
     // Whether any question was answered No for want of --yes, and whether the link's recovery gave up
     // (the program would have ended there).
     bool refusedQuestion() const { return refused; }
@@ -54,6 +59,7 @@ private:
     bool refused = false;
     bool exitWanted = false;
     bool progressShown = false;
+    QString alwaysNo;
     QString progressText;
     QString progressSuffix;
     int done = 0;

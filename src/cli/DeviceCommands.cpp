@@ -27,13 +27,6 @@ class CliReadView : public ReadView {
 public:
     explicit CliReadView(CliHost &host) : host(host) {}
     void recordRead(int done, int total) override { host.setProgressFraction(done, total); }
-    void recordSkipped(int device, const char *record, int channel) override {
-        skipped.append(QStringLiteral("Kestrix %1 %2 record of channel %3")
-                           .arg(device)
-                           .arg(QLatin1String(record))
-                           .arg(channel));
-    }
-    QStringList skipped;
 
 private:
     CliHost &host;
@@ -90,15 +83,13 @@ public:
         return failure(ExitStatus::NoDevice);
     }
 
-    // Reads every device into the model. Records the user let go are a failed read here: a file or a
-    // comparison built on them would hold values nobody read.
+    // Reads every device into the model. A record that cannot be read ends the read: a file or a
+    // comparison built without it would hold values nobody read.
     int read() {
-        if (!reader.readAll()) return failure(ExitStatus::Communication);
-        if (!readView.skipped.isEmpty()) {
-            say(QStringLiteral("Not every record could be read (%1).").arg(readView.skipped.join(QStringLiteral(", "))));
-            return ExitStatus::Communication;
-        }
-        return ExitStatus::Ok;
+        host.setAlwaysNo(QStringLiteral("a read with a record missing is never kept."));
+        const bool read = reader.readAll();
+        host.setAlwaysNo(QString());
+        return read ? ExitStatus::Ok : ExitStatus::Communication;
     }
 
     // Why a step failed, as an exit status: a refused question, a line that gave up, or the step's own.

@@ -42,8 +42,7 @@ int ReadFlow::readDevice(int device, int doneBefore, int total) {
         return continueAfterFailure(kind == Kind::Input ? "Input" : "Output", channel);
     };
     // The dots grow after the system record, after inputs 2 and 4, and after the last output.
-    observer.recordDone = [&](Kind kind, int channel, bool read) {
-        if (!read) view.recordSkipped(device, kind == Kind::Input ? "input" : "output", channel);
+    observer.recordDone = [&](Kind kind, int channel, bool) {
         if (kind == Kind::System) {
             view.versionRead(device, SystemInfoTable[device].version());
             host.setProgressSuffix(QStringLiteral("."));

@@ -18,8 +18,6 @@ public:
     virtual void deviceCountShown(int /*count*/) {}
     // A device's system record arrived; it carries the device's firmware version.
     virtual void versionRead(int /*device*/, const QString & /*version*/) {}
-    // A record failed and the user chose to go on without it (`record` is "input" or "output").
-    virtual void recordSkipped(int /*device*/, const char * /*record*/, int /*channel*/) {}
     // Progress: `done` records of `total` have been read or skipped by the user.
     virtual void recordRead(int /*done*/, int /*total*/) {}
     // Every device has been read and the model tables hold the records; the status text and the busy

@@ -253,6 +253,16 @@ void TestCli::failuresHaveTheirOwnStatus() {
     QCOMPARE(runCli(device(QStringLiteral("push"), {path("missing.kxc")})).status, 3);
     QCOMPARE(sim->requests().size(), 0); // a push of a file it cannot read never touches the line
 
+    // A record that cannot be read: no going on without it, --yes or not, and the file stays as it was.
+    sim->injectFault(SimFault::NoMarker, 50, 0, QByteArrayLiteral("OINFOKX 2"));
+    const Run failedRead =
+        runCli(device(QStringLiteral("read"), {QStringLiteral("-o"), path("kept.kxc"), QStringLiteral("--yes")}));
+    QCOMPARE(failedRead.status, 5);
+    QVERIFY2(failedRead.err.contains(QStringLiteral("unable to read Output Status on Screen 2")), qPrintable(failedRead.err));
+    QVERIFY(failedRead.err.contains(QStringLiteral("Answered No: a read with a record missing is never kept.")));
+    QCOMPARE(fileBytes(path("kept.kxc")), QByteArray(int(ConfigFile::FileSize), '\x05'));
+    sim->clearFaults();
+
     // The command line itself.
     struct Case {
         QStringList arguments;

@@ -38,6 +38,11 @@ void TestCliHost::questionsAnswerFromTheOptions() {
     CliHost yes(err, true, false);
     QVERIFY(yes.askYesNo(QStringLiteral("Caption"), QStringLiteral("Go on?")));
     QVERIFY(!yes.refusedQuestion());
+    yes.setAlwaysNo(QStringLiteral("not now."));
+    QVERIFY(!yes.askYesNo(QStringLiteral("Caption"), QStringLiteral("Go on?")));
+    QVERIFY(!yes.refusedQuestion()); // not for want of --yes
+    yes.setAlwaysNo(QString());
+    QVERIFY(yes.askYesNo(QStringLiteral("Caption"), QStringLiteral("Go on?")));
     QVERIFY(!yes.askOkCancel(QStringLiteral("COM Port error"), QStringLiteral("Retry?")));
     yes.exitProcess(-1);
     QVERIFY(yes.exitRequested());
@@ -45,6 +50,7 @@ void TestCliHost::questionsAnswerFromTheOptions() {
     QVERIFY(text.contains(QStringLiteral("lumivane-cli: Caption\n  Go on?\n  Really?\n  Answered No. Run again with "
                                          "--yes to answer Yes.\n")));
     QVERIFY(text.contains(QStringLiteral("  Answered Yes (--yes).\n")));
+    QVERIFY(text.contains(QStringLiteral("  Answered No: not now.\n")));
     std::fclose(err);
 }
 
