@@ -143,8 +143,7 @@ void ModelPushValues::sendColourBalance() {
         const float stored = in.*c.value;
         const double value =
             shown(stored, c.overall ? SettingRanges::OverallLevelDigits : SettingRanges::ColourLevelDigits);
-        // Written so that a value that is not a number fails too.
-        if (!std::isfinite(stored) || !(lower <= value && value <= upper)) {
+        if (!std::isfinite(stored) || value < lower || value > upper) {
             host.showMessage(outOfRangeMessage(device, channel, c.field, stored, lower, upper));
             continue;
         }

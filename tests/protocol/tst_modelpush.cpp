@@ -117,6 +117,7 @@ private slots:
     void everySettingReadsBack_data();
     void everySettingReadsBack();
     void colourOutOfRangeReportedAndLeftOut();
+    void valuesGoOutAsThePagesShowThem();
 };
 
 void tst_modelpush::everySettingReadsBack_data() {
@@ -226,23 +227,26 @@ void tst_modelpush::colourOutOfRangeReportedAndLeftOut() {
     const Field *total = ModelFields::find(Record::Output, QStringLiteral("TotalProjectors"));
     QVERIFY(total && ModelFields::setValue(file, *total, 1, 1, 3));
     QVERIFY(ConfigFile::applyImage(file));
-    InputInfoTable[1][2].OverallBrightness = std::numeric_limits<float>::quiet_NaN(); // a patched file
+    // A patched file: not a number, which the overall range and an offset's range must both refuse.
+    InputInfoTable[1][2].OverallBrightness = std::numeric_limits<float>::quiet_NaN();
+    InputInfoTable[1][3].GreenBrightness = -std::numeric_limits<float>::infinity();
 
     ModelPushValues values(*rig.commands, rig.host);
     SettingsPush push(*rig.commands, rig.state, rig.host, [] { return true; });
     QCOMPARE(push.run(values, &values, &values), SettingsPush::Result::Sent);
     noRejectedRequests(rig);
     const QStringList messages = rig.host.messages();
-    QCOMPARE(messages.size(), 3);
+    QCOMPARE(messages.size(), 4);
     QVERIFY2(messages[0].contains("Kestrix 1 channel 2 OverallBrightness is nan"), qPrintable(messages[0]));
     QVERIFY2(messages[1].contains("Kestrix 1 channel 2 RedContrast is 25.04"), qPrintable(messages[1]));
     QVERIFY2(messages[2].contains("Kestrix 1 channel 3 OverallContrast is 74.9"), qPrintable(messages[2]));
+    QVERIFY2(messages[3].contains("Kestrix 1 channel 3 GreenBrightness is -inf"), qPrintable(messages[3]));
     for (const QString &m : messages)
         QVERIFY2(m.startsWith("Error! Value out of bounds!") && m.contains("outside"), qPrintable(m));
 
     const QList<QByteArray> wire = rig.rawRequests();
-    for (const QByteArray &refused :
-         {QByteArray("ICNTKX 2 R"), QByteArray("IBRTKX 2 C"), QByteArray("ICNTKX 3 C")})
+    for (const QByteArray &refused : {QByteArray("ICNTKX 2 R"), QByteArray("IBRTKX 2 C"),
+                                      QByteArray("ICNTKX 3 C"), QByteArray("IBRTKX 3 G")})
         for (const QByteArray &line : wire)
             QVERIFY2(!line.startsWith(refused), line.constData());
     QVERIFY(wire.contains("ICNTKX 2 G 25.0\r"));
@@ -250,6 +254,31 @@ void tst_modelpush::colourOutOfRangeReportedAndLeftOut() {
     QVERIFY(wire.contains("ICNTKX 2 C 100.0\r")); // the channel's other values still went out
     // The last screen's seams went out after the messages: the pass went on.
     QCOMPARE(wire.last(), QByteArray("BRDGSEAM 3 0\r"));
+}
+
+// The pages show colour values with four significant digits (five for the overall ones) and gammas with
+// three, and send what they show: 1.3496 is shown as 1.35 and goes out as 1.4, not as 1.3.
+void tst_modelpush::valuesGoOutAsThePagesShowThem() {
+    ProtocolRig::Setup setup;
+    setup.ids = {1};
+    ProtocolRig rig(setup);
+    QVERIFY2(rig.ok(), qPrintable(rig.error()));
+    readAll(rig);
+    OutputInfoTable[1][1].TotalProjectors = 2;
+    InputInfoTable[1][2].BlueContrast = 1.3496f;
+    InputInfoTable[1][2].OverallContrast = 100.4496f; // five digits: 100.45
+    OutputInfoTable[1][2].LeftGamma = 1.3496f;
+    OutputInfoTable[1][1].BasicGamma = 2.3496f;
+
+    ModelPushValues values(*rig.commands, rig.host);
+    SettingsPush push(*rig.commands, rig.state, rig.host, [] { return true; });
+    QCOMPARE(push.run(values, &values, &values), SettingsPush::Result::Sent);
+    QCOMPARE(rig.host.messages(), QStringList{});
+    const QList<QByteArray> wire = rig.rawRequests();
+    QVERIFY(wire.contains("ICNTKX 2 B  1.4\r"));
+    QVERIFY(wire.contains("ICNTKX 2 C 100.5\r"));
+    QVERIFY(wire.contains("PEFT 2 L 0  1.4 0 0\r"));
+    QVERIFY(wire.contains("EFTB 1  2.4\r"));
 }
 
 QTEST_GUILESS_MAIN(tst_modelpush)
