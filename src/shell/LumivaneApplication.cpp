@@ -2,6 +2,7 @@
 
 #include "AppTitle.h"
 
+#include <QIcon>
 #include <QMessageBox>
 
 #include <exception>
@@ -9,6 +10,9 @@
 LumivaneApplication::LumivaneApplication(int &argc, char **argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("lumivane"));
     setApplicationVersion(QStringLiteral("1.02"));
+    // The installed desktop entry and icon carry this id; desktops match the window to them by it.
+    setDesktopFileName(QStringLiteral("org.lumivane.Lumivane"));
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("org.lumivane.Lumivane")));
 }
 
 bool LumivaneApplication::notify(QObject *receiver, QEvent *event) {

@@ -2,6 +2,9 @@
 
 #include "SettingsPush.h"
 
+#include <array>
+#include <optional>
+
 class DisplaySetupPage;
 class PlanningPage;
 struct WindowState;
@@ -56,7 +59,14 @@ public:
     void selectScreen(int screen) override;
     void sendSeamGains() override;
     int bridge() override;
+    void outputsAboutToBeReread() override;
 
 private:
+    struct Seam {
+        quint8 gains[8];
+        quint8 bridge;
+    };
     SeamRemovalPage &page;
+    // The seams the model held before the feather mode's re-read, devices 1..2, channels 1..4.
+    std::optional<std::array<std::array<Seam, 4>, 2>> kept;
 };

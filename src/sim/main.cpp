@@ -1,4 +1,4 @@
-// kestrix-sim: serves a simulated Kestrix (or the Controller with its Kestrix devices) on a
+// lumivane-sim: serves a simulated Kestrix (or the Controller with its Kestrix devices) on a
 // pseudo-terminal for manual sessions, until it is interrupted.
 
 #include "KestrixSimulator.h"
@@ -49,7 +49,7 @@ bool parseIds(const QString &text, QList<int> *ids) {
 
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("kestrix-sim"));
+    QCoreApplication::setApplicationName(QStringLiteral("lumivane-sim"));
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Serves a simulated Kestrix, or the Controller with Kestrix devices behind it, on a "
@@ -73,13 +73,13 @@ int main(int argc, char **argv) {
     parser.process(app);
 
     if (parser.isSet(direct) && parser.isSet(controller)) {
-        std::fprintf(stderr, "kestrix-sim: --direct and --controller exclude each other\n");
+        std::fprintf(stderr, "lumivane-sim: --direct and --controller exclude each other\n");
         return 2;
     }
     SimOptions options;
     options.mode = parser.isSet(controller) ? SimOptions::Controller : SimOptions::Direct;
     if (!parseIds(parser.value(ids), &options.ids)) {
-        std::fprintf(stderr, "kestrix-sim: --ids wants numbers separated by commas, e.g. 5,6\n");
+        std::fprintf(stderr, "lumivane-sim: --ids wants numbers separated by commas, e.g. 5,6\n");
         return 2;
     }
     options.paceInput = options.paceOutput = parser.isSet(pace);
@@ -107,14 +107,14 @@ int main(int argc, char **argv) {
     }
     QString error;
     if (!simulator.start(&error)) {
-        std::fprintf(stderr, "kestrix-sim: %s\n", qPrintable(error));
+        std::fprintf(stderr, "lumivane-sim: %s\n", qPrintable(error));
         return 1;
     }
     const QString linkPath = parser.value(link);
     if (!linkPath.isEmpty()) {
         QFile::remove(linkPath); // a stale link from an earlier run
         if (!QFile::link(simulator.slavePath(), linkPath)) {
-            std::fprintf(stderr, "kestrix-sim: cannot create the link %s\n", qPrintable(linkPath));
+            std::fprintf(stderr, "lumivane-sim: cannot create the link %s\n", qPrintable(linkPath));
             return 1;
         }
     }

@@ -12,6 +12,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include <cstring>
+
 namespace {
 
 SimOptions direct() {
@@ -248,6 +250,7 @@ private slots:
     void locksDecideWhichInputsAndSeamsGoOut();
     void outOfRangeColourShowsItsMessageAndThePassGoesOn();
     void deviceTwoGetsWhatThePageShowedBeforeTheReRead();
+    void seamsGoOutAsTheModelHeldThemBeforeTheReRead();
     void valueThatDoesNotConvertEndsThePass_data();
     void valueThatDoesNotConvertEndsThePass();
     void modelPushSendsWhatTheWindowSends_data();
@@ -364,6 +367,29 @@ void PushTest::deviceTwoGetsWhatThePageShowedBeforeTheReRead() {
     QCOMPARE(withoutProbes(LinkRig::wire(*rig.com1)), expected);
     QCOMPARE(int(rig.com1->device(2).outputs[1].blackLevel), 17);
     QCOMPARE(edit(rig, "Black6Edit")->text(), QString("17"));
+}
+
+// A loaded file's seams differ from the devices'. The feather mode's re-read brings the devices' old
+// seams into the model before the seams go out; the file's must still be what is sent, on both devices.
+void PushTest::seamsGoOutAsTheModelHeldThemBeforeTheReRead() {
+    const SimOptions sim = controller();
+    LinkRig rig(&sim, nullptr);
+    connectWithWall(rig, true, 6, {1, 5});
+    const quint8 first[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    const quint8 fifth[8] = {90, 80, 70, 60, 50, 40, 30, 20};
+    std::memcpy(OutputInfoTable[1][1].SeamGain, first, 8);
+    std::memcpy(OutputInfoTable[2][1].SeamGain, fifth, 8);
+    OutputInfoTable[2][1].SeamBridge = 1;
+
+    rig.trigger("SendCurrentSettingstoKestrixs1");
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    const SimOutputChannel one = rig.com1->device(1).outputs[0];
+    const SimOutputChannel five = rig.com1->device(2).outputs[0];
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(one.seamGain.data()), 8),
+             QByteArray(reinterpret_cast<const char *>(first), 8));
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(five.seamGain.data()), 8),
+             QByteArray(reinterpret_cast<const char *>(fifth), 8));
+    QCOMPARE(int(five.seamBridge), 1);
 }
 
 void PushTest::valueThatDoesNotConvertEndsThePass_data() {
