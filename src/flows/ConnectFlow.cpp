@@ -139,17 +139,12 @@ bool ConnectFlow::searchAll() {
         // A search the user ended (the program closing) tries nothing more.
         if (engine.aborted()) return false;
         setControllerMode(true);
-        if (searchPorts() == -1) {
-            if (!engine.aborted())
-                host.showMessage(
-                    QStringLiteral("Kestrix(s) not detected.\n1) Please check RS-232 cable.\n2) Make sure "
-                                   "Kestrix(s) boot-up "
-                                   "initialization has been completed.\n3) Go to 'Serial Port->Search for "
-                                   "Kestrix(s)->Search' "
-                                   "menu item for the Lumivane to search for Kestrix(s) again."));
-            engine.SetLinkActive(false);
+        if (!searchOrSay(QStringLiteral("Kestrix(s) not detected.\n1) Please check RS-232 cable.\n2) Make sure "
+                                        "Kestrix(s) boot-up "
+                                        "initialization has been completed.\n3) Go to 'Serial Port->Search for "
+                                        "Kestrix(s)->Search' "
+                                        "menu item for the Lumivane to search for Kestrix(s) again.")))
             return false;
-        }
         engine.SetLinkActive(true);
         engine.SendAndWaitAck(QByteArrayLiteral("debug 0\r"));
     }
@@ -157,17 +152,22 @@ bool ConnectFlow::searchAll() {
     return true;
 }
 
+// Searches both ports in the current mode. When nothing answered, the link is down and the user is told
+// why, unless the search was ended on purpose (the program closing).
+bool ConnectFlow::searchOrSay(const QString &notFound) {
+    if (searchPorts() != -1) return true;
+    if (!engine.aborted()) host.showMessage(notFound);
+    engine.SetLinkActive(false);
+    return false;
+}
+
 bool ConnectFlow::throughController() {
     setControllerMode(true);
-    if (searchPorts() == -1) {
-        if (!engine.aborted())
-            host.showMessage(QStringLiteral(
-                "Controller not detected.\n1) Please check RS-232 cable and make sure it is connected to "
-                "laptop/PC and to the 'Console' port on the Controller.\n2) Make sure Controller and Kestrix "
-                "unit(s) boot-up initialization has been completed."));
-        engine.SetLinkActive(false);
+    if (!searchOrSay(QStringLiteral(
+            "Controller not detected.\n1) Please check RS-232 cable and make sure it is connected to "
+            "laptop/PC and to the 'Console' port on the Controller.\n2) Make sure Controller and Kestrix "
+            "unit(s) boot-up initialization has been completed.")))
         return false;
-    }
     engine.SetLinkActive(true);
     // The Controller may have been left at its debug prompt, where it would not pass queries on.
     engine.SendAndWaitAck(QByteArrayLiteral("debug 0\r"));
@@ -177,18 +177,14 @@ bool ConnectFlow::throughController() {
 
 bool ConnectFlow::direct() {
     setControllerMode(false);
-    if (searchPorts() == -1) {
-        if (!engine.aborted())
-            host.showMessage(QStringLiteral(
-                "Kestrix not detected on COM Ports.\n1) Please check RS-232 cable and make sure it is "
-                "connected to "
-                "laptop/PC and to the 'Remote' port on the Kestrix.\n2) Make sure Kestrix unit(s) boot-up "
-                "initialization has been completed.\n If using the Controller, make sure that the Controller "
-                "is "
-                "turned on after after the Kestrix unit(s)boot-up initialization has been completed."));
-        engine.SetLinkActive(false);
+    if (!searchOrSay(QStringLiteral(
+            "Kestrix not detected on COM Ports.\n1) Please check RS-232 cable and make sure it is "
+            "connected to "
+            "laptop/PC and to the 'Remote' port on the Kestrix.\n2) Make sure Kestrix unit(s) boot-up "
+            "initialization has been completed.\n If using the Controller, make sure that the Controller "
+            "is "
+            "turned on after after the Kestrix unit(s)boot-up initialization has been completed.")))
         return false;
-    }
     if (!checkDeviceCount()) return false;
     engine.SetLinkActive(true);
     engine.ReplyFailed = false;

@@ -2,6 +2,8 @@
 
 #include "Discovery.h"
 
+#include <QString>
+
 class CommandEngine;
 class Host;
 struct WindowState;
@@ -69,6 +71,7 @@ private:
     bool throughController();
     bool direct();
     int searchPorts();
+    bool searchOrSay(const QString &notFound);
     void showDeviceIds();
 
     CommandEngine &engine;
