@@ -21,7 +21,6 @@ static QString plainLines(QString text) {
 }
 
 void CliHost::showMessage(const QString &text) {
-    shown.append(text);
     line(QStringLiteral("lumivane-cli: %1").arg(plainLines(text)));
 }
 

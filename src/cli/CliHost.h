@@ -41,8 +41,6 @@ public:
     // (the program would have ended there).
     bool refusedQuestion() const { return refused; }
     bool exitRequested() const { return exitWanted; }
-    // Every message shown, in order, for the caller's summary.
-    const QStringList &messages() const { return shown; }
 
     // Bar drawing, kept separate so that it can be checked on its own: "[#####.....]  50%".
     static QString bar(int done, int total, int width);
@@ -65,5 +63,4 @@ private:
     int done = 0;
     int total = 0;
     QString lastPlain;
-    QStringList shown;
 };

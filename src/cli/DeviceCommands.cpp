@@ -178,8 +178,7 @@ int runPush(DeviceSession &s, const QByteArray &file) {
                   .arg(s.state.DeviceCount));
         return ExitStatus::NoDevice;
     }
-    // The values are taken from the model as it stands now: the file, whatever the link set up did.
-    ConfigFile::applyImage(file);
+    // Bringing the link up reads nothing, so the model still holds the file.
     ModelPushValues values(s.commands, s.host);
     SettingsPush push(s.commands, s.state, s.host, [&s] { return s.engine.LinkActive(); });
     push.setStepObserver([&s](int done, int total) { s.host.setProgressFraction(done, total); });

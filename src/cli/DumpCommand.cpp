@@ -1,11 +1,9 @@
 // lumivane-cli dump: every field of a configuration file with its name.
 #include "CliCommands.h"
 #include "CliOptions.h"
-#include "ConfigFile.h"
 #include "ExitStatus.h"
 #include "FieldListing.h"
 
-#include <QFile>
 #include <QJsonDocument>
 
 int runDump(const CliOptions &o, const CliStreams &streams) {

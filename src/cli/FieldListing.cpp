@@ -3,7 +3,6 @@
 #include "ConfigFile.h"
 #include "ModelFields.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonValue>
 
@@ -55,22 +54,15 @@ void writeText(std::FILE *to, const QString &text) {
 }
 
 QString readConfigurationImage(const QString &path, QByteArray *image) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("Cannot open '%1': %2").arg(path, file.errorString());
-    // One byte more than a configuration file tells a longer file from one of the right size.
-    const QByteArray bytes = file.read(ConfigFile::FileSize + 1);
-    if (file.error() != QFileDevice::NoError)
-        return QStringLiteral("Cannot read '%1': %2").arg(path, file.errorString());
-    if (bytes.size() != ConfigFile::FileSize)
-        return QStringLiteral("'%1' is not a configuration file: it holds %2 bytes where a configuration "
-                              "file holds exactly %3.")
-            .arg(path)
-            .arg(bytes.size() > ConfigFile::FileSize ? QStringLiteral("more than %1").arg(ConfigFile::FileSize)
-                                                     : QString::number(bytes.size()))
-            .arg(ConfigFile::FileSize);
-    *image = bytes;
-    return QString();
+    QString detail;
+    switch (ConfigFile::readImage(path, image, &detail)) {
+    case ConfigFile::Result::Ok:
+        return QString();
+    case ConfigFile::Result::BadSize:
+        return QStringLiteral("'%1' is not a configuration file: %2.").arg(path, detail);
+    default:
+        return QStringLiteral("Cannot open '%1': %2").arg(path, detail);
+    }
 }
 
 QString imageTable(const QByteArray &image) {

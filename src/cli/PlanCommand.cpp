@@ -2,6 +2,7 @@
 #include "CliCommands.h"
 #include "CliOptions.h"
 #include "ExitStatus.h"
+#include "FieldListing.h"
 #include "WallPlan.h"
 
 #include <QJsonArray>
@@ -12,11 +13,6 @@
 using namespace planning;
 
 namespace {
-
-void write(std::FILE *to, const QString &text) {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
-}
 
 QStringList noteLines(const QString &notes) {
     QStringList lines = notes.split(QStringLiteral("\r\n"));
@@ -101,12 +97,12 @@ int runPlan(const CliOptions &o, const CliStreams &streams) {
         QString text = QStringLiteral("lumivane-cli: %1\n").arg(plan.message);
         if (plan.outcome == WallPlan::Outcome::CentredEight)
             text += QStringLiteral("Eight projectors need --align left.\n");
-        write(streams.err, text);
+        writeText(streams.err, text);
         return ExitStatus::Usage;
     }
     if (o.json)
-        write(streams.out, QString::fromUtf8(QJsonDocument(planJson(plan, o)).toJson(QJsonDocument::Indented)));
+        writeText(streams.out, QString::fromUtf8(QJsonDocument(planJson(plan, o)).toJson(QJsonDocument::Indented)));
     else
-        write(streams.out, planText(plan, o));
+        writeText(streams.out, planText(plan, o));
     return ExitStatus::Ok;
 }

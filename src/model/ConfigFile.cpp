@@ -88,15 +88,30 @@ Result SaveConfigurationFile(const QString &path) {
     return file.commit() ? Result::Ok : Result::CannotCreate;
 }
 
-Result LoadConfigurationFile(const QString &path) {
+Result readImage(const QString &path, QByteArray *bytes, QString *detail) {
+    auto fail = [detail](Result result, const QString &why) {
+        if (detail) *detail = why;
+        return result;
+    };
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return Result::CannotOpen;
-    if (file.size() != FileSize) return Result::BadSize;
+    if (!file.open(QIODevice::ReadOnly)) return fail(Result::CannotOpen, file.errorString());
+    if (file.size() != FileSize)
+        return fail(Result::BadSize, QStringLiteral("it holds %1 bytes where a configuration file holds exactly %2")
+                                         .arg(file.size())
+                                         .arg(FileSize));
     // A read that comes up short (a medium failing under us) is an unreadable file, not a short model.
-    const QByteArray bytes = file.read(FileSize + 1);
-    if (bytes.size() != FileSize) return Result::CannotOpen;
-    applyImage(bytes);
+    QByteArray read = file.read(FileSize + 1);
+    if (read.size() != FileSize)
+        return fail(Result::CannotOpen, QStringLiteral("it could not be read whole (%1)").arg(file.errorString()));
+    *bytes = read;
     return Result::Ok;
+}
+
+Result LoadConfigurationFile(const QString &path) {
+    QByteArray bytes;
+    const Result result = readImage(path, &bytes);
+    if (result == Result::Ok) applyImage(bytes);
+    return result;
 }
 
 } // namespace ConfigFile

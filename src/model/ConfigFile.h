@@ -28,6 +28,9 @@ bool applyImage(const QByteArray &bytes);
 
 // Writes the model atomically: the previous file stays intact unless the whole image reached the disk.
 Result SaveConfigurationFile(const QString &path);
+// Reads a whole file into bytes: Ok only for exactly FileSize bytes. On a failure, detail (when given)
+// says why in plain words: the system's reason, or the size found.
+Result readImage(const QString &path, QByteArray *bytes, QString *detail = nullptr);
 // Reads a whole file and only then replaces the tables; on any failure the model is untouched.
 Result LoadConfigurationFile(const QString &path);
 

@@ -84,7 +84,6 @@ SettingsPush::Result SettingsPush::run(PushValues &values, PushInputValues *inpu
         if (two)
             for (int c = 0; c < 4; ++c)
                 screens[c] = values.screenOutputs(5 + c);
-        if (seams) seams->outputsAboutToBeReread();
         step(QStringLiteral("edge feathering mode"));
         const int advanced = values.advancedMode();
         everyDevice([&](int d) { commands.SendFeatherMode(d, advanced); });

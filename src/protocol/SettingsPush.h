@@ -74,9 +74,6 @@ public:
     virtual void selectScreen(int screen) = 0;
     virtual void sendSeamGains() = 0;
     virtual int bridge() = 0;
-    // The feather mode is about to make the devices report their outputs into the model, seams
-    // included; what the seams were to send must not be replaced by what the devices still hold.
-    virtual void outputsAboutToBeReread() {}
 };
 
 // Sends everything the values describe to the devices in one pass, in the one order the devices

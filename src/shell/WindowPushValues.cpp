@@ -84,26 +84,25 @@ void WindowPushInputs::sendColourBalance() {
             page.fieldEditors()->EditExit(QStringLiteral("Left%1%2Edit").arg(colour, what));
 }
 
+WindowPushSeams::WindowPushSeams(SeamRemovalPage &page) : page(page) {
+    for (int d = 1; d <= 2; ++d)
+        for (int c = 1; c <= 4; ++c) {
+            Seam &seam = kept[d - 1][c - 1];
+            std::memcpy(seam.gains, OutputInfoTable[d][c].SeamGain, sizeof seam.gains);
+            seam.bridge = OutputInfoTable[d][c].SeamBridge;
+        }
+}
+
 // The seam page shows what the model holds for the screen; after the re-read that is the device's old
 // seam, so the one kept from before goes back into the model first.
 void WindowPushSeams::selectScreen(int screen) {
-    if (kept && screen >= 1 && screen <= 8) {
-        const Seam &seam = (*kept)[ScreenDevice(screen) - 1][ScreenChannel(screen) - 1];
+    if (screen >= 1 && screen <= 8) {
+        const Seam &seam = kept[ScreenDevice(screen) - 1][ScreenChannel(screen) - 1];
         OutputInfo &out = OutputInfoTable[ScreenDevice(screen)][ScreenChannel(screen)];
         std::memcpy(out.SeamGain, seam.gains, sizeof out.SeamGain);
         out.SeamBridge = seam.bridge;
     }
     page.selectScreen(screen);
-}
-
-void WindowPushSeams::outputsAboutToBeReread() {
-    kept.emplace();
-    for (int d = 1; d <= 2; ++d)
-        for (int c = 1; c <= 4; ++c) {
-            Seam &seam = (*kept)[d - 1][c - 1];
-            std::memcpy(seam.gains, OutputInfoTable[d][c].SeamGain, sizeof seam.gains);
-            seam.bridge = OutputInfoTable[d][c].SeamBridge;
-        }
 }
 
 void WindowPushSeams::sendSeamGains() {

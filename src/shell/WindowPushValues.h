@@ -3,7 +3,6 @@
 #include "SettingsPush.h"
 
 #include <array>
-#include <optional>
 
 class DisplaySetupPage;
 class PlanningPage;
@@ -54,12 +53,13 @@ private:
 // The seams as the Seam Removal page shows each channel.
 class WindowPushSeams : public PushSeamValues {
 public:
-    explicit WindowPushSeams(SeamRemovalPage &page) : page(page) {}
+    // Keeps the seams the model holds now: the feather mode's re-read replaces them with the devices'
+    // old ones before the seams go out.
+    explicit WindowPushSeams(SeamRemovalPage &page);
 
     void selectScreen(int screen) override;
     void sendSeamGains() override;
     int bridge() override;
-    void outputsAboutToBeReread() override;
 
 private:
     struct Seam {
@@ -67,6 +67,6 @@ private:
         quint8 bridge;
     };
     SeamRemovalPage &page;
-    // The seams the model held before the feather mode's re-read, devices 1..2, channels 1..4.
-    std::optional<std::array<std::array<Seam, 4>, 2>> kept;
+    // The seams the model held when the push began, devices 1..2, channels 1..4.
+    std::array<std::array<Seam, 4>, 2> kept;
 };
