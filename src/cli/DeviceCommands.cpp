@@ -48,7 +48,7 @@ class DeviceSession {
 public:
     DeviceSession(const CliOptions &options, const CliStreams &streams)
         : options(options), streams(streams), host(streams.err, options.assumeYes, streams.errIsTerminal),
-          engine(port, host, state.CommandBusy, Pacing::real().scaled(options.pacingScale)), queries(engine, state),
+          engine(port, host, state.CommandBusy, Pacing::real().pausesScaled(options.pacingScale)), queries(engine, state),
           commands(engine, state, queries), connection(engine, host, state, connectView),
           reader(engine, host, state, queries, connection, readView) {
         // A line that fails while open ends the link as Disconnect does; the engine has said why.

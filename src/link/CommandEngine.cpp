@@ -227,16 +227,20 @@ void CommandEngine::requestExit() {
 bool CommandEngine::ProbePort(int portNumber) {
     if (!m_port.IsPortAvailable(portNumber)) return false;
     m_port.SetComNumber(portNumber);
+    // Inside the recovery its dialog is the user's one message about this line; a note from each probe
+    // would stack a second box on it (how the line fails while it is being re-probed is a matter of
+    // timing: gone, still held, or silent).
+    const bool tell = m_recovering == 0;
     if (!m_port.isOpen() && !m_port.SetOpen(true)) {
         const QString group = m_port.deniedGroup();
-        if (!group.isEmpty())
+        if (tell && !group.isEmpty())
             m_host.showMessage(
                 QStringLiteral("Note: COM Port #%1 (%2) cannot be opened: this user account has no "
                                "permission to use it. Add the user to the group \"%3\" that owns the "
                                "device (for example: sudo usermod -aG %3 $USER), then log out and in again.")
                     .arg(portNumber)
                     .arg(m_port.devicePath(), group));
-        else
+        else if (tell)
             m_host.showMessage(
                 QStringLiteral("Note: COM Port #%1 is not responding/being used by another application.")
                     .arg(portNumber));
@@ -246,7 +250,7 @@ bool CommandEngine::ProbePort(int portNumber) {
     if (!answered && !m_rawWaitFailed) answered = SendAndWaitAck(QByteArrayLiteral("\r"));
     if (m_rawWaitFailed) {
         m_lossesReported = m_port.lossCount();
-        m_host.showMessage(QStringLiteral("Note: COM Port #%1 is not responding.").arg(portNumber));
+        if (tell) m_host.showMessage(QStringLiteral("Note: COM Port #%1 is not responding.").arg(portNumber));
         return false;
     }
     return answered;

@@ -22,3 +22,17 @@ Pacing Pacing::scaled(double factor) const {
     p.protocolPauseMs = scale(protocolPauseMs, factor, 1);
     return p;
 }
+
+Pacing Pacing::pausesScaled(double factor) const {
+    Pacing p = scaled(factor);
+    p.tickMs = tickMs;
+    p.watchdogMs = watchdogMs;
+    return p;
+}
+
+Pacing Pacing::withDeadlines(int watchdog, int tick) const {
+    Pacing p = *this;
+    p.watchdogMs = watchdog;
+    p.tickMs = tick;
+    return p;
+}

@@ -18,4 +18,14 @@ struct Pacing {
     // Every timing multiplied by factor and rounded. Settle steps may become 0 ms (a step then only
     // processes pending events); all other timings stay at least 1 ms so that deadlines still pass.
     Pacing scaled(double factor) const;
+
+    // The pauses multiplied by factor; the deadlines (the tick that raw waits count, the watchdog) stay
+    // as they are. A deadline costs nothing while it does not pass, and a shortened one turns a busy
+    // machine's slow answer into a failure, so a faster run only shortens what is always waited out.
+    Pacing pausesScaled(double factor) const;
+
+    // The same with the deadlines shortened as well, for a run in which a deadline is meant to pass (a
+    // silent device): the watchdog lasts watchdogMs and a raw wait's tick tickMs. Exchanges that are
+    // meant to succeed must still fit in them, so keep them well above a busy machine's delays.
+    Pacing withDeadlines(int watchdogMs, int tickMs) const;
 };

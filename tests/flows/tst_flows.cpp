@@ -59,7 +59,7 @@ SimOptions simOptions(SimOptions::Mode mode, QList<int> ids = {1, 2}) {
 // The program's link as the window builds it, without the window: COM1 leads to the simulator (or
 // nowhere), COM2 nowhere.
 struct FlowRig {
-    Pacing pacing = Pacing::real().scaled(0.1);
+    Pacing pacing = Pacing::real().pausesScaled(0.1);
     ScriptedHost host;
     WindowState state;
     std::unique_ptr<KestrixSimulator> sim;

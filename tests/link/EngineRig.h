@@ -8,7 +8,7 @@
 // An engine on COM1, which is a pseudo-terminal whose far end the test drives. Timings are scaled
 // down unless the test asks for real ones.
 struct EngineRig {
-    explicit EngineRig(const Pacing &timing = Pacing::real().scaled(0.05)) : pacing(timing) {
+    explicit EngineRig(const Pacing &timing = Pacing::real().pausesScaled(0.05)) : pacing(timing) {
         PortMap map;
         map.setPath(1, peer.slavePath());
         map.setPath(2, QStringLiteral("/dev/lumivane-no-such-port"));
@@ -16,6 +16,10 @@ struct EngineRig {
         port.SetComNumber(1);
         port.SetOpen(true);
     }
+
+    // For a test in which the far end stays silent on purpose: the watchdog and the ticks short enough
+    // to be waited out, long enough for the answers that do come.
+    static Pacing silentDevice() { return Pacing::real().pausesScaled(0.05).withDeadlines(600, 15); }
 
     void controllerMode() {
         engine.setControllerMode(true);

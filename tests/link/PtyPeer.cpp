@@ -1,5 +1,8 @@
 #include "PtyPeer.h"
 
+#include <QAtomicInt>
+#include <QDir>
+#include <QFile>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -16,6 +19,11 @@ PtyPeer::PtyPeer() {
         return;
     }
     m_slavePath = QString::fromLocal8Bit(::ptsname(m_master));
+    // Unique in the whole machine: Qt names its port lock file after the last part of the path.
+    static QAtomicInt count;
+    m_linkPath = QDir::temp().filePath(
+        QStringLiteral("lumivane-peer-%1-%2").arg(::getpid()).arg(count.fetchAndAddRelaxed(1)));
+    relink(m_slavePath);
     m_slaveKeepAlive = ::open(::ptsname(m_master), O_RDWR | O_NOCTTY | O_NONBLOCK);
     termios tio{};
     ::tcgetattr(m_slaveKeepAlive, &tio);
@@ -29,7 +37,14 @@ PtyPeer::~PtyPeer() {
     hangUp();
 }
 
+void PtyPeer::relink(const QString &ttyPath) {
+    if (m_linkPath.isEmpty()) return;
+    QFile::remove(m_linkPath);
+    if (!ttyPath.isEmpty()) QFile::link(ttyPath, m_linkPath);
+}
+
 void PtyPeer::hangUp() {
+    relink(QString());
     delete m_notifier;
     m_notifier = nullptr;
     if (m_slaveKeepAlive >= 0) ::close(m_slaveKeepAlive);

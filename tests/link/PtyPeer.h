@@ -14,6 +14,10 @@ class QSocketNotifier;
 // request) and answers each one through `respond`. Answers may be delayed so that they arrive as
 // separate data notifications. It keeps a slave descriptor of its own open so that the master never
 // sees a hang-up while the program's port is closed.
+//
+// The program is given a path of the peer's own (a link to the pseudo-terminal) that goes away with the
+// hang-up, as an unplugged adapter's device node does. The kernel reuses terminal numbers at once, so a
+// test that re-probes a hung-up line by the terminal's own name could open another test's line.
 class PtyPeer : public QObject {
     Q_OBJECT
 public:
@@ -21,7 +25,11 @@ public:
     ~PtyPeer() override;
 
     bool isOpen() const { return m_master >= 0; }
-    QString slavePath() const { return m_slavePath; }
+    // The path the program opens (the link); ttyPath() is the pseudo-terminal itself.
+    QString slavePath() const { return m_linkPath; }
+    QString ttyPath() const { return m_slavePath; }
+    // Points the link at another line (a device that comes back on another terminal), or away.
+    void relink(const QString &ttyPath);
 
     // Answers a request; the returned bytes are written at once (nothing when empty).
     std::function<QByteArray(const QByteArray &request)> respond;
@@ -47,6 +55,7 @@ private:
     int m_master = -1;
     int m_slaveKeepAlive = -1;
     QString m_slavePath;
+    QString m_linkPath;
     QSocketNotifier *m_notifier = nullptr;
     QByteArray m_pending;
 };

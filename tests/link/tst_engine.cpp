@@ -103,7 +103,7 @@ private slots:
         QFETCH(int, attempts);
         QFETCH(int, ackIndex);
         QFETCH(int, nulIndex);
-        EngineRig rig;
+        EngineRig rig(EngineRig::silentDevice());
         rig.controllerMode();
         rig.command("*1DDBL 1!");
         rig.peer.respond = controllerScript({firstAnswer, filler(15) + "LR>"});
@@ -131,7 +131,7 @@ private slots:
     void directQueryAcknowledgement() {
         QFETCH(QByteArray, answer);
         QFETCH(bool, failed);
-        EngineRig rig;
+        EngineRig rig(EngineRig::silentDevice());
         rig.engine.setCommand("KXQUERY 1 1\r");
         rig.engine.ReplyMinLength = 5;
         rig.peer.respond = [&](const QByteArray &) { return answer; };
@@ -198,9 +198,10 @@ private slots:
     // A generic error that arrives shortly before the watchdog is due: the pause after it must not let
     // the watchdog add a time-out message (and a second resend) to the Controller's own error.
     void lateControllerErrorGivesNoTimeout() {
-        Pacing pacing = Pacing::real().scaled(0.05);
-        pacing.watchdogMs = 300;
-        pacing.controllerErrorPauseMs = 250;
+        // Margins of most of a second either way, so that a busy machine keeps the order.
+        Pacing pacing = Pacing::real().pausesScaled(0.05);
+        pacing.watchdogMs = 1000;
+        pacing.controllerErrorPauseMs = 1200;
         EngineRig rig(pacing);
         rig.controllerMode();
         rig.command("*1DDBL 1!");
@@ -208,7 +209,7 @@ private slots:
         rig.peer.respond = [&](const QByteArray &request) -> QByteArray {
             if (!request.startsWith("PASS ")) return QByteArrayLiteral(">");
             if (++frames == 1)
-                rig.peer.writeLater("!ERR 7\r\n", 200);
+                rig.peer.writeLater("!ERR 7\r\n", 150);
             else
                 return filler(15) + "LR>";
             return {};
@@ -223,7 +224,7 @@ private slots:
     // The "no response" box stays open longer than the watchdog: the watchdog was stopped before it,
     // so no time-out joins it; the hourglass shows while the box of a command is up.
     void noResponseBoxOutlastsTheWatchdog() {
-        EngineRig rig;
+        EngineRig rig(EngineRig::silentDevice());
         rig.controllerMode();
         rig.host.boxOpenMs = rig.pacing.watchdogMs * 2;
         rig.command("*1DDBL 1!");
@@ -265,7 +266,7 @@ private slots:
     }
 
     void timeoutShowsOneMessagePerAttemptAndRepeats() {
-        EngineRig rig;
+        EngineRig rig(EngineRig::silentDevice());
         rig.controllerMode();
         rig.command("*1DDBL 1!");
         rig.peer.respond = controllerScript({QByteArray(), QByteArray(), filler(15) + "LR>"});

@@ -44,7 +44,9 @@ struct SimRig {
     TApdComPort port;
     ScriptedHost host;
     int busy = 0;
-    Pacing pacing = Pacing::real().scaled(0.05);
+    // Some rows silence the far end on purpose: deadlines short enough to wait out, and long enough for a
+    // simulator on a busy machine to answer the exchanges that must succeed.
+    Pacing pacing = Pacing::real().pausesScaled(0.05).withDeadlines(1500, 20);
     CommandEngine engine{port, host, busy, pacing};
 };
 

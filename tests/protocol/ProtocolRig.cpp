@@ -17,9 +17,10 @@ SimOptions simOptions(const ProtocolRig::Setup &setup) {
 } // namespace
 
 ProtocolRig::ProtocolRig(const Setup &setup)
-    : pacing(setup.pacingFactor == 1.0 ? Pacing::real() : Pacing::real().scaled(setup.pacingFactor)),
+    : pacing(setup.pacingFactor == 1.0 ? Pacing::real() : Pacing::real().pausesScaled(setup.pacingFactor)),
       sim(simOptions(setup)) {
     if (setup.settleStepMs >= 0) pacing.settleStepMs = setup.settleStepMs;
+    if (setup.watchdogMs > 0) pacing = pacing.withDeadlines(setup.watchdogMs, pacing.tickMs);
     clearModel();
     EventPump::clearAbort();
     state.DeviceCount = int(setup.ids.size());

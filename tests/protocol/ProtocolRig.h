@@ -21,6 +21,9 @@ public:
         double pacingFactor = 0.02; // scaled timings keep the suite fast
         bool linkActive = true;
         int settleStepMs = -1; // >= 0 replaces the scaled settle step (to time settle counts)
+        // > 0: the watchdog in ms, for a test whose device stays silent on purpose (otherwise the
+        // program's own deadlines hold, so that a busy machine's slow answer is never a time-out).
+        int watchdogMs = 0;
     };
 
     explicit ProtocolRig(const Setup &setup);
