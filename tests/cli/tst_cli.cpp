@@ -327,16 +327,20 @@ void TestCli::unacknowledgedCommandEndsThePush() {
 
     const Run push = runCli(device(QStringLiteral("push"), {path("wall.kxc"), QStringLiteral("--yes")}));
     QCOMPARE(push.status, 5);
-    QVERIFY2(push.err.contains(QStringLiteral("Lumivane - Resend Command Verification")), qPrintable(push.err));
-    QVERIFY(push.err.contains(QStringLiteral("Answered No: the command-line tool does not resend a command that "
-                                             "is not acknowledged.")));
-    QVERIFY2(push.err.contains(QStringLiteral("lumivane-cli: Kestrix 2 (RS-485 ID 7) did not acknowledge the command "
-                                              "*7BLKGN 1 0!; the link was ended.")),
+    QVERIFY2(push.err.contains(QStringLiteral("Lumivane - Resend Command Verification")),
+             qPrintable(push.err));
+    QVERIFY(
+        push.err.contains(QStringLiteral("Answered No: the command-line tool does not resend a command that "
+                                         "is not acknowledged.")));
+    QVERIFY2(push.err.contains(
+                 QStringLiteral("lumivane-cli: Kestrix 2 (RS-485 ID 7) did not acknowledge the command "
+                                "*7BLKGN 1 0!; the link was ended.")),
              qPrintable(push.err));
     QVERIFY(!push.err.contains(QStringLiteral("Sent ")));
     const QList<SimRequest> requests = sim->requests();
     int refused = 0;
-    for (const SimRequest &r : requests) refused += r.raw.startsWith("PASS *7BLKGN 1 0!");
+    for (const SimRequest &r : requests)
+        refused += r.raw.startsWith("PASS *7BLKGN 1 0!");
     QCOMPARE(refused, 3);
     QVERIFY(!requests.isEmpty());
     QVERIFY2(requests.last().raw.startsWith("PASS *7BLKGN 1 0!"), requests.last().raw.constData());

@@ -131,10 +131,14 @@ void InformationTest::labelFormats_data() {
         o.RightHaloWidth = 33;
         o.RightHaloOffset = 44;
     };
-    QTest::newRow("halo left width") << halos << "HaloLeftWidthLabel" << "11";
-    QTest::newRow("halo left offset") << halos << "HaloLeftOffsetLabel" << "22";
-    QTest::newRow("halo right width") << halos << "HaloRightWidthLabel" << "33";
-    QTest::newRow("halo right offset") << halos << "HaloRightOffsetLabel" << "44";
+    QTest::newRow("halo left width") << halos << "HaloLeftWidthLabel"
+                                     << "11";
+    QTest::newRow("halo left offset") << halos << "HaloLeftOffsetLabel"
+                                      << "22";
+    QTest::newRow("halo right width") << halos << "HaloRightWidthLabel"
+                                      << "33";
+    QTest::newRow("halo right offset") << halos << "HaloRightOffsetLabel"
+                                       << "44";
 }
 
 // Screen 3 of device 1 is shown even with a second device whose channel 3 says otherwise.

@@ -485,7 +485,8 @@ void PushTest::unacknowledgedCommandEndsThePassAndTheLink() {
     LinkRig rig(&sim, nullptr);
     connectWithWall(rig, true, 6);
     rig.com1->injectFault(SimFault::ControllerReject, 1000, 0, "*6DISP");
-    const QString asked = "Kestrix 2 (RS-485 ID 6) has not acknowledged the command *6DISP 0 256! in %1 attempts.";
+    const QString asked =
+        "Kestrix 2 (RS-485 ID 6) has not acknowledged the command *6DISP 0 256! in %1 attempts.";
     rig.host.expectYesNo(true, asked.arg(3));
     rig.host.expectYesNo(false, asked.arg(6));
 

@@ -287,9 +287,10 @@ private slots:
         QTest::addColumn<bool>("acknowledged");
         const QByteArray refused("?\r\nCTR");
         const QByteArray ack = filler(19) + "LR>";
-        QTest::newRow("refused, No at once") << QList<QByteArray>{refused} << QList<bool>{false} << 3 << false;
-        QTest::newRow("time-outs, Yes then No") << QList<QByteArray>{QByteArray()} << QList<bool>{true, false} << 6
-                                               << false;
+        QTest::newRow("refused, No at once")
+            << QList<QByteArray>{refused} << QList<bool>{false} << 3 << false;
+        QTest::newRow("time-outs, Yes then No")
+            << QList<QByteArray>{QByteArray()} << QList<bool>{true, false} << 6 << false;
         QTest::newRow("refused four times, Yes, then acknowledged")
             << QList<QByteArray>{refused, refused, refused, refused, ack} << QList<bool>{true} << 5 << true;
         QTest::newRow("refused twice, then acknowledged, nobody asked")
@@ -306,9 +307,10 @@ private slots:
         rig.command("*7BLKGN 4 21!");
         rig.peer.respond = controllerScript(replies);
         for (int i = 0; i < answers.size(); ++i)
-            rig.host.expectYesNo(answers[i], QStringLiteral("Kestrix 2 (RS-485 ID 7) has not acknowledged the "
-                                                            "command *7BLKGN 4 21! in %1 attempts.")
-                                                 .arg(3 * (i + 1)));
+            rig.host.expectYesNo(answers[i],
+                                 QStringLiteral("Kestrix 2 (RS-485 ID 7) has not acknowledged the "
+                                                "command *7BLKGN 4 21! in %1 attempts.")
+                                     .arg(3 * (i + 1)));
         QSignalSpy abandoned(&rig.engine, &CommandEngine::commandAbandoned);
 
         QCOMPARE(rig.engine.SendControllerCommand(0, {2, 7}), acknowledged);
@@ -318,7 +320,8 @@ private slots:
         for (const QByteArray &request : rig.peer.requests)
             QCOMPARE(request, QByteArray("PASS *7BLKGN 4 21!" + rig.engine.checksumDigits() + "\r\r"));
         for (const ScriptedHost::Entry &e : rig.host.entries)
-            if (e.kind == ScriptedHost::Kind::YesNo) QCOMPARE(e.caption, QStringLiteral("Lumivane - Resend Command Verification"));
+            if (e.kind == ScriptedHost::Kind::YesNo)
+                QCOMPARE(e.caption, QStringLiteral("Lumivane - Resend Command Verification"));
         QCOMPARE(rig.engine.ReplyFailed, !acknowledged);
         QCOMPARE(abandoned.count(), acknowledged ? 0 : 1);
         QCOMPARE(rig.engine.abandonedCommand(), acknowledged ? QByteArray() : QByteArray("*7BLKGN 4 21!"));
