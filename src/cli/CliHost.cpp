@@ -26,8 +26,9 @@ void CliHost::showMessage(const QString &text) {
 
 bool CliHost::askYesNo(const QString &caption, const QString &text) {
     line(QStringLiteral("lumivane-cli: %1\n  %2").arg(caption, plainLines(text).replace('\n', "\n  ")));
-    if (!alwaysNo.isEmpty()) {
-        line(QStringLiteral("  Answered No: %1").arg(alwaysNo));
+    const QString reason = alwaysNo.isEmpty() ? fixedNo.value(caption) : alwaysNo;
+    if (!reason.isEmpty()) {
+        line(QStringLiteral("  Answered No: %1").arg(reason));
         return false;
     }
     if (assumeYes) {

@@ -2,6 +2,7 @@
 
 #include "Host.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -36,6 +37,8 @@ public:
     // printed: the read's "go on without this record?" is one, since the tool never keeps a read with
     // records missing. The empty reason goes back to answering from the options.
     void setAlwaysNo(const QString &reason) { alwaysNo = reason; }
+    // The question with this caption is always answered No, --yes or not, with the reason printed.
+    void answerNo(const QString &caption, const QString &reason) { fixedNo.insert(caption, reason); }
 
     // Whether any question was answered No for want of --yes, and whether the link's recovery gave up
     // (the program would have ended there).
@@ -58,6 +61,7 @@ private:
     bool exitWanted = false;
     bool progressShown = false;
     QString alwaysNo;
+    QHash<QString, QString> fixedNo;
     QString progressText;
     QString progressSuffix;
     int done = 0;

@@ -55,6 +55,17 @@ public:
         QObject::connect(&port, &TApdComPort::lineLost, [this] {
             if (!engine.recoveringLink()) connection.disconnect();
         });
+        // Nobody can mend a missing device or a refused value for a script: the tool never resends a
+        // command without end, and ends the link with the device and the command named.
+        host.answerNo(
+            QString::fromLatin1(CommandEngine::ResendCaption),
+            QStringLiteral("the command-line tool does not resend a command that is not acknowledged."));
+        QObject::connect(&engine, &CommandEngine::commandAbandoned, [this] {
+            say(QStringLiteral("%1 did not acknowledge the command %2; the link was ended.")
+                    .arg(CommandEngine::describe(engine.abandonedTarget()),
+                         QString::fromLatin1(engine.abandonedCommand())));
+            connection.disconnect();
+        });
     }
 
     // The simulator (with --simulate) and the ports; false with the reason said.

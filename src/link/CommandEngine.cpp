@@ -33,6 +33,13 @@ const QByteArray DebugOff = QByteArrayLiteral("debug 0\r");
 
 } // namespace
 
+const char *const CommandEngine::ResendCaption = "Lumivane - Resend Command Verification";
+
+QString CommandEngine::describe(const CommandTarget &target) {
+    if (target.device <= 0) return QStringLiteral("The Kestrix");
+    return QStringLiteral("Kestrix %1 (RS-485 ID %2)").arg(target.device).arg(target.id);
+}
+
 CommandEngine::CommandEngine(TApdComPort &port, Host &host, int &commandBusy, const Pacing &pacing,
                              QObject *parent)
     : QObject(parent), m_port(port), m_host(host), m_commandBusy(commandBusy), m_pacing(pacing) {
@@ -121,11 +128,13 @@ bool CommandEngine::SendAndWaitAck(const QByteArray &text) {
     return acknowledged;
 }
 
-void CommandEngine::SendControllerCommand(int settleCount) {
-    if (!m_port.isOpen()) return;
+bool CommandEngine::SendControllerCommand(int settleCount, const CommandTarget &target) {
+    if (!m_port.isOpen()) return false;
     const bool showedBusy = !m_host.isBusyCursor();
     if (showedBusy) m_host.setBusyCursor(true);
     const QByteArray text(CommandBuffer, int(strnlen(CommandBuffer, AreaSize)));
+    int failedInRow = 0;
+    bool abandoned = false;
     for (;;) {
         beginWait();
         ReplyMinLength = int(text.size()) + 8;
@@ -142,6 +151,11 @@ void CommandEngine::SendControllerCommand(int settleCount) {
         // Repeated until acknowledged, but not past a closed line or a closing program: nothing
         // could acknowledge it any more.
         if (!ReplyFailed || aborted() || !m_port.isOpen()) break;
+        // Nobody may be there to acknowledge it (a device missing, a value refused): the user decides.
+        if (++failedInRow % AttemptsBeforeAsking == 0 && !keepResending(target, text, failedInRow)) {
+            abandoned = !aborted();
+            break;
+        }
         if (ControllerDebug) SendAndWaitAck(DebugOff);
         m_host.setStatusText(QString::fromLatin1(TextResending));
         pause(m_pacing.resendPauseMs);
@@ -152,9 +166,25 @@ void CommandEngine::SendControllerCommand(int settleCount) {
         m_lastSettleCount = settleCount;
         settle(settleCount);
     }
+    const bool acknowledged = !ReplyFailed;
     m_host.setPagesEnabled(true);
     if (showedBusy) m_host.setBusyCursor(false);
     m_host.setStatusText(QString());
+    if (abandoned) {
+        m_abandonedText = text;
+        m_abandonedTarget = target;
+        emit commandAbandoned();
+    }
+    return acknowledged;
+}
+
+bool CommandEngine::keepResending(const CommandTarget &target, const QByteArray &text, int attempts) {
+    return m_host.askYesNo(
+        QString::fromLatin1(ResendCaption),
+        QStringLiteral("%1 has not acknowledged the command %2 in %3 attempts. Do you wish to keep "
+                       "resending it?\n\nNo stops it and ends the communication with the Kestrix(s); "
+                       "search for Kestrix(s) again once the cause is mended.")
+            .arg(describe(target), QString::fromLatin1(text), QString::number(attempts)));
 }
 
 void CommandEngine::SendQuery() {

@@ -11,10 +11,18 @@
 
 class StatusLightController;
 
+// Whom a Controller command is for, to name it to the user: device 1 or 2 and its RS-485 ID (device 0
+// when the sender does not say).
+struct CommandTarget {
+    int device = 0;
+    int id = 0;
+};
+
 // The one path to the devices. Builders and queries format a request into CommandBuffer and call one
 // of the send operations; the engine frames it for the link mode, writes it, waits for the
 // acknowledgement while the window stays live, repeats Controller commands until they are
-// acknowledged, and leaves reply bytes in ReplyArea for the parsers.
+// acknowledged (asking the user every few failed attempts whether to go on), and leaves reply bytes
+// in ReplyArea for the parsers.
 //
 // Event-driven waits (SendControllerCommand, SendQuery) end through the receive handler
 // ApdComPort1TriggerAvail or the watchdog Timer1; raw waits (SendAndWaitAck) through the port's
@@ -26,6 +34,13 @@ public:
     static constexpr int AreaSize = 250;
     static constexpr int DefaultAckWaitTicks = 80;
     static constexpr int ProbeAckWaitTicks = 10;
+    // A Controller command that fails this many times in a row (time-outs, refusals, errors) is not
+    // simply sent again: the user is asked whether to go on, and again after each further as many.
+    static constexpr int AttemptsBeforeAsking = 3;
+    static const char *const ResendCaption;
+
+    // "Kestrix 2 (RS-485 ID 7)", or "The Kestrix" for an unnamed target.
+    static QString describe(const CommandTarget &target);
 
     CommandEngine(TApdComPort &port, Host &host, int &commandBusy, const Pacing &pacing,
                   QObject *parent = nullptr);
@@ -61,7 +76,12 @@ public:
     QByteArray checksumDigits() const;
     void WriteToPort(const QByteArray &bytes);
     bool SendAndWaitAck(const QByteArray &text);
-    void SendControllerCommand(int settleCount);
+    // True when the command was acknowledged; false when the port is closed or closed meanwhile, the
+    // program is closing, or the user stopped resending it (commandAbandoned() has then been emitted).
+    bool SendControllerCommand(int settleCount, const CommandTarget &target = {});
+    // The last command whose resending the user stopped, and whom it was for (empty text before any).
+    const QByteArray &abandonedCommand() const { return m_abandonedText; }
+    const CommandTarget &abandonedTarget() const { return m_abandonedTarget; }
     void SendQuery();
     void SendDirectCommand();
     void RecoverLink();
@@ -91,6 +111,10 @@ public:
 
 signals:
     void linkActiveChanged(bool active);
+    // The user stopped resending a command nobody acknowledged. Nothing can be sent over this link any
+    // more: whoever owns the connection ends it as for a line that failed. Emitted after the send has
+    // tidied up (status bar, pages, cursor), just before it returns.
+    void commandAbandoned();
 
 private:
     using ControllerMessage = ReplyScanner::ControllerMessage;
@@ -105,6 +129,7 @@ private:
     void onPortOpenChanged(bool open);
     void onLineLost(const QString &reason);
     void requestExit();
+    bool keepResending(const CommandTarget &target, const QByteArray &text, int attempts);
 
     TApdComPort &m_port;
     Host &m_host;
@@ -120,5 +145,7 @@ private:
     bool m_exitRequested = false;
     int m_recovering = 0;
     int m_lastSettleCount = -1;
+    QByteArray m_abandonedText;
+    CommandTarget m_abandonedTarget;
     qint64 m_mandatedWaitMs = 0;
 };

@@ -45,9 +45,10 @@ bool CommandSet::controllerMode() const {
     return engine.controllerMode();
 }
 
-void CommandSet::sendController(int settleCount) {
+// The engine names the device to the user should the command go unacknowledged.
+void CommandSet::sendController(int device, int settleCount) {
     engine.ComputeChecksum();
-    engine.SendControllerCommand(settleCount);
+    engine.SendControllerCommand(settleCount, {device, DeviceId(device)});
 }
 
 void CommandSet::writeDirect() {
@@ -73,7 +74,7 @@ void CommandSet::SendBlackLevel(int device, int channel, int level) {
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dBLKGN %d %d!", DeviceId(device), channel, level);
-        sendController(0);
+        sendController(device, 0);
     } else {
         engine.setCommand("BLKGN %d %d\r", channel, level);
         writeDirect();
@@ -88,7 +89,7 @@ void CommandSet::SendFeatherMode(int device, int advanced) {
     if (linkActive()) {
         if (controllerMode()) {
             engine.setCommand("*%dKXCTRL %d!", DeviceId(device), advanced);
-            sendController(advanced == 1 ? 1250 : 300);
+            sendController(device, advanced == 1 ? 1250 : 300);
             EventPump::processPending();
         } else {
             engine.setCommand("KXCTRL %d\r", advanced);
@@ -107,7 +108,7 @@ void CommandSet::SendDataDoubling(int device, int on) {
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dDDBL %d!", DeviceId(device), on);
-        sendController(0);
+        sendController(device, 0);
     } else {
         engine.setCommand("DDBL %d\r", on);
         sendDirectWithAck();
@@ -122,7 +123,7 @@ void CommandSet::SendDisplayLayout(int device, int justification, int overlap) {
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dDISP %d %d!", DeviceId(device), justification, overlap);
-        sendController(400);
+        sendController(device, 400);
     } else {
         engine.setCommand("DISP %d %d\r", justification, overlap);
         sendDirectWithAck();
@@ -137,7 +138,7 @@ void CommandSet::SendBasicFeather(int device, int enable, double gamma) {
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dEFTB %d %4.1f!", DeviceId(device), enable, gamma);
-        sendController(5);
+        sendController(device, 5);
     } else {
         engine.setCommand("EFTB %d %4.1f\r", enable, gamma);
         sendDirectWithAck();
@@ -157,7 +158,7 @@ void CommandSet::SendHalo(int device, int channel, char side, int width, int off
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dHALO %d %c %d %d!", DeviceId(device), channel, side, width, offset);
-        sendController(0);
+        sendController(device, 0);
     } else {
         engine.setCommand("HALO %d %c %d %d\r", channel, side, width, offset);
         writeDirect();
@@ -169,7 +170,7 @@ void CommandSet::SendFactoryReset(int device, char kind) {
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dRESETKX %c!", DeviceId(device), kind);
-        sendController(6500);
+        sendController(device, 6500);
     } else {
         engine.setCommand("RESETKX %c\r", kind);
         sendDirectWithAck(810);
@@ -189,7 +190,7 @@ void CommandSet::SendTestPattern(int device, int channel, int pattern, int raste
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dOTPMKX %d %d %d %d!", DeviceId(device), channel, pattern, raster, grid);
-        sendController(0);
+        sendController(device, 0);
     } else {
         engine.setCommand("OTPMKX %d %d %d %d\r", channel, pattern, raster, grid);
         sendDirectWithAck();
@@ -202,7 +203,7 @@ void CommandSet::SendInputContrast(int device, int channel, char colour, double 
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dICNTKX %d %c %4.1f!", DeviceId(device), channel, colour, value);
-        sendController(0);
+        sendController(device, 0);
     } else {
         engine.setCommand("ICNTKX %d %c %4.1f\r", channel, colour, value);
         writeDirect();
@@ -215,7 +216,7 @@ void CommandSet::SendInputBrightness(int device, int channel, char colour, doubl
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dIBRTKX %d %c %4.1f!", DeviceId(device), channel, colour, value);
-        sendController(0);
+        sendController(device, 0);
     } else {
         engine.setCommand("IBRTKX %d %c %4.1f\r", channel, colour, value);
         writeDirect();
@@ -228,7 +229,7 @@ void CommandSet::SendInputPhase(int device, int channel, int phase) {
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dICPHOKX %d M %d!", DeviceId(device), channel, phase);
-        sendController(0);
+        sendController(device, 0);
     } else {
         engine.setCommand("ICPHOKX %d M %d\r", channel, phase);
         writeDirect();
@@ -241,7 +242,7 @@ void CommandSet::SendInputHPosition(int device, int channel, int position) {
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dIRSPKX %d M H %d!", DeviceId(device), channel, position);
-        sendController(0);
+        sendController(device, 0);
     } else {
         engine.setCommand("IRSPKX %d M H %d\r", channel, position);
         writeDirect();
@@ -254,7 +255,7 @@ void CommandSet::SendInputVPosition(int device, int channel, int position) {
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dIRSPKX %d M V %d!", DeviceId(device), channel, position);
-        sendController(0);
+        sendController(device, 0);
     } else {
         engine.setCommand("IRSPKX %d M V %d\r", channel, position);
         writeDirect();
@@ -266,7 +267,7 @@ void CommandSet::SendInputConfigSave(int device, int channel) {
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dICSAVKX %d!", DeviceId(device), channel);
-        sendController(100);
+        sendController(device, 100);
     } else {
         engine.setCommand("ICSAVKX %d\r", channel);
         sendDirectWithAck();
@@ -278,7 +279,7 @@ void CommandSet::SendInputConfigReset(int device, int channel) {
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dICRSTKX %d!", DeviceId(device), channel);
-        sendController(150);
+        sendController(device, 150);
     } else {
         engine.setCommand("ICRSTKX %d\r", channel);
         sendDirectWithAck();
@@ -297,7 +298,7 @@ void CommandSet::SendProjectorCount(int device, int total) {
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dPRJ %d %d!", DeviceId(device), group, total);
-        sendController(150);
+        sendController(device, 150);
     } else {
         engine.setCommand("PRJ %d %d\r", group, total);
         sendDirectWithAck(180);
@@ -314,7 +315,7 @@ void CommandSet::SendSeamGains(int device, int channel, int start, const std::ar
     if (controllerMode()) {
         engine.setCommand("*%dMANSEAM %d %d %d %d %d %d %d %d %d %d!", DeviceId(device), channel, start, g[0],
                           g[1], g[2], g[3], g[4], g[5], g[6], g[7]);
-        sendController(0);
+        sendController(device, 0);
     } else {
         engine.setCommand("MANSEAM %d %d %d %d %d %d %d %d %d %d\r", channel, start, g[0], g[1], g[2], g[3],
                           g[4], g[5], g[6], g[7]);
@@ -328,7 +329,7 @@ void CommandSet::SendSeamBridge(int device, int channel, int on) {
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dBRDGSEAM %d %d!", DeviceId(device), channel, on);
-        sendController(20);
+        sendController(device, 20);
     } else {
         engine.setCommand("BRDGSEAM %d %d\r", channel, on);
         sendDirectWithAck(120);
@@ -340,7 +341,7 @@ void CommandSet::SendSystemSave(int device) {
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dSYSAVE!", DeviceId(device));
-        sendController(1000);
+        sendController(device, 1000);
     } else {
         engine.setCommand("SYSAVE\r");
         sendDirectWithAck();
@@ -354,7 +355,7 @@ void CommandSet::SendFeatherCurve(int device, int item) {
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dFEATHER %c!", DeviceId(device), curve);
-        sendController(490);
+        sendController(device, 490);
     } else {
         engine.setCommand("FEATHER %c\r", curve);
         sendDirectWithAck();
@@ -369,7 +370,7 @@ void CommandSet::SendEdgeFeather(int device, int channel, char side, int enable,
     if (controllerMode()) {
         engine.setCommand("*%dPEFT %d %c %d %4.1f %d %d!", DeviceId(device), channel, side, enable, gamma,
                           width, offset);
-        sendController(50);
+        sendController(device, 50);
     } else {
         engine.setCommand("PEFT %d %c %d %4.1f %d %d\r", channel, side, enable, gamma, width, offset);
         sendDirectWithAck();
@@ -382,7 +383,7 @@ void CommandSet::SendBridgeThreshold(int device, int threshold) {
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dBRTHRS %d!", DeviceId(device), threshold);
-        sendController(100);
+        sendController(device, 100);
     } else {
         engine.setCommand("BRTHRS %d\r", threshold);
         sendDirectWithAck();

@@ -73,7 +73,7 @@ signals:
 private:
     bool linkActive() const;
     bool controllerMode() const;
-    void sendController(int settleCount);
+    void sendController(int device, int settleCount);
     void writeDirect();
     void sendDirectWithAck(int ackTicks = kNormalAckTicks);
     void requestRefresh(void (CommandSet::*signal)());

@@ -12,7 +12,7 @@ void CommandSet::RunAutoSeam(int device, int channel) {
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dAUTOSEAM %d!", DeviceId(device), channel);
-        sendController(100);
+        sendController(device, 100);
         EventPump::processPending();
         // The device may still be busy with the seam when asked: one more try before giving up.
         if (!queries.QueryOutputInfo(device, channel)) queries.QueryOutputInfo(device, channel);
@@ -65,9 +65,9 @@ void CommandSet::runAutomatic(int device, const char *token, const QString &stat
         if (controllerMode()) {
             const int projectors = OutputInfoTable[device][1].TotalProjectors;
             engine.setCommand("*%d%s!", DeviceId(device), token);
-            sendController(0);
+            sendController(device, 0);
             engine.setCommand("*%d !", DeviceId(device));
-            sendController(pollSettlePerProjector * projectors);
+            sendController(device, pollSettlePerProjector * projectors);
             EventPump::processPending();
         } else {
             engine.setCommand("%s\r\r", token);

@@ -23,6 +23,7 @@ template <typename T> T SettingsPush::need(const std::optional<T> &value) {
 
 // The progress notice names the part going out and how far along the pass is.
 void SettingsPush::step(const QString &what) {
+    if (!linkActive()) throw LinkEnded{};
     ++stepsDone;
     host.showProgress(
         QStringLiteral("Sending current settings to Kestrix(s): %1. Please wait....").arg(what));
@@ -104,6 +105,8 @@ SettingsPush::Result SettingsPush::run(PushValues &values, PushInputValues *inpu
         }
     } catch (const Invalid &) {
         result = Result::InvalidValue;
+    } catch (const LinkEnded &) {
+        result = Result::NotSent;
     }
     host.hideProgress();
     if (result == Result::InvalidValue) host.showMessage(invalidValueMessage());

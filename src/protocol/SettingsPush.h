@@ -78,7 +78,8 @@ public:
 
 // Sends everything the values describe to the devices in one pass, in the one order the devices
 // need: the layout first, then inputs, outputs, system settings and seams. A value that does not convert
-// ends the pass there; what has gone out stays sent.
+// ends the pass there; what has gone out stays sent. A link that ends meanwhile (a command the user
+// stopped resending) ends the pass at the next part, as not sent.
 class SettingsPush {
 public:
     enum class Result { Sent, NotSent, InvalidValue };
@@ -95,6 +96,7 @@ public:
 
 private:
     struct Invalid {};
+    struct LinkEnded {};
     template <typename T> static T need(const std::optional<T> &value);
     void step(const QString &what);
     void sendInputs(PushInputValues &inputs, int device, int first, int last);

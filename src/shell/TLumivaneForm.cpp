@@ -120,6 +120,9 @@ void TLumivaneForm::buildLink() {
     connect(comPort, &TApdComPort::lineLost, this, [this] {
         if (!commandEngine->recoveringLink()) connector->DisconnectSerialCo1Click();
     });
+    // A command the user stopped resending leaves a link that nothing gets through: it ends the same way.
+    connect(commandEngine, &CommandEngine::commandAbandoned, this,
+            [this] { connector->DisconnectSerialCo1Click(); });
     connector = new ConnectionController(
         {*commandEngine, *guardedHost, windowState, *mainMenu, *infoPage, *planning},
         [this] { deviceReader->ReadfromKestrixs1Click(); }, [this] { PhasePageControlChange(); }, this);

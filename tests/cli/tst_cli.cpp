@@ -75,6 +75,7 @@ private slots:
     void planReproducesThePlanningPage();
     void failuresHaveTheirOwnStatus();
     void questionNeedsYes();
+    void unacknowledgedCommandEndsThePush();
 
 private:
     QStringList device(const QString &command, const QStringList &rest = {}) const;
@@ -313,6 +314,36 @@ void TestCli::questionNeedsYes() {
                                                             QStringLiteral("direct"), QStringLiteral("--yes")}));
     QVERIFY2(agreed.status == 0, qPrintable(agreed.err));
     QCOMPARE(sim->device(1).outputs[1].blackLevel, quint8(30));
+}
+
+// Device 2 refuses every black level: the tool does not resend without end. It answers the question
+// whether to go on No, --yes or not, and ends with a communication failure naming the device and the
+// command; nothing goes out after the refused command.
+void TestCli::unacknowledgedCommandEndsThePush() {
+    const Run read = runCli(device(QStringLiteral("read"), {QStringLiteral("-o"), path("wall.kxc")}));
+    QVERIFY2(read.status == 0, qPrintable(read.err));
+    sim->clearRequests();
+    sim->injectFault(SimFault::ControllerReject, 1000, 0, QByteArrayLiteral("*7BLKGN 1 "));
+
+    const Run push = runCli(device(QStringLiteral("push"), {path("wall.kxc"), QStringLiteral("--yes")}));
+    QCOMPARE(push.status, 5);
+    QVERIFY2(push.err.contains(QStringLiteral("Lumivane - Resend Command Verification")),
+             qPrintable(push.err));
+    QVERIFY(
+        push.err.contains(QStringLiteral("Answered No: the command-line tool does not resend a command that "
+                                         "is not acknowledged.")));
+    QVERIFY2(push.err.contains(
+                 QStringLiteral("lumivane-cli: Kestrix 2 (RS-485 ID 7) did not acknowledge the command "
+                                "*7BLKGN 1 0!; the link was ended.")),
+             qPrintable(push.err));
+    QVERIFY(!push.err.contains(QStringLiteral("Sent ")));
+    const QList<SimRequest> requests = sim->requests();
+    int refused = 0;
+    for (const SimRequest &r : requests)
+        refused += r.raw.startsWith("PASS *7BLKGN 1 0!");
+    QCOMPARE(refused, 3);
+    QVERIFY(!requests.isEmpty());
+    QVERIFY2(requests.last().raw.startsWith("PASS *7BLKGN 1 0!"), requests.last().raw.constData());
 }
 
 QTEST_GUILESS_MAIN(TestCli)

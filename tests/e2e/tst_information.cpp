@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTextDocument>
 
 namespace {
 
@@ -123,6 +124,21 @@ void InformationTest::labelFormats_data() {
         << "False";
     QTest::newRow("frame rate") << Set([](InputInfo &, OutputInfo &o) { o.FrameRate = 1; }) << "OutFRateLabel"
                                 << "@ 59.94Hz";
+    // Each halo label shows its own field of four that differ.
+    const Set halos = [](InputInfo &, OutputInfo &o) {
+        o.LeftHaloWidth = 11;
+        o.LeftHaloOffset = 22;
+        o.RightHaloWidth = 33;
+        o.RightHaloOffset = 44;
+    };
+    QTest::newRow("halo left width") << halos << "HaloLeftWidthLabel"
+                                     << "11";
+    QTest::newRow("halo left offset") << halos << "HaloLeftOffsetLabel"
+                                      << "22";
+    QTest::newRow("halo right width") << halos << "HaloRightWidthLabel"
+                                      << "33";
+    QTest::newRow("halo right offset") << halos << "HaloRightOffsetLabel"
+                                       << "44";
 }
 
 // Screen 3 of device 1 is shown even with a second device whose channel 3 says otherwise.
@@ -281,6 +297,18 @@ void InformationTest::terminalShowsAndSends() {
     QTest::keyClick(terminal, Qt::Key_Backspace);
     QTest::keyClick(terminal, Qt::Key_Return);
     QTRY_COMPARE(rig.com1->receivedBytes(), QByteArray("ab\b \b\r"));
+
+    // The pane keeps the last lines only: a port left open for days cannot fill the memory.
+    terminal->clear();
+    QByteArray lines;
+    const int sent = TerminalPane::ScrollBackLines + 100;
+    for (int i = 1; i <= sent; ++i)
+        lines += "line " + QByteArray::number(i) + "\r\n";
+    rig.com1->sendRaw(lines);
+    const QString last = QStringLiteral("line %1\n").arg(sent);
+    QTRY_VERIFY_WITH_TIMEOUT(terminal->toPlainText().contains(last), 60000);
+    QVERIFY(terminal->document()->blockCount() <= TerminalPane::ScrollBackLines);
+    QVERIFY(!terminal->toPlainText().contains(QStringLiteral("line 100\n")));
 
     rig.trigger("DisconnectSerialCo1");
     QVERIFY(!rig.form->port().isOpen());

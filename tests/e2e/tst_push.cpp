@@ -1,14 +1,18 @@
 // "Send Current Settings" through the real window on the simulator: what reaches each device and in
 // which order, device 2's outputs as the page showed them before the feather mode re-read, the progress
 // notice, and a field that does not convert ending the pass.
+#include "CommandEngine.h"
 #include "FieldEditors.h"
 #include "LinkRig.h"
+#include "MainMenu.h"
 #include "ModelPushValues.h"
 #include "ModelTables.h"
 #include "SeamRemovalPage.h"
 #include "SettingsPush.h"
 #include "SourceSetupPage.h"
+#include "TApdComPort.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 
@@ -255,6 +259,7 @@ private slots:
     void valueThatDoesNotConvertEndsThePass();
     void modelPushSendsWhatTheWindowSends_data();
     void modelPushSendsWhatTheWindowSends();
+    void unacknowledgedCommandEndsThePassAndTheLink();
 };
 
 void PushTest::pushesWhatThePagesShow_data() {
@@ -471,6 +476,38 @@ void PushTest::modelPushSendsWhatTheWindowSends() {
     const QString to = twoDevices ? "57600 *5" : "38400 ";
     QVERIFY(modelLines.contains(to + "PEFT 2 R 0  2.6 71 201"));
     QVERIFY(modelLines.contains(to + "MANSEAM 2 -4 1 11 21 31 41 51 61 71"));
+}
+
+// Device 2 refuses its display layout for good. The user lets the window try three more times, then
+// stops it: the pass ends there with nothing more sent, and the link is ended as for a line that failed.
+void PushTest::unacknowledgedCommandEndsThePassAndTheLink() {
+    const SimOptions sim = controller();
+    LinkRig rig(&sim, nullptr);
+    connectWithWall(rig, true, 6);
+    rig.com1->injectFault(SimFault::ControllerReject, 1000, 0, "*6DISP");
+    const QString asked =
+        "Kestrix 2 (RS-485 ID 6) has not acknowledged the command *6DISP 0 256! in %1 attempts.";
+    rig.host.expectYesNo(true, asked.arg(3));
+    rig.host.expectYesNo(false, asked.arg(6));
+
+    rig.trigger("SendCurrentSettingstoKestrixs1");
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    // Refused frames are logged raw only: the Controller turned them away before any device saw them.
+    QStringList sent;
+    for (const SimRequest &r : rig.com1->requests())
+        if (r.raw.startsWith("PASS ")) sent << QString::fromLatin1(r.raw.mid(5, r.raw.indexOf('!') - 5));
+    QCOMPARE(sent, QStringList({"*5PRJ 0 6", "*6PRJ 1 6", "*5DISP 0 256", "*6DISP 0 256", "*6DISP 0 256",
+                                "*6DISP 0 256", "*6DISP 0 256", "*6DISP 0 256", "*6DISP 0 256"}));
+    QCOMPARE(rig.host.messages(), QStringList{});
+    QVERIFY(!rig.host.progressVisible);
+    QCOMPARE(rig.host.progressTexts.size(), 2);
+    QCOMPARE(rig.form->state().CommandBusy, 0);
+    // Disconnected: the port closed, the device menus off, the pages told there is no link.
+    QVERIFY(!rig.form->engine().LinkActive());
+    QVERIFY(!rig.form->port().isOpen());
+    QVERIFY(!rig.form->menu().action("ReadfromKestrixs1")->isEnabled());
+    QVERIFY(!rig.form->menu().action("SendCurrentSettingstoKestrixs1")->isEnabled());
+    QCOMPARE(rig.host.statusTexts.last(), QString("Note: No Kestrix communication established yet."));
 }
 
 QTEST_MAIN(PushTest)

@@ -3,6 +3,7 @@
 #include "StatusLightController.h"
 
 #include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -275,6 +276,63 @@ private slots:
         QCOMPARE(rig.host.messages(), QStringList({Timeout, Timeout}));
         QCOMPARE(rig.host.statusTexts.count(QStringLiteral("Resending message....")), 2);
         QVERIFY(!rig.engine.Timer1().isActive());
+    }
+
+    // A command nobody acknowledges is not resent for ever: after three failed attempts in a row, and
+    // again after each further three, the user is asked whether to go on. Yes resends as before; No
+    // ends the send as failed, names the device and the command, and sends nothing more.
+    void unacknowledgedCommandAsksWhetherToGoOn_data() {
+        QTest::addColumn<QList<QByteArray>>("replies");
+        QTest::addColumn<QList<bool>>("answers");
+        QTest::addColumn<int>("attempts");
+        QTest::addColumn<bool>("acknowledged");
+        const QByteArray refused("?\r\nCTR");
+        const QByteArray ack = filler(19) + "LR>";
+        QTest::newRow("refused, No at once")
+            << QList<QByteArray>{refused} << QList<bool>{false} << 3 << false;
+        QTest::newRow("time-outs, Yes then No")
+            << QList<QByteArray>{QByteArray()} << QList<bool>{true, false} << 6 << false;
+        QTest::newRow("refused four times, Yes, then acknowledged")
+            << QList<QByteArray>{refused, refused, refused, refused, ack} << QList<bool>{true} << 5 << true;
+        QTest::newRow("refused twice, then acknowledged, nobody asked")
+            << QList<QByteArray>{refused, refused, ack} << QList<bool>{} << 3 << true;
+    }
+
+    void unacknowledgedCommandAsksWhetherToGoOn() {
+        QFETCH(QList<QByteArray>, replies);
+        QFETCH(QList<bool>, answers);
+        QFETCH(int, attempts);
+        QFETCH(bool, acknowledged);
+        EngineRig rig;
+        rig.controllerMode();
+        rig.command("*7BLKGN 4 21!");
+        rig.peer.respond = controllerScript(replies);
+        for (int i = 0; i < answers.size(); ++i)
+            rig.host.expectYesNo(answers[i],
+                                 QStringLiteral("Kestrix 2 (RS-485 ID 7) has not acknowledged the "
+                                                "command *7BLKGN 4 21! in %1 attempts.")
+                                     .arg(3 * (i + 1)));
+        QSignalSpy abandoned(&rig.engine, &CommandEngine::commandAbandoned);
+
+        QCOMPARE(rig.engine.SendControllerCommand(0, {2, 7}), acknowledged);
+        QVERIFY2(rig.host.unexpected.isEmpty(), qPrintable(rig.host.unexpected.join('\n')));
+        QCOMPARE(rig.host.pendingAnswers(), 0);
+        QCOMPARE(rig.peer.requests.size(), attempts);
+        for (const QByteArray &request : rig.peer.requests)
+            QCOMPARE(request, QByteArray("PASS *7BLKGN 4 21!" + rig.engine.checksumDigits() + "\r\r"));
+        for (const ScriptedHost::Entry &e : rig.host.entries)
+            if (e.kind == ScriptedHost::Kind::YesNo)
+                QCOMPARE(e.caption, QStringLiteral("Lumivane - Resend Command Verification"));
+        QCOMPARE(rig.engine.ReplyFailed, !acknowledged);
+        QCOMPARE(abandoned.count(), acknowledged ? 0 : 1);
+        QCOMPARE(rig.engine.abandonedCommand(), acknowledged ? QByteArray() : QByteArray("*7BLKGN 4 21!"));
+        QCOMPARE(rig.engine.abandonedTarget().device, acknowledged ? 0 : 2);
+        QCOMPARE(rig.engine.abandonedTarget().id, acknowledged ? 0 : 7);
+        // Either way the send tidied up behind itself.
+        QVERIFY(!rig.engine.Timer1().isActive());
+        QVERIFY(rig.host.pagesEnabled);
+        QVERIFY(!rig.host.busyCursor);
+        QCOMPARE(rig.host.statusTexts.last(), QString());
     }
 
     // Nothing may be written past the 250-byte reply area: a longer reply ends the wait as failed.

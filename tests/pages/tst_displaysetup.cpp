@@ -9,6 +9,7 @@
 #include "SpinButton.h"
 
 #include <QAbstractScrollArea>
+#include <QApplication>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -35,6 +36,7 @@ private slots:
     void arrangement();
     void everyControlHasRoomInTheWindow();
     void pageActivation();
+    void leftOffsetEnterGoesToTheShownRightWidth();
 };
 
 void DisplaySetupTest::testPatternOfScreenSix() {
@@ -434,6 +436,40 @@ void DisplaySetupTest::pageActivation() {
     pages->setCurrentWidget(d.rig->form->informationPage());
     QVERIFY(!d.find<QWidget>("SystemSaveButton")->isEnabled());
     QCOMPARE(d.state().CommandBusy, 0);
+}
+
+// With the service fields shown, Enter in a left feather offset goes on to the same screen's right
+// width; screen 1's has its own name. Typed in the shown window.
+void DisplaySetupTest::leftOffsetEnterGoesToTheShownRightWidth() {
+    DisplayRig d(false);
+    d.rig->showOffline();
+    QVERIFY(QTest::qWaitForWindowActive(d.rig->form.get()));
+    d.rig->form->phasePageControl()->setCurrentWidget(d.page);
+    d.page->ArrangeSystemGroups(4);
+    d.page->ArrangeScreens(4);
+    if (!d.box("AdvanceModeCheckBox")->isChecked()) d.box("AdvanceModeCheckBox")->click();
+    d.page->setServiceGroupsVisible(true);
+    const struct {
+        const char *width; // the offset's partner
+        const char *offset;
+        const char *rightWidth;
+    } cases[] = {{"LGammaWidth1Edit", "LGammaOffset1Edit", "GammaWidth1Edit"},
+                 {"LGammaWidth2Edit", "LGammaOffset2Edit", "RGammaWidth2Edit"}};
+    // Valid widths: the focus leaves each of them again and they are checked then.
+    for (const auto &c : cases) {
+        d.edit(c.width)->setText("64");
+        d.edit(c.rightWidth)->setText("64");
+    }
+    for (const auto &c : cases) {
+        QLineEdit *offset = d.edit(c.offset);
+        QVERIFY2(offset->isVisible(), c.offset);
+        offset->setFocus();
+        QTest::keyClick(offset, Qt::Key_Return);
+        QVERIFY2(QApplication::focusWidget()->objectName() == QString::fromLatin1(c.rightWidth),
+                 qPrintable(QApplication::focusWidget()->objectName() + " " + d.messages().join(", ")));
+    }
+    QVERIFY(d.messages().isEmpty());
+    QVERIFY(d.wire(0).isEmpty());
 }
 
 QTEST_MAIN(DisplaySetupTest)

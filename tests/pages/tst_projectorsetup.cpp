@@ -25,6 +25,7 @@ private slots:
     void choices();
     void oneDeviceLinkDown();
     void displayPatternChangeClearsTheChoice();
+    void displayPatternChangeClearsTheChoiceWithTheLinkDown();
 };
 
 void ProjectorSetupTest::whiteWithTwoDevices() {
@@ -112,6 +113,30 @@ void ProjectorSetupTest::displayPatternChangeClearsTheChoice() {
         QCOMPARE(group(d, k)->itemIndex(), -1);
     QVERIFY(d.box("ProjTest3GridCheckBox")->isChecked()); // the check boxes keep their state
     QVERIFY(!d.state().Refreshing);
+}
+
+// Without a link the choices are cleared all the same; nothing is sent. Driven with the mouse and the
+// keyboard in the shown window.
+void ProjectorSetupTest::displayPatternChangeClearsTheChoiceWithTheLinkDown() {
+    DisplayRig d(false);
+    d.rig->showOffline();
+    QVERIFY(QTest::qWaitForWindowExposed(d.rig->form.get()));
+    d.rig->form->phasePageControl()->setCurrentWidget(d.rig->form->projectorSetupPage());
+    QRadioButton *choice = group(d, 3)->item(1);
+    QTest::mouseClick(choice, Qt::LeftButton, {}, QPoint(6, choice->height() / 2));
+    QCOMPARE(group(d, 3)->itemIndex(), 1);
+
+    d.rig->form->phasePageControl()->setCurrentWidget(d.page);
+    QComboBox *pattern = d.list("TestPattern1ComboBox");
+    pattern->setFocus();
+    const int before = pattern->currentIndex();
+    QTest::keyClick(pattern, before < 1 ? Qt::Key_Down : Qt::Key_Up);
+    QVERIFY(pattern->currentIndex() != before);
+    for (int k = 1; k <= 4; ++k)
+        QCOMPARE(group(d, k)->itemIndex(), -1);
+    QVERIFY(d.wire(0).isEmpty());
+    QVERIFY(!d.state().Refreshing);
+    QCOMPARE(d.state().CommandBusy, 0);
 }
 
 QTEST_MAIN(ProjectorSetupTest)

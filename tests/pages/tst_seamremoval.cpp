@@ -6,6 +6,7 @@
 #include "SeamRemovalPage.h"
 #include "SpinButton.h"
 
+#include <QCheckBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -154,6 +155,31 @@ void SeamRemovalTest::bridgeBoxes() {
                  (QStringList{"*1BRDGSEAM 1 1", "*1BRDGSEAM 2 1", "*1BRDGSEAM 3 1", "*1BRDGSEAM 4 1"}));
         QVERIFY(d.seams->bridgeSingleChecked());
         QCOMPARE(d.state().CommandBusy, 0);
+    }
+    {
+        // Two devices, clicked with the mouse in the shown window: screen 6 is device 2's channel 2, and
+        // the all-channels box reaches every channel of both devices.
+        SeamRig two;
+        two.rig->host.expectYesNo(false, "Lumivane requires connection to Kestrix(s) to function.");
+        two.rig->form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(two.rig->form.get()));
+        QTRY_COMPARE(two.rig->host.pendingAnswers(), 0);
+        two.rig->host.entries.clear();
+        two.seams->setChannelCount(8); // the first show planned a wall of its own
+        two.select(6);
+        two.rig->com1->clearRequests();
+        QCheckBox *single = two.box("SeamBridgeSingleConfigCheckBox");
+        QTest::mouseClick(single, Qt::LeftButton, {}, QPoint(6, single->height() / 2));
+        QCOMPARE(two.wire(1), QStringList{"*2BRDGSEAM 2 1"});
+        QCOMPARE(int(OutputInfoTable[2][2].SeamBridge), 1);
+        QCheckBox *all = two.box("SeamBridgeAllConfigCheckBox");
+        QTest::mouseClick(all, Qt::LeftButton, {}, QPoint(6, all->height() / 2));
+        QStringList everyChannel;
+        for (int d = 1; d <= 2; ++d)
+            for (int c = 1; c <= 4; ++c)
+                everyChannel << QStringLiteral("*%1BRDGSEAM %2 1").arg(d).arg(c);
+        QCOMPARE(two.wire(8), everyChannel);
+        QVERIFY2(two.rig->clean(), qPrintable(two.rig->problems()));
     }
     // Without a link the box cannot be clicked; set from the program, the single box still follows and
     // nothing is sent or written.

@@ -3,7 +3,9 @@
 // automatic colour balance.
 #include "DisplayRig.h"
 #include "FieldEditors.h"
+#include "FieldTable.h"
 #include "SourceSetupPage.h"
+#include "SpinButton.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -52,6 +54,8 @@ private slots:
     void saveConfig();
     void resetConfig();
     void autoColorBalance();
+    void autoColorBalanceOnBothDevices();
+    void overallLevelDigitsAndSpinStep();
 };
 
 void SourceSetupTest::channelSelectMapsToDeviceAndChannel() {
@@ -123,7 +127,7 @@ void SourceSetupTest::lockedAndUnlockedChannels() {
 // The bounds arithmetic has its own test; here: the page takes the bounds of the channel it shows,
 // and the H position field checks against them.
 void SourceSetupTest::positionBoundsFollowTheSelectedChannel() {
-    SourceRig d({1});
+    SourceRig d({1, 2});
     InputInfo &in = InputInfoTable[1][3];
     in.HPositionCenter = 200;
     in.HPositionLimit = -1;
@@ -142,6 +146,23 @@ void SourceSetupTest::positionBoundsFollowTheSelectedChannel() {
     QCOMPARE(d.wire(1).size(), 1);
     d.select(1); // the simulator's channel 1: centre 296, limit 600
     QCOMPARE(d.state().HPositionMax, 296 + 128);
+
+    // Screen 7 is device 2's channel 3: its own bounds, not those of device 1's channel 3.
+    in.VPositionCenter = 20;
+    in.VPositionLimit = -1;
+    InputInfo &second = InputInfoTable[2][3];
+    second = in;
+    second.HPositionCenter = 250;
+    second.HTotal = 1400;
+    second.VPositionCenter = 40;
+    d.select(7);
+    QCOMPARE(d.state().HPositionMin, 122);
+    QCOMPARE(d.state().HPositionMax, 373);
+    QCOMPARE(d.state().VPositionMin, 24);
+    QCOMPARE(d.state().VPositionMax, 56);
+    d.select(3);
+    QCOMPARE(d.state().HPositionMin, 72);
+    QCOMPARE(d.state().VPositionMax, 36);
 }
 
 void SourceSetupTest::saveConfig() {
@@ -210,6 +231,43 @@ void SourceSetupTest::autoColorBalance() {
     QVERIFY(!d.rig->host.progressVisible);
     QCOMPARE(d.edit("LeftRContrastEdit")->text(), QString("0.5"));
     QCOMPARE(d.state().CommandBusy, 0);
+}
+
+// With two devices the balance runs on each of them, device 1 first.
+void SourceSetupTest::autoColorBalanceOnBothDevices() {
+    SourceRig d({1, 2});
+    d.rig->host.expectOkCancel(true, "Automatic Color Balance takes several minutes");
+    d.rig->host.expectOkCancel(true, "IMPORTANT: Verify that Horizontal Bars 1");
+    d.find<QPushButton>("AutoColorBalanceButton")->click();
+    QVERIFY2(d.rig->clean(), qPrintable(d.rig->problems()));
+    QStringList balanced = d.commands(0);
+    balanced.removeIf([](const QString &l) { return !l.endsWith(QLatin1String("RGBADJ")); });
+    QCOMPARE(balanced, (QStringList{"*1RGBADJ", "*2RGBADJ"}));
+    QCOMPARE(d.state().CommandBusy, 0);
+}
+
+// Overall levels are shown with five significant digits, and a spin step keeps the one decimal the
+// field is stepped in. Clicked with the mouse in the shown window.
+void SourceSetupTest::overallLevelDigitsAndSpinStep() {
+    SourceRig d({1});
+    d.rig->host.expectYesNo(false, "Lumivane requires connection to Kestrix(s) to function.");
+    d.rig->form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(d.rig->form.get()));
+    QTRY_COMPARE(d.rig->host.pendingAnswers(), 0);
+    d.rig->host.entries.clear();
+    InputInfoTable[1][1].OverallContrast = 100.45f;
+    d.source->selectScreen(1);
+    QCOMPARE(d.edit("LeftOContrastEdit")->text(), QString("100.45"));
+
+    d.edit("LeftOContrastEdit")->setText("102.5");
+    SpinButton *spin = d.find<SpinButton>(findFieldRow("LeftOContrastEdit")->spinName());
+    d.rig->com1->clearRequests();
+    QTest::mouseClick(spin, Qt::LeftButton, {}, QPoint(8, 3));
+    QCOMPARE(d.edit("LeftOContrastEdit")->text(), QString("102.6"));
+    const QStringList sent = d.commands(1);
+    QVERIFY2(sent == QStringList{"*1ICNTKX 1 C 102.6"}, qPrintable(sent.join(", ")));
+    QCOMPARE(InputInfoTable[1][1].OverallContrast, 102.6f);
+    QVERIFY(d.messages().isEmpty());
 }
 
 QTEST_MAIN(SourceSetupTest)
