@@ -59,6 +59,8 @@ public:
     void ComputeChecksum();
     // CommandChecksum as two uppercase hexadecimal digits ("0A", "E3").
     QByteArray checksumDigits() const;
+    // The checksum digits of a text itself.
+    static QByteArray checksumDigits(const QByteArray &text);
     void WriteToPort(const QByteArray &bytes);
     bool SendAndWaitAck(const QByteArray &text);
     void SendControllerCommand(int settleCount);
