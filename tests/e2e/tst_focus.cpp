@@ -206,6 +206,7 @@ private slots:
     void interaction_data();
     void interaction();
     void checksumOfTheResentText();
+    void noListTakesTheFocusFromTheWheel();
 
 private:
     WindowRig *rig(WindowRig::Mode mode);
@@ -332,6 +333,16 @@ void FocusTest::checksumOfTheResentText() {
         QCOMPARE(request.raw.mid(request.raw.size() - 4, 2),
                  QByteArray::number(sum % 256, 16).toUpper().rightJustified(2, '0'));
     }
+}
+
+// A wheel turned over a list goes to the list under the pointer before any filter sees it, and would
+// give that list the focus (and so end the editing of the field that had it): no list asks for that.
+void FocusTest::noListTakesTheFocusFromTheWheel() {
+    TLumivaneForm form;
+    const QList<QComboBox *> lists = form.phasePageControl()->findChildren<QComboBox *>();
+    QVERIFY(lists.size() >= 8);
+    for (const QComboBox *list : lists)
+        QVERIFY2((list->focusPolicy() & Qt::WheelFocus) == Qt::StrongFocus, qPrintable(list->objectName()));
 }
 
 QTEST_MAIN(FocusTest)
