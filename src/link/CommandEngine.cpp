@@ -103,6 +103,13 @@ QByteArray CommandEngine::checksumDigits() const {
     return QByteArray::number(CommandChecksum & 0xFF, 16).toUpper().rightJustified(2, '0');
 }
 
+QByteArray CommandEngine::checksumDigits(const QByteArray &text) {
+    int sum = 0;
+    for (const char c : text)
+        sum += uchar(c);
+    return QByteArray::number(sum % 256, 16).toUpper().rightJustified(2, '0');
+}
+
 void CommandEngine::WriteToPort(const QByteArray &bytes) {
     if (!m_port.isOpen()) return;
     if (m_port.GetOutBuffFree() > bytes.size())
@@ -142,7 +149,7 @@ bool CommandEngine::SendControllerCommand(int settleCount, const CommandTarget &
         m_port.FlushInBuffer();
         WriteToPort(QByteArrayLiteral("PASS "));
         WriteToPort(text);
-        WriteToPort(checksumDigits());
+        WriteToPort(checksumDigits(text)); // of this text, whatever another sender left in CommandChecksum
         m_host.setPagesEnabled(false);
         m_timer1.start();
         AwaitingReply = true;

@@ -74,6 +74,8 @@ public:
     void ComputeChecksum();
     // CommandChecksum as two uppercase hexadecimal digits ("0A", "E3").
     QByteArray checksumDigits() const;
+    // The checksum digits of a text itself.
+    static QByteArray checksumDigits(const QByteArray &text);
     void WriteToPort(const QByteArray &bytes);
     bool SendAndWaitAck(const QByteArray &text);
     // True when the command was acknowledged; false when the port is closed or closed meanwhile, the

@@ -61,6 +61,10 @@ QWidget *DisplaySetupPage::buildScreenPages() {
         scroll->setWidgetResizable(true);
         scroll->setWidget(sheet);
         screenPageControl->addTab(scroll, tr(captions[page]));
+        // It only scrolls: a press on a control that takes no focus (a spin button) must not give the
+        // focus to the area and so end the editing of the field beside it. Set once the area has its
+        // page: setting the area up gives it its own policy again.
+        scroll->setFocusPolicy(Qt::NoFocus);
     }
     screenPageControl->setEnabled(false); // the planning calculation enables it
     return screenPageControl;

@@ -158,10 +158,11 @@ bool FieldEditor::eventFilter(QObject *watched, QEvent *event) {
             auto *key = static_cast<QKeyEvent *>(event);
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) return EditKeyPress(QChar(13));
         } else if (event->type() == QEvent::FocusOut) {
-            // Switching to another window or opening a menu is not leaving the field.
+            // Switching to another window or opening a menu is not leaving the field, and neither is
+            // the focus loss of a field disabled under the user (the pages while a command is sent).
             const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
             const bool leaves = reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
-                                reason != Qt::MenuBarFocusReason;
+                                reason != Qt::MenuBarFocusReason && lineEdit->isEnabled();
             if (leaves && !FieldEditors::quiet()) EditExit();
         }
     }

@@ -35,9 +35,11 @@ void OverlapWidthControl::show(int overlap) {
 
 bool OverlapWidthControl::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() == QEvent::FocusOut) {
-        // Leaving the field, not the window: a message box or a menu taking the focus away is no exit.
+        // Leaving the field, not the window: a message box or a menu taking the focus away is no exit,
+        // and neither is the focus loss of the field disabled under the user (while a command is sent).
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+        const auto *field = static_cast<QWidget *>(watched);
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && field->isEnabled()) {
             if (watched == planning)
                 OWidthPlanningEditExit();
             else if (watched == displayEdit())
@@ -53,8 +55,10 @@ bool OverlapWidthControl::eventFilter(QObject *watched, QEvent *event) {
     return QObject::eventFilter(watched, event);
 }
 
-void OverlapWidthControl::focusDisplayEdit() {
-    if (displayEdit()->isVisible()) displayEdit()->setFocus();
+// Back to the field the user is on: the Planning page's or the Display Setup page's, whichever is shown.
+void OverlapWidthControl::focusOverlapField() {
+    for (QLineEdit *field : {planning, displayEdit()})
+        if (field->isVisible()) field->setFocus();
 }
 
 void OverlapWidthControl::OWidthEditExit() {
@@ -64,14 +68,14 @@ void OverlapWidthControl::OWidthEditExit() {
     if (!ok) {
         state.MessageText = QStringLiteral("Error! '%1' is not a valid Overlap Width.").arg(edit->text());
         host.showMessage(state.MessageText);
-        focusDisplayEdit();
+        focusOverlapField();
         return;
     }
     if (value < planning::kMinOverlap || value > state.MaxOverlapWidth) {
         state.MessageText = QStringLiteral("Error! Overlap Width value out of bounds! ");
         host.showMessage(state.MessageText);
         peers.restoreOverlapWidth();
-        focusDisplayEdit();
+        focusOverlapField();
         return;
     }
     if (state.OverlapPixels > 0 && value > state.OverlapPixels) {

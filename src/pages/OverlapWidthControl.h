@@ -40,7 +40,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void focusDisplayEdit();
+    void focusOverlapField();
     void step(int delta);
 
     WindowState &state;

@@ -13,12 +13,14 @@
 #include "InformationPage.h"
 #include "MainMenu.h"
 #include "PageContext.h"
+#include "PageSwitchGuard.h"
 #include "PlanningPage.h"
 #include "ProjectorSetupPage.h"
 #include "SeamRemovalPage.h"
 #include "SettingsPush.h"
 #include "ShellPlanningPeers.h"
 #include "SourceSetupPage.h"
+#include "SplitHost.h"
 #include "StatusLightController.h"
 #include "StatusLightsWidget.h"
 #include "StatusQueries.h"
@@ -27,6 +29,7 @@
 #include "TInfoForm.h"
 #include "TerminalPane.h"
 #include "WindowHost.h"
+#include "WheelGuard.h"
 #include "WindowPushValues.h"
 
 #include <QAction>
@@ -70,7 +73,14 @@ TLumivaneForm::TLumivaneForm(const FormOptions &opts) : options(opts) {
     mainMenu = new MainMenu(menuBar());
     buildPages();
     windowHost = std::make_unique<WindowHost>(this, status, phasePages);
-    guardedHost = std::make_unique<GuardedHost>(options.host ? *options.host : *windowHost);
+    Host *user = windowHost.get();
+    if (options.host) {
+        user = options.host;
+    } else if (options.dialogs) {
+        splitHost = std::make_unique<SplitHost>(*windowHost, *options.dialogs);
+        user = splitHost.get();
+    }
+    guardedHost = std::make_unique<GuardedHost>(*user);
     buildLink();
     wirePages();
     wireMenu();
@@ -100,6 +110,8 @@ void TLumivaneForm::buildPages() {
     phasePages->addTab(seamRemoval, tr("Seam Removal"));
     phasePages->addTab(infoPage, tr("Information"));
     setCentralWidget(phasePages);
+    WheelGuard::apply(phasePages);
+    PageSwitchGuard::apply({phasePages, displaySetup->screenPages()});
 }
 
 void TLumivaneForm::buildLink() {

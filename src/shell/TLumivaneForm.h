@@ -24,6 +24,7 @@ class ProjectorSetupPage;
 class QTabWidget;
 class SeamRemovalPage;
 class ShellPlanningPeers;
+class SplitHost;
 class SourceSetupPage;
 class StatusLightController;
 class StatusQueries;
@@ -36,6 +37,9 @@ class WindowHost;
 struct FormOptions {
     // The user's answers; null means the window's own message boxes.
     Host *host = nullptr;
+    // Only the boxes (messages, questions, the process exit) answered by this host, everything else
+    // shown by the window itself; ignored when host is set.
+    Host *dialogs = nullptr;
     // The devices behind COM1 and COM2.
     PortMap ports;
     // Every protocol timing, the exit pause included.
@@ -99,6 +103,7 @@ private:
     FormOptions options;
     WindowState windowState;
     std::unique_ptr<WindowHost> windowHost;
+    std::unique_ptr<SplitHost> splitHost;
     std::unique_ptr<GuardedHost> guardedHost;
     MainMenu *mainMenu = nullptr;
     QTabWidget *phasePages = nullptr;

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 WindowHost::WindowHost(QWidget *mainWindow, QStatusBar *statusBar, QWidget *pages)
     : window(mainWindow), pages(pages) {
@@ -50,8 +51,23 @@ void WindowHost::setStatusText(const QString &text) {
     statusText->repaint();
 }
 
+// Disabling the pages takes the focus from the control that has it; that is the program's doing, not
+// the user leaving the control. When the pages come back, the focus goes back where the user left it,
+// unless it has been given somewhere else meanwhile.
 void WindowHost::setPagesEnabled(bool enabled) {
-    if (pages) pages->setEnabled(enabled);
+    if (!pages) return;
+    if (!enabled) {
+        if (pages->isEnabled()) {
+            QWidget *focus = pages->window()->focusWidget();
+            heldFocus = focus && pages->isAncestorOf(focus) ? focus : nullptr;
+        }
+        pages->setEnabled(false);
+        return;
+    }
+    pages->setEnabled(true);
+    const QPointer<QWidget> held = std::exchange(heldFocus, nullptr);
+    if (held && held->isEnabled() && held->isVisible() && !pages->window()->focusWidget())
+        held->setFocus(Qt::OtherFocusReason);
 }
 
 void WindowHost::setBusyCursor(bool on) {

@@ -33,5 +33,6 @@ private:
     QPointer<QLabel> statusText;
     QPointer<QWidget> pages;
     QPointer<TInfoForm> infoForm;
+    QPointer<QWidget> heldFocus; // where the focus was when the pages were disabled
     bool busy = false;
 };

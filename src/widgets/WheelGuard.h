@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QObject>
+
+class QWidget;
+
+// Drop-down lists take the wheel only while they have the focus: a wheel turned to scroll the page, or
+// over a list the pointer only passes, must not change a device setting. The wheel goes on to the
+// control around the list (a page that scrolls still scrolls), and no longer gives a list the focus.
+class WheelGuard : public QObject {
+    Q_OBJECT
+public:
+    // Guards every drop-down list under root, as it is now.
+    static void apply(QWidget *root);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    using QObject::QObject;
+};

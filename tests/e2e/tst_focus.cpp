@@ -1,0 +1,349 @@
+// The window as the user drives it: real clicks, keys and wheel turns on the shown, active window, whose
+// pages really are disabled while a command is on the wire. Each interaction runs on a direct line and
+// through the Controller with two devices, and must put exactly its own commands on the wire (one frame
+// per device, none nested, none rejected), show no box it should not, and leave the pages enabled with
+// the focus where the user expects it.
+#include "WindowRig.h"
+
+#include "CommandEngine.h"
+#include "DisplaySetupPage.h"
+#include "SpinButton.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QWheelEvent>
+
+namespace {
+
+// What a step of an interaction can do, on the controls where they are on screen.
+struct User {
+    WindowRig &rig;
+
+    void click(const QString &name) {
+        QWidget *w = rig.find(name);
+        QVERIFY2(w->isVisible(), qPrintable(name));
+        // Near the left end: a check box answers on its box and caption only.
+        QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(qMin(10, w->width() / 2), w->height() / 2));
+    }
+    // A click on the upper half of a field's spin button.
+    void spinUp(const QString &spinName) {
+        auto *spin = rig.find<SpinButton>(spinName);
+        QVERIFY2(spin->isVisible(), qPrintable(spinName));
+        QTest::mouseClick(spin, Qt::LeftButton, {}, QPoint(spin->width() / 2, spin->height() / 4));
+    }
+    // Keys go where the focus is; with no focus they go nowhere, which the step reports.
+    QWidget *focused() {
+        QWidget *w = QApplication::focusWidget();
+        if (!w) qWarning("typing with no focus");
+        return w;
+    }
+    void replaceText(const QString &text) {
+        QWidget *w = focused();
+        QVERIFY2(w, "no focus to type into");
+        QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(w, text);
+    }
+    void key(Qt::Key k) {
+        QWidget *w = focused();
+        QVERIFY2(w, "no focus for the key");
+        QTest::keyClick(w, k);
+    }
+    // One notch of the wheel over the middle of a control.
+    void wheel(const QString &name, int notches) {
+        QWidget *w = rig.find(name);
+        QVERIFY2(w->isVisible(), qPrintable(name));
+        const QPointF local = QPointF(w->rect().center());
+        QWheelEvent event(local, w->mapToGlobal(local), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w, &event);
+    }
+    void clickTab(const QString &tabWidgetName, const QString &pageName) {
+        auto *tabs = rig.find<QTabWidget>(tabWidgetName);
+        const int index = tabs->indexOf(rig.find(pageName));
+        QVERIFY(index >= 0);
+        QTabBar *bar = tabs->tabBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+    }
+};
+
+struct Interaction {
+    const char *name;
+    const char *page;  // the page of PhasePageControl the interaction starts on
+    bool advanced;     // the per-screen edge controls shown instead of the basic group
+    std::function<void(User &)> steps;
+    // "<device>:<command>", device "*" for every device; a trailing "*" matches any rest.
+    QStringList wire;
+    QStringList messages;
+    const char *focusAfter;
+    const char *pageAfter; // null: the starting page
+};
+
+const QString kOverlapBounds = QStringLiteral("Error! Overlap Width value out of bounds! ");
+
+QList<Interaction> interactions() {
+    return {
+        // A focus taken from the field by the send's disabled pages is not the user leaving it.
+        {"click in a field, then its spin arrow", "DisplaySetupTabSheet", false,
+         [](User &u) {
+             u.click("BasicGammaEdit");
+             u.spinUp("BasicGammaUpDown");
+         },
+         {"*:EFTB 1  2.3"}, {}, "BasicGammaEdit", nullptr},
+        {"type, then click another field", "DisplaySetupTabSheet", true,
+         [](User &u) {
+             u.click("Gamma1Edit");
+             u.replaceText("2.5");
+             u.click("LGamma2Edit");
+         },
+         {"1:PEFT 1 R 1  2.5 100 0"}, {}, "LGamma2Edit", nullptr},
+        {"Enter from the basic gamma to the overlap width", "DisplaySetupTabSheet", false,
+         [](User &u) {
+             u.click("BasicGammaEdit");
+             u.replaceText("2.4");
+             u.key(Qt::Key_Return);
+         },
+         {"*:EFTB 1  2.4"}, {}, "OWidthEdit", nullptr},
+        {"Enter around the seam gain ring", "SeamRemovalTabSheet", false,
+         [](User &u) {
+             u.click("SeamGain1Edit");
+             u.replaceText("140");
+             u.key(Qt::Key_Return);
+         },
+         {"1:MANSEAM 1 -4 140 *"}, {}, "SeamGain2Edit", nullptr},
+        {"Enter around the colour ring", "SourceSetupTabSheet", false,
+         [](User &u) {
+             u.click("LeftRContrastEdit");
+             u.replaceText("5");
+             u.key(Qt::Key_Return);
+         },
+         {"1:ICNTKX 1 R  5.0"}, {}, "LeftRBrightnessEdit", nullptr},
+        {"Enter from H position to V position", "SourceSetupTabSheet", false,
+         [](User &u) {
+             u.click("HPositionEdit");
+             u.replaceText("300");
+             u.key(Qt::Key_Return);
+         },
+         {"1:IRSPKX 1 M H 300"}, {}, "VPositionEdit", nullptr},
+        {"Tab from phase", "SourceSetupTabSheet", false,
+         [](User &u) {
+             u.click("PhaseEdit");
+             u.replaceText("3");
+             u.key(Qt::Key_Tab);
+         },
+         {"1:ICPHOKX 1 M 3"}, {}, nullptr, nullptr},
+        // The wheel over a list changes nothing unless the list has the focus.
+        {"wheel over a pattern list while a field has the focus", "DisplaySetupTabSheet", true,
+         [](User &u) {
+             u.click("Gamma1Edit");
+             u.wheel("TestPattern2ComboBox", -1);
+         },
+         {}, {}, "Gamma1Edit", nullptr},
+        {"wheel over a pattern list with the focus elsewhere", "DisplaySetupTabSheet", true,
+         [](User &u) {
+             u.click("TestGrid3CheckBox"); // sends the pattern with the grid
+             u.wheel("TestPattern2ComboBox", -2);
+         },
+         {"1:OTPMKX 3 0 0 1"}, {}, "TestGrid3CheckBox", nullptr},
+        // Nothing that only scrolls takes the focus: the first spin click in a screen tab steps.
+        {"first spin click in a screen tab", "DisplaySetupTabSheet", true,
+         [](User &u) {
+             u.click("Gamma1Edit");
+             u.spinUp("Gamma1UpDown");
+         },
+         {"1:PEFT 1 R 1  2.3 100 0"}, {}, "Gamma1Edit", nullptr},
+        // A corrected value after a message is sent.
+        {"seam gain 300, then 150", "SeamRemovalTabSheet", false,
+         [](User &u) {
+             u.click("SeamGain1Edit");
+             u.replaceText("300");
+             u.key(Qt::Key_Tab);
+             u.replaceText("150");
+             u.key(Qt::Key_Tab);
+         },
+         {"1:MANSEAM 1 -4 150 *"}, {"Error! Seam Position value out of bounds! (0 - 255)"}, "SeamGain2Edit",
+         nullptr},
+        {"planning overlap out of bounds, then corrected", "PlanningTabSheet", false,
+         [](User &u) {
+             u.click("OWidthPlanningEdit");
+             u.replaceText("9999");
+             u.key(Qt::Key_Tab);
+             u.replaceText("200");
+             u.key(Qt::Key_Tab);
+         },
+         {"*:DISP 0 200"}, {kOverlapBounds}, nullptr, nullptr},
+        {"an invalid gamma keeps the user on its page", "DisplaySetupTabSheet", true,
+         [](User &u) {
+             u.click("Gamma1Edit");
+             u.replaceText("abc");
+             u.clickTab("PhasePageControl", "SeamRemovalTabSheet");
+             u.replaceText("2.6");
+             u.clickTab("PhasePageControl", "SeamRemovalTabSheet");
+         },
+         {"1:PEFT 1 R 1  2.6 100 0"}, {"Error! 'abc' is not a valid Edge Feathering Gamma value."}, nullptr,
+         "SeamRemovalTabSheet"},
+    };
+}
+
+bool wireMatches(const QStringList &expected, const QStringList &actual) {
+    if (expected.size() != actual.size()) return false;
+    for (int i = 0; i < expected.size(); ++i) {
+        const QString &e = expected[i];
+        if (e.endsWith('*') ? !actual[i].startsWith(e.chopped(1)) : actual[i] != e) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+class FocusTest : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanupTestCase() { rigs.clear(); }
+    void interaction_data();
+    void interaction();
+    void checksumOfTheResentText();
+    void noListTakesTheFocusFromTheWheel();
+
+private:
+    WindowRig *rig(WindowRig::Mode mode);
+    void prepare(WindowRig &r, const Interaction &row);
+    std::map<int, std::unique_ptr<WindowRig>> rigs;
+};
+
+// One connected window per link mode, shared by the rows; a row that had to be cut off leaves a
+// window in an unknown state, which the next row replaces.
+WindowRig *FocusTest::rig(WindowRig::Mode mode) {
+    std::unique_ptr<WindowRig> &r = rigs[mode];
+    if (r && !r->broken) return r.get();
+    r.reset();
+    r = std::make_unique<WindowRig>(mode);
+    if (!r->connect()) {
+        r.reset();
+        return nullptr;
+    }
+    return r.get();
+}
+
+// The same starting point for every row: the row's page in front, the edges of screen 1 and 2 in a
+// known state, no focus.
+void FocusTest::prepare(WindowRig &r, const Interaction &row) {
+    WindowState &state = r.form->state();
+    state.Refreshing = true;
+    r.find<QCheckBox>("AdvanceModeCheckBox")->setChecked(row.advanced);
+    r.find<QLineEdit>("BasicGammaEdit")->setText("2.2");
+    r.find<QLineEdit>("Gamma1Edit")->setText("2.2");
+    r.find<QLineEdit>("GammaWidth1Edit")->setText("100");
+    r.find<QLineEdit>("GammaOffset1Edit")->setText("0");
+    r.find<QCheckBox>("EdgeFeathering1CheckBox")->setChecked(true);
+    r.find<QComboBox>("TestPattern2ComboBox")->setCurrentIndex(0);
+    r.find<QComboBox>("TestPattern3ComboBox")->setCurrentIndex(0);
+    r.find<QCheckBox>("TestGrid3CheckBox")->setChecked(false);
+    // Taking the focus from the last row's field is no exit of it.
+    if (QWidget *w = QApplication::focusWidget()) w->clearFocus();
+    r.form->displaySetupPage()->screenPages()->setCurrentIndex(0);
+    auto *pages = r.form->phasePageControl();
+    pages->setCurrentWidget(r.find(QString::fromLatin1(row.page)));
+    if (QWidget *w = QApplication::focusWidget()) w->clearFocus();
+    state.Refreshing = false;
+    QTRY_VERIFY(pages->isEnabled());
+    r.sim->clearRequests();
+    r.user.entries.clear();
+}
+
+void FocusTest::interaction_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("index");
+    const QList<Interaction> rows = interactions();
+    for (int mode : {int(WindowRig::Direct), int(WindowRig::Controller)})
+        for (int i = 0; i < rows.size(); ++i)
+            QTest::addRow("%s, %s", mode == WindowRig::Direct ? "direct" : "controller", rows[i].name)
+                << mode << i;
+}
+
+void FocusTest::interaction() {
+    QFETCH(int, mode);
+    QFETCH(int, index);
+    const Interaction row = interactions()[index];
+    WindowRig *r = rig(WindowRig::Mode(mode));
+    QVERIFY2(r, "the window did not connect");
+    prepare(*r, row);
+    if (QTest::currentTestFailed()) return;
+
+    User user{*r};
+
+    const bool finished = r->act([&] { row.steps(user); });
+    if (QTest::currentTestFailed()) return;
+
+    QStringList expected;
+    for (const QString &e : row.wire) {
+        if (e.startsWith("*:")) {
+            expected.append("1:" + e.mid(2));
+            if (mode == WindowRig::Controller) expected.append("2:" + e.mid(2));
+        } else {
+            expected.append(e);
+        }
+    }
+    // Commands that wait for nothing may still be on their way; then nothing more may follow.
+    r->sim->waitForRequests(int(expected.size()), 10000);
+    QTest::qWait(150);
+    const QStringList wire = r->wire();
+    QVERIFY2(finished, qPrintable("cut off; wire: " + wire.join(" | ") + "; boxes: " +
+                                  r->user.messages().join(" | ") + r->user.unexpected.join(" | ")));
+    QVERIFY2(!r->wireBroken(), qPrintable(wire.join(" | ")));
+    QVERIFY2(wireMatches(expected, wire), qPrintable(wire.join(" | ") + "  expected: " + expected.join(" | ")));
+    QCOMPARE(r->user.messages(), row.messages);
+    QVERIFY2(r->user.unexpected.isEmpty(), qPrintable(r->user.unexpected.join('\n')));
+    QVERIFY(r->form->phasePageControl()->isEnabled());
+    QCOMPARE(r->form->state().CommandBusy, 0);
+    if (row.focusAfter) QTRY_COMPARE(WindowRig::focusName(), QString::fromLatin1(row.focusAfter));
+    const char *page = row.pageAfter ? row.pageAfter : row.page;
+    QCOMPARE(r->form->phasePageControl()->currentWidget()->objectName(), QString::fromLatin1(page));
+}
+
+// A resend carries the checksum of the text it resends, whatever another sender left behind.
+void FocusTest::checksumOfTheResentText() {
+    WindowRig *r = rig(WindowRig::Controller);
+    QVERIFY2(r, "the window did not connect");
+    CommandEngine &engine = r->form->engine();
+    r->sim->clearRequests();
+    r->sim->injectFault(SimFault::ControllerReject, 1, 0, "DDBL");
+    // A sender that ran meanwhile left its own checksum behind.
+    r->user.onStatus = [&](const QString &text) {
+        if (text == QLatin1String("Resending message....")) engine.CommandChecksum ^= 0x5A;
+    };
+    engine.setCommand("*%dDDBL %d!", 5, 1);
+    engine.ComputeChecksum();
+    const bool finished = r->act([&] { engine.SendControllerCommand(0); });
+    r->user.onStatus = nullptr;
+    QVERIFY(finished);
+    const QList<SimRequest> requests = r->sim->requests();
+    QCOMPARE(requests.size(), 2);
+    // "PASS ", the text, its two digits, CR CR.
+    for (const SimRequest &request : requests) {
+        QVERIFY2(request.raw.startsWith("PASS *5DDBL 1!") && request.raw.endsWith("\r\r"),
+                 request.raw.constData());
+        const QByteArray text = request.raw.mid(5, request.raw.size() - 9);
+        int sum = 0;
+        for (char c : text)
+            sum += uchar(c);
+        QCOMPARE(request.raw.mid(request.raw.size() - 4, 2),
+                 QByteArray::number(sum % 256, 16).toUpper().rightJustified(2, '0'));
+    }
+}
+
+// A wheel turned over a list goes to the list under the pointer before any filter sees it, and would
+// give that list the focus (and so end the editing of the field that had it): no list asks for that.
+void FocusTest::noListTakesTheFocusFromTheWheel() {
+    TLumivaneForm form;
+    const QList<QComboBox *> lists = form.phasePageControl()->findChildren<QComboBox *>();
+    QVERIFY(lists.size() >= 8);
+    for (const QComboBox *list : lists)
+        QVERIFY2((list->focusPolicy() & Qt::WheelFocus) == Qt::StrongFocus, qPrintable(list->objectName()));
+}
+
+QTEST_MAIN(FocusTest)
+#include "tst_focus.moc"
