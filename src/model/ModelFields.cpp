@@ -203,9 +203,15 @@ double value(const QByteArray &image, const Field &field, int device, int channe
     return std::numeric_limits<double>::quiet_NaN();
 }
 
-bool setValue(QByteArray &image, const Field &field, int device, int channel, double v) {
-    const qint64 at = locate(image, field, device, channel);
-    if (at < 0) return false;
+// A value set in an image counts as held, like one the user sent.
+static void markHeld(QByteArray &image, const Field &field, qint64 at) {
+    if (field.record != Record::Output) return;
+    if (const quint8 group = OutputHeld::groupAt(field.offset))
+        image[at - field.offset + offsetof(OutputInfo, Held)] =
+            char(quint8(image[at - field.offset + offsetof(OutputInfo, Held)]) | group);
+}
+
+static bool storeValue(QByteArray &image, const Field &field, qint64 at, double v) {
     switch (field.type) {
     case Type::U8:
         if (!fitsInteger<quint8>(v)) return false;
@@ -231,6 +237,13 @@ bool setValue(QByteArray &image, const Field &field, int device, int channel, do
     }
     }
     return false;
+}
+
+bool setValue(QByteArray &image, const Field &field, int device, int channel, double v) {
+    const qint64 at = locate(image, field, device, channel);
+    if (at < 0 || !storeValue(image, field, at, v)) return false;
+    markHeld(image, field, at);
+    return true;
 }
 
 QString text(const QByteArray &image, const Field &field, int device, int channel) {
