@@ -1,9 +1,9 @@
 // "Send Current Settings" through the real window on the simulator: what reaches each device and in
 // which order, device 2's outputs as the page showed them before the feather mode re-read, the progress
 // notice, and a field that does not convert ending the pass.
-#include "FieldEditors.h"
 #include "ConfigFile.h"
 #include "ConfigFileMenu.h"
+#include "FieldEditors.h"
 #include "LinkRig.h"
 #include "ModelPushValues.h"
 #include "ModelTables.h"
@@ -325,13 +325,9 @@ void pushChangesNothing(LinkRig &rig, int devices, int n) {
     const QStringList wire = LinkRig::wire(*rig.com1);
     const int last = devices == 2 ? n : std::min(n, 4);
     const QString to = devices == 2 ? QStringLiteral("*%1").arg(last <= 4 ? 5 : 6) : QString();
-    QVERIFY2(std::any_of(wire.begin(), wire.end(),
-                         [&](const QString &l) {
-                             return l.endsWith(QStringLiteral("%1BRDGSEAM %2 %3")
-                                                   .arg(to)
-                                                   .arg((last - 1) % 4 + 1)
-                                                   .arg((last - 1) % 2));
-                         }),
+    const QString lastBridge =
+        QStringLiteral("%1BRDGSEAM %2 %3").arg(to).arg((last - 1) % 4 + 1).arg((last - 1) % 2);
+    QVERIFY2(std::any_of(wire.begin(), wire.end(), [&](const QString &l) { return l.endsWith(lastBridge); }),
              qPrintable(wire.join('\n')));
     for (const SimRequest &r : rig.com1->requests())
         QVERIFY2(r.error.isEmpty(), qPrintable(QString::fromLatin1(r.raw) + ": " + r.error));
