@@ -203,15 +203,38 @@ double value(const QByteArray &image, const Field &field, int device, int channe
     return std::numeric_limits<double>::quiet_NaN();
 }
 
-// A value set in an image counts as held, like one the user sent.
-static void markHeld(QByteArray &image, const Field &field, qint64 at) {
-    if (field.record != Record::Output) return;
-    if (const quint8 group = OutputHeld::groupAt(field.offset))
-        image[at - field.offset + offsetof(OutputInfo, Held)] =
-            char(quint8(image[at - field.offset + offsetof(OutputInfo, Held)]) | group);
+// The group of values that only one output record form carries the field belongs to; 0 for any other.
+static quint8 heldGroup(const Field &field) {
+    if (field.record != Record::Output) return 0;
+    switch (field.offset) {
+    case offsetof(OutputInfo, LeftHaloWidth):
+    case offsetof(OutputInfo, LeftHaloOffset):
+        return OutputHeld::LeftHalo;
+    case offsetof(OutputInfo, RightHaloWidth):
+    case offsetof(OutputInfo, RightHaloOffset):
+        return OutputHeld::RightHalo;
+    case offsetof(OutputInfo, LeftGammaWidth):
+    case offsetof(OutputInfo, LeftGammaOffset):
+        return OutputHeld::LeftFeather;
+    case offsetof(OutputInfo, RightGammaWidth):
+    case offsetof(OutputInfo, RightGammaOffset):
+        return OutputHeld::RightFeather;
+    }
+    return 0;
 }
 
-static bool storeValue(QByteArray &image, const Field &field, qint64 at, double v) {
+// A halo or feather value changed in an image has been set by the user: the record now holds it, even
+// where the devices never reported it.
+static void markHeld(QByteArray &image, const Field &field, qint64 at) {
+    if (const quint8 group = heldGroup(field)) {
+        const qint64 held = at - field.offset + qint64(offsetof(OutputInfo, Held));
+        image[held] = char(quint8(image[held]) | group);
+    }
+}
+
+bool setValue(QByteArray &image, const Field &field, int device, int channel, double v) {
+    const qint64 at = locate(image, field, device, channel);
+    if (at < 0) return false;
     switch (field.type) {
     case Type::U8:
         if (!fitsInteger<quint8>(v)) return false;
@@ -223,6 +246,7 @@ static bool storeValue(QByteArray &image, const Field &field, qint64 at, double 
         return true;
     case Type::I32:
         if (!fitsInteger<qint32>(v)) return false;
+        if (load<qint32>(image, at) != qint32(v)) markHeld(image, field, at);
         store(image, at, qint32(v));
         return true;
     case Type::F32: {
@@ -237,13 +261,6 @@ static bool storeValue(QByteArray &image, const Field &field, qint64 at, double 
     }
     }
     return false;
-}
-
-bool setValue(QByteArray &image, const Field &field, int device, int channel, double v) {
-    const qint64 at = locate(image, field, device, channel);
-    if (at < 0 || !storeValue(image, field, at, v)) return false;
-    markHeld(image, field, at);
-    return true;
 }
 
 QString text(const QByteArray &image, const Field &field, int device, int channel) {

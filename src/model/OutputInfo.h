@@ -69,24 +69,6 @@ inline quint8 halo(char side) {
 inline quint8 feather(char side) {
     return side == 'L' ? LeftFeather : RightFeather;
 }
-// The group of the field at that offset of the record; 0 for a field outside the groups.
-inline quint8 groupAt(int offset) {
-    switch (offset) {
-    case 36:
-    case 40:
-        return LeftHalo;
-    case 44:
-    case 48:
-        return RightHalo;
-    case 52:
-    case 56:
-        return LeftFeather;
-    case 60:
-    case 64:
-        return RightFeather;
-    }
-    return 0;
-}
 } // namespace OutputHeld
 
 static_assert(sizeof(OutputInfo) == 88);
