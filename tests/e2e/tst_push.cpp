@@ -1,6 +1,7 @@
 // "Send Current Settings" through the real window on the simulator: what reaches each device and in
 // which order, device 2's outputs as the page showed them before the feather mode re-read, the progress
-// notice, and a field that does not convert ending the pass.
+// notice, a field that does not convert ending the pass, and the invariant that a read (or a saved and
+// reopened file) sent back with no edit changes no device value.
 #include "ConfigFile.h"
 #include "ConfigFileMenu.h"
 #include "FieldEditors.h"
