@@ -203,6 +203,35 @@ double value(const QByteArray &image, const Field &field, int device, int channe
     return std::numeric_limits<double>::quiet_NaN();
 }
 
+// The group of values that only one output record form carries the field belongs to; 0 for any other.
+static quint8 heldGroup(const Field &field) {
+    if (field.record != Record::Output) return 0;
+    switch (field.offset) {
+    case offsetof(OutputInfo, LeftHaloWidth):
+    case offsetof(OutputInfo, LeftHaloOffset):
+        return OutputHeld::LeftHalo;
+    case offsetof(OutputInfo, RightHaloWidth):
+    case offsetof(OutputInfo, RightHaloOffset):
+        return OutputHeld::RightHalo;
+    case offsetof(OutputInfo, LeftGammaWidth):
+    case offsetof(OutputInfo, LeftGammaOffset):
+        return OutputHeld::LeftFeather;
+    case offsetof(OutputInfo, RightGammaWidth):
+    case offsetof(OutputInfo, RightGammaOffset):
+        return OutputHeld::RightFeather;
+    }
+    return 0;
+}
+
+// A halo or feather value changed in an image has been set by the user: the record now holds it, even
+// where the devices never reported it.
+static void markHeld(QByteArray &image, const Field &field, qint64 at) {
+    if (const quint8 group = heldGroup(field)) {
+        const qint64 held = at - field.offset + qint64(offsetof(OutputInfo, Held));
+        image[held] = char(quint8(image[held]) | group);
+    }
+}
+
 bool setValue(QByteArray &image, const Field &field, int device, int channel, double v) {
     const qint64 at = locate(image, field, device, channel);
     if (at < 0) return false;
@@ -217,6 +246,7 @@ bool setValue(QByteArray &image, const Field &field, int device, int channel, do
         return true;
     case Type::I32:
         if (!fitsInteger<qint32>(v)) return false;
+        if (load<qint32>(image, at) != qint32(v)) markHeld(image, field, at);
         store(image, at, qint32(v));
         return true;
     case Type::F32: {

@@ -43,8 +43,33 @@ struct OutputInfo {
     quint8 SeamBridge;      // 0 off, 1 on
     quint8 FeatherMode;     // system: 'S' S-curve, 'L' linear
     quint8 BridgeThreshold; // system
-    quint8 pad87[1];
+    // Which of the values that only one status record form carries this record holds (OutputHeld
+    // below). It lives in what was the record's last padding byte, so it travels with the configuration
+    // file and files written without it read as "all held".
+    quint8 Held;
 };
+
+// Bits of OutputInfo::Held. The short output record carries the halos, the long one the advanced
+// feathering widths and offsets; a read leaves the other group as it was. A group is held once it was
+// read, sent (the user set it) or loaded from a file that held it. Before the first read marks the record
+// as Tracked (and in older files) every group counts as held, as the record was always taken to be.
+namespace OutputHeld {
+constexpr quint8 LeftHalo = 0x01;
+constexpr quint8 RightHalo = 0x02;
+constexpr quint8 LeftFeather = 0x04; // LeftGammaWidth and LeftGammaOffset
+constexpr quint8 RightFeather = 0x08;
+constexpr quint8 Tracked = 0x80;
+
+inline bool holds(const OutputInfo &out, quint8 group) {
+    return (out.Held & Tracked) == 0 || (out.Held & group) == group;
+}
+inline quint8 halo(char side) {
+    return side == 'L' ? LeftHalo : RightHalo;
+}
+inline quint8 feather(char side) {
+    return side == 'L' ? LeftFeather : RightFeather;
+}
+} // namespace OutputHeld
 
 static_assert(sizeof(OutputInfo) == 88);
 static_assert(offsetof(OutputInfo, OutputFormat) == 0);
@@ -79,3 +104,4 @@ static_assert(offsetof(OutputInfo, SeamGain) == 76);
 static_assert(offsetof(OutputInfo, SeamBridge) == 84);
 static_assert(offsetof(OutputInfo, FeatherMode) == 85);
 static_assert(offsetof(OutputInfo, BridgeThreshold) == 86);
+static_assert(offsetof(OutputInfo, Held) == 87);

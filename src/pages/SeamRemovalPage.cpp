@@ -179,8 +179,11 @@ void SeamRemovalPage::RefreshSeamPage() {
     for (int g = 1; g <= 8; ++g)
         findChild<QLineEdit *>(gainName(g))->setText(QString::number(out.SeamGain[g - 1]));
     bridgeSingle->setChecked(out.SeamBridge != 0);
+    // The threshold is one value for the whole system, kept in device 1's first record like every
+    // system value: it must not follow the selected channel, whose record may still hold an older one.
     // No threshold recorded: the field keeps what it shows.
-    if (out.BridgeThreshold != 0) threshold->setText(QString::number(out.BridgeThreshold));
+    const quint8 system = OutputInfoTable[1][1].BridgeThreshold;
+    if (system != 0) threshold->setText(QString::number(system));
 }
 
 // Every gain is checked, not only the one being left: a gain of 300 in another field would otherwise

@@ -155,6 +155,7 @@ void CommandSet::SendHalo(int device, int channel, char side, int width, int off
         out.RightHaloWidth = width;
         out.RightHaloOffset = offset;
     }
+    if (side == 'L' || side == 'R') out.Held |= OutputHeld::halo(side);
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dHALO %d %c %d %d!", DeviceId(device), channel, side, width, offset);
@@ -365,7 +366,17 @@ void CommandSet::SendFeatherCurve(int device, int item) {
 void CommandSet::SendEdgeFeather(int device, int channel, char side, int enable, double gamma, int width,
                                  int offset) {
     if (!IsAddressable(device, channel)) return;
-    // The per-edge feathering values change in the model only through status reads and file loads.
+    // Kept like every other setting sent: a page refreshed from the model afterwards (the end of Send
+    // Current Settings) must show what the device now has, or a later push would send the old edge back.
+    OutputInfo &out = OutputInfoTable[device][channel];
+    if (side == 'L' || side == 'R') {
+        const bool left = side == 'L';
+        (left ? out.LeftFeathering : out.RightFeathering) = qint16(enable);
+        (left ? out.LeftGamma : out.RightGamma) = float(gamma);
+        (left ? out.LeftGammaWidth : out.RightGammaWidth) = width;
+        (left ? out.LeftGammaOffset : out.RightGammaOffset) = offset;
+        out.Held |= OutputHeld::feather(side);
+    }
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dPEFT %d %c %d %4.1f %d %d!", DeviceId(device), channel, side, enable, gamma,

@@ -81,12 +81,12 @@ ScreenOutputValues ModelPushValues::screenOutputs(int s) {
     v.raster = out.OutputRaster != 0 ? 1 : 0;
     v.grid = out.TestGrid != 0 ? 1 : 0;
     v.black = out.BlackLevel;
-    v.leftHalo = {out.LeftHaloWidth, out.LeftHaloOffset};
-    v.rightHalo = {out.RightHaloWidth, out.RightHaloOffset};
+    v.leftHalo = {out.LeftHaloWidth, out.LeftHaloOffset, OutputHeld::holds(out, OutputHeld::LeftHalo)};
+    v.rightHalo = {out.RightHaloWidth, out.RightHaloOffset, OutputHeld::holds(out, OutputHeld::RightHalo)};
     v.leftEdge = {out.LeftFeathering != 0 ? 1 : 0, gamma(out.LeftGamma), out.LeftGammaWidth,
-                  out.LeftGammaOffset};
+                  out.LeftGammaOffset, OutputHeld::holds(out, OutputHeld::LeftFeather)};
     v.rightEdge = {out.RightFeathering != 0 ? 1 : 0, gamma(out.RightGamma), out.RightGammaWidth,
-                   out.RightGammaOffset};
+                   out.RightGammaOffset, OutputHeld::holds(out, OutputHeld::RightFeather)};
     return v;
 }
 

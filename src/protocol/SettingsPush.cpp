@@ -127,7 +127,8 @@ void SettingsPush::sendInputs(PushInputValues &inputs, int device, int first, in
 
 // Test patterns, black levels, halos, then edge feathering. The edges between the two devices' screens
 // belong to the screens beside them: device 1 sends its fourth screen's right edge, device 2 its first
-// screen's left edge; the outermost halos and edges of the wall are not sent.
+// screen's left edge; the outermost halos and edges of the wall are not sent, and neither are halos
+// and edges whose values the program does not hold.
 void SettingsPush::sendOutputs(int device, const ScreenOutputValues (&screens)[4]) {
     for (int c = 1; c <= 4; ++c)
         commands.SendTestPattern(device, c, screens[c - 1].pattern, screens[c - 1].raster,
@@ -137,11 +138,13 @@ void SettingsPush::sendOutputs(int device, const ScreenOutputValues (&screens)[4
 
     auto halo = [&](int c, char side) {
         const HaloValues &h = side == 'L' ? screens[c - 1].leftHalo : screens[c - 1].rightHalo;
+        if (!h.held) return;
         const int width = need(h.width);
         commands.SendHalo(device, c, side, width, need(h.offset));
     };
     auto edge = [&](int c, char side) {
         const EdgeFeatherValues &e = side == 'L' ? screens[c - 1].leftEdge : screens[c - 1].rightEdge;
+        if (!e.held) return;
         const double gamma = need(e.gamma);
         const int width = need(e.width);
         commands.SendEdgeFeather(device, c, side, e.enable, gamma, width, need(e.offset));

@@ -13,9 +13,12 @@ struct WindowState;
 using FieldValue = std::optional<int>;
 using DecimalValue = std::optional<double>;
 
+// `held` is false when the devices never reported the values and nobody set or loaded them (a record
+// form that does not carry them): the push then leaves the device's own values alone.
 struct HaloValues {
     FieldValue width;
     FieldValue offset;
+    bool held = true;
 };
 
 struct EdgeFeatherValues {
@@ -23,6 +26,7 @@ struct EdgeFeatherValues {
     DecimalValue gamma;
     FieldValue width;
     FieldValue offset;
+    bool held = true; // the width and offset; the command cannot send the rest without them
 };
 
 // What one screen's output shows: test pattern, black level, halos and edge feathering.

@@ -176,6 +176,8 @@ bool ParseOutputInfo(const quint8 *reply, int length, int start, quint8 format, 
     r.SeamBridge = in.byte();
     r.FeatherMode = in.byte();
     r.BridgeThreshold = longForm ? in.byte() : 0;
+    r.Held |= OutputHeld::Tracked | (longForm ? OutputHeld::LeftFeather | OutputHeld::RightFeather
+                                              : OutputHeld::LeftHalo | OutputHeld::RightHalo);
     record = r;
     return true;
 }

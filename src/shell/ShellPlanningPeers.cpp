@@ -17,6 +17,13 @@ void ShellPlanningPeers::arrangeScreens(int n) {
     p.display.ArrangeScreens(n);
     p.source.setChannelCount(n);
     p.seams.setChannelCount(n);
+    arranged = n;
+}
+
+void ShellPlanningPeers::followProjectorCount(int n) {
+    if (n < 1 || n > 8 || n == arranged) return;
+    arrangeSystemGroups(n);
+    arrangeScreens(n);
 }
 
 void ShellPlanningPeers::applyAdvancedMode() {

@@ -44,6 +44,12 @@ public:
     void sendProjectorCount(int device, int total) override;
     void sendDisplayLayout(int device, int justification, int overlap) override;
 
+    // A projector count selected from code (a read or a file taking the wall over) raises no change
+    // handling: this arranges the pages that follow the count for n projectors, when they are arranged
+    // for another count.
+    void followProjectorCount(int n);
+
 private:
     Parts p;
+    int arranged = 0; // the count the pages were last arranged for
 };

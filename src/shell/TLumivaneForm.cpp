@@ -205,6 +205,9 @@ void TLumivaneForm::PhasePageControlChange() {
 void TLumivaneForm::refreshPagesAfterRead() {
     const qint32 busy = windowState.CommandBusy;
     windowState.CommandBusy = 0;
+    // The wall's projector count was taken over without the list's change handling: the channel
+    // selects and screen groups must offer every screen of that wall before they show and send them.
+    planningPeers->followProjectorCount(planning->numOfScreenComboBox()->currentIndex() + 1);
     sourceSetup->RefreshSourcePage();
     displaySetup->RefreshDisplayPage();
     seamRemoval->RefreshSeamPage();

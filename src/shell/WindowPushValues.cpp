@@ -30,8 +30,33 @@ FieldValue WindowPushValues::overlapWidth() {
     return int(value);
 }
 
+namespace {
+// The page shows what the model holds; values it shows that differ from it were typed by the user while
+// nothing could be sent, and count as set.
+void markHeld(HaloValues &halo, const OutputInfo &out, char side) {
+    const bool left = side == 'L';
+    const bool typed = halo.width != (left ? out.LeftHaloWidth : out.RightHaloWidth) ||
+                       halo.offset != (left ? out.LeftHaloOffset : out.RightHaloOffset);
+    halo.held = typed || OutputHeld::holds(out, OutputHeld::halo(side));
+}
+
+void markHeld(EdgeFeatherValues &edge, const OutputInfo &out, char side) {
+    const bool left = side == 'L';
+    const bool typed = edge.width != (left ? out.LeftGammaWidth : out.RightGammaWidth) ||
+                       edge.offset != (left ? out.LeftGammaOffset : out.RightGammaOffset);
+    edge.held = typed || OutputHeld::holds(out, OutputHeld::feather(side));
+}
+} // namespace
+
 ScreenOutputValues WindowPushValues::screenOutputs(int screen) {
-    return display.screenOutputs(screen);
+    ScreenOutputValues v = display.screenOutputs(screen);
+    if (screen < 1 || screen > 8) return v;
+    const OutputInfo &out = OutputInfoTable[ScreenDevice(screen)][ScreenChannel(screen)];
+    markHeld(v.leftHalo, out, 'L');
+    markHeld(v.rightHalo, out, 'R');
+    markHeld(v.leftEdge, out, 'L');
+    markHeld(v.rightEdge, out, 'R');
+    return v;
 }
 
 int WindowPushValues::dataDoubling() {

@@ -1,7 +1,10 @@
 // "Send Current Settings" through the real window on the simulator: what reaches each device and in
 // which order, device 2's outputs as the page showed them before the feather mode re-read, the progress
-// notice, and a field that does not convert ending the pass.
+// notice, a field that does not convert ending the pass, and the invariant that a read (or a saved and
+// reopened file) sent back with no edit changes no device value.
 #include "CommandEngine.h"
+#include "ConfigFile.h"
+#include "ConfigFileMenu.h"
 #include "FieldEditors.h"
 #include "LinkRig.h"
 #include "MainMenu.h"
@@ -9,12 +12,15 @@
 #include "ModelTables.h"
 #include "SeamRemovalPage.h"
 #include "SettingsPush.h"
+#include "SimRecords.h"
 #include "SourceSetupPage.h"
 #include "TApdComPort.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
 
 #include <cstring>
 
@@ -71,7 +77,7 @@ void connectWithWall(LinkRig &rig, bool controllerMode, int n, const QList<int> 
 
 // The whole pass to two devices behind the Controller for six projectors, in order: the layout to
 // both, device 1's outputs, the system settings to both with the feather mode's re-read, device 2's
-// outputs.
+// outputs. The simulator answers with the long output record, which carries no halos: none go out.
 QStringList twoDevicePush(int n) {
     QStringList lines{QStringLiteral("*5PRJ 0 %1").arg(n), QStringLiteral("*6PRJ 1 %1").arg(n),
                       "*5DISP 0 256", "*6DISP 0 256"};
@@ -83,13 +89,6 @@ QStringList twoDevicePush(int n) {
           << "*5BLKGN 2 0"
           << "*5BLKGN 3 0"
           << "*5BLKGN 4 0"
-          << "*5HALO 2 L 0 0"
-          << "*5HALO 3 L 0 0"
-          << "*5HALO 4 L 0 0"
-          << "*5HALO 1 R 0 0"
-          << "*5HALO 2 R 0 0"
-          << "*5HALO 3 R 0 0"
-          << "*5HALO 4 R 0 0"
           << "*5PEFT 1 R 0  2.2 0 0"
           << "*5PEFT 2 R 0  2.2 0 0"
           << "*5PEFT 3 R 0  2.2 0 0"
@@ -119,13 +118,6 @@ QStringList twoDevicePush(int n) {
           << "*6BLKGN 2 0"
           << "*6BLKGN 3 0"
           << "*6BLKGN 4 0"
-          << "*6HALO 1 L 0 0"
-          << "*6HALO 2 L 0 0"
-          << "*6HALO 3 L 0 0"
-          << "*6HALO 4 L 0 0"
-          << "*6HALO 1 R 0 0"
-          << "*6HALO 2 R 0 0"
-          << "*6HALO 3 R 0 0"
           << "*6PEFT 1 R 0  2.2 0 0"
           << "*6PEFT 2 R 0  2.2 0 0"
           << "*6PEFT 3 R 0  2.2 0 0"
@@ -243,11 +235,116 @@ QStringList gainsOnce(const QStringList &lines) {
     return once;
 }
 
+// A wall of n projectors whose per-channel settings differ on every channel of both devices; the system
+// values are the same on both devices, as a wall's are. Device 1 answers its outputs in the form given,
+// device 2 in the other one, and their inputs in opposite forms too.
+void differingWall(KestrixSimulator &sim, int n, quint8 device1OutputForm) {
+    for (int d = 1; d <= 2; ++d) {
+        SimDevice device = sim.device(d);
+        const bool longForm = (d == 1) == (device1OutputForm == 0x42);
+        device.outputFormat = longForm ? 0x42 : 0x3F;
+        device.inputFormat = d == 1 ? 'F' : 'N';
+        for (int c = 0; c < 4; ++c) {
+            const int i = (d - 1) * 4 + c;
+            SimOutputChannel &o = device.outputs[c];
+            o.totalProjectors = quint8(n);
+            o.projectorGroup = quint8(d - 1);
+            o.advancedMode = 1;
+            o.dataDoubling = 1;
+            o.justification = 1;
+            o.overlapWidth = 300;
+            o.basicGamma = 27;
+            o.basicFeathering = 1;
+            o.featherMode = 'L';
+            o.bridgeThreshold = 40;
+            o.blackLevel = quint8(40 + i);
+            o.testPattern = quint8(1 + i);
+            o.outputRaster = quint8(i % 2);
+            o.testGrid = quint8((i + 1) % 2);
+            o.leftHaloWidth = 1 + i;
+            o.leftHaloOffset = 10 + i;
+            o.rightHaloWidth = 20 + i;
+            o.rightHaloOffset = 30 + i;
+            o.leftGamma = 12 + i;
+            o.rightGamma = 25 + i;
+            o.leftFeathering = quint16(i % 2);
+            o.rightFeathering = quint16((i + 1) % 2);
+            o.leftGammaWidth = 64 + i;
+            o.leftGammaOffset = 100 + i;
+            o.rightGammaWidth = 70 + i;
+            o.rightGammaOffset = 200 + i;
+            for (int g = 0; g < 8; ++g)
+                o.seamGain[g] = quint8(10 * g + i + 3);
+            o.seamBridge = quint8(i % 2);
+            SimInputChannel &in = device.inputs[c];
+            in.videoLocked = 1;
+            in.phaseOffset = -5 + i;
+            in.hPosition = 290 + i;
+            in.vPosition = 30 + i;
+            in.contrast = {905 + 10 * i, -125 + 10 * i, 5 * i, 200};
+            in.brightness = {1100 - 5 * i, 35, -5 * i, -245};
+        }
+        sim.setDevice(d, device);
+    }
+}
+
+// Every value a device holds, as "device 2 channel 3 output (long) byte 30: 12 -> 0" for each byte of
+// its records (both output forms, so the halos and the feather widths are both covered) that differs.
+QStringList deviceChanges(const SimDevice &before, const SimDevice &after, int d) {
+    QStringList changes;
+    auto compare = [&](const QByteArray &a, const QByteArray &b, int c, const char *what) {
+        for (int k = 0; k < a.size(); ++k)
+            if (a[k] != b[k])
+                changes << QStringLiteral("device %1 channel %2 %3 byte %4: %5 -> %6")
+                               .arg(d)
+                               .arg(c)
+                               .arg(QLatin1StringView(what))
+                               .arg(k)
+                               .arg(int(quint8(a[k])))
+                               .arg(int(quint8(b[k])));
+    };
+    for (int c = 1; c <= 4; ++c) {
+        compare(SimRecords::inputPayload(before.inputs[c - 1], 'N'),
+                SimRecords::inputPayload(after.inputs[c - 1], 'N'), c, "input");
+        compare(SimRecords::outputPayload(before.outputs[c - 1], 0x42),
+                SimRecords::outputPayload(after.outputs[c - 1], 0x42), c, "output (long)");
+        compare(SimRecords::outputPayload(before.outputs[c - 1], 0x3F),
+                SimRecords::outputPayload(after.outputs[c - 1], 0x3F), c, "output (short)");
+    }
+    return changes;
+}
+
+// Sends the current settings and checks that no device value changed and that the pass did go out.
+void pushChangesNothing(LinkRig &rig, int devices, int n) {
+    const SimDevice before[2] = {rig.com1->device(1), rig.com1->device(2)};
+    rig.com1->clearRequests();
+    rig.host.entries.clear();
+    rig.trigger("SendCurrentSettingstoKestrixs1");
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QCOMPARE(rig.host.messages(), QStringList{});
+    QStringList changes;
+    for (int d = 1; d <= devices; ++d)
+        changes << deviceChanges(before[d - 1], rig.com1->device(d), d);
+    QCOMPARE(changes, QStringList{});
+    // The pass went out, the last screen's seam included, and the devices understood all of it.
+    const QStringList wire = LinkRig::wire(*rig.com1);
+    const int last = devices == 2 ? n : std::min(n, 4);
+    const QString to = devices == 2 ? QStringLiteral("*%1").arg(last <= 4 ? 5 : 6) : QString();
+    const QString lastBridge =
+        QStringLiteral("%1BRDGSEAM %2 %3").arg(to).arg((last - 1) % 4 + 1).arg((last - 1) % 2);
+    QVERIFY2(std::any_of(wire.begin(), wire.end(), [&](const QString &l) { return l.endsWith(lastBridge); }),
+             qPrintable(wire.join('\n')));
+    for (const SimRequest &r : rig.com1->requests())
+        QVERIFY2(r.error.isEmpty(), qPrintable(QString::fromLatin1(r.raw) + ": " + r.error));
+}
+
 } // namespace
 
 class PushTest : public QObject {
     Q_OBJECT
 private slots:
+    // Each case reads its own devices into a model that starts empty.
+    void init() { ConfigFile::applyImage(QByteArray(ConfigFile::FileSize, '\0')); }
     void pushesWhatThePagesShow_data();
     void pushesWhatThePagesShow();
     void locksDecideWhichInputsAndSeamsGoOut_data();
@@ -260,6 +357,8 @@ private slots:
     void modelPushSendsWhatTheWindowSends_data();
     void modelPushSendsWhatTheWindowSends();
     void unacknowledgedCommandEndsThePassAndTheLink();
+    void readThenPushChangesNothing_data();
+    void readThenPushChangesNothing();
 };
 
 void PushTest::pushesWhatThePagesShow_data() {
@@ -360,6 +459,8 @@ void PushTest::deviceTwoGetsWhatThePageShowedBeforeTheReRead() {
     rig.form->findChild<QComboBox *>("TestPattern7ComboBox")->setCurrentIndex(3);
     edit(rig, "LHaloWidth5Edit")->setText("12");
     edit(rig, "Gamma8Edit")->setText("1.8");
+    edit(rig, "RGammaWidth6Edit")->setText("90");
+    edit(rig, "RGammaOffset6Edit")->setText("7");
     rig.form->state().Refreshing = false;
 
     rig.trigger("SendCurrentSettingstoKestrixs1");
@@ -367,11 +468,21 @@ void PushTest::deviceTwoGetsWhatThePageShowedBeforeTheReRead() {
     QStringList expected = twoDevicePush(6);
     expected.replace(expected.indexOf("57600 *6BLKGN 2 0"), "57600 *6BLKGN 2 17");
     expected.replace(expected.indexOf("57600 *6OTPMKX 3 0 0 0"), "57600 *6OTPMKX 3 3 0 0");
-    expected.replace(expected.indexOf("57600 *6HALO 1 L 0 0"), "57600 *6HALO 1 L 12 0");
+    // The devices never reported their halos; the one the user typed goes out, the others do not.
+    expected.insert(expected.indexOf("57600 *6BLKGN 4 0") + 1, "57600 *6HALO 1 L 12 0");
     expected.replace(expected.indexOf("57600 *6PEFT 4 L 0  2.2 0 0"), "57600 *6PEFT 4 L 0  1.8 0 0");
+    expected.replace(expected.indexOf("57600 *6PEFT 2 R 0  2.2 0 0"), "57600 *6PEFT 2 R 0  2.2 90 7");
     QCOMPARE(withoutProbes(LinkRig::wire(*rig.com1)), expected);
     QCOMPARE(int(rig.com1->device(2).outputs[1].blackLevel), 17);
+    // The page shows what was sent, the edges included, so the next push sends the same again.
     QCOMPARE(edit(rig, "Black6Edit")->text(), QString("17"));
+    QCOMPARE(edit(rig, "Gamma8Edit")->text(), QString("1.8"));
+    QCOMPARE(edit(rig, "RGammaWidth6Edit")->text(), QString("90"));
+    QCOMPARE(edit(rig, "RGammaOffset6Edit")->text(), QString("7"));
+    rig.com1->clearRequests();
+    rig.trigger("SendCurrentSettingstoKestrixs1");
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QCOMPARE(withoutProbes(LinkRig::wire(*rig.com1)), expected);
 }
 
 // A loaded file's seams differ from the devices'. The feather mode's re-read brings the devices' old
@@ -508,6 +619,67 @@ void PushTest::unacknowledgedCommandEndsThePassAndTheLink() {
     QVERIFY(!rig.form->menu().action("ReadfromKestrixs1")->isEnabled());
     QVERIFY(!rig.form->menu().action("SendCurrentSettingstoKestrixs1")->isEnabled());
     QCOMPARE(rig.host.statusTexts.last(), QString("Note: No Kestrix communication established yet."));
+
+void PushTest::readThenPushChangesNothing_data() {
+    QTest::addColumn<bool>("twoDevices");
+    QTest::addColumn<int>("n");
+    QTest::addColumn<int>("device1OutputForm");
+    QTest::newRow("two devices, 7, device 1 long") << true << 7 << 0x42;
+    QTest::newRow("two devices, 7, device 1 short") << true << 7 << 0x3F;
+    QTest::newRow("direct, 4, long") << false << 4 << 0x42;
+    QTest::newRow("direct, 4, short") << false << 4 << 0x3F;
+}
+
+// The window shown with its planned wall of three projectors reads the devices on connecting and sends
+// the settings back untouched: not one device value may change. Then the same from a file: the window
+// saves what it read, opens another wall, opens the saved one again and sends it.
+void PushTest::readThenPushChangesNothing() {
+    QFETCH(bool, twoDevices);
+    QFETCH(int, n);
+    QFETCH(int, device1OutputForm);
+    const SimOptions sim = twoDevices ? controller() : direct();
+    LinkRig rig(&sim, nullptr);
+    differingWall(*rig.com1, n, quint8(device1OutputForm));
+    rig.showOffline();
+    QCOMPARE(rig.find<QComboBox>("NumOfScreenComboBox")->currentIndex(), 2);
+    rig.host.expectYesNo(true, twoDevices ? "Serial communication established with Controller."
+                                          : "Serial communication established.");
+    rig.trigger(twoDevices ? "KestrixconnectedthruController1" : "KestrixconnectedtoSerialPortdirectly1");
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QCOMPARE(rig.form->state().DeviceCount, twoDevices ? 2 : 1);
+    // Every page offers the wall's screens, and no more.
+    for (const char *group : {"SourceScreenSelectRadioGroup", "SeamScreenSelectRadioGroup"}) {
+        QVERIFY(rig.form->findChild<QRadioButton *>(QStringLiteral("%1Item%2").arg(group).arg(n)));
+        QVERIFY(!rig.form->findChild<QRadioButton *>(QStringLiteral("%1Item%2").arg(group).arg(n + 1)));
+    }
+    pushChangesNothing(rig, twoDevices ? 2 : 1, n);
+    if (QTest::currentTestFailed()) return;
+
+    QTemporaryDir dir;
+    const QString wall = dir.filePath("wall.kxc");
+    const QString other = dir.filePath("other.kxc");
+    rig.form->configFiles().setSaveDialog([wall] { return wall; });
+    rig.trigger("SaveConfigurationtoFile1");
+    // Another wall: three projectors, every setting zero.
+    QByteArray three(ConfigFile::FileSize, '\0');
+    three[933] = 3;
+    three[935] = 1;
+    const qint32 overlap = 200;
+    std::memcpy(three.data() + 936, &overlap, sizeof overlap);
+    QFile file(other);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(three), three.size());
+    file.close();
+    for (const QString &path : {other, wall}) {
+        rig.host.entries.clear();
+        rig.form->configFiles().setOpenDialog([path] { return path; });
+        rig.trigger("OpenConfigurationFile1");
+        QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+        QCOMPARE(rig.host.messages().last(),
+                 QString("File open successful. Lumivane updated with settings from file."));
+    }
+    QVERIFY(rig.form->findChild<QRadioButton *>(QStringLiteral("SeamScreenSelectRadioGroupItem%1").arg(n)));
+    pushChangesNothing(rig, twoDevices ? 2 : 1, n);
 }
 
 QTEST_MAIN(PushTest)

@@ -56,6 +56,7 @@ private slots:
     void everyGainIsCheckedBeforeSending_data();
     void everyGainIsCheckedBeforeSending();
     void refresh();
+    void bridgeThresholdIsOneSystemValue();
     void bridgeBoxes();
     void resetSeamGain();
     void autoSeamGain();
@@ -139,6 +140,23 @@ void SeamRemovalTest::refresh() {
     QCOMPARE(d.edit("BridgeThresholdEdit")->text(), QString("40"));
     QVERIFY(d.wire(0).isEmpty()); // the bridge box set by a refresh sends nothing
     QCOMPARE(d.state().CommandBusy, 0);
+}
+
+// The devices report 16 on every channel. A threshold the user sets is the system's: choosing another
+// channel shows it, and leaving the field sends it again rather than that channel's older record.
+void SeamRemovalTest::bridgeThresholdIsOneSystemValue() {
+    SeamRig d;
+    QCOMPARE(d.edit("BridgeThresholdEdit")->text(), QString("16"));
+    d.edit("BridgeThresholdEdit")->setText("12");
+    d.seams->fieldEditors()->EditExit("BridgeThresholdEdit");
+    QCOMPARE(d.wire(2), (QStringList{"*1BRTHRS 12", "*2BRTHRS 12"}));
+    for (int screen : {2, 6}) {
+        d.select(screen);
+        QCOMPARE(d.edit("BridgeThresholdEdit")->text(), QString("12"));
+        d.seams->fieldEditors()->EditExit("BridgeThresholdEdit");
+        QCOMPARE(d.wire(2), (QStringList{"*1BRTHRS 12", "*2BRTHRS 12"}));
+    }
+    QVERIFY(d.messages().isEmpty());
 }
 
 void SeamRemovalTest::bridgeBoxes() {

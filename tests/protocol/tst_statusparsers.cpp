@@ -188,7 +188,12 @@ void tst_statusparsers::outputForms() {
     r.LeftHaloWidth = 101, r.LeftHaloOffset = 102, r.RightHaloWidth = 103, r.RightHaloOffset = 104;
     r.LeftGammaWidth = 201, r.LeftGammaOffset = 202, r.RightGammaWidth = 203, r.RightGammaOffset = 204;
     r.BridgeThreshold = 99;
+    r.Held = OutputHeld::LeftHalo | OutputHeld::LeftFeather; // held before: stays held
     QVERIFY(ParseOutputInfo(data(payload), int(payload.size()), 0, quint8(format), r));
+    // The record now holds the group its form carries, and still the one it held before.
+    QCOMPARE(int(r.Held), OutputHeld::Tracked | OutputHeld::LeftHalo | OutputHeld::LeftFeather |
+                              (longForm ? OutputHeld::RightFeather : OutputHeld::RightHalo));
+    QVERIFY(!OutputHeld::holds(r, longForm ? OutputHeld::RightHalo : OutputHeld::RightFeather));
 
     QCOMPARE(r.OutputFormat, quint8(2));
     QCOMPARE(r.FrameRate, quint8(1));
