@@ -10,9 +10,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -149,7 +152,17 @@ void ConfigMenuTest::refusedFileLeavesModelAndPages() {
     const QString bad = dir.filePath(QStringLiteral("bad%1.kxc").arg(size));
     QFile::remove(bad);
     if (size >= 0) writeFile(bad, QByteArray(size, '\x5a'));
-    if (size == -2) QCOMPARE(::mkfifo(QFile::encodeName(bad).constData(), 0600), 0);
+    // The test keeps the FIFO open at both ends, so that a reader that did open it would not wait but
+    // find it empty (and say the wrong thing) rather than hang the test.
+    int fifoEnds = -1;
+    const auto closeFifo = qScopeGuard([&fifoEnds] {
+        if (fifoEnds >= 0) ::close(fifoEnds);
+    });
+    if (size == -2) {
+        QCOMPARE(::mkfifo(QFile::encodeName(bad).constData(), 0600), 0);
+        fifoEnds = ::open(QFile::encodeName(bad).constData(), O_RDWR | O_NONBLOCK);
+        QVERIFY(fifoEnds >= 0);
+    }
     if (size == -3) QVERIFY(QDir(dir.path()).mkpath(QFileInfo(bad).fileName()));
     open(rig, bad);
 
