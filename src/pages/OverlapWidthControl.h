@@ -19,7 +19,7 @@ public:
     struct Hooks {
         std::function<void()> recomputeAspect;
         std::function<void()> drawPlanning;
-        std::function<int()> alignment; // the alignment list's index
+        std::function<int()> alignment;   // the alignment list's index
         std::function<void()> writeNotes; // the image content notes, for the new image and aspect
     };
     // planningEdit and planningUpDown are the Planning page's field and spin button; the Display Setup

@@ -246,12 +246,11 @@ void PlanningPage::attach(WindowState &windowState, Host &windowHost, PlanningPe
     state = &windowState;
     host = &windowHost;
     peers = &pagePeers;
-    overlap =
-        new OverlapWidthControl(windowState, windowHost, pagePeers, overlapPlanning, overlapPlanningUpDown,
-                                {[this] { RecomputeAspect(); }, [this] { DrawPlanning(); },
-                                 [this] { return imageAlign->currentIndex(); },
-                                 [this] { WriteImageContentNotes(); }},
-                                this);
+    overlap = new OverlapWidthControl(
+        windowState, windowHost, pagePeers, overlapPlanning, overlapPlanningUpDown,
+        {[this] { RecomputeAspect(); }, [this] { DrawPlanning(); },
+         [this] { return imageAlign->currentIndex(); }, [this] { WriteImageContentNotes(); }},
+        this);
 }
 
 // Enter moves on from the screen size fields (it does not calculate) and from the overlap field, which

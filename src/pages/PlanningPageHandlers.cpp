@@ -57,10 +57,18 @@ void PlanningPage::showDevicesNeeded(int n) {
 }
 
 PlanningPage::PlanSnapshot PlanningPage::snapshot() const {
-    return {state->ImageWidth,     state->AspectRatio,          state->ScreenWidth,
-            state->OverlapPixels,  state->ProjectorCount,       state->MaxOverlapWidth,
-            horizontalOut->text(), imageSizeH->text(),          aspectLabel->text(),
-            kestrixCount->text(),  overlap->displayEdit()->text(), overlapPlanning->text()};
+    return {state->ImageWidth,
+            state->AspectRatio,
+            state->ScreenWidth,
+            state->OverlapPixels,
+            state->ProjectorCount,
+            state->MaxOverlapWidth,
+            horizontalOut->text(),
+            imageSizeH->text(),
+            aspectLabel->text(),
+            kestrixCount->text(),
+            overlap->displayEdit()->text(),
+            overlapPlanning->text()};
 }
 
 void PlanningPage::restore(const PlanSnapshot &plan) {

@@ -116,8 +116,9 @@ void ConfigMenuTest::loadWhileLinkedSendsNothing() {
     QCOMPARE(rig.fieldText("Black2Edit"), QString("17"));
     // The notes, the devices needed and the image describe the file's two projectors, not the four read.
     const QString notes = rig.find<QPlainTextEdit>("ImageContentInfoMemo")->toPlainText();
-    QVERIFY2(notes.startsWith(" - Single Graphic Source:    " + rig.fieldText("OutAspectRatioLabel") + " : 1"),
-             qPrintable(notes));
+    QVERIFY2(
+        notes.startsWith(" - Single Graphic Source:    " + rig.fieldText("OutAspectRatioLabel") + " : 1"),
+        qPrintable(notes));
     QCOMPARE(notes.count("Head Graphic Source"), 1);
     QVERIFY(notes.contains(" - 2 Head Graphic Source:    "));
     QCOMPARE(rig.fieldText("ImageSizeHLabel"), QString::number(2 * 1024 - 100));
@@ -131,7 +132,9 @@ void ConfigMenuTest::refusedFileLeavesModelAndPages_data() {
     QTest::newRow("one long") << 1721 << ConfigFile::message(ConfigFile::Result::BadSize);
     QTest::newRow("missing") << -1 << ConfigFile::message(ConfigFile::Result::CannotOpen);
     // Reading would wait for a writer for ever and freeze the window.
-    QTest::newRow("fifo") << -2 << QStringLiteral("Error! Unable to open Configuration file. It is not a regular file.");
+    QTest::newRow("fifo") << -2
+                          << QStringLiteral(
+                                 "Error! Unable to open Configuration file. It is not a regular file.");
     QTest::newRow("directory") << -3 << ConfigFile::message(ConfigFile::Result::NotRegularFile);
 }
 

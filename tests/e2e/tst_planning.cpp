@@ -370,10 +370,11 @@ void PlanningTest::overlapFieldChecks() {
     QCOMPARE(rig.fieldText("OutAspectRatioLabel"), QString("3.36"));
     QCOMPARE(rig.fieldText("HorizontalOutEdit"), QString("33.594"));
     QCOMPARE(slices(rig).mid(0, 3), (QStringList{"200-1480", "1280-2560", "2360-3640"}));
-    QCOMPARE(notes(rig).split('\n').mid(0, 3),
-             (QStringList{" - Single Graphic Source:    3.36 : 1 Aspect Ratio Image Required",
-                          "                                      (Center or Left Justified)",
-                          " - 3 Head Graphic Source (1280 x 1024 resolution): 3440 x 1024 Image Size Required"}));
+    QCOMPARE(
+        notes(rig).split('\n').mid(0, 3),
+        (QStringList{" - Single Graphic Source:    3.36 : 1 Aspect Ratio Image Required",
+                     "                                      (Center or Left Justified)",
+                     " - 3 Head Graphic Source (1280 x 1024 resolution): 3440 x 1024 Image Size Required"}));
     const QImage frames = rig.find<QLabel>("ProjectorImage")->pixmap().toImage();
     QCOMPARE(frames.pixelColor(98, 50), QColor(255, 0, 0)); // 200 of 1280 is 17 of 110
 }
@@ -521,7 +522,8 @@ void PlanningTest::tooManyProjectorsKeepTheCountInForce() {
     QCOMPARE(rig.form->state().ProjectorCount, 1.0);
     // Eight centred projectors are refused: the one projector in force is selected again.
     choose(rig, "NumOfScreenComboBox", 7);
-    QCOMPARE(rig.host.messages().last(), QString("Error! Maximum number of projectors for center justified image is 7"));
+    QCOMPARE(rig.host.messages().last(),
+             QString("Error! Maximum number of projectors for center justified image is 7"));
     QCOMPARE(rig.find<QComboBox>("NumOfScreenComboBox")->currentIndex(), 0);
     QCOMPARE(rig.fieldText("NumOfKestrixLabel"), QString("1"));
 }
@@ -608,7 +610,8 @@ void PlanningTest::refusedCountLeavesThePlan() {
     QCOMPARE(rig.fieldText("OWidthEdit"), QString("384"));
     const QImage frames = rig.find<QLabel>("ProjectorImage")->pixmap().toImage();
 
-    rig.host.expectYesNo(false, "Kestrix total # of projectors settings indicate that 2 Kestrixs are required.");
+    rig.host.expectYesNo(false,
+                         "Kestrix total # of projectors settings indicate that 2 Kestrixs are required.");
     choose(rig, "NumOfScreenComboBox", 4);
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
     QVERIFY(!rig.form->engine().LinkActive());
