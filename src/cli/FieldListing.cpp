@@ -60,6 +60,9 @@ QString readConfigurationImage(const QString &path, QByteArray *image) {
         return QString();
     case ConfigFile::Result::BadSize:
         return QStringLiteral("'%1' is not a configuration file: %2.").arg(path, detail);
+    case ConfigFile::Result::NotRegularFile:
+        return QStringLiteral("%1 ('%2' is %3.)")
+            .arg(ConfigFile::message(ConfigFile::Result::NotRegularFile), path, detail);
     default:
         return QStringLiteral("Cannot open '%1': %2").arg(path, detail);
     }

@@ -5,7 +5,12 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <cerrno>
 #include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace ConfigFile {
 namespace {
@@ -31,6 +36,15 @@ const Block blocks[] = {
     {OutputInfoTable[2], OutputRowBytes},
 };
 
+// What a file that is not a regular one is, for the detail of a refusal.
+QString fileKind(mode_t mode) {
+    if (S_ISDIR(mode)) return QStringLiteral("a directory");
+    if (S_ISFIFO(mode)) return QStringLiteral("a FIFO");
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return QStringLiteral("a device");
+    if (S_ISSOCK(mode)) return QStringLiteral("a socket");
+    return QStringLiteral("not a regular file");
+}
+
 } // namespace
 
 qint64 inputRecordOffset(int device, int slot) {
@@ -53,6 +67,8 @@ QString message(Result result) {
         return QStringLiteral("Error! Unable to open Configuration file. Check if file exist?");
     case Result::BadSize:
         return QStringLiteral("Error! File corrupted. File size invalid.");
+    case Result::NotRegularFile:
+        return QStringLiteral("Error! Unable to open Configuration file. It is not a regular file.");
     }
     return {};
 }
@@ -93,8 +109,23 @@ Result readImage(const QString &path, QByteArray *bytes, QString *detail) {
         if (detail) *detail = why;
         return result;
     };
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return fail(Result::CannotOpen, file.errorString());
+    // Only a regular file is opened at all: opening a FIFO waits for a writer, and opening a device
+    // can have effects of its own. The descriptor is then opened without waiting and checked again, so
+    // the path cannot be swapped for another kind of file between the check and the read.
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {};
+    if (::stat(name.constData(), &info) != 0)
+        return fail(Result::CannotOpen, QString::fromLocal8Bit(std::strerror(errno)));
+    if (!S_ISREG(info.st_mode)) return fail(Result::NotRegularFile, fileKind(info.st_mode));
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return fail(Result::CannotOpen, QString::fromLocal8Bit(std::strerror(errno)));
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return fail(Result::NotRegularFile, fileKind(info.st_mode));
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return fail(Result::CannotOpen, file.errorString());
     if (file.size() != FileSize)
         return fail(Result::BadSize, QStringLiteral("it holds %1 bytes where a configuration file holds exactly %2")
                                          .arg(file.size())

@@ -15,7 +15,7 @@ constexpr qint64 FileSize = 1720;
 qint64 inputRecordOffset(int device, int slot);
 qint64 outputRecordOffset(int device, int slot);
 
-enum class Result { Ok, CannotCreate, CannotOpen, BadSize };
+enum class Result { Ok, CannotCreate, CannotOpen, BadSize, NotRegularFile };
 
 // The text the user sees for a failed save or load; empty for Ok.
 QString message(Result result);
@@ -28,8 +28,10 @@ bool applyImage(const QByteArray &bytes);
 
 // Writes the model atomically: the previous file stays intact unless the whole image reached the disk.
 Result SaveConfigurationFile(const QString &path);
-// Reads a whole file into bytes: Ok only for exactly FileSize bytes. On a failure, detail (when given)
-// says why in plain words: the system's reason, or the size found.
+// Reads a whole file into bytes: Ok only for exactly FileSize bytes of a regular file. Anything else (a
+// FIFO, a terminal, a directory) is refused before a byte is read, since reading a FIFO with no writer or
+// a terminal would wait for ever. On a failure, detail (when given) says why in plain words: the
+// system's reason, the kind of file, or the size found.
 Result readImage(const QString &path, QByteArray *bytes, QString *detail = nullptr);
 // Reads a whole file and only then replaces the tables; on any failure the model is untouched.
 Result LoadConfigurationFile(const QString &path);

@@ -195,6 +195,9 @@ bool InformationPage::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void InformationPage::PageActivated(bool usable) {
+    // Commands sent from the other pages (advanced mode, the layout) changed the model since the labels
+    // were last filled: show the settings in force.
+    ScreenInfoComboBoxChange();
     if (usable) terminal->setFocus();
     enableNamed(this, {"ResetButton", "SystemSaveButton"}, usable);
 }

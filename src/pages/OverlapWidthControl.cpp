@@ -10,6 +10,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
+#include <cmath>
+
 OverlapWidthControl::OverlapWidthControl(WindowState &state, Host &host, PlanningPeers &peers,
                                          QLineEdit *planningEdit, SpinButton *planningUpDown, Hooks hooks,
                                          QObject *parent)
@@ -74,12 +76,12 @@ void OverlapWidthControl::OWidthEditExit() {
     if (value < planning::kMinOverlap || value > state.MaxOverlapWidth) {
         state.MessageText = QStringLiteral("Error! Overlap Width value out of bounds! ");
         host.showMessage(state.MessageText);
-        peers.restoreOverlapWidth();
+        showOverlapInForce();
         focusOverlapField();
         return;
     }
     if (state.OverlapPixels > 0 && value > state.OverlapPixels) {
-        edit->setText(planning::formatNumber(state.OverlapPixels));
+        showOverlapInForce();
         state.MessageText =
             QStringLiteral("Error! Overlap area cannot exceed %1. If more overlap is desired, "
                            "increase the # of screens")
@@ -98,6 +100,13 @@ void OverlapWidthControl::OWidthEditExit() {
     hooks.recomputeAspect();
     hooks.drawPlanning();
     planning->setText(edit->text());
+    hooks.writeNotes();
+}
+
+// The overlap the slices and drawings were last worked out with: the one last accepted or planned, and
+// while linked the one the devices hold.
+void OverlapWidthControl::showOverlapInForce() {
+    show(int(std::trunc(state.OverlapEditValue)));
 }
 
 void OverlapWidthControl::OWidthPlanningEditExit() {

@@ -19,7 +19,8 @@ public:
     struct Hooks {
         std::function<void()> recomputeAspect;
         std::function<void()> drawPlanning;
-        std::function<int()> alignment; // the alignment list's index
+        std::function<int()> alignment;   // the alignment list's index
+        std::function<void()> writeNotes; // the image content notes, for the new image and aspect
     };
     // planningEdit and planningUpDown are the Planning page's field and spin button; the Display Setup
     // page's pair comes from the peers.
@@ -41,6 +42,8 @@ protected:
 
 private:
     void focusOverlapField();
+    // A refused value: both fields show the overlap the plan uses again.
+    void showOverlapInForce();
     void step(int delta);
 
     WindowState &state;

@@ -35,6 +35,9 @@ const char *const kInstructions[] = {
     "            If number of projectors exceed 4, a second Kestrix unit is required.",
 };
 
+// What can be typed into a screen size field.
+const int kScreenSizeChars = 6;
+
 QLabel *named(QLabel *label, const char *name) {
     label->setObjectName(QString::fromLatin1(name));
     return label;
@@ -112,7 +115,7 @@ QWidget *PlanningPage::buildCalculator() {
     auto sizeEdit = [outSize](const char *name, const char *text) {
         auto *edit = new QLineEdit(QString::fromLatin1(text), outSize);
         edit->setObjectName(QString::fromLatin1(name));
-        edit->setMaxLength(6);
+        edit->setMaxLength(kScreenSizeChars);
         edit->setMaximumWidth(64);
         return edit;
     };
@@ -127,6 +130,11 @@ QWidget *PlanningPage::buildCalculator() {
     outGrid->addWidget(calcOut, 0, 2, 2, 1);
     horizontalOut->installEventFilter(this);
     verticalOut->installEventFilter(this);
+    // The program's own widths may be longer than what can be typed: the limit follows what is shown
+    // until the user has shortened it to what can be typed again.
+    connect(horizontalOut, &QLineEdit::textEdited, horizontalOut, [this](const QString &text) {
+        if (text.size() <= kScreenSizeChars) horizontalOut->setMaxLength(kScreenSizeChars);
+    });
 
     projectorRes = new QComboBox(calc);
     projectorRes->setObjectName(QStringLiteral("ProjectorResComboBox"));
@@ -150,6 +158,7 @@ QWidget *PlanningPage::buildCalculator() {
 
     overlapPlanning = new QLineEdit(QStringLiteral("64"), calc);
     overlapPlanning->setObjectName(QStringLiteral("OWidthPlanningEdit"));
+    overlapPlanning->installEventFilter(this);
     overlapPlanning->setMaximumWidth(56);
     auto *overlapRow = new QHBoxLayout;
     overlapRow->setSpacing(0);
@@ -237,22 +246,26 @@ void PlanningPage::attach(WindowState &windowState, Host &windowHost, PlanningPe
     state = &windowState;
     host = &windowHost;
     peers = &pagePeers;
-    overlap =
-        new OverlapWidthControl(windowState, windowHost, pagePeers, overlapPlanning, overlapPlanningUpDown,
-                                {[this] { RecomputeAspect(); }, [this] { DrawPlanning(); },
-                                 [this] { return imageAlign->currentIndex(); }},
-                                this);
+    overlap = new OverlapWidthControl(
+        windowState, windowHost, pagePeers, overlapPlanning, overlapPlanningUpDown,
+        {[this] { RecomputeAspect(); }, [this] { DrawPlanning(); },
+         [this] { return imageAlign->currentIndex(); }, [this] { WriteImageContentNotes(); }},
+        this);
 }
 
-// Enter moves on from the screen size fields; it does not calculate.
+// Enter moves on from the screen size fields (it does not calculate) and from the overlap field, which
+// then checks its value as on any other way out.
 bool PlanningPage::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::KeyPress && (watched == horizontalOut || watched == verticalOut)) {
+    if (event->type() == QEvent::KeyPress &&
+        (watched == horizontalOut || watched == verticalOut || watched == overlapPlanning)) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             if (watched == horizontalOut)
                 verticalOut->setFocus();
-            else
+            else if (watched == verticalOut)
                 calcOut->setFocus();
+            else
+                horizontalOut->setFocus();
             return true;
         }
     }

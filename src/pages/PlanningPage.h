@@ -68,6 +68,17 @@ private:
     bool refreshModelFromDevices();
     void selectProjectors(double count);
     void showAspect();
+    void showScreenWidth(const QString &text);
+    void showDevicesNeeded(int projectors);
+
+    // What a projector-count change may alter before it is refused; restored as a whole.
+    struct PlanSnapshot {
+        double imageWidth, aspect, screenWidth, overlapPixels, projectorCount;
+        int maxOverlapWidth;
+        QString screenWidthText, imageWidthText, aspectText, kestrixText, overlapText, overlapPlanningText;
+    };
+    PlanSnapshot snapshot() const;
+    void restore(const PlanSnapshot &plan);
 
     WindowState *state = nullptr;
     Host *host = nullptr;

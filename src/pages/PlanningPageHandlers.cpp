@@ -46,6 +46,46 @@ void PlanningPage::showAspect() {
     aspectLabel->setText(formatGeneral(state->AspectRatio, 3));
 }
 
+// A width the program worked out is shown whole, however long: the field's length limit is for typing.
+void PlanningPage::showScreenWidth(const QString &text) {
+    horizontalOut->setMaxLength(qMax(horizontalOut->maxLength(), int(text.size())));
+    horizontalOut->setText(text);
+}
+
+void PlanningPage::showDevicesNeeded(int n) {
+    kestrixCount->setText(QString::number(devicesNeeded(n)));
+}
+
+PlanningPage::PlanSnapshot PlanningPage::snapshot() const {
+    return {state->ImageWidth,
+            state->AspectRatio,
+            state->ScreenWidth,
+            state->OverlapPixels,
+            state->ProjectorCount,
+            state->MaxOverlapWidth,
+            horizontalOut->text(),
+            imageSizeH->text(),
+            aspectLabel->text(),
+            kestrixCount->text(),
+            overlap->displayEdit()->text(),
+            overlapPlanning->text()};
+}
+
+void PlanningPage::restore(const PlanSnapshot &plan) {
+    state->ImageWidth = plan.imageWidth;
+    state->AspectRatio = plan.aspect;
+    state->ScreenWidth = plan.screenWidth;
+    state->OverlapPixels = plan.overlapPixels;
+    state->ProjectorCount = plan.projectorCount;
+    state->MaxOverlapWidth = plan.maxOverlapWidth;
+    showScreenWidth(plan.screenWidthText);
+    imageSizeH->setText(plan.imageWidthText);
+    aspectLabel->setText(plan.aspectText);
+    kestrixCount->setText(plan.kestrixText);
+    overlap->displayEdit()->setText(plan.overlapText);
+    overlapPlanning->setText(plan.overlapPlanningText);
+}
+
 void PlanningPage::SetPlanningDefaults() {
     state->ScreenWidth = horizontalOut->text().toDouble();
     state->ScreenHeight = verticalOut->text().toDouble();
@@ -203,7 +243,7 @@ void PlanningPage::RecomputeAspect() {
     state->AspectRatio = result.aspect;
     state->ScreenWidth = result.screenWidth;
     showAspect();
-    horizontalOut->setText(formatGeneral(state->ScreenWidth, 5));
+    showScreenWidth(formatGeneral(state->ScreenWidth, 5));
 }
 
 void PlanningPage::NumOfScreenComboBoxChange() {
@@ -213,13 +253,13 @@ void PlanningPage::NumOfScreenComboBoxChange() {
         selectProjectors(state->ProjectorCount);
         return;
     }
-    // The overlap's corrections may set the count to n; a refused change goes back to the count before.
-    const double before = state->ProjectorCount;
+    // The overlap's corrections for n may change the count, the image, the aspect, the screen width
+    // and the overlap; a refused change puts the whole plan back as it was before.
+    const PlanSnapshot before = snapshot();
     ComputeOverlap();
     if (peers->linkActive() && !peers->checkKestrixCount()) {
-        state->ProjectorCount = before;
-        selectProjectors(before);
-        ComputeOverlap();
+        restore(before);
+        selectProjectors(before.projectorCount);
         return;
     }
     host->setBusyCursor(true);
@@ -230,6 +270,7 @@ void PlanningPage::NumOfScreenComboBoxChange() {
     peers->arrangeSystemGroups(n);
     ImageAlignComboBoxChange();
     peers->arrangeScreens(n);
+    showDevicesNeeded(n);
     DrawPlanning();
     WriteImageContentNotes();
     host->setBusyCursor(false);
@@ -304,7 +345,7 @@ void PlanningPage::RecomputeFromDeviceLayout() {
         state->ScreenWidth = layout.screenWidth;
     }
     aspectLabel->setText(formatGeneral(layout.aspect, 3));
-    horizontalOut->setText(formatGeneral(layout.screenWidth, 5));
+    showScreenWidth(formatGeneral(layout.screenWidth, 5));
     state->OverlapPixels = layout.overlap;
     state->ProjectorResH = state->DefaultSourceWidth;
     state->ProjectorResV = state->DefaultSourceHeight;
@@ -315,6 +356,10 @@ void PlanningPage::RecomputeFromDeviceLayout() {
     static const int widths[] = {800, 1024, 1280};
     for (int item = 0; item < 3; ++item)
         if (state->ProjectorResH == widths[item]) projectorRes->setCurrentIndex(item);
+    // The devices' wall is in force now, even should the overlap field's check that follows refuse it.
+    imageSizeH->setText(formatNumber(state->ImageWidth));
+    showDevicesNeeded(n);
+    WriteImageContentNotes();
 }
 
 void PlanningPage::OWidthEditExit() {

@@ -19,8 +19,6 @@ public:
     virtual void arrangeScreens(int n) = 0;
     // Display Setup's advanced-mode handling, which sets the groups' initial visibility.
     virtual void applyAdvancedMode() = 0;
-    // Display Setup shows the model's overlap width again.
-    virtual void restoreOverlapWidth() = 0;
     // What the first calculation enables on the other pages (Display Setup's controls, the Information
     // page's Reset button).
     virtual void enableAfterCalculation() = 0;

@@ -26,9 +26,11 @@ ImageSize imageSize(double projectorResV, double aspect) {
 }
 
 int projectorCount(double projectorResH, double projectorResV, double aspect) {
+    if (!(projectorResH > 0)) return 0;
     const double count = std::ceil(projectorResV * aspect / projectorResH);
-    // Anything beyond the limit is only compared against it; keep it representable.
-    if (!finite(count) || count < 0) return 0;
+    // Anything beyond the limit is only compared against it; keep it representable. A screen so wide
+    // that the image width overflows (1e300 x 1e-300) needs more projectors than any wall has.
+    if (std::isnan(count) || count < 0) return 0;
     return count > 1000 ? 1000 : int(count);
 }
 

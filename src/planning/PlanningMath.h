@@ -36,7 +36,8 @@ struct ImageSize {
 };
 ImageSize imageSize(double projectorResV, double aspect);
 
-// Projectors needed side by side to cover the image width; 0 when the inputs give no finite count.
+// Projectors needed side by side to cover the image width, at most 1000 (an infinite width needs
+// that many); 0 when the inputs give no count.
 int projectorCount(double projectorResH, double projectorResV, double aspect);
 
 // The largest overlap the devices can blend: half of one projector's source share for up to two

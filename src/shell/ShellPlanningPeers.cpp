@@ -30,10 +30,6 @@ void ShellPlanningPeers::applyAdvancedMode() {
     p.display.AdvanceModeCheckBoxClick();
 }
 
-void ShellPlanningPeers::restoreOverlapWidth() {
-    p.display.RefreshDataDoubling();
-}
-
 void ShellPlanningPeers::enableAfterCalculation() {
     p.display.enableAfterCalculation();
     p.info.showResetButton();

@@ -30,7 +30,6 @@ public:
     void arrangeSystemGroups(int n) override;
     void arrangeScreens(int n) override;
     void applyAdvancedMode() override;
-    void restoreOverlapWidth() override;
     void enableAfterCalculation() override;
     void focusFirstTestPattern() override;
     QLineEdit *overlapWidthEdit() const override;

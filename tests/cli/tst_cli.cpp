@@ -14,6 +14,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 namespace {
 
 struct Run {
@@ -253,6 +255,21 @@ void TestCli::failuresHaveTheirOwnStatus() {
     QVERIFY(shortFile.err.contains(QStringLiteral("holds 100 bytes where a configuration file holds exactly 1720")));
     QCOMPARE(runCli(device(QStringLiteral("push"), {path("missing.kxc")})).status, 3);
     QCOMPARE(sim->requests().size(), 0); // a push of a file it cannot read never touches the line
+
+    // A FIFO (nobody writing to it) or a directory is refused before a byte is read: reading would wait
+    // for ever on the FIFO.
+    const QString fifo = path("wall-fifo.kxc");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QStringList &arguments :
+         {QStringList{QStringLiteral("dump"), fifo}, device(QStringLiteral("push"), {fifo}),
+          device(QStringLiteral("diff"), {fifo}), QStringList{QStringLiteral("dump"), dir->path()}}) {
+        const Run refused = runCli(arguments);
+        QCOMPARE(refused.status, 3);
+        QVERIFY2(refused.err.startsWith(QStringLiteral(
+                     "lumivane-cli: Error! Unable to open Configuration file. It is not a regular file.")),
+                 qPrintable(refused.err));
+    }
+    QCOMPARE(sim->requests().size(), 0);
 
     // A record that cannot be read: no going on without it, --yes or not, and the file stays as it was.
     sim->injectFault(SimFault::NoMarker, 50, 0, QByteArrayLiteral("OINFOKX 2"));

@@ -8,8 +8,14 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -66,6 +72,7 @@ private slots:
     void meaninglessContentsLoad_data();
     void meaninglessContentsLoad();
     void saveThroughTheMenu();
+    void openWaitsForADeviceAction();
 
 private:
     QTemporaryDir dir;
@@ -107,14 +114,28 @@ void ConfigMenuTest::loadWhileLinkedSendsNothing() {
     QCOMPARE(rig.fieldText("OWidthPlanningEdit"), QString("100"));
     QCOMPARE(rig.fieldText("OWidthEdit"), QString("100"));
     QCOMPARE(rig.fieldText("Black2Edit"), QString("17"));
+    // The notes, the devices needed and the image describe the file's two projectors, not the four read.
+    const QString notes = rig.find<QPlainTextEdit>("ImageContentInfoMemo")->toPlainText();
+    QVERIFY2(
+        notes.startsWith(" - Single Graphic Source:    " + rig.fieldText("OutAspectRatioLabel") + " : 1"),
+        qPrintable(notes));
+    QCOMPARE(notes.count("Head Graphic Source"), 1);
+    QVERIFY(notes.contains(" - 2 Head Graphic Source:    "));
+    QCOMPARE(rig.fieldText("ImageSizeHLabel"), QString::number(2 * 1024 - 100));
+    QCOMPARE(rig.fieldText("NumOfKestrixLabel"), QString("1"));
 }
 
 void ConfigMenuTest::refusedFileLeavesModelAndPages_data() {
-    QTest::addColumn<int>("size"); // -1: no such file
+    QTest::addColumn<int>("size"); // -1: no such file, -2: a FIFO nobody writes to, -3: a directory
     QTest::addColumn<QString>("message");
     QTest::newRow("one short") << 1719 << ConfigFile::message(ConfigFile::Result::BadSize);
     QTest::newRow("one long") << 1721 << ConfigFile::message(ConfigFile::Result::BadSize);
     QTest::newRow("missing") << -1 << ConfigFile::message(ConfigFile::Result::CannotOpen);
+    // Reading would wait for a writer for ever and freeze the window.
+    QTest::newRow("fifo") << -2
+                          << QStringLiteral(
+                                 "Error! Unable to open Configuration file. It is not a regular file.");
+    QTest::newRow("directory") << -3 << ConfigFile::message(ConfigFile::Result::NotRegularFile);
 }
 
 void ConfigMenuTest::refusedFileLeavesModelAndPages() {
@@ -131,9 +152,21 @@ void ConfigMenuTest::refusedFileLeavesModelAndPages() {
     const QStringList fields{rig.fieldText("OWidthEdit"), rig.fieldText("OWidthPlanningEdit"),
                              rig.fieldText("Black2Edit")};
 
-    const QString bad = dir.filePath("bad.kxc");
+    const QString bad = dir.filePath(QStringLiteral("bad%1.kxc").arg(size));
     QFile::remove(bad);
     if (size >= 0) writeFile(bad, QByteArray(size, '\x5a'));
+    // The test keeps the FIFO open at both ends, so that a reader that did open it would not wait but
+    // find it empty (and say the wrong thing) rather than hang the test.
+    int fifoEnds = -1;
+    const auto closeFifo = qScopeGuard([&fifoEnds] {
+        if (fifoEnds >= 0) ::close(fifoEnds);
+    });
+    if (size == -2) {
+        QCOMPARE(::mkfifo(QFile::encodeName(bad).constData(), 0600), 0);
+        fifoEnds = ::open(QFile::encodeName(bad).constData(), O_RDWR | O_NONBLOCK);
+        QVERIFY(fifoEnds >= 0);
+    }
+    if (size == -3) QVERIFY(QDir(dir.path()).mkpath(QFileInfo(bad).fileName()));
     open(rig, bad);
 
     QCOMPARE(rig.host.messages(), QStringList{message});
@@ -208,6 +241,45 @@ void ConfigMenuTest::saveThroughTheMenu() {
     QVERIFY(rig.host.entries.last().busyCursor);
     QVERIFY(!rig.host.busyCursor);
     QCOMPARE(readFile(again), loaded);
+}
+
+// Opening a file while a read is waiting for the device would put the file's records and the device's
+// side by side in the model: the open does nothing until the device action has ended.
+void ConfigMenuTest::openWaitsForADeviceAction() {
+    const SimOptions sim = direct();
+    LinkRig rig(&sim, nullptr);
+    rig.showOffline();
+    rig.host.expectYesNo(true, "Serial communication established.");
+    rig.trigger("KestrixconnectedtoSerialPortdirectly1");
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    const QByteArray fromDevice = ConfigFile::image();
+    const QString path = dir.filePath("during-read.kxc");
+    writeFile(path, twoCentredProjectors());
+
+    int dialogs = 0;
+    int triedWhileBusy = 0;
+    rig.form->configFiles().setOpenDialog([&dialogs, path] {
+        ++dialogs;
+        return path;
+    });
+    rig.host.onStatus = [&](const QString &text) {
+        if (text != QStringLiteral("Querying Kestrix(s). Please wait....") || triedWhileBusy) return;
+        if (rig.form->state().CommandBusy) ++triedWhileBusy;
+        rig.trigger("OpenConfigurationFile1");
+    };
+    rig.host.entries.clear();
+    rig.trigger("ReadfromKestrixs1");
+    rig.host.onStatus = nullptr;
+
+    QCOMPARE(triedWhileBusy, 1);
+    QCOMPARE(dialogs, 0);
+    QVERIFY(!rig.host.messages().contains(kLoaded));
+    QCOMPARE(ConfigFile::image(), fromDevice);
+    QCOMPARE(rig.form->state().ModelFromFile, 0);
+    // Once the read is over, the same menu item opens the file.
+    rig.trigger("OpenConfigurationFile1");
+    QCOMPARE(dialogs, 1);
+    QCOMPARE(rig.host.messages().last(), kLoaded);
 }
 
 QTEST_MAIN(ConfigMenuTest)

@@ -4,11 +4,14 @@
 #include "ChannelSelectGroup.h"
 #include "CommandEngine.h"
 #include "DisplaySetupPage.h"
+#include "InformationPage.h"
 #include "LinkRig.h"
 #include "ModelTables.h"
 #include "PlanningPage.h"
 #include "SpinButton.h"
+#include "WindowState.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -56,6 +59,32 @@ QStringList slices(LinkRig &rig) {
     return list;
 }
 
+// Typing into a field of the shown window as a user does: focus, select all, type.
+void typeInto(QLineEdit *edit, const QString &text) {
+    edit->setFocus();
+    QTRY_VERIFY(edit->hasFocus());
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+}
+
+// Everything the Planning page shows of its plan, for comparing a plan before and after.
+QStringList plan(LinkRig &rig) {
+    QStringList shown{rig.find<QComboBox>("NumOfScreenComboBox")->currentText()};
+    for (const char *name : {"OutAspectRatioLabel", "HorizontalOutEdit", "ImageSizeHLabel", "ImageSizeVLabel",
+                             "OWidthEdit", "OWidthPlanningEdit", "NumOfKestrixLabel"})
+        shown << rig.fieldText(name);
+    shown << rig.find<QPlainTextEdit>("ImageContentInfoMemo")->toPlainText();
+    const WindowState &state = rig.form->state();
+    for (double value : {state.ProjectorCount, state.ImageWidth, state.AspectRatio, state.ScreenWidth,
+                         state.OverlapPixels, double(state.MaxOverlapWidth)})
+        shown << QString::number(value, 'g', 17);
+    return shown + slices(rig);
+}
+
+QString notes(LinkRig &rig) {
+    return rig.find<QPlainTextEdit>("ImageContentInfoMemo")->toPlainText();
+}
+
 QStringList withoutProbes(QStringList lines) {
     lines.removeIf([](const QString &l) { return l.endsWith(" CR"); });
     return lines;
@@ -87,6 +116,12 @@ private slots:
     void linkedSendsAndDeviceRefresh();
     void deviceCountOutsideTheWall_data();
     void deviceCountOutsideTheWall();
+    void tooManyProjectorsKeepTheCountInForce();
+    void recomputedWidthsAreShownWhole();
+    void enterInPlanningOverlapChecksAndMovesOn();
+    void refusedCountLeavesThePlan();
+    void shownValuesAreTheOnesInForce();
+    void placementCentresFromThePlannedOverlap();
 };
 
 void PlanningTest::firstShowPlansThreeProjectors() {
@@ -193,6 +228,10 @@ void PlanningTest::calculator() {
                             rig.fieldText("OWidthEdit"),
                             rig.fieldText("NumOfKestrixLabel")};
     QTEST(shown, "results");
+    if (message.isEmpty())
+        QCOMPARE(rig.host.statusTexts.last(), shown.last() == "2"
+                                                  ? QString("NOTE: Current settings require 2 Kestrixs.")
+                                                  : QString("NOTE: Current settings require 1 Kestrix."));
     QCOMPARE(rig.fieldText("OWidthPlanningEdit"), rig.fieldText("OWidthEdit"));
     if (!focus.isEmpty()) QCOMPARE(QApplication::focusWidget()->objectName(), focus);
     QVERIFY(rig.find<QPushButton>("CalcOutButton")->isEnabled());
@@ -234,8 +273,13 @@ void PlanningTest::countChangeRebuildsChannelChoices() {
     QCOMPARE(seams->channelCount(), 5);
     QCOMPARE(source->selectedChannel(), 1);
     QCOMPARE(rig.find<QRadioButton>("SeamScreenSelectRadioGroupItem5")->text(), QString("5"));
-    QCOMPARE(rig.fieldText("NumOfKestrixLabel"), QString("1")); // a choice by hand is not a calculation
     QCOMPARE(rig.find<QPlainTextEdit>("ImageContentInfoMemo")->toPlainText().count("Head Graphic Source"), 1);
+    // The devices needed follow a count chosen by hand as they follow a calculated one.
+    for (const auto &[item, devices] : {std::pair{4, "2"}, {5, "2"}, {6, "2"}, {1, "1"}, {3, "1"}}) {
+        choose(rig, "NumOfScreenComboBox", item);
+        QCOMPARE(rig.find<QComboBox>("NumOfScreenComboBox")->currentIndex(), item);
+        QCOMPARE(rig.fieldText("NumOfKestrixLabel"), QString(devices));
+    }
 }
 
 void PlanningTest::eightProjectorsCannotBeCentred() {
@@ -266,18 +310,25 @@ void PlanningTest::overlapFieldChecks_data() {
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("displayAfter");
     QTest::addColumn<QString>("planningAfter");
-    // Out of bounds: the Display Setup field shows the model's overlap again (nothing read: 0), the
-    // Planning field keeps what was typed.
+    // Out of bounds: both fields show the overlap in force again (the planned 384; nothing read), not
+    // the model's 0 or the refused text.
     QTest::newRow("63 in planning field") << "OWidthPlanningEdit"
                                           << "63"
                                           << "Error! Overlap Width value out of bounds! "
-                                          << "0"
-                                          << "63";
+                                          << "384"
+                                          << "384";
     QTest::newRow("641 in display field") << "OWidthEdit"
                                           << "641"
                                           << "Error! Overlap Width value out of bounds! "
-                                          << "0"
+                                          << "384"
                                           << "384";
+    QTest::newRow("above the plan, typed in planning")
+        << "OWidthPlanningEdit"
+        << "385"
+        << "Error! Overlap area cannot exceed 384. If more overlap is desired, increase "
+           "the # of screens"
+        << "384"
+        << "384";
     QTest::newRow("above the plan")
         << "OWidthEdit"
         << "500"
@@ -319,6 +370,11 @@ void PlanningTest::overlapFieldChecks() {
     QCOMPARE(rig.fieldText("OutAspectRatioLabel"), QString("3.36"));
     QCOMPARE(rig.fieldText("HorizontalOutEdit"), QString("33.594"));
     QCOMPARE(slices(rig).mid(0, 3), (QStringList{"200-1480", "1280-2560", "2360-3640"}));
+    QCOMPARE(
+        notes(rig).split('\n').mid(0, 3),
+        (QStringList{" - Single Graphic Source:    3.36 : 1 Aspect Ratio Image Required",
+                     "                                      (Center or Left Justified)",
+                     " - 3 Head Graphic Source (1280 x 1024 resolution): 3440 x 1024 Image Size Required"}));
     const QImage frames = rig.find<QLabel>("ProjectorImage")->pixmap().toImage();
     QCOMPARE(frames.pixelColor(98, 50), QColor(255, 0, 0)); // 200 of 1280 is 17 of 110
 }
@@ -449,6 +505,206 @@ void PlanningTest::deviceCountOutsideTheWall() {
     QCOMPARE(rig.fieldText("OutAspectRatioLabel"), QString("3.33"));
     QCOMPARE(slices(rig), (QStringList{"0-1024", "768-1792", "1536-2560", "N/A-N/A", "N/A-N/A", "N/A-N/A",
                                        "N/A-N/A", "N/A-N/A"}));
+}
+
+// A wall needing more than eight projectors leaves the choice and the count it stands for as they were:
+// a later refusal goes back to that count, never to a ninth projector the list does not have.
+void PlanningTest::tooManyProjectorsKeepTheCountInForce() {
+    LinkRig rig(nullptr, nullptr);
+    rig.showOffline();
+    calculate(rig, "10", "10");
+    QCOMPARE(rig.find<QComboBox>("NumOfScreenComboBox")->currentIndex(), 0);
+    rig.host.entries.clear();
+    calculate(rig, "120", "10");
+    QCOMPARE(rig.host.messages(),
+             QStringList{"Error! Minimum # of screen calculated is greater than 8. Please enter valid "
+                         "Horizontal/Vertical Output Size and Projector Resolution."});
+    QCOMPARE(rig.form->state().ProjectorCount, 1.0);
+    // Eight centred projectors are refused: the one projector in force is selected again.
+    choose(rig, "NumOfScreenComboBox", 7);
+    QCOMPARE(rig.host.messages().last(),
+             QString("Error! Maximum number of projectors for center justified image is 7"));
+    QCOMPARE(rig.find<QComboBox>("NumOfScreenComboBox")->currentIndex(), 0);
+    QCOMPARE(rig.fieldText("NumOfKestrixLabel"), QString("1"));
+}
+
+// The screen width the overlap's corrections work out is shown whole, whatever its length; what the
+// user types keeps the six-character limit. A width too large to work with needs more than eight
+// projectors and says so.
+void PlanningTest::recomputedWidthsAreShownWhole() {
+    LinkRig rig(nullptr, nullptr);
+    rig.showOffline();
+    QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
+    QLineEdit *horizontal = rig.find<QLineEdit>("HorizontalOutEdit");
+    QLineEdit *vertical = rig.find<QLineEdit>("VerticalOutEdit");
+    choose(rig, "ProjectorResComboBox", 1);
+    typeInto(horizontal, "4e6");
+    typeInto(vertical, "1e6");
+    QTest::keyClick(vertical, Qt::Key_Return);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space); // presses Calculate
+    QVERIFY(rig.host.messages().isEmpty());
+    QCOMPARE(rig.fieldText("ImageSizeHLabel"), QString("2944"));
+    QCOMPARE(horizontal->text(), QString("3833333"));
+
+    // Typing replaces it within the limit again.
+    typeInto(horizontal, "12345678");
+    QCOMPARE(horizontal->text(), QString("123456"));
+
+    // An image width that overflows: more than eight projectors; the corrected width is shown whole and
+    // the next calculation takes it.
+    choose(rig, "ProjectorResComboBox", 2);
+    typeInto(horizontal, "1e300");
+    typeInto(vertical, "1e-300");
+    rig.host.entries.clear();
+    rig.find<QPushButton>("CalcOutButton")->click();
+    QCOMPARE(rig.host.messages(),
+             QStringList{"Error! Minimum # of screen calculated is greater than 8. Please enter valid "
+                         "Horizontal/Vertical Output Size and Projector Resolution."});
+    QCOMPARE(horizontal->text(), QString("4.8125e-300")); // four projectors of 1280 sharing 64 pixels
+    QCOMPARE(horizontal->text().toDouble(), rig.form->state().ScreenWidth);
+    rig.host.entries.clear();
+    rig.find<QPushButton>("CalcOutButton")->click();
+    QVERIFY2(rig.host.messages().isEmpty(), qPrintable(rig.host.messages().join('\n')));
+    QCOMPARE(rig.fieldText("OutAspectRatioLabel"), QString("4.81"));
+    QCOMPARE(rig.find<QComboBox>("NumOfScreenComboBox")->currentIndex(), 3);
+}
+
+// Enter in the Planning page's overlap field moves on to the horizontal screen size; leaving the
+// field checks and applies the overlap as any other way out does.
+void PlanningTest::enterInPlanningOverlapChecksAndMovesOn() {
+    LinkRig rig(nullptr, nullptr);
+    rig.showOffline();
+    QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
+    QLineEdit *overlap = rig.find<QLineEdit>("OWidthPlanningEdit");
+    typeInto(overlap, "200");
+    QTest::keyClick(overlap, Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), rig.find<QLineEdit>("HorizontalOutEdit"));
+    QCOMPARE(rig.fieldText("OWidthEdit"), QString("200"));
+    QCOMPARE(rig.fieldText("ImageSizeHLabel"), QString("3440"));
+    QVERIFY(notes(rig).contains("3440 x 1024 Image Size Required"));
+    QVERIFY(rig.host.messages().isEmpty());
+
+    // A value out of bounds is refused on the way out: both fields show the overlap in force.
+    typeInto(overlap, "63");
+    QTest::keyClick(overlap, Qt::Key_Enter);
+    QCOMPARE(rig.host.messages(), QStringList{"Error! Overlap Width value out of bounds! "});
+    QCOMPARE(rig.fieldText("OWidthPlanningEdit"), QString("200"));
+    QCOMPARE(rig.fieldText("OWidthEdit"), QString("200"));
+    QCOMPARE(rig.fieldText("ImageSizeHLabel"), QString("3440"));
+}
+
+// Five projectors need a second device the direct line cannot reach; the user declines to go on with
+// the first alone. The overlap's corrections for five are undone with the count: the plan is the one
+// from before the choice.
+void PlanningTest::refusedCountLeavesThePlan() {
+    const SimOptions sim = direct();
+    LinkRig rig(&sim, nullptr);
+    rig.showOffline();
+    rig.host.expectYesNo(true, "Serial communication established.");
+    rig.trigger("KestrixconnectedtoSerialPortdirectly1");
+    choose(rig, "ProjectorResComboBox", 2);
+    calculate(rig, "30", "10");
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QCOMPARE(rig.find<QComboBox>("NumOfScreenComboBox")->currentIndex(), 2);
+    const QStringList before = plan(rig);
+    QCOMPARE(rig.fieldText("OWidthEdit"), QString("384"));
+    const QImage frames = rig.find<QLabel>("ProjectorImage")->pixmap().toImage();
+
+    rig.host.expectYesNo(false,
+                         "Kestrix total # of projectors settings indicate that 2 Kestrixs are required.");
+    choose(rig, "NumOfScreenComboBox", 4);
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QVERIFY(!rig.form->engine().LinkActive());
+    QCOMPARE(plan(rig), before);
+    QCOMPARE(rig.find<QLabel>("ProjectorImage")->pixmap().toImage(), frames);
+
+    // What a push would send is the plan's overlap.
+    QCOMPARE(rig.find<QLineEdit>("OWidthEdit")->text().toInt(), 384);
+}
+
+// Every place that shows a value shows the one in force: the overlap fields after a refused overlap
+// (not the planned maximum or the model's old value), the notes after an overlap change and a read,
+// and the Information page after advanced mode went to the device.
+void PlanningTest::shownValuesAreTheOnesInForce() {
+    const SimOptions sim = direct();
+    LinkRig rig(&sim, nullptr);
+    rig.showOffline();
+    rig.host.expectYesNo(true, "Serial communication established.");
+    rig.trigger("KestrixconnectedtoSerialPortdirectly1");
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    // The read's wall: four projectors of 1024 x 768 sharing 256 pixels.
+    QCOMPARE(rig.fieldText("OWidthEdit"), QString("256"));
+    QCOMPARE(notes(rig), QString(" - Single Graphic Source:    4.33 : 1 Aspect Ratio Image Required\n"
+                                 "                                      (Center or Left Justified)\n"
+                                 " - 2 Head Graphic Source:    4.33 : 1 Aspect Ratio Image Required\n"
+                                 "                                      (Must be Centered)\n"
+                                 " - 4 Head Graphic Source (1024 x 768 resolution): 3328 x 768 Image Size "
+                                 "Required\n"
+                                 "                                      (Center or Left Justified)\n"));
+    rig.host.entries.clear();
+    rig.com1->clearRequests();
+
+    typeAndLeave(rig, "OWidthEdit", "200");
+    QCOMPARE(withoutProbes(LinkRig::wire(*rig.com1)), QStringList{"38400 DISP 0 200"});
+    QVERIFY(notes(rig).contains("3496 x 768 Image Size Required"));
+    QVERIFY(notes(rig).contains(" " + rig.fieldText("OutAspectRatioLabel") + " : 1 Aspect"));
+
+    // Above the planned 256, and then out of bounds: nothing is sent and both fields show the 200 the
+    // device holds.
+    for (const char *typed : {"300", "600"}) {
+        typeAndLeave(rig, "OWidthPlanningEdit", typed);
+        QCOMPARE(rig.fieldText("OWidthPlanningEdit"), QString("200"));
+        QCOMPARE(rig.fieldText("OWidthEdit"), QString("200"));
+    }
+    QCOMPARE(rig.host.messages(),
+             (QStringList{"Error! Overlap area cannot exceed 256. If more overlap is desired, increase the # "
+                          "of screens",
+                          "Error! Overlap Width value out of bounds! "}));
+    QCOMPARE(OutputInfoTable[1][1].OverlapWidth, 200);
+    QCOMPARE(withoutProbes(LinkRig::wire(*rig.com1)), QStringList{"38400 DISP 0 200"});
+
+    // An overlap field holding no number sends no layout when the alignment changes.
+    rig.com1->clearRequests();
+    typeAndLeave(rig, "OWidthEdit", "2OO");
+    QCOMPARE(rig.host.messages().last(), QString("Error! '2OO' is not a valid Overlap Width."));
+    choose(rig, "ImageAlignComboBox", 1);
+    QCOMPARE(withoutProbes(LinkRig::wire(*rig.com1)), QStringList{});
+    typeAndLeave(rig, "OWidthEdit", "200");
+    QCOMPARE(withoutProbes(LinkRig::wire(*rig.com1)), QStringList{"38400 DISP 1 200"});
+
+    // Advanced mode sent from Display Setup shows on the Information page.
+    auto *pages = rig.form->phasePageControl();
+    pages->setCurrentWidget(rig.form->informationPage());
+    QCOMPARE(rig.labelText("BlendLevelLabel"), QString("Basic"));
+    pages->setCurrentWidget(rig.form->displaySetupPage());
+    rig.com1->clearRequests();
+    rig.find<QCheckBox>("AdvanceModeCheckBox")->click();
+    QVERIFY(withoutProbes(LinkRig::wire(*rig.com1)).contains("38400 KXCTRL 1"));
+    pages->setCurrentWidget(rig.form->informationPage());
+    QCOMPARE(rig.labelText("BlendLevelLabel"), QString("Adv"));
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+}
+
+// The placement scale puts the projector centres at the planned overlap, the frames at the one in the
+// field: with 200 accepted while 384 is planned, the second centre lies at (1280 - 384 + 640) / 3440 of
+// the scale, not at (1280 - 200 + 640) / 3440.
+void PlanningTest::placementCentresFromThePlannedOverlap() {
+    LinkRig rig(nullptr, nullptr);
+    rig.showOffline();
+    typeAndLeave(rig, "OWidthEdit", "200");
+    QCOMPARE(rig.form->state().OverlapPixels, 384.0);
+    QCOMPARE(rig.fieldText("ImageSizeHLabel"), QString("3440"));
+    const QImage placement = rig.find<QLabel>("ProjPlaceImage")->pixmap().toImage();
+    auto marked = [&placement](int x) {
+        for (int y = 25; y < 100; ++y)
+            if (placement.pixelColor(x, y) == QColor(Qt::black)) return true;
+        return false;
+    };
+    const int planned = int(1536.0 / 3440 * 477);
+    const int fromField = int(1720.0 / 3440 * 477);
+    QVERIFY(marked(planned));
+    QVERIFY(!marked(fromField));
+    QVERIFY(marked(int(640.0 / 3440 * 477)));
 }
 
 QTEST_MAIN(PlanningTest)

@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <limits>
 
 using namespace planning;
 
@@ -230,6 +231,9 @@ void PlanningMathTest::outOfRangeInputsGiveNoResult() {
     QCOMPARE(formatGeneral(aspectFromImage(3072, 0, 10).aspect, 3), QString("N/A"));
     QCOMPARE(projectorCount(0, 1024, 3), 0);
     QCOMPARE(projectorCount(1280, 1024, std::nan("")), 0);
+    // An image width that overflows needs more projectors than any wall, not none.
+    QCOMPARE(projectorCount(1280, 1024, std::numeric_limits<double>::infinity()), 1000);
+    QCOMPARE(projectorCount(1280, 1024, 1e308), 1000);
     QVERIFY(placementMarkers(3, 1280, 384, 0, 30, 477).isEmpty());
     QCOMPARE(frameOverlap(384, 0), 0);
     // A loaded overlap of any size keeps the frames within reach: at most a frame width either way.
