@@ -619,6 +619,7 @@ void PushTest::unacknowledgedCommandEndsThePassAndTheLink() {
     QVERIFY(!rig.form->menu().action("ReadfromKestrixs1")->isEnabled());
     QVERIFY(!rig.form->menu().action("SendCurrentSettingstoKestrixs1")->isEnabled());
     QCOMPARE(rig.host.statusTexts.last(), QString("Note: No Kestrix communication established yet."));
+}
 
 void PushTest::readThenPushChangesNothing_data() {
     QTest::addColumn<bool>("twoDevices");
