@@ -5,6 +5,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <algorithm>
+
 #include <cstring>
 #include <functional>
 
@@ -521,12 +523,20 @@ void tst_commandset::settleCountsAtRealTiming() {
     setup.pacingFactor = 1.0;
     ProtocolRig rig(setup);
     QVERIFY2(rig.ok(), qPrintable(rig.error()));
-    builderCases()[index].call(*rig.commands);
-    QVERIFY(rig.queries->QuerySystemInfo(1));
-    const QList<SimRequest> requests = rig.sim.requests();
-    QCOMPARE(requests.size(), 2);
-    const double quietMs = (requests[1].firstByteUs - requests[0].answerEndUs) / 1000.0;
-    QVERIFY2(quietMs >= settleMs - 1 && quietMs <= settleMs + 150, qPrintable(QString::number(quietMs)));
+    // A busy machine can only make the quiet time longer, never shorter: every try must wait at least
+    // the settle, and the shortest of a few tries must not wait much more.
+    double shortestMs = 1e9;
+    for (int attempt = 0; attempt < 5 && shortestMs > settleMs + 150; ++attempt) {
+        rig.sim.clearRequests();
+        builderCases()[index].call(*rig.commands);
+        QVERIFY(rig.queries->QuerySystemInfo(1));
+        const QList<SimRequest> requests = rig.sim.requests();
+        QCOMPARE(requests.size(), 2);
+        const double quietMs = (requests[1].firstByteUs - requests[0].answerEndUs) / 1000.0;
+        QVERIFY2(quietMs >= settleMs - 1, qPrintable(QString::number(quietMs)));
+        shortestMs = std::min(shortestMs, quietMs);
+    }
+    QVERIFY2(shortestMs <= settleMs + 150, qPrintable(QString::number(shortestMs)));
 }
 
 QTEST_GUILESS_MAIN(tst_commandset)
