@@ -284,11 +284,13 @@ bool KestrixSimulator::flushOutput(qint64 now) {
     for (auto it = output.begin(); it != output.end() && it->first <= now; ++it)
         due.append(it->second.byte);
     if (due.isEmpty()) return false;
+    // Stamped before the write: the program cannot have the bytes earlier, while a stamp taken after it
+    // could be late by however long this thread was held up.
+    const qint64 atUs = (nowNs() - originNs) / 1000;
     const ssize_t n = ::write(pty.masterFd(), due.constData(), size_t(due.size()));
     const ssize_t written = n < 0 ? 0 : n;
     if (written > 0) {
         std::lock_guard lock(mutex);
-        const qint64 atUs = (nowNs() - originNs) / 1000;
         for (auto it = output.begin(); it != std::next(output.begin(), written); ++it)
             if (const int at = it->second.request - logBase;
                 it->second.request >= 0 && at >= 0 && at < log.size())
