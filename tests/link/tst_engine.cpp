@@ -1,3 +1,4 @@
+#include "Durations.h"
 #include "EngineRig.h"
 #include "EventPump.h"
 #include "StatusLightController.h"
@@ -460,30 +461,32 @@ private slots:
     void realTimings() {
         EngineRig rig(Pacing::real());
         rig.controllerMode();
-        rig.command("*1DDBL 1!");
-        rig.peer.respond = controllerScript({"!ERR 7", filler(15) + "LR>"});
-        QElapsedTimer clock;
-        clock.start();
-        rig.engine.SendControllerCommand(300);
-        qint64 elapsed = clock.elapsed();
-        QVERIFY2(elapsed >= 2100 && elapsed < 2600, qPrintable(QString::number(elapsed)));
+        const Durations generic = Durations::measure(2600, [&] {
+            rig.command("*1DDBL 1!");
+            rig.peer.respond = controllerScript({"!ERR 7", filler(15) + "LR>"});
+            rig.engine.SendControllerCommand(300);
+            return true;
+        });
+        QVERIFY2(generic.within(2100, 2600), generic.describe());
 
-        rig.engine.setCommand("NKX\r");
-        rig.engine.ReplyMinLength = 2;
-        rig.peer.respond = controllerScript({"?\r\nDEB", "2 5 6\r\nLR>"});
-        clock.restart();
-        rig.engine.SendQuery();
-        elapsed = clock.elapsed();
-        QVERIFY(!rig.engine.ReplyFailed);
-        QVERIFY2(elapsed >= 1000 && elapsed < 1400, qPrintable(QString::number(elapsed)));
+        const Durations debugPause = Durations::measure(1400, [&] {
+            rig.engine.setCommand("NKX\r");
+            rig.engine.ReplyMinLength = 2;
+            rig.peer.respond = controllerScript({"?\r\nDEB", "2 5 6\r\nLR>"});
+            rig.engine.SendQuery();
+            return !rig.engine.ReplyFailed;
+        });
+        QVERIFY2(debugPause.within(1000, 1400), debugPause.describe());
 
         rig.peer.respond = {};
-        clock.restart();
-        rig.engine.SendQuery();
-        elapsed = clock.elapsed();
-        QVERIFY(rig.engine.ReplyFailed);
-        QCOMPARE(rig.host.messages(), QStringList{Timeout});
-        QVERIFY2(elapsed >= 8000 && elapsed < 8400, qPrintable(QString::number(elapsed)));
+        int timeouts = 0;
+        const Durations watchdog = Durations::measure(8400, [&] {
+            rig.engine.SendQuery();
+            ++timeouts;
+            return rig.engine.ReplyFailed;
+        });
+        QVERIFY2(watchdog.within(8000, 8400), watchdog.describe());
+        QCOMPARE(rig.host.messages(), QStringList(timeouts, Timeout));
     }
 };
 
