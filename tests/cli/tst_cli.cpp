@@ -389,6 +389,21 @@ void TestCli::unacknowledgedCommandEndsThePush() {
     QCOMPARE(refused, 3);
     QVERIFY(!requests.isEmpty());
     QVERIFY2(requests.last().raw.startsWith("PASS *7BLKGN 1 0!"), requests.last().raw.constData());
+
+    // One summary: the commands that went out (a resend is the same command), the last one and its
+    // device, and that the devices are now partly set.
+    int frames = 0;
+    QByteArray previous;
+    for (const SimRequest &r : requests) {
+        if (!r.raw.startsWith("PASS ")) continue;
+        frames += r.raw != previous;
+        previous = r.raw;
+    }
+    QVERIFY2(push.err.contains(QStringLiteral("lumivane-cli: The push stopped part-way: %1 command(s) went out, "
+                                              "the last one (*7BLKGN 1 0!) to Kestrix 2 (RS-485 ID 7), in part ")
+                                   .arg(frames)),
+             qPrintable(push.err));
+    QCOMPARE(push.err.count(QStringLiteral("The devices are now partly set")), 1);
 }
 
 // Each failure names its cause and ends with its own status. "@DIR" stands for the test's folder and
@@ -528,8 +543,8 @@ void TestCli::signalStopsThePushBetweenCommands() {
     QVERIFY(sim->receivedBytes().endsWith("\r\r"));
     QList<QByteArray> frames;
     for (const SimRequest &r : sim->requests()) {
-        if (!r.framed) continue;
-        QVERIFY2(r.checksumOk, r.raw.constData());
+        if (!r.raw.startsWith("PASS ")) continue;
+        QVERIFY2(r.framed && r.checksumOk, r.raw.constData());
         if (frames.isEmpty() || frames.constLast() != r.raw) frames.append(r.raw);
     }
     QVERIFY(!frames.isEmpty());
