@@ -444,8 +444,10 @@ void TestCli::failureMessages_data() {
                                           "not exist.\n";
     QTest::newRow("-o folder") << readTo(QStringLiteral("@DIR")) << QString() << 3
                                << "Cannot write '@DIR': it is a folder.\n";
-    QTest::newRow("-o not a file") << readTo(QStringLiteral("/dev/null")) << QString() << 3
-                                   << "Cannot write '/dev/null': it is not a regular file.\n";
+    // A FIFO of the test's own (never a node under /dev: were the check broken, the file would be
+    // renamed over it).
+    QTest::newRow("-o not a file") << readTo(QStringLiteral("@DIR/out-fifo")) << QString() << 3
+                                   << "Cannot write '@DIR/out-fifo': it is not a regular file.\n";
 
     const QString full = QStringLiteral("/dev/full");
     const QString noSpace = QStringLiteral("Cannot write to standard output: No space left on device\n");
@@ -472,6 +474,7 @@ void TestCli::failureMessages() {
     QFETCH(int, status);
     QFETCH(QString, says);
     QVERIFY(writeBytes(path("wall.kxc"), QByteArray(int(ConfigFile::FileSize), '\0')));
+    QCOMPARE(::mkfifo(QFile::encodeName(path("out-fifo")).constData(), 0600), 0);
     for (QString &argument : arguments) {
         argument.replace(QStringLiteral("@DIR"), dir->path());
         argument.replace(QStringLiteral("@COM1"), sim->slavePath());
