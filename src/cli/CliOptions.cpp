@@ -50,27 +50,25 @@ const CommandInfo *findCommand(const QString &name) {
 }
 
 QString exitStatusText() {
-    return QStringLiteral("Exit statuses:\n"
-                          "  %1  done (diff: no differences)\n"
-                          "  %2  diff: the devices differ from the file\n"
-                          "  %3  wrong command line\n"
-                          "  %4  a file could not be read or written, or is not a configuration file\n"
-                          "  %5  no device found, or fewer devices than the file needs\n"
-                          "  %6  the line failed or a device stopped answering\n"
-                          "  %7  a question needed Yes: run again with --yes\n"
-                          "  %8  the file holds a value that cannot be sent\n"
-                          "  %9  stopped by Ctrl-C (SIGINT) after the command in flight\n"
-                          "  %10  stopped by SIGTERM after the command in flight\n")
-        .arg(ExitStatus::Ok)
-        .arg(ExitStatus::Differ)
-        .arg(ExitStatus::Usage)
-        .arg(ExitStatus::FileError)
-        .arg(ExitStatus::NoDevice)
-        .arg(ExitStatus::Communication)
-        .arg(ExitStatus::Refused)
-        .arg(ExitStatus::InvalidValue)
-        .arg(ExitStatus::Interrupted)
-        .arg(ExitStatus::Terminated);
+    const struct {
+        int status;
+        const char *meaning;
+    } statuses[] = {
+        {ExitStatus::Ok, "done (diff: no differences)"},
+        {ExitStatus::Differ, "diff: the devices differ from the file"},
+        {ExitStatus::Usage, "wrong command line"},
+        {ExitStatus::FileError, "a file could not be read or written, or is not a configuration file"},
+        {ExitStatus::NoDevice, "no device found, or fewer devices than the file needs"},
+        {ExitStatus::Communication, "the line failed or a device stopped answering"},
+        {ExitStatus::Refused, "a question needed Yes: run again with --yes"},
+        {ExitStatus::InvalidValue, "the file holds a value that cannot be sent"},
+        {ExitStatus::Interrupted, "stopped by Ctrl-C (SIGINT) after the command in flight"},
+        {ExitStatus::Terminated, "stopped by SIGTERM after the command in flight"},
+    };
+    QString text = QStringLiteral("Exit statuses:\n");
+    for (const auto &s : statuses)
+        text += QStringLiteral("  %1  %2\n").arg(s.status, 3).arg(QLatin1String(s.meaning));
+    return text;
 }
 
 CliParse error(const QString &text, const QString &command = {}) {
