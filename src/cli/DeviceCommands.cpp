@@ -175,7 +175,8 @@ public:
                                                                              : Route::SearchAll;
         if (connection.connect(route)) return ExitStatus::Ok;
         const int status = failure(ExitStatus::NoDevice);
-        if (status == ExitStatus::NoDevice && !stops.received()) explainPorts();
+        // Only when nothing answered: a device that answered was refused for another reason, said.
+        if (status == ExitStatus::NoDevice && !engine.LinkOk && !stops.received()) explainPorts();
         return status;
     }
 
