@@ -211,9 +211,9 @@ CliParse parseCliArguments(const QStringList &arguments) {
         parser.addOption(simulate);
         parser.addOption(link);
         parser.addOption(yes);
-        parser.addOption(quiet);
         parser.addOption(pacing);
     }
+    parser.addOption(quiet);
 
     QStringList rest = arguments;
     rest.removeAt(1); // the command
@@ -249,6 +249,7 @@ CliParse parseCliArguments(const QStringList &arguments) {
         o.file = parser.value(output);
         if (o.file.isEmpty()) return error(QStringLiteral("read needs -o FILE.kxc"), name);
     }
+    o.quiet = parser.isSet(quiet);
     if (info->command == CliOptions::Command::Dump || info->command == CliOptions::Command::Plan ||
         info->command == CliOptions::Command::Diff || info->command == CliOptions::Command::Ports)
         o.json = parser.isSet(json);
@@ -257,7 +258,6 @@ CliParse parseCliArguments(const QStringList &arguments) {
         o.ports.applyOptions(parser);
         o.simulate = parser.isSet(simulate);
         o.assumeYes = parser.isSet(yes);
-        o.quiet = parser.isSet(quiet);
         if (o.simulate && o.ports.isOverridden(1))
             return error(QStringLiteral("--simulate puts the simulator on COM1; it cannot be combined with "
                                         "--com1"),

@@ -55,7 +55,7 @@ int runPorts(const CliOptions &o, const CliStreams &streams) {
                      cell(usb)});
     }
     writeText(streams.out, alignedColumns(rows));
-    if (ports.isEmpty())
+    if (ports.isEmpty() && !o.quiet)
         writeText(streams.err, QStringLiteral("lumivane-cli: No serial ports found on this machine. A USB "
                                               "adapter shows here once plugged in; a pseudo-terminal "
                                               "(such as lumivane-sim's) is not listed but can still be "
