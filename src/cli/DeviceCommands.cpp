@@ -87,6 +87,44 @@ private:
     WindowState &state;
 };
 
+// The setting commands in the bytes sent to the devices, in order, a resend counted once: Controller
+// frames ("PASS", the text, two checksum digits, CR CR) or direct lines, leaving out the probes,
+// "debug 0" and the status queries. Only whole commands count: the port is handed whole pieces, so a
+// frame is only cut short here when the bytes themselves end early.
+QList<QByteArray> settingCommands(const QByteArray &sent, bool controller) {
+    QList<QByteArray> commands;
+    auto add = [&commands](const QByteArray &command) {
+        if (!commands.isEmpty() && commands.constLast() == command) return; // sent again
+        commands.append(command);
+    };
+    if (controller) {
+        for (qsizetype at = sent.indexOf("PASS "); at >= 0; at = sent.indexOf("PASS ", at + 1)) {
+            const qsizetype end = sent.indexOf("\r\r", at);
+            if (end < 0) break;
+            add(sent.mid(at + 5, end - at - 5 - 2));
+        }
+    } else {
+        const QList<QByteArray> lines = sent.split('\r');
+        // The part after the last CR is a line still going out.
+        for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+            const QByteArray text = lines.at(i).trimmed();
+            if (text.isEmpty() || text == "debug 0" || text.split(' ').constFirst().endsWith("INFOKX")) continue;
+            add(text);
+        }
+    }
+    return commands;
+}
+
+// The RS-485 ID after the asterisk of a Controller command ("*7BLKGN 1 0!" is for 7); -1 for a direct
+// command, which has no address.
+int commandTargetId(const QByteArray &command) {
+    if (!command.startsWith('*')) return -1;
+    qsizetype digits = 1;
+    while (digits < command.size() && std::isdigit(uchar(command.at(digits))))
+        ++digits;
+    return command.mid(1, digits - 1).toInt();
+}
+
 // One run against the devices: the port, the engine and the flows the window uses, with the CLI's
 // host in place of message boxes.
 class DeviceSession {
@@ -226,40 +264,15 @@ public:
         return bytes;
     }
 
-    // The setting commands the push has put on the line, in order, a resend counted once: Controller
-    // frames ("PASS" text, checksum, CR CR) or direct lines, leaving out the probes, "debug 0" and the
-    // queries the push makes to read values back.
+    // The setting commands the push has put on the line so far.
     QList<QByteArray> pushedCommands() const {
-        const QByteArray sent = sentBytes().mid(pushStart);
-        QList<QByteArray> commands;
-        auto add = [&commands](const QByteArray &command) {
-            if (!commands.isEmpty() && commands.constLast() == command) return; // sent again
-            commands.append(command);
-        };
-        if (engine.controllerMode()) {
-            for (qsizetype at = sent.indexOf("PASS "); at >= 0; at = sent.indexOf("PASS ", at + 1)) {
-                const qsizetype end = sent.indexOf("\r\r", at);
-                if (end < 0) break; // never a half frame: PutString hands over whole pieces
-                add(sent.mid(at + 5, end - at - 5 - 2)); // without "PASS " and the checksum digits
-            }
-        } else {
-            for (const QByteArray &line : sent.split('\r')) {
-                const QByteArray text = line.trimmed();
-                if (text.isEmpty() || text == "debug 0" || text.split(' ').constFirst().endsWith("INFOKX")) continue;
-                add(text);
-            }
-            if (!sent.endsWith('\r') && !commands.isEmpty()) commands.removeLast();
-        }
-        return commands;
+        return settingCommands(sentBytes().mid(pushStart), engine.controllerMode());
     }
 
-    // The device a command was for: the RS-485 ID after the asterisk names it behind the Controller;
-    // a direct line has device 1 only.
+    // The device a command was for, named.
     QString deviceOf(const QByteArray &command) const {
-        if (!command.startsWith('*')) return QStringLiteral("Kestrix 1");
-        int digits = 1;
-        while (digits < command.size() && std::isdigit(uchar(command.at(digits)))) ++digits;
-        const int id = command.mid(1, digits - 1).toInt();
+        const int id = commandTargetId(command);
+        if (id < 0) return QStringLiteral("Kestrix 1");
         for (int device : {1, 2})
             if (state.DeviceIds[device] == id) return CommandEngine::describe({device, id});
         return QStringLiteral("the Kestrix with RS-485 ID %1").arg(id);
