@@ -6,6 +6,7 @@ CliHost::CliHost(std::FILE *err, bool assumeYes, bool terminal, bool quiet)
     : err(err), assumeYes(assumeYes), terminal(terminal && !quiet), quiet(quiet) {}
 
 void CliHost::line(const QString &text) {
+    if (silenced) return;
     endProgressLine();
     const QByteArray bytes = text.toLocal8Bit();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), err);
@@ -101,6 +102,7 @@ QString CliHost::bar(int done, int total, int width) {
 }
 
 void CliHost::redraw() {
+    if (silenced) return;
     QString text = progressText;
     if (!progressSuffix.isEmpty()) text += QLatin1Char(' ') + progressSuffix;
     const QString drawn = total > 0 ? bar(done, total, 24) + QLatin1Char(' ') + text : text;

@@ -49,6 +49,13 @@ public:
     // The text of the last progress notice shown ("Sending current settings to Kestrix(s): ...").
     QString lastProgress() const { return lastProgressText; }
     bool isQuiet() const { return quiet; }
+    // From now on nothing but the tool's own lines: no message, question text, progress or status note
+    // (the run was stopped, and what the flows still say is only its echo).
+    void silence() {
+        hideProgress();
+        silenced = true;
+    }
+
     // Whether a note naming this port's path ("COM Port #1 (/dev/ttyUSB0) ...") has been printed.
     bool noteShownAbout(const QString &path) const;
 
@@ -64,6 +71,7 @@ private:
     bool assumeYes;
     bool terminal;
     bool quiet;
+    bool silenced = false;
     bool busyCursor = false;
     bool refused = false;
     bool exitWanted = false;

@@ -172,6 +172,9 @@ public:
         if (phase == Phase::Pushing) {
             engine.SetLinkActive(false);
         } else if (phase != Phase::Done) {
+            // What the search or the read says after its waits were cut short would only be noise
+            // (a failed record, a probe taken for an answer); the summary says what happened.
+            host.silence();
             EventPump::requestAbort();
         }
     }
@@ -211,7 +214,10 @@ public:
         const Route route = options.route == CliOptions::Route::Direct       ? Route::Direct
                             : options.route == CliOptions::Route::Controller ? Route::Controller
                                                                              : Route::SearchAll;
-        if (connection.connect(route)) return ExitStatus::Ok;
+        const bool connected = connection.connect(route);
+        // A stop ends every wait at once, so what the search then concluded means nothing.
+        if (stops.received()) return ExitStatus::NoDevice;
+        if (connected) return ExitStatus::Ok;
         const int status = failure(ExitStatus::NoDevice);
         // Only when nothing answered: a device that answered was refused for another reason, said.
         if (status == ExitStatus::NoDevice && !engine.LinkOk && !stops.received()) explainPorts();
@@ -233,6 +239,7 @@ public:
     // Reads every device into the model. A record that cannot be read ends the read: a file or a
     // comparison built without it would hold values nobody read.
     int read() {
+        if (stops.received()) return ExitStatus::Communication;
         setPhase(Phase::Reading);
         if (!stops.received()) host.setAlwaysNo(QStringLiteral("a read with a record missing is never kept."));
         const bool read = reader.readAll();
