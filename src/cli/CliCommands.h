@@ -14,4 +14,5 @@ struct CliStreams {
 // Each returns the process's exit status (ExitStatus).
 int runPlan(const CliOptions &options, const CliStreams &streams);
 int runDump(const CliOptions &options, const CliStreams &streams);
+int runPorts(const CliOptions &options, const CliStreams &streams);
 int runDeviceCommand(const CliOptions &options, const CliStreams &streams); // read, push, diff

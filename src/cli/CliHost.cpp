@@ -2,10 +2,11 @@
 
 #include <QStringList>
 
-CliHost::CliHost(std::FILE *err, bool assumeYes, bool terminal)
-    : err(err), assumeYes(assumeYes), terminal(terminal) {}
+CliHost::CliHost(std::FILE *err, bool assumeYes, bool terminal, bool quiet)
+    : err(err), assumeYes(assumeYes), terminal(terminal && !quiet), quiet(quiet) {}
 
 void CliHost::line(const QString &text) {
+    if (silenced) return;
     endProgressLine();
     const QByteArray bytes = text.toLocal8Bit();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), err);
@@ -21,7 +22,18 @@ static QString plainLines(QString text) {
 }
 
 void CliHost::showMessage(const QString &text) {
+    if (text.startsWith(QLatin1String("Note:"))) {
+        if (notesShown.contains(text)) return;
+        notesShown.append(text);
+    }
     line(QStringLiteral("lumivane-cli: %1").arg(plainLines(text)));
+}
+
+bool CliHost::noteShownAbout(const QString &path) const {
+    const QString named = QStringLiteral("(%1)").arg(path);
+    for (const QString &note : notesShown)
+        if (note.contains(named)) return true;
+    return false;
 }
 
 bool CliHost::askYesNo(const QString &caption, const QString &text) {
@@ -49,7 +61,7 @@ bool CliHost::askOkCancel(const QString &caption, const QString &text) {
 void CliHost::setStatusText(const QString &text) {
     // The status bar's notes are shown once each, on their own line. Those that only say a request is
     // under way (they end in "....") are left to the progress notice.
-    if (text.isEmpty() || text == lastPlain || text.endsWith(QLatin1String("...."))) return;
+    if (quiet || text.isEmpty() || text == lastPlain || text.endsWith(QLatin1String("...."))) return;
     lastPlain = text;
     if (terminal && progressShown) return;
     line(text);
@@ -58,7 +70,9 @@ void CliHost::setStatusText(const QString &text) {
 void CliHost::showProgress(const QString &text) {
     const bool changed = text != progressText;
     progressText = text;
+    lastProgressText = text;
     progressSuffix.clear();
+    if (quiet) return;
     if (terminal) {
         progressShown = true;
         redraw();
@@ -88,6 +102,7 @@ QString CliHost::bar(int done, int total, int width) {
 }
 
 void CliHost::redraw() {
+    if (silenced) return;
     QString text = progressText;
     if (!progressSuffix.isEmpty()) text += QLatin1Char(' ') + progressSuffix;
     const QString drawn = total > 0 ? bar(done, total, 24) + QLatin1Char(' ') + text : text;

@@ -13,10 +13,11 @@
 // the question and the way to answer Yes printed. The link recovery's "retry?" question is always
 // answered Cancel, because nobody can re-plug a cable for a script: the tool ends with a communication
 // failure instead. On a terminal the progress notice is one line redrawn in place with a bar; elsewhere
-// each new step is one plain line.
+// each new step is one plain line. Quiet leaves out progress and status notes, never a message or a
+// question. A note ("Note: ...") the search repeats for every mode it tries is printed once.
 class CliHost : public Host {
 public:
-    CliHost(std::FILE *err, bool assumeYes, bool terminal);
+    CliHost(std::FILE *err, bool assumeYes, bool terminal, bool quiet = false);
 
     void showMessage(const QString &text) override;
     bool askYesNo(const QString &caption, const QString &text) override;
@@ -45,6 +46,19 @@ public:
     bool refusedQuestion() const { return refused; }
     bool exitRequested() const { return exitWanted; }
 
+    // The text of the last progress notice shown ("Sending current settings to Kestrix(s): ...").
+    QString lastProgress() const { return lastProgressText; }
+    bool isQuiet() const { return quiet; }
+    // From now on nothing but the tool's own lines: no message, question text, progress or status note
+    // (the run was stopped, and what the flows still say is only its echo).
+    void silence() {
+        hideProgress();
+        silenced = true;
+    }
+
+    // Whether a note naming this port's path ("COM Port #1 (/dev/ttyUSB0) ...") has been printed.
+    bool noteShownAbout(const QString &path) const;
+
     // Bar drawing, kept separate so that it can be checked on its own: "[#####.....]  50%".
     static QString bar(int done, int total, int width);
 
@@ -56,14 +70,18 @@ private:
     std::FILE *err;
     bool assumeYes;
     bool terminal;
+    bool quiet;
+    bool silenced = false;
     bool busyCursor = false;
     bool refused = false;
     bool exitWanted = false;
     bool progressShown = false;
     QString alwaysNo;
     QHash<QString, QString> fixedNo;
+    QStringList notesShown;
     QString progressText;
     QString progressSuffix;
+    QString lastProgressText;
     int done = 0;
     int total = 0;
     QString lastPlain;

@@ -20,23 +20,27 @@ const CommandInfo kCommands[] = {
     {"read", CliOptions::Command::Read,
      "Search for the devices, read every setting of every device and write them to a configuration "
      "file. Nothing is written when the read fails.",
-     "-o FILE.kxc"},
+     "-o FILE.kxc|-"},
     {"push", CliOptions::Command::Push,
      "Send a configuration file's settings to the devices in the order Send Current Settings uses, "
      "device 2 included.",
-     "FILE.kxc"},
+     "FILE.kxc|-"},
     {"diff", CliOptions::Command::Diff,
      "Read the devices and list every setting that differs from a configuration file, one line per "
      "field: device, channel, field, file value, device value. Exit status 0 when they are equal, 1 "
      "when they differ.",
-     "FILE.kxc"},
+     "FILE.kxc|- [--json]"},
     {"dump", CliOptions::Command::Dump,
      "Print every field of both devices in a configuration file with its name, as a table or as JSON.",
-     "FILE.kxc [--json]"},
+     "FILE.kxc|- [--json]"},
     {"plan", CliOptions::Command::Plan,
      "Plan a wall: aspect ratio, projectors, devices, overlap, input image size, each projector's "
      "slice and the image content notes.",
      "--screen WxH [--resolution 1280x1024] [--projectors N] [--align left|center] [--json]"},
+    {"ports", CliOptions::Command::Ports,
+     "List the serial ports of this machine: path, description, manufacturer, serial number and USB "
+     "vendor and product IDs.",
+     "[--json]"},
 };
 
 const CommandInfo *findCommand(const QString &name) {
@@ -46,23 +50,25 @@ const CommandInfo *findCommand(const QString &name) {
 }
 
 QString exitStatusText() {
-    return QStringLiteral("Exit statuses:\n"
-                          "  %1  done (diff: no differences)\n"
-                          "  %2  diff: the devices differ from the file\n"
-                          "  %3  wrong command line\n"
-                          "  %4  a file could not be read or written, or is not a configuration file\n"
-                          "  %5  no device found, or fewer devices than the file needs\n"
-                          "  %6  the line failed or a device stopped answering\n"
-                          "  %7  a question needed Yes: run again with --yes\n"
-                          "  %8  the file holds a value that cannot be sent\n")
-        .arg(ExitStatus::Ok)
-        .arg(ExitStatus::Differ)
-        .arg(ExitStatus::Usage)
-        .arg(ExitStatus::FileError)
-        .arg(ExitStatus::NoDevice)
-        .arg(ExitStatus::Communication)
-        .arg(ExitStatus::Refused)
-        .arg(ExitStatus::InvalidValue);
+    const struct {
+        int status;
+        const char *meaning;
+    } statuses[] = {
+        {ExitStatus::Ok, "done (diff: no differences)"},
+        {ExitStatus::Differ, "diff: the devices differ from the file"},
+        {ExitStatus::Usage, "wrong command line"},
+        {ExitStatus::FileError, "a file could not be read or written, or is not a configuration file"},
+        {ExitStatus::NoDevice, "no device found, or fewer devices than the file needs"},
+        {ExitStatus::Communication, "the line failed or a device stopped answering"},
+        {ExitStatus::Refused, "a question needed Yes: run again with --yes"},
+        {ExitStatus::InvalidValue, "the file holds a value that cannot be sent"},
+        {ExitStatus::Interrupted, "stopped by Ctrl-C (SIGINT) after the command in flight"},
+        {ExitStatus::Terminated, "stopped by SIGTERM after the command in flight"},
+    };
+    QString text = QStringLiteral("Exit statuses:\n");
+    for (const auto &s : statuses)
+        text += QStringLiteral("  %1  %2\n").arg(s.status, 3).arg(QLatin1String(s.meaning));
+    return text;
 }
 
 CliParse error(const QString &text, const QString &command = {}) {
@@ -91,11 +97,15 @@ QString cliOverview() {
     QString text = QStringLiteral(
         "Usage: lumivane-cli COMMAND [options]\n\n"
         "Reads, compares and pushes Kestrix configurations, dumps configuration files and plans walls,\n"
-        "without the window. Results go to stdout, progress and messages to stderr.\n\n"
+        "without the window. Results go to stdout, progress and messages to stderr. A file named -\n"
+        "is standard input or output.\n\n"
         "Commands:\n");
     for (const CommandInfo &info : kCommands)
         text += QStringLiteral("  %1 %2\n").arg(QLatin1String(info.name), -5).arg(QLatin1String(info.arguments));
-    text += QStringLiteral("\n'lumivane-cli COMMAND --help' describes a command and its options.\n\n");
+    text += QStringLiteral("\nOptions:\n"
+                           "  -h, --help  describe the tool, or with a command that command\n"
+                           "  --version   print the version (anywhere on the command line)\n"
+                           "\n'lumivane-cli COMMAND --help' describes a command and its options.\n\n");
     return text + exitStatusText();
 }
 
@@ -108,11 +118,15 @@ CliParse parseCliArguments(const QStringList &arguments) {
         parse.output = cliOverview();
         return parse;
     }
-    if (first == QLatin1String("--version") || first == QLatin1String("-v")) {
-        CliParse parse;
-        parse.outcome = CliParse::ExitOk;
-        parse.output = QStringLiteral("lumivane-cli 1.02\n");
-        return parse;
+    // --version wins wherever it stands (before a "--" that ends the options).
+    for (const QString &argument : arguments.mid(1)) {
+        if (argument == QLatin1String("--")) break;
+        if (argument == QLatin1String("--version") || first == QLatin1String("-v")) {
+            CliParse parse;
+            parse.outcome = CliParse::ExitOk;
+            parse.output = QStringLiteral("lumivane-cli 1.02\n");
+            return parse;
+        }
     }
     const CommandInfo *info = findCommand(first);
     if (!info) {
@@ -133,8 +147,10 @@ CliParse parseCliArguments(const QStringList &arguments) {
 
     QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                               QStringLiteral("The configuration file to write (replaced whole, or left as it "
-                                             "was when the read fails)."),
+                                             "was when the read fails); - writes it to standard output."),
                               QStringLiteral("FILE.kxc"));
+    QCommandLineOption quiet(QStringList{QStringLiteral("q"), QStringLiteral("quiet")},
+                             QStringLiteral("No progress lines or notes; errors and questions only."));
     QCommandLineOption simulate(QStringLiteral("simulate"),
                                 QStringLiteral("Use the built-in simulator (a Controller with two Kestrix "
                                                "devices) on COM1."));
@@ -168,11 +184,16 @@ CliParse parseCliArguments(const QStringList &arguments) {
         parser.addOption(output);
         break;
     case CliOptions::Command::Push:
-    case CliOptions::Command::Diff:
-        parser.addPositionalArgument(QStringLiteral("FILE.kxc"), QStringLiteral("The configuration file."));
+        parser.addPositionalArgument(QStringLiteral("FILE.kxc"),
+                                     QStringLiteral("The configuration file; - reads standard input."));
         break;
+    case CliOptions::Command::Diff:
     case CliOptions::Command::Dump:
-        parser.addPositionalArgument(QStringLiteral("FILE.kxc"), QStringLiteral("The configuration file."));
+        parser.addPositionalArgument(QStringLiteral("FILE.kxc"),
+                                     QStringLiteral("The configuration file; - reads standard input."));
+        parser.addOption(json);
+        break;
+    case CliOptions::Command::Ports:
         parser.addOption(json);
         break;
     case CliOptions::Command::Plan:
@@ -192,6 +213,7 @@ CliParse parseCliArguments(const QStringList &arguments) {
         parser.addOption(yes);
         parser.addOption(pacing);
     }
+    parser.addOption(quiet);
 
     QStringList rest = arguments;
     rest.removeAt(1); // the command
@@ -227,7 +249,9 @@ CliParse parseCliArguments(const QStringList &arguments) {
         o.file = parser.value(output);
         if (o.file.isEmpty()) return error(QStringLiteral("read needs -o FILE.kxc"), name);
     }
-    if (info->command == CliOptions::Command::Dump || info->command == CliOptions::Command::Plan)
+    o.quiet = parser.isSet(quiet);
+    if (info->command == CliOptions::Command::Dump || info->command == CliOptions::Command::Plan ||
+        info->command == CliOptions::Command::Diff || info->command == CliOptions::Command::Ports)
         o.json = parser.isSet(json);
 
     if (deviceCommand) {

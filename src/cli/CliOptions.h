@@ -7,12 +7,13 @@
 
 // What the command line asked for, read before anything touches a port or a file.
 struct CliOptions {
-    enum class Command { None, Read, Push, Diff, Dump, Plan };
+    enum class Command { None, Read, Push, Diff, Dump, Plan, Ports };
     enum class Route { Search, Direct, Controller };
 
     Command command = Command::None;
-    QString file;      // read: the -o file; push, diff, dump: the file argument
-    bool json = false; // dump, plan
+    QString file;      // read: the -o file; push, diff, dump: the file argument; "-" is stdin or stdout
+    bool json = false; // dump, plan, diff, ports
+    bool quiet = false; // no progress or notes on stderr, only messages that need reading
 
     // Device commands.
     PortMap ports;

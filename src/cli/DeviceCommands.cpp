@@ -6,6 +6,7 @@
 #include "CommandSet.h"
 #include "ConfigFile.h"
 #include "ConnectFlow.h"
+#include "EventPump.h"
 #include "ExitStatus.h"
 #include "FieldListing.h"
 #include "KestrixSimulator.h"
@@ -16,21 +17,65 @@
 #include "ReadFlow.h"
 #include "SettingsPush.h"
 #include "StatusQueries.h"
+#include "StopSignals.h"
 #include "TApdComPort.h"
 #include "WindowState.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QJsonDocument>
+
+#include <cctype>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
 class CliReadView : public ReadView {
 public:
     explicit CliReadView(CliHost &host) : host(host) {}
-    void recordRead(int done, int total) override { host.setProgressFraction(done, total); }
+    void recordRead(int done, int total) override {
+        recordsDone = done;
+        recordsTotal = total;
+        host.setProgressFraction(done, total);
+    }
+
+    int recordsDone = 0;
+    int recordsTotal = 0;
 
 private:
     CliHost &host;
 };
+
+// Why an output file given to read cannot be written, found before anything is sent; empty when it
+// can. The file is replaced by renaming a new one over it, so its folder must take a new file.
+QString outputProblem(const QString &path) {
+    if (path == QLatin1String("-")) {
+        if (isatty(STDOUT_FILENO))
+            return QStringLiteral("read -o - writes the configuration file to standard output, which is a "
+                                  "terminal: redirect it to a file or a pipe.");
+        return QString();
+    }
+    const QFileInfo file(path);
+    const QString folder = file.absolutePath();
+    const QFileInfo folderInfo(folder);
+    if (file.isDir()) return QStringLiteral("Cannot write '%1': it is a folder.").arg(path);
+    if (!folderInfo.exists())
+        return QStringLiteral("Cannot write '%1': the folder %2 does not exist.").arg(path, folder);
+    if (!folderInfo.isDir()) return QStringLiteral("Cannot write '%1': %2 is not a folder.").arg(path, folder);
+    if (file.exists() && !file.isFile())
+        return QStringLiteral("Cannot write '%1': it is not a regular file.").arg(path);
+    const QByteArray name = QFile::encodeName(path);
+    if (file.exists() && ::access(name.constData(), W_OK) != 0)
+        return QStringLiteral("Cannot write '%1': %2.").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+    if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0)
+        return QStringLiteral("Cannot write '%1': the folder %2 does not take new files (%3).")
+            .arg(path, folder, QString::fromLocal8Bit(std::strerror(errno)));
+    return QString();
+}
 
 // The window's Planning page says how many projectors are planned; here the file being pushed does.
 class CliConnectView : public ConnectView {
@@ -42,12 +87,51 @@ private:
     WindowState &state;
 };
 
+// The setting commands in the bytes sent to the devices, in order, a resend counted once: Controller
+// frames ("PASS", the text, two checksum digits, CR CR) or direct lines, leaving out the probes,
+// "debug 0" and the status queries. Only whole commands count: the port is handed whole pieces, so a
+// frame is only cut short here when the bytes themselves end early.
+QList<QByteArray> settingCommands(const QByteArray &sent, bool controller) {
+    QList<QByteArray> commands;
+    auto add = [&commands](const QByteArray &command) {
+        if (!commands.isEmpty() && commands.constLast() == command) return; // sent again
+        commands.append(command);
+    };
+    if (controller) {
+        for (qsizetype at = sent.indexOf("PASS "); at >= 0; at = sent.indexOf("PASS ", at + 1)) {
+            const qsizetype end = sent.indexOf("\r\r", at);
+            if (end < 0) break;
+            add(sent.mid(at + 5, end - at - 5 - 2));
+        }
+    } else {
+        const QList<QByteArray> lines = sent.split('\r');
+        // The part after the last CR is a line still going out.
+        for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+            const QByteArray text = lines.at(i).trimmed();
+            if (text.isEmpty() || text == "debug 0" || text.split(' ').constFirst().endsWith("INFOKX")) continue;
+            add(text);
+        }
+    }
+    return commands;
+}
+
+// The RS-485 ID after the asterisk of a Controller command ("*7BLKGN 1 0!" is for 7); -1 for a direct
+// command, which has no address.
+int commandTargetId(const QByteArray &command) {
+    if (!command.startsWith('*')) return -1;
+    qsizetype digits = 1;
+    while (digits < command.size() && std::isdigit(uchar(command.at(digits))))
+        ++digits;
+    return command.mid(1, digits - 1).toInt();
+}
+
 // One run against the devices: the port, the engine and the flows the window uses, with the CLI's
 // host in place of message boxes.
 class DeviceSession {
 public:
     DeviceSession(const CliOptions &options, const CliStreams &streams)
-        : options(options), streams(streams), host(streams.err, options.assumeYes, streams.errIsTerminal),
+        : options(options), streams(streams),
+          host(streams.err, options.assumeYes, streams.errIsTerminal, options.quiet),
           engine(port, host, state.CommandBusy, Pacing::real().pausesScaled(options.pacingScale)), queries(engine, state),
           commands(engine, state, queries), connection(engine, host, state, connectView),
           reader(engine, host, state, queries, connection, readView) {
@@ -66,6 +150,46 @@ public:
                          QString::fromLatin1(engine.abandonedCommand())));
             connection.disconnect();
         });
+        QObject::connect(&stops, &StopSignals::stopRequested, [this](int) { stopRequested(); });
+    }
+
+    // What the run is doing, for a stop request and for the summary of a run that ended part-way.
+    enum class Phase { Connecting, Reading, Pushing, Done };
+    void setPhase(Phase now) {
+        phase = now;
+        if (now == Phase::Pushing) pushStart = sentBytes().size();
+        if (stops.received()) stopRequested();
+    }
+
+    // Ctrl-C or SIGTERM. A push stops between two commands: the one in flight is finished (its
+    // acknowledgement awaited, never resent) and the rest is not sent, so the devices never see half a
+    // frame. A search or a read sets nothing; its wait ends at once (what was sent is a whole query).
+    void stopRequested() {
+        const QString reason = QStringLiteral("stopped by %1.")
+                                   .arg(stops.received() == SIGTERM ? QStringLiteral("SIGTERM")
+                                                                    : QStringLiteral("Ctrl-C (SIGINT)"));
+        host.setAlwaysNo(reason);
+        if (phase == Phase::Pushing) {
+            engine.SetLinkActive(false);
+        } else if (phase != Phase::Done) {
+            // What the search or the read says after its waits were cut short would only be noise
+            // (a failed record, a probe taken for an answer); the summary says what happened.
+            host.silence();
+            EventPump::requestAbort();
+        }
+    }
+    int stopSignal() const { return stops.received(); }
+
+    // A push part began: done of total, named by the progress notice.
+    void partBegun(int done, int total) {
+        partsDone = done;
+        partsTotal = total;
+        static const QString prefix = QStringLiteral("Sending current settings to Kestrix(s): ");
+        QString name = host.lastProgress();
+        if (name.startsWith(prefix)) name = name.mid(prefix.size());
+        if (name.endsWith(QLatin1String(". Please wait...."))) name.chop(17);
+        partName = name;
+        host.setProgressFraction(done, total);
     }
 
     // The simulator (with --simulate) and the ports; false with the reason said.
@@ -90,17 +214,40 @@ public:
         const Route route = options.route == CliOptions::Route::Direct       ? Route::Direct
                             : options.route == CliOptions::Route::Controller ? Route::Controller
                                                                              : Route::SearchAll;
-        if (connection.connect(route)) return ExitStatus::Ok;
-        return failure(ExitStatus::NoDevice);
+        const bool connected = connection.connect(route);
+        // A stop ends every wait at once, so what the search then concluded means nothing.
+        if (stops.received()) return ExitStatus::NoDevice;
+        if (connected) return ExitStatus::Ok;
+        const int status = failure(ExitStatus::NoDevice);
+        // Only when nothing answered: a device that answered was refused for another reason, said.
+        if (status == ExitStatus::NoDevice && !engine.LinkOk && !stops.received()) explainPorts();
+        return status;
+    }
+
+    // After a search that found nothing: why each port that cannot be used cannot, in words. A port the
+    // search already explained (the permission note) is not explained twice.
+    void explainPorts() {
+        PortMap ports = port.portMap();
+        for (int n : {1, 2}) {
+            const QString path = ports.path(n);
+            if (host.noteShownAbout(path)) continue;
+            const QString problem = TApdComPort::openProblem(path);
+            if (!problem.isEmpty()) say(QStringLiteral("COM Port #%1 (%2): %3.").arg(n).arg(path, problem));
+        }
     }
 
     // Reads every device into the model. A record that cannot be read ends the read: a file or a
     // comparison built without it would hold values nobody read.
     int read() {
-        host.setAlwaysNo(QStringLiteral("a read with a record missing is never kept."));
+        if (stops.received()) return ExitStatus::Communication;
+        setPhase(Phase::Reading);
+        if (!stops.received()) host.setAlwaysNo(QStringLiteral("a read with a record missing is never kept."));
         const bool read = reader.readAll();
-        host.setAlwaysNo(QString());
-        return read ? ExitStatus::Ok : ExitStatus::Communication;
+        if (!stops.received()) host.setAlwaysNo(QString());
+        if (read) return ExitStatus::Ok;
+        // A Controller with no device behind it is the same case as no device on the line at all.
+        if (engine.controllerMode() && port.isOpen() && state.DeviceCount < 1) return ExitStatus::NoDevice;
+        return ExitStatus::Communication;
     }
 
     // Why a step failed, as an exit status: a refused question, a line that gave up, or the step's own.
@@ -111,6 +258,65 @@ public:
     }
 
     void say(const QString &text) { writeText(streams.err, QStringLiteral("lumivane-cli: %1\n").arg(text)); }
+    // A note that -q leaves out.
+    void note(const QString &text) {
+        if (!options.quiet) say(text);
+    }
+
+    // Every byte sent since the port opened.
+    QByteArray sentBytes() const {
+        QByteArray bytes;
+        for (const TrafficLog::Chunk &chunk : port.trafficLog().chunks())
+            if (chunk.direction == TrafficLog::Direction::Sent) bytes += chunk.bytes;
+        return bytes;
+    }
+
+    // The setting commands the push has put on the line so far.
+    QList<QByteArray> pushedCommands() const {
+        return settingCommands(sentBytes().mid(pushStart), engine.controllerMode());
+    }
+
+    // The device a command was for, named.
+    QString deviceOf(const QByteArray &command) const {
+        const int id = commandTargetId(command);
+        if (id < 0) return QStringLiteral("Kestrix 1");
+        for (int device : {1, 2})
+            if (state.DeviceIds[device] == id) return CommandEngine::describe({device, id});
+        return QStringLiteral("the Kestrix with RS-485 ID %1").arg(id);
+    }
+
+    // The one summary of a run that stopped part-way (line lost, a command not acknowledged, a stop
+    // request): what went out and where the devices are left.
+    void summarize(int status) {
+        if (status == ExitStatus::Ok || status == ExitStatus::Differ) return;
+        if (phase == Phase::Pushing) {
+            const QList<QByteArray> commands = pushedCommands();
+            if (commands.isEmpty()) {
+                say(QStringLiteral("The push stopped before its first command: the devices are unchanged."));
+                return;
+            }
+            QString text = QStringLiteral("The push stopped part-way: %1 command(s) went out").arg(commands.size());
+            if (plannedCommands > 0) text += QStringLiteral(" of %1").arg(plannedCommands);
+            text += QStringLiteral(", the last one (%1) to %2")
+                        .arg(QString::fromLatin1(commands.constLast()), deviceOf(commands.constLast()));
+            if (partsTotal > 0)
+                text += QStringLiteral(", in part %1 of %2 (%3)").arg(partsDone).arg(partsTotal).arg(partName);
+            text += QStringLiteral(". The devices are now partly set: push the whole file again once the "
+                                   "cause is mended.");
+            say(text);
+        } else if (phase == Phase::Connecting && stops.received()) {
+            say(QStringLiteral("Stopped during the search for the devices: nothing was sent."));
+        } else if (phase == Phase::Reading && readView.recordsTotal > 0) {
+            say(QStringLiteral("The read stopped part-way: %1 of %2 records were read; nothing was written, "
+                               "and the devices are unchanged.")
+                    .arg(readView.recordsDone)
+                    .arg(readView.recordsTotal));
+        }
+    }
+
+    // Lets reports that the line posted to the event loop (a line lost under a wait) reach the user
+    // before the tool ends.
+    void deliverPendingReports() { QCoreApplication::processEvents(); }
 
     const CliOptions &options;
     const CliStreams &streams;
@@ -125,6 +331,13 @@ public:
     ConnectFlow connection;
     ReadFlow reader;
     std::unique_ptr<KestrixSimulator> simulator;
+    StopSignals stops;
+    Phase phase = Phase::Connecting;
+    qsizetype pushStart = 0;
+    int partsDone = 0;
+    int partsTotal = 0;
+    QString partName;
+    int plannedCommands = 0; // the commands the whole push holds, when known
 };
 
 int projectorsIn(const QByteArray &image) {
@@ -137,12 +350,23 @@ int projectorsIn(const QByteArray &image) {
 int runRead(DeviceSession &s) {
     if (int status = s.connect()) return status;
     if (int status = s.read()) return status;
+    s.setPhase(DeviceSession::Phase::Done);
+    if (s.options.file == QLatin1String("-")) {
+        const QByteArray image = ConfigFile::image();
+        if (std::fwrite(image.constData(), 1, size_t(image.size()), s.streams.out) != size_t(image.size()) ||
+            std::fflush(s.streams.out) != 0) {
+            s.say(QStringLiteral("Cannot write to standard output: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+            return ExitStatus::FileError;
+        }
+        s.note(QStringLiteral("Read %1 Kestrix device(s); wrote the file to standard output.").arg(s.state.DeviceCount));
+        return ExitStatus::Ok;
+    }
     const ConfigFile::Result saved = ConfigFile::SaveConfigurationFile(s.options.file);
     if (saved != ConfigFile::Result::Ok) {
         s.say(QStringLiteral("%1 (%2)").arg(ConfigFile::message(saved), s.options.file));
         return ExitStatus::FileError;
     }
-    s.say(QStringLiteral("Read %1 Kestrix device(s); wrote %2.").arg(s.state.DeviceCount).arg(s.options.file));
+    s.note(QStringLiteral("Read %1 Kestrix device(s); wrote %2.").arg(s.state.DeviceCount).arg(s.options.file));
     return ExitStatus::Ok;
 }
 
@@ -160,13 +384,17 @@ int runDiff(DeviceSession &s, const QByteArray &file) {
                   .arg(projectorsIn(file)));
         return ExitStatus::NoDevice;
     }
-    const QStringList lines = differences(file, ConfigFile::image(), devices);
-    if (lines.isEmpty()) {
-        s.say(QStringLiteral("No differences: the %1 device(s) hold the file's settings.").arg(devices));
+    s.setPhase(DeviceSession::Phase::Done);
+    const QList<Difference> rows = differenceRows(file, ConfigFile::image(), devices);
+    if (s.options.json)
+        writeText(s.streams.out,
+                  QString::fromUtf8(QJsonDocument(differenceJson(rows, devices)).toJson(QJsonDocument::Indented)));
+    if (rows.isEmpty()) {
+        s.note(QStringLiteral("No differences: the %1 device(s) hold the file's settings.").arg(devices));
         return ExitStatus::Ok;
     }
-    writeText(s.streams.out, lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
-    s.say(QStringLiteral("%1 setting(s) differ.").arg(lines.size() - 1));
+    if (!s.options.json) writeText(s.streams.out, differenceLines(rows).join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    s.note(QStringLiteral("%1 setting(s) differ.").arg(rows.size()));
     return ExitStatus::Differ;
 }
 
@@ -192,12 +420,14 @@ int runPush(DeviceSession &s, const QByteArray &file) {
     // Bringing the link up reads nothing, so the model still holds the file.
     ModelPushValues values(s.commands, s.host);
     SettingsPush push(s.commands, s.state, s.host, [&s] { return s.engine.LinkActive(); });
-    push.setStepObserver([&s](int done, int total) { s.host.setProgressFraction(done, total); });
+    push.setStepObserver([&s](int done, int total) { s.partBegun(done, total); });
+    s.setPhase(DeviceSession::Phase::Pushing);
     const SettingsPush::Result result = push.run(values, &values, &values);
     if (s.host.exitRequested() || !s.engine.LinkActive()) return ExitStatus::Communication;
     if (result == SettingsPush::Result::InvalidValue) return ExitStatus::InvalidValue;
     if (result == SettingsPush::Result::NotSent) return ExitStatus::Communication;
-    s.say(QStringLiteral("Sent %1 to %2 Kestrix device(s).").arg(s.options.file).arg(s.state.DeviceCount));
+    s.setPhase(DeviceSession::Phase::Done);
+    s.note(QStringLiteral("Sent %1 to %2 Kestrix device(s).").arg(s.options.file).arg(s.state.DeviceCount));
     return ExitStatus::Ok;
 }
 
@@ -212,16 +442,32 @@ int runDeviceCommand(const CliOptions &options, const CliStreams &streams) {
             return ExitStatus::FileError;
         }
     }
+    if (options.command == CliOptions::Command::Read) {
+        const QString problem = outputProblem(options.file);
+        if (!problem.isEmpty()) {
+            writeText(streams.err, QStringLiteral("lumivane-cli: %1\n").arg(problem));
+            return ExitStatus::FileError;
+        }
+    }
     DeviceSession session(options, streams);
     if (!session.start()) return ExitStatus::NoDevice;
+    int status = ExitStatus::Usage;
     switch (options.command) {
     case CliOptions::Command::Read:
-        return runRead(session);
+        status = runRead(session);
+        break;
     case CliOptions::Command::Diff:
-        return runDiff(session, file);
+        status = runDiff(session, file);
+        break;
     case CliOptions::Command::Push:
-        return runPush(session, file);
+        status = runPush(session, file);
+        break;
     default:
-        return ExitStatus::Usage;
+        break;
     }
+    session.deliverPendingReports();
+    if (session.stopSignal() && status != ExitStatus::Ok && status != ExitStatus::Differ)
+        status = StopSignals::exitStatus(session.stopSignal());
+    session.summarize(status);
+    return status;
 }

@@ -11,4 +11,8 @@ constexpr int NoDevice = 4;        // no device answered, or fewer devices than 
 constexpr int Communication = 5;   // the line failed or a device did not answer during read or push
 constexpr int Refused = 6;         // a question needed Yes and --yes was not given
 constexpr int InvalidValue = 7;    // the file holds a value that cannot be sent; nothing after it was sent
+// Stopped by a signal: 128 + its number, as a shell reports a process the signal ended. The command in
+// flight is finished first, so the line ends on a whole command.
+constexpr int Interrupted = 130;   // SIGINT (Ctrl-C)
+constexpr int Terminated = 143;    // SIGTERM
 } // namespace ExitStatus

@@ -6,7 +6,10 @@
 #include <QJsonArray>
 #include <QJsonValue>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <unistd.h>
 
 using ModelFields::Field;
 using ModelFields::Record;
@@ -20,8 +23,10 @@ const char *recordName(Record record) {
     return record == Record::Input ? "input" : "output";
 }
 
+} // namespace
+
 // Lines of columns, each column as wide as its widest cell, two spaces apart.
-QString aligned(const QList<QStringList> &rows) {
+QString alignedColumns(const QList<QStringList> &rows) {
     QList<int> widths;
     for (const QStringList &row : rows)
         for (int c = 0; c < row.size(); ++c) {
@@ -38,6 +43,12 @@ QString aligned(const QList<QStringList> &rows) {
     return text;
 }
 
+namespace {
+
+QString aligned(const QList<QStringList> &rows) {
+    return alignedColumns(rows);
+}
+
 QJsonValue jsonValue(const QByteArray &image, const Field &field, int device, int channel) {
     const double v = ModelFields::value(image, field, device, channel);
     if (field.type != ModelFields::Type::F32) return qint64(v);
@@ -47,13 +58,48 @@ QJsonValue jsonValue(const QByteArray &image, const Field &field, int device, in
 
 } // namespace
 
-void writeText(std::FILE *to, const QString &text) {
+namespace {
+QString firstOutputError;
+}
+
+bool writeText(std::FILE *to, const QString &text) {
     const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
-    std::fflush(to);
+    errno = 0;
+    const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to) == size_t(bytes.size()) &&
+                         std::fflush(to) == 0 && !std::ferror(to);
+    if (!written && firstOutputError.isEmpty())
+        firstOutputError = QString::fromLocal8Bit(std::strerror(errno ? errno : EIO));
+    return written;
+}
+
+QString outputError() {
+    return firstOutputError;
 }
 
 QString readConfigurationImage(const QString &path, QByteArray *image) {
+    if (path == QLatin1String("-")) {
+        // Standard input is read to its end, one byte past a whole file at most.
+        QByteArray bytes;
+        char buffer[4096];
+        for (;;) {
+            const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+            if (n == 0) break;
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return QStringLiteral("Cannot read standard input: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+            }
+            bytes.append(buffer, int(n));
+            if (bytes.size() > ConfigFile::FileSize) break;
+        }
+        if (bytes.size() != ConfigFile::FileSize)
+            return QStringLiteral("Standard input is not a configuration file: it holds %1%2 bytes where a "
+                                  "configuration file holds exactly %3.")
+                .arg(bytes.size() > ConfigFile::FileSize ? QStringLiteral("more than ") : QString())
+                .arg(qMin<qint64>(bytes.size(), ConfigFile::FileSize))
+                .arg(ConfigFile::FileSize);
+        *image = bytes;
+        return QString();
+    }
     QString detail;
     switch (ConfigFile::readImage(path, image, &detail)) {
     case ConfigFile::Result::Ok:
@@ -95,7 +141,7 @@ QJsonObject imageJson(const QByteArray &image) {
         }
         devices.append(QJsonObject{{QStringLiteral("device"), device}, {QStringLiteral("channels"), channels}});
     }
-    return QJsonObject{{QStringLiteral("devices"), devices}};
+    return QJsonObject{{QStringLiteral("format"), kJsonFormat}, {QStringLiteral("devices"), devices}};
 }
 
 bool imageFromJson(const QJsonObject &json, QByteArray *image, QString *reason) {
@@ -125,8 +171,8 @@ bool imageFromJson(const QJsonObject &json, QByteArray *image, QString *reason) 
     return true;
 }
 
-QStringList differences(const QByteArray &file, const QByteArray &device, int devices) {
-    QList<QStringList> rows;
+QList<Difference> differenceRows(const QByteArray &file, const QByteArray &device, int devices) {
+    QList<Difference> rows;
     for (int d = 1; d <= qMin(devices, kDevices); ++d)
         for (int channel = 1; channel <= kChannels; ++channel)
             for (const Field &field : ModelFields::all()) {
@@ -134,13 +180,43 @@ QStringList differences(const QByteArray &file, const QByteArray &device, int de
                 const QString inFile = ModelFields::text(file, field, d, channel);
                 const QString onDevice = ModelFields::text(device, field, d, channel);
                 if (inFile == onDevice) continue;
-                rows.append({QString::number(d), QString::number(channel), QLatin1String(field.name), inFile,
-                             onDevice});
+                rows.append({d, channel, QLatin1String(field.name), inFile, onDevice, false});
             }
-    if (rows.isEmpty()) return {};
-    rows.prepend({QStringLiteral("Device"), QStringLiteral("Channel"), QStringLiteral("Field"),
-                  QStringLiteral("File"), QStringLiteral("Device")});
+    return rows;
+}
+
+QStringList differenceLines(const QList<Difference> &differences) {
+    if (differences.isEmpty()) return {};
+    QList<QStringList> rows{{QStringLiteral("Device"), QStringLiteral("Channel"), QStringLiteral("Field"),
+                             QStringLiteral("File"), QStringLiteral("Device")}};
+    for (const Difference &d : differences)
+        rows.append({QString::number(d.device), QString::number(d.channel), d.field, d.fileValue,
+                     d.notReported ? QStringLiteral("not reported") : d.deviceValue});
     QStringList lines = aligned(rows).split(QLatin1Char('\n'));
     lines.removeLast();
     return lines;
+}
+
+QJsonObject differenceJson(const QList<Difference> &differences, int devices) {
+    // The texts are the fields' own renderings: integers, or floats that read back exactly.
+    auto number = [](const QString &text) -> QJsonValue {
+        bool ok = false;
+        const double v = text.toDouble(&ok);
+        return ok ? QJsonValue(v) : QJsonValue(text);
+    };
+    QJsonArray rows;
+    for (const Difference &d : differences)
+        rows.append(QJsonObject{{QStringLiteral("device"), d.device},
+                                {QStringLiteral("channel"), d.channel},
+                                {QStringLiteral("field"), d.field},
+                                {QStringLiteral("file"), number(d.fileValue)},
+                                {QStringLiteral("deviceValue"), d.notReported ? QJsonValue() : number(d.deviceValue)},
+                                {QStringLiteral("notReported"), d.notReported}});
+    return QJsonObject{{QStringLiteral("format"), kJsonFormat},
+                       {QStringLiteral("devicesCompared"), devices},
+                       {QStringLiteral("differences"), rows}};
+}
+
+QStringList differences(const QByteArray &file, const QByteArray &device, int devices) {
+    return differenceLines(differenceRows(file, device, devices));
 }

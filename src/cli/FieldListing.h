@@ -2,15 +2,26 @@
 
 #include <QByteArray>
 #include <QJsonObject>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <cstdio>
 
-// Writes text as UTF-8.
-void writeText(std::FILE *to, const QString &text);
+// The version of the JSON the tool prints (dump, plan, diff, ports): its "format" field. It changes only
+// when a field changes meaning or goes away; new fields may appear within a version.
+constexpr int kJsonFormat = 1;
 
-// Reads a whole configuration file into image; the empty text when it is one, else the reason it is
-// not, naming the file.
+// Writes text as UTF-8. False when the stream refused it (disk full, a closed pipe's reader gone):
+// outputError() then holds the system's reason, and stays set for the rest of the run.
+bool writeText(std::FILE *to, const QString &text);
+QString outputError();
+
+// Lines of columns, each column as wide as its widest cell, two spaces apart.
+QString alignedColumns(const QList<QStringList> &rows);
+
+// Reads a whole configuration file into image ("-": standard input); the empty text when it is one,
+// else the reason it is not, naming the file.
 QString readConfigurationImage(const QString &path, QByteArray *image);
 
 // Every named field of devices 1 and 2, channels 1 to 4: an aligned table, or JSON of the shape
@@ -22,7 +33,26 @@ QJsonObject imageJson(const QByteArray &image);
 // name left zero. False with a reason when a name or value does not fit.
 bool imageFromJson(const QJsonObject &json, QByteArray *image, QString *reason);
 
-// The settings that differ between two images, one line each, devices 1..devices: device, channel,
-// field, first value, second value, in aligned columns. Values that only the device measures are not
-// settings and are left out; system-wide values are compared in channel 1 only.
+// One setting that differs between a file and the devices. deviceValue is empty, and notReported set,
+// for a value the device's record form does not report.
+struct Difference {
+    int device = 0;
+    int channel = 0;
+    QString field;
+    QString fileValue;
+    QString deviceValue;
+    bool notReported = false;
+};
+
+// The settings that differ between two images, devices 1..devices. Values that only the device
+// measures are not settings and are left out; system-wide values are compared in channel 1 only.
+QList<Difference> differenceRows(const QByteArray &file, const QByteArray &device, int devices);
+// The rows as text, one line each after a header: device, channel, field, file value, device value, in
+// aligned columns (no lines at all for no rows).
+QStringList differenceLines(const QList<Difference> &rows);
+// The rows as JSON: {"format": 1, "devicesCompared": N, "differences": [{"device": 1, "channel": 2, "field":
+// "BlackLevel", "file": 40, "deviceValue": 0, "notReported": false}, ...]}; values are numbers, and
+// deviceValue is null when not reported.
+QJsonObject differenceJson(const QList<Difference> &rows, int devices);
+// differenceLines(differenceRows(...)).
 QStringList differences(const QByteArray &file, const QByteArray &device, int devices);

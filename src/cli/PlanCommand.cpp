@@ -62,6 +62,7 @@ QJsonObject planJson(const WallPlan &plan, const CliOptions &o) {
     for (const QString &line : noteLines(plan.notes))
         notes.append(line);
     return QJsonObject{
+        {QStringLiteral("format"), kJsonFormat},
         {QStringLiteral("screenWidth"), plan.screenWidth},
         {QStringLiteral("screenHeight"), plan.screenHeight},
         {QStringLiteral("projectorWidth"), o.resolutionWidth},

@@ -3,6 +3,7 @@
 #include "CliCommands.h"
 #include "CliOptions.h"
 #include "ExitStatus.h"
+#include "FieldListing.h"
 
 #include <QCoreApplication>
 
@@ -29,17 +30,31 @@ int main(int argc, char **argv) {
 
     CliStreams streams;
     streams.errIsTerminal = isatty(fileno(stderr)) != 0;
+    int status = ExitStatus::Usage;
     switch (parse.options.command) {
     case CliOptions::Command::Plan:
-        return runPlan(parse.options, streams);
+        status = runPlan(parse.options, streams);
+        break;
     case CliOptions::Command::Dump:
-        return runDump(parse.options, streams);
+        status = runDump(parse.options, streams);
+        break;
+    case CliOptions::Command::Ports:
+        status = runPorts(parse.options, streams);
+        break;
     case CliOptions::Command::Read:
     case CliOptions::Command::Push:
     case CliOptions::Command::Diff:
-        return runDeviceCommand(parse.options, streams);
+        status = runDeviceCommand(parse.options, streams);
+        break;
     case CliOptions::Command::None:
         break;
     }
-    return ExitStatus::Usage;
+    // Results that did not reach stdout (a full disk, a closed pipe) are a failed write, whatever the
+    // command thought of its own work; a script must not take a truncated listing for a whole one.
+    writeText(stdout, QString());
+    if (!outputError().isEmpty() && status != ExitStatus::Interrupted && status != ExitStatus::Terminated) {
+        std::fprintf(stderr, "lumivane-cli: Cannot write to standard output: %s\n", qPrintable(outputError()));
+        return ExitStatus::FileError;
+    }
+    return status;
 }

@@ -3,6 +3,7 @@
 #include "EventPump.h"
 #include "TickDeadline.h"
 
+#include <QFileInfo>
 #include <QScopeGuard>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include <grp.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 #endif
 
@@ -118,6 +120,63 @@ QString TApdComPort::groupDenyingAccess(const QString &path) {
 #else
     Q_UNUSED(path);
     return {};
+#endif
+}
+
+QString TApdComPort::openProblem(const QString &path) {
+    if (path.isEmpty()) return tr("no port chosen");
+#ifdef Q_OS_UNIX
+    // QSerialPort looks a name without a folder up under /dev.
+    const bool bare = !path.contains(QLatin1Char('/'));
+    const QString full = bare ? QStringLiteral("/dev/") + path : path;
+    const QString lookedUp = bare ? tr(" (looked up as %1)").arg(full) : QString();
+    const QByteArray file = QFile::encodeName(full);
+    struct stat info {};
+    if (::stat(file.constData(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return tr("no such device%1").arg(lookedUp);
+        return tr("cannot be reached%1: %2").arg(lookedUp, QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    if (S_ISDIR(info.st_mode)) return tr("is a folder%1, not a serial device").arg(lookedUp);
+    if (!S_ISCHR(info.st_mode)) return tr("is a file%1, not a serial device").arg(lookedUp);
+    const QString group = groupDenyingAccess(full);
+    if (!group.isEmpty())
+        return tr("permission denied%1: the device belongs to the group \"%2\", which this user is not in")
+            .arg(lookedUp, group);
+    const int fd = ::open(file.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == EBUSY) return tr("busy%1: another program holds it").arg(lookedUp);
+        if (errno == EACCES || errno == EPERM) return tr("permission denied%1").arg(lookedUp);
+        if (errno == ENXIO || errno == ENODEV) return tr("no such device%1 (the node exists, the hardware does not)").arg(lookedUp);
+        return tr("cannot be opened%1: %2").arg(lookedUp, QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    termios settings {};
+    const bool terminal = ::tcgetattr(fd, &settings) == 0;
+    const int terminalError = errno;
+    ::close(fd);
+    if (!terminal) {
+        if (terminalError == ENOTTY || terminalError == EINVAL)
+            return tr("is not a serial device%1").arg(lookedUp);
+        return tr("does not answer as a serial device%1: %2")
+            .arg(lookedUp, QString::fromLocal8Bit(std::strerror(terminalError)));
+    }
+    // The device itself is fine; Qt's lock file or another program's exclusive hold is what is left.
+    QSerialPort trial;
+    trial.setPortName(full);
+    if (trial.open(QIODevice::ReadWrite)) {
+        trial.close();
+        return QString();
+    }
+    if (trial.error() == QSerialPort::PermissionError)
+        return tr("busy%1: another program holds it or has locked it").arg(lookedUp);
+    return tr("cannot be opened%1: %2").arg(lookedUp, trial.errorString());
+#else
+    QSerialPort trial;
+    trial.setPortName(path);
+    if (trial.open(QIODevice::ReadWrite)) {
+        trial.close();
+        return QString();
+    }
+    return trial.errorString();
 #endif
 }
 

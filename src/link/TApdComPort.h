@@ -62,6 +62,12 @@ public:
     QString deniedGroup() const { return m_deniedGroup; }
     // The group owning path when the effective user may not read and write it; empty otherwise.
     static QString groupDenyingAccess(const QString &path);
+    // Why the serial device at path cannot be used, in words: no such device (a bare name such as
+    // "ttyUSB0" is looked up under /dev, and the text says so), a folder or a file that is not a
+    // serial device, permission denied with the group that owns the device, or busy (held or locked
+    // by another program). Empty when the device opens as a serial port. It opens the device briefly
+    // to find out, so it is for explaining a failure, not for the search itself.
+    static QString openProblem(const QString &path);
     // How many times the line has failed while open (counted when it happens, before lineLost).
     int lossCount() const { return m_lossCount; }
 

@@ -94,6 +94,11 @@ bool applyImage(const QByteArray &bytes) {
 Result SaveConfigurationFile(const QString &path) {
     // Unbuffered, so that a short write (disk full, stick pulled) shows in write()'s count: this Qt's
     // commit() renames the temporary over the old file even when its own final flush failed.
+    // The new file is renamed over the old one, which would put a regular file in place of a device
+    // node or a FIFO (as root, "/dev/null" itself): only a regular file, or none yet, is replaced.
+    struct stat existing {};
+    if (::stat(QFile::encodeName(path).constData(), &existing) == 0 && !S_ISREG(existing.st_mode))
+        return Result::CannotCreate;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return Result::CannotCreate;
     const QByteArray bytes = image();

@@ -14,6 +14,7 @@
 
 #include <memory>
 
+#include <csignal>
 #include <sys/stat.h>
 
 namespace {
@@ -24,8 +25,12 @@ struct Run {
     QString err;
 };
 
-Run runCli(const QStringList &arguments) {
+// stdoutFile / stdinFile: where the tool's standard output goes (instead of being read back) and
+// where its standard input comes from.
+Run runCli(const QStringList &arguments, const QString &stdoutFile = {}, const QString &stdinFile = {}) {
     QProcess process;
+    if (!stdoutFile.isEmpty()) process.setStandardOutputFile(stdoutFile);
+    if (!stdinFile.isEmpty()) process.setStandardInputFile(stdinFile);
     process.start(QStringLiteral(LUMIVANE_CLI), arguments);
     Run run;
     if (!process.waitForFinished(120000)) {
@@ -78,6 +83,15 @@ private slots:
     void failuresHaveTheirOwnStatus();
     void questionNeedsYes();
     void unacknowledgedCommandEndsThePush();
+    void failureMessages_data();
+    void failureMessages();
+    void controllerWithoutDevicesIsNoDevice();
+    void signalStopsThePushBetweenCommands_data();
+    void signalStopsThePushBetweenCommands();
+    void lineLostDuringReadSaysWhy_data();
+    void lineLostDuringReadSaysWhy();
+    void standardStreamsQuietAndVersion();
+    void portsListsThisMachine();
 
 private:
     QStringList device(const QString &command, const QStringList &rest = {}) const;
@@ -143,6 +157,21 @@ void TestCli::changedDeviceIsListedAlone() {
     QCOMPARE(lines.size(), 2);
     QCOMPARE(lines[0].simplified(), QStringLiteral("Device Channel Field File Device"));
     QCOMPARE(lines[1].simplified(), QStringLiteral("1 2 BlackLevel 0 12"));
+
+    const Run json = runCli(device(QStringLiteral("diff"), {path("wall.kxc"), QStringLiteral("--json")}));
+    QCOMPARE(json.status, 1);
+    const QJsonObject document = QJsonDocument::fromJson(json.out.toUtf8()).object();
+    QCOMPARE(document.value(QStringLiteral("format")).toInt(), 1);
+    QCOMPARE(document.value(QStringLiteral("devicesCompared")).toInt(), 2);
+    const QJsonArray rows = document.value(QStringLiteral("differences")).toArray();
+    QCOMPARE(rows.size(), 1);
+    const QJsonObject row = rows.at(0).toObject();
+    QCOMPARE(row.value(QStringLiteral("device")).toInt(), 1);
+    QCOMPARE(row.value(QStringLiteral("channel")).toInt(), 2);
+    QCOMPARE(row.value(QStringLiteral("field")).toString(), QStringLiteral("BlackLevel"));
+    QCOMPARE(row.value(QStringLiteral("file")).toDouble(), 0.0);
+    QCOMPARE(row.value(QStringLiteral("deviceValue")).toDouble(), 12.0);
+    QCOMPARE(row.value(QStringLiteral("notReported")).toBool(), false);
 }
 
 void TestCli::pushedFileLeavesNoDifference() {
@@ -361,6 +390,294 @@ void TestCli::unacknowledgedCommandEndsThePush() {
     QCOMPARE(refused, 3);
     QVERIFY(!requests.isEmpty());
     QVERIFY2(requests.last().raw.startsWith("PASS *7BLKGN 1 0!"), requests.last().raw.constData());
+
+    // One summary: the commands that went out (a resend is the same command), the last one and its
+    // device, and that the devices are now partly set.
+    int frames = 0;
+    QByteArray previous;
+    for (const SimRequest &r : requests) {
+        if (!r.raw.startsWith("PASS ")) continue;
+        frames += r.raw != previous;
+        previous = r.raw;
+    }
+    QVERIFY2(push.err.contains(QStringLiteral("lumivane-cli: The push stopped part-way: %1 command(s) went out, "
+                                              "the last one (*7BLKGN 1 0!) to Kestrix 2 (RS-485 ID 7), in part ")
+                                   .arg(frames)),
+             qPrintable(push.err));
+    QCOMPARE(push.err.count(QStringLiteral("The devices are now partly set")), 1);
+}
+
+// Each failure names its cause and ends with its own status. "@DIR" stands for the test's folder and
+// "@COM1" for the simulator. Nothing is sent to the devices when a check before the search fails.
+void TestCli::failureMessages_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("stdoutFile");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("says");
+
+    const QString noCom2 = QStringLiteral("/nonexistent/lumivane-com2");
+    auto read = [&](const QString &com1) {
+        return QStringList{QStringLiteral("read"), QStringLiteral("-o"), QStringLiteral("@DIR/out.kxc"),
+                           QStringLiteral("--com1"), com1, QStringLiteral("--com2"), noCom2};
+    };
+    QTest::newRow("port missing") << read(QStringLiteral("/nonexistent/lumivane-com1")) << QString() << 4
+                                  << "COM Port #1 (/nonexistent/lumivane-com1): no such device.\n";
+    QTest::newRow("port bare name") << read(QStringLiteral("lumivane-no-such-port")) << QString() << 4
+                                    << "COM Port #1 (lumivane-no-such-port): no such device (looked up as "
+                                       "/dev/lumivane-no-such-port).\n";
+    QTest::newRow("port folder") << read(QStringLiteral("@DIR")) << QString() << 4
+                                 << "COM Port #1 (@DIR): is a folder, not a serial device.\n";
+    QTest::newRow("port plain file") << read(QStringLiteral("@DIR/wall.kxc")) << QString() << 4
+                                     << "COM Port #1 (@DIR/wall.kxc): is a file, not a serial device.\n";
+    QTest::newRow("port not serial") << read(QStringLiteral("/dev/null")) << QString() << 4
+                                     << "COM Port #1 (/dev/null): is not a serial device.\n";
+    QTest::newRow("port missing, push")
+        << QStringList{QStringLiteral("push"), QStringLiteral("@DIR/wall.kxc"), QStringLiteral("--com1"),
+                       QStringLiteral("/dev/null"), QStringLiteral("--com2"), noCom2}
+        << QString() << 4 << "COM Port #2 (/nonexistent/lumivane-com2): no such device.\n";
+
+    auto readTo = [](const QString &output) {
+        return QStringList{QStringLiteral("read"), QStringLiteral("-o"), output, QStringLiteral("--com1"),
+                           QStringLiteral("@COM1")};
+    };
+    QTest::newRow("-o missing folder") << readTo(QStringLiteral("@DIR/missing/wall.kxc")) << QString() << 3
+                                       << "Cannot write '@DIR/missing/wall.kxc': the folder @DIR/missing does "
+                                          "not exist.\n";
+    QTest::newRow("-o folder") << readTo(QStringLiteral("@DIR")) << QString() << 3
+                               << "Cannot write '@DIR': it is a folder.\n";
+    // A FIFO of the test's own (never a node under /dev: were the check broken, the file would be
+    // renamed over it).
+    QTest::newRow("-o not a file") << readTo(QStringLiteral("@DIR/out-fifo")) << QString() << 3
+                                   << "Cannot write '@DIR/out-fifo': it is not a regular file.\n";
+
+    const QString full = QStringLiteral("/dev/full");
+    const QString noSpace = QStringLiteral("Cannot write to standard output: No space left on device\n");
+    QTest::newRow("dump > /dev/full") << QStringList{QStringLiteral("dump"), QStringLiteral("@DIR/wall.kxc")}
+                                      << full << 3 << noSpace;
+    QTest::newRow("dump --json > /dev/full")
+        << QStringList{QStringLiteral("dump"), QStringLiteral("@DIR/wall.kxc"), QStringLiteral("--json")} << full
+        << 3 << noSpace;
+    QTest::newRow("plan > /dev/full")
+        << QStringList{QStringLiteral("plan"), QStringLiteral("--screen"), QStringLiteral("30x10")} << full << 3
+        << noSpace;
+    QTest::newRow("ports > /dev/full") << QStringList{QStringLiteral("ports")} << full << 3 << noSpace;
+    QTest::newRow("read -o - > /dev/full") << readTo(QStringLiteral("-")) << full << 3
+                                           << "Cannot write to standard output: No space left on device\n";
+    QTest::newRow("diff > /dev/full")
+        << QStringList{QStringLiteral("diff"), QStringLiteral("@DIR/wall.kxc"), QStringLiteral("--com1"),
+                       QStringLiteral("@COM1")}
+        << full << 3 << noSpace;
+}
+
+void TestCli::failureMessages() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, stdoutFile);
+    QFETCH(int, status);
+    QFETCH(QString, says);
+    QVERIFY(writeBytes(path("wall.kxc"), QByteArray(int(ConfigFile::FileSize), '\0')));
+    QCOMPARE(::mkfifo(QFile::encodeName(path("out-fifo")).constData(), 0600), 0);
+    for (QString &argument : arguments) {
+        argument.replace(QStringLiteral("@DIR"), dir->path());
+        argument.replace(QStringLiteral("@COM1"), sim->slavePath());
+    }
+    says.replace(QStringLiteral("@DIR"), dir->path());
+    if (arguments.contains(QStringLiteral("--com1")))
+        arguments << QStringLiteral("--pacing-scale") << QStringLiteral("0.1");
+    const Run run = runCli(arguments, stdoutFile);
+    QVERIFY2(run.err.contains(QStringLiteral("lumivane-cli: ") + says), qPrintable(run.err));
+    QCOMPARE(run.status, status);
+    if (status == 3 && arguments.first() == QLatin1String("read") && stdoutFile.isEmpty())
+        QCOMPARE(sim->requests().size(), 0); // found before the search
+    QVERIFY(!QFileInfo::exists(path("out.kxc")));
+}
+
+// A Controller that counts no device behind it: "no device" for every device command alike.
+void TestCli::controllerWithoutDevicesIsNoDevice() {
+    sim.reset();
+    SimOptions empty = SimOptions::builtIn();
+    empty.nkxText = "0";
+    sim = std::make_unique<KestrixSimulator>(empty);
+    QVERIFY(sim->start());
+    QVERIFY(writeBytes(path("wall.kxc"), QByteArray(int(ConfigFile::FileSize), '\0')));
+    for (const QStringList &arguments :
+         {device(QStringLiteral("read"), {QStringLiteral("-o"), path("out.kxc")}),
+          device(QStringLiteral("diff"), {path("wall.kxc")}), device(QStringLiteral("push"), {path("wall.kxc")})}) {
+        const Run run = runCli(arguments);
+        QVERIFY2(run.status == 4, qPrintable(arguments.first() + QLatin1Char(' ') + run.err));
+        QVERIFY2(run.err.contains(QStringLiteral("No Kestrix(s) connected to Controllers.")), qPrintable(run.err));
+    }
+    QVERIFY(!QFileInfo::exists(path("out.kxc")));
+}
+
+void TestCli::signalStopsThePushBetweenCommands_data() {
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<int>("status");
+    QTest::newRow("SIGINT") << int(SIGINT) << 130;
+    QTest::newRow("SIGTERM") << int(SIGTERM) << 143;
+}
+
+// A stop request during a push at the protocol's own pace: the command in flight is finished, nothing
+// follows it, and the summary counts exactly what the devices received.
+void TestCli::signalStopsThePushBetweenCommands() {
+    QFETCH(int, signal);
+    QFETCH(int, status);
+    const Run read = runCli(device(QStringLiteral("read"), {QStringLiteral("-o"), path("wall.kxc")}));
+    QVERIFY2(read.status == 0, qPrintable(read.err));
+    sim->clearRequests();
+
+    QProcess process;
+    process.start(QStringLiteral(LUMIVANE_CLI),
+                  {QStringLiteral("push"), path("wall.kxc"), QStringLiteral("--com1"), sim->slavePath(),
+                   QStringLiteral("--com2"), QStringLiteral("/nonexistent/lumivane-com2")});
+    QVERIFY(process.waitForStarted());
+    // Device 1's outputs are going out: well into the pass, with most of it still to come.
+    auto outputsBegun = [this] {
+        for (const SimRequest &r : sim->requests())
+            if (r.command.startsWith("BLKGN")) return true;
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(outputsBegun(), 120000);
+    QCOMPARE(::kill(pid_t(process.processId()), signal), 0);
+    QVERIFY(process.waitForFinished(120000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QVERIFY2(process.exitCode() == status, qPrintable(err));
+
+    // The wire ends on a whole request (a frame ends in CR CR, a query in CR), which the device
+    // answered, and every frame is whole.
+    QVERIFY(sim->receivedBytes().endsWith('\r'));
+    QList<QByteArray> frames;
+    for (const SimRequest &r : sim->requests()) {
+        if (!r.raw.startsWith("PASS ")) continue;
+        QVERIFY2(r.framed && r.checksumOk, r.raw.constData());
+        if (frames.isEmpty() || frames.constLast() != r.raw) frames.append(r.raw);
+    }
+    QVERIFY(!frames.isEmpty());
+    QVERIFY(sim->requests().constLast().answered);
+    QVERIFY(!err.contains(QStringLiteral("Sent ")));
+
+    static const QRegularExpression summary(QStringLiteral(
+        "lumivane-cli: The push stopped part-way: (\\d+) command\\(s\\) went out, the last one \\((.+)\\) to "
+        "Kestrix (\\d) \\(RS-485 ID \\d\\), in part (\\d+) of (\\d+) \\(([^)]+)\\)\\. The devices are now "
+        "partly set"));
+    const QRegularExpressionMatch m = summary.match(err);
+    QVERIFY2(m.hasMatch(), qPrintable(err));
+    QCOMPARE(err.count(QStringLiteral("stopped part-way")), 1);
+    QCOMPARE(m.captured(1).toInt(), frames.size());
+    QVERIFY2(frames.constLast().mid(5).startsWith(m.captured(2).toLatin1()), frames.constLast().constData());
+    QVERIFY(m.captured(4).toInt() < m.captured(5).toInt()); // it stopped before the last part
+}
+
+// A read cut short while the tool waits for a record: the far end goes away (the tool says what happened
+// to the line), or Ctrl-C / SIGTERM (the wait ends at once, and the aborted flow adds no noise). Either
+// way the summary says how far the read got, and nothing is written.
+void TestCli::lineLostDuringReadSaysWhy_data() {
+    QTest::addColumn<int>("signal"); // 0: the far end goes away
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("line lost") << 0 << 5 << "lumivane-cli: Error! COM Port #1 has stopped working (";
+    QTest::newRow("SIGINT") << int(SIGINT) << 130 << QString();
+    QTest::newRow("SIGTERM") << int(SIGTERM) << 143 << QString();
+}
+
+void TestCli::lineLostDuringReadSaysWhy() {
+    QFETCH(int, signal);
+    QFETCH(int, status);
+    QFETCH(QString, says);
+    sim->injectFault(SimFault::Silence, 1000, 0, QByteArrayLiteral("OINFOKX 2"));
+    QProcess process;
+    process.start(QStringLiteral(LUMIVANE_CLI), device(QStringLiteral("read"), {QStringLiteral("-o"), path("wall.kxc")}));
+    QVERIFY(process.waitForStarted());
+    auto waiting = [this] {
+        for (const SimRequest &r : sim->requests())
+            if (r.raw.contains("OINFOKX 2")) return true;
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(waiting(), 120000);
+    if (signal)
+        QCOMPARE(::kill(pid_t(process.processId()), signal), 0);
+    else
+        sim.reset();
+    QVERIFY(process.waitForFinished(120000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QVERIFY2(process.exitCode() == status, qPrintable(err));
+    if (!says.isEmpty()) QVERIFY2(err.contains(says), qPrintable(err));
+    QVERIFY2(err.contains(QRegularExpression(QStringLiteral(
+                 "lumivane-cli: The read stopped part-way: \\d of 18 records were read; nothing was written"))),
+             qPrintable(err));
+    if (signal) QVERIFY2(!err.contains(QStringLiteral("communication error")), qPrintable(err));
+    QVERIFY(!QFileInfo::exists(path("wall.kxc")));
+}
+
+// "-" for standard input and output, -q, and --version wherever it stands.
+void TestCli::standardStreamsQuietAndVersion() {
+    const Run read = runCli(device(QStringLiteral("read"), {QStringLiteral("-o"), path("wall.kxc")}));
+    QVERIFY2(read.status == 0, qPrintable(read.err));
+    QVERIFY(!read.err.isEmpty()); // progress and the closing note
+
+    const Run toStdout = runCli(device(QStringLiteral("read"), {QStringLiteral("-q"), QStringLiteral("-o"),
+                                                                QStringLiteral("-")}),
+                                path("stdout.kxc"));
+    QVERIFY2(toStdout.status == 0, qPrintable(toStdout.err));
+    QCOMPARE(toStdout.err, QString()); // quiet: nothing on stderr when all is well
+    QCOMPARE(fileBytes(path("stdout.kxc")), fileBytes(path("wall.kxc")));
+
+    const Run dumpFile = runCli({QStringLiteral("dump"), path("wall.kxc"), QStringLiteral("--json")});
+    const Run dumpStdin = runCli({QStringLiteral("dump"), QStringLiteral("-"), QStringLiteral("--json")}, {},
+                                 path("wall.kxc"));
+    QVERIFY2(dumpStdin.status == 0, qPrintable(dumpStdin.err));
+    QCOMPARE(dumpStdin.out, dumpFile.out);
+    QCOMPARE(QJsonDocument::fromJson(dumpFile.out.toUtf8()).object().value(QStringLiteral("format")).toInt(), 1);
+    const Run shortStdin = runCli({QStringLiteral("dump"), QStringLiteral("-")}, {}, QStringLiteral("/dev/null"));
+    QCOMPARE(shortStdin.status, 3);
+    QVERIFY2(shortStdin.err.contains(QStringLiteral("Standard input is not a configuration file: it holds 0 bytes")),
+             qPrintable(shortStdin.err));
+
+    QByteArray image = fileBytes(path("wall.kxc"));
+    QVERIFY(ModelFields::setValue(image, output("BlackLevel"), 2, 3, 44));
+    QVERIFY(writeBytes(path("changed.kxc"), image));
+    sim->clearRequests();
+    const Run push = runCli(device(QStringLiteral("push"), {QStringLiteral("-"), QStringLiteral("-q")}), {},
+                            path("changed.kxc"));
+    QVERIFY2(push.status == 0, qPrintable(push.err));
+    QCOMPARE(push.err, QString());
+    QCOMPARE(sim->device(2).outputs[2].blackLevel, quint8(44));
+
+    for (const QStringList &arguments :
+         {QStringList{QStringLiteral("--version")}, QStringList{QStringLiteral("dump"), QStringLiteral("--version")},
+          QStringList{QStringLiteral("push"), QStringLiteral("missing.kxc"), QStringLiteral("--com1"),
+                      QStringLiteral("/dev/null"), QStringLiteral("--version")}}) {
+        const Run version = runCli(arguments);
+        QCOMPARE(version.status, 0);
+        QCOMPARE(version.out, QStringLiteral("lumivane-cli 1.02\n"));
+    }
+}
+
+// Only the shape can be checked: a machine may have no serial port at all.
+void TestCli::portsListsThisMachine() {
+    const Run text = runCli({QStringLiteral("ports")});
+    QVERIFY2(text.status == 0, qPrintable(text.err));
+    const QStringList lines = text.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QVERIFY(!lines.isEmpty());
+    QCOMPARE(lines.first().simplified(), QStringLiteral("Path Description Manufacturer Serial number USB ID"));
+    for (const QString &line : lines.mid(1))
+        QVERIFY2(line.startsWith(QLatin1Char('/')), qPrintable(line));
+
+    const Run json = runCli({QStringLiteral("ports"), QStringLiteral("--json")});
+    QVERIFY2(json.status == 0, qPrintable(json.err));
+    const QJsonObject document = QJsonDocument::fromJson(json.out.toUtf8()).object();
+    QCOMPARE(document.value(QStringLiteral("format")).toInt(), 1);
+    QVERIFY(document.value(QStringLiteral("ports")).isArray());
+    const QJsonArray ports = document.value(QStringLiteral("ports")).toArray();
+    QCOMPARE(ports.size(), lines.size() - 1);
+    for (const QJsonValue &port : ports) {
+        QStringList keys = port.toObject().keys();
+        keys.sort();
+        QCOMPARE(keys, (QStringList{QStringLiteral("description"), QStringLiteral("manufacturer"),
+                                    QStringLiteral("path"), QStringLiteral("productId"),
+                                    QStringLiteral("serialNumber"), QStringLiteral("vendorId")}));
+    }
+    if (ports.isEmpty()) QVERIFY(text.err.contains(QStringLiteral("No serial ports found on this machine.")));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

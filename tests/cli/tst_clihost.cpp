@@ -27,6 +27,7 @@ private slots:
     void progressIsOneRedrawnBarOnATerminal();
     void barDrawing_data();
     void barDrawing();
+    void portNoteOnceAndQuietKeepsMessages();
 };
 
 void TestCliHost::questionsAnswerFromTheOptions() {
@@ -99,6 +100,27 @@ void TestCliHost::barDrawing() {
     QFETCH(int, done);
     QFETCH(int, total);
     QTEST(CliHost::bar(done, total, 10), "bar");
+}
+
+// The search tries each port in both link modes, and each try that cannot open it would repeat the same
+// note; it is printed once. Quiet leaves out progress and status notes but never a message.
+void TestCliHost::portNoteOnceAndQuietKeepsMessages() {
+    std::FILE *err = std::tmpfile();
+    CliHost host(err, false, false, true);
+    const QString note = QStringLiteral("Note: COM Port #1 (/dev/ttyUSB0) cannot be opened: this user account has "
+                                        "no permission to use it.");
+    host.showMessage(note);
+    host.showMessage(note);
+    QVERIFY(host.noteShownAbout(QStringLiteral("/dev/ttyUSB0")));
+    QVERIFY(!host.noteShownAbout(QStringLiteral("/dev/ttyUSB1")));
+    host.showMessage(QStringLiteral("Error! Timeout occured."));
+    host.showMessage(QStringLiteral("Error! Timeout occured."));
+    host.showProgress(QStringLiteral("Reading"));
+    host.setStatusText(QStringLiteral("Established communication with Kestrix on Com 1"));
+    QCOMPARE(written(err), QStringLiteral("lumivane-cli: ") + note + QStringLiteral("\nlumivane-cli: Error! Timeout "
+                                                                                    "occured.\nlumivane-cli: Error! "
+                                                                                    "Timeout occured.\n"));
+    std::fclose(err);
 }
 
 QTEST_APPLESS_MAIN(TestCliHost)

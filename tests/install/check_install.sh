@@ -34,6 +34,18 @@ for p in "${programs[@]}"; do
     fail "bin/$p keeps a run path into the build tree"
   fi
 done
+# Each program has its manual page, compressed, that names it; the package's copyright and changelog.
+for p in "${programs[@]}"; do
+  page=$prefix/share/man/man1/$p.1.gz
+  if [ -f "$page" ]; then
+    zcat "$page" | grep -q "^\.TH ${p^^} 1 " || fail "man1/$p.1.gz is not the manual page of $p"
+  else
+    fail "share/man/man1/$p.1.gz is not installed"
+  fi
+done
+[ -f "$prefix/share/doc/lumivane/copyright" ] || fail "share/doc/lumivane/copyright is not installed"
+zcat "$prefix/share/doc/lumivane/changelog.gz" 2>/dev/null | head -n1 | grep -qF "lumivane ($version)" ||
+  fail "share/doc/lumivane/changelog.gz does not start with version $version"
 desktop=$prefix/share/applications/$id.desktop
 metainfo=$prefix/share/metainfo/$id.metainfo.xml
 for f in "$desktop" "$metainfo" "$prefix/share/icons/hicolor/scalable/apps/$id.svg"; do
@@ -62,6 +74,9 @@ if [ -f "$metainfo" ]; then
   [ -f "$prefix/share/applications/$launchable" ] ||
     fail "metainfo launchable '$launchable' is not an installed desktop entry"
   grep -qF "<release version=\"$version\"" "$metainfo" || fail "metainfo has no release $version"
+  for p in "${programs[@]}"; do
+    grep -qF "<binary>$p</binary>" "$metainfo" || fail "metainfo does not list $p among what it provides"
+  done
   if command -v appstreamcli >/dev/null; then
     appstreamcli validate --no-net "$metainfo" >"$work/appstream.log" 2>&1 ||
       { cat "$work/appstream.log"; fail "appstreamcli rejects the metainfo"; }

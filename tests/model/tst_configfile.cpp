@@ -7,8 +7,10 @@
 #include <QTest>
 
 #include <csignal>
+#include <cerrno>
 #include <cstring>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 // The configuration file: its byte layout, the round trip, and that no failure ever costs the user the
 // model in memory or the file already on disk.
@@ -133,12 +135,19 @@ void tst_configfile::failedSaveKeepsOldFile_data() {
     QTest::addColumn<QString>("path");
     QTest::newRow("missing directory") << QStringLiteral("no/such/dir/x.kxc");
     QTest::newRow("path is a directory") << QStringLiteral("adir");
+    // Renaming over it would leave a regular file where the FIFO (or a device node) was.
+    QTest::newRow("path is a FIFO") << QStringLiteral("afifo");
 }
 
 void tst_configfile::failedSaveKeepsOldFile() {
     QFETCH(QString, path);
     QVERIFY(QDir(dir.path()).mkpath("adir"));
+    const QByteArray fifo = QFile::encodeName(dir.filePath("afifo"));
+    QVERIFY(::mkfifo(fifo.constData(), 0600) == 0 || errno == EEXIST);
     QCOMPARE(ConfigFile::SaveConfigurationFile(dir.filePath(path)), ConfigFile::Result::CannotCreate);
+    struct stat info {};
+    QCOMPARE(::stat(fifo.constData(), &info), 0);
+    QVERIFY(S_ISFIFO(info.st_mode));
     QCOMPARE(ConfigFile::message(ConfigFile::Result::CannotCreate),
              QStringLiteral("Error! Unable to create Configuration file. Check if disk is write-protected"));
 }

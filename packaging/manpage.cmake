@@ -1,0 +1,63 @@
+# Writes a manual page from a program's own --help (run at build time), so the page never drifts from
+# the program. Usage:
+#   cmake -DPROGRAM=path -DNAME=lumivane-cli -DSUMMARY="..." -DVERSION=1.02 -DDATE=2026-12-10
+#         [-DCOMMANDS="read;push"] [-DSEE_ALSO="lumivane;lumivane-sim"] -DOUT=file.1 -P manpage.cmake
+# With COMMANDS, each command's own "NAME COMMAND --help" becomes a subsection of COMMANDS.
+cmake_minimum_required(VERSION 3.20)
+
+function(help_of out)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ${PROGRAM} ${ARGN} --help
+                  OUTPUT_VARIABLE text ERROR_VARIABLE errors RESULT_VARIABLE status)
+  if(NOT status EQUAL 0 OR text STREQUAL "")
+    message(FATAL_ERROR "${PROGRAM} ${ARGN} --help failed (${status}): ${errors}")
+  endif()
+  # Qt's parser names the program as it was started: the build tree's path here.
+  string(REPLACE "${PROGRAM}" "${NAME}" text "${text}")
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+# Text as troff lines in no-fill mode: backslashes escaped, a line starting with a control character
+# protected, and long lines left to the reader's terminal (no-fill never breaks them).
+function(as_troff out text)
+  string(REPLACE "\\" "\\e" text "${text}")
+  string(REGEX REPLACE "\n$" "" text "${text}")
+  # A semicolon would split a line in two list items: it travels as a placeholder.
+  string(REPLACE ";" "<semicolon>" text "${text}")
+  string(REPLACE "\n" ";" lines "${text}")
+  set(result ".nf\n")
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^[.']")
+      set(line "\\&${line}")
+    endif()
+    string(REPLACE "<semicolon>" "\;" line "${line}")
+    string(APPEND result "${line}\n")
+  endforeach()
+  string(APPEND result ".fi\n")
+  set(${out} "${result}" PARENT_SCOPE)
+endfunction()
+
+string(TOUPPER "${NAME}" title)
+string(REPLACE "-" "\\-" name_escaped "${NAME}")
+help_of(help)
+as_troff(body "${help}")
+set(page ".TH ${title} 1 \"${DATE}\" \"Lumivane ${VERSION}\" \"User Commands\"\n")
+string(APPEND page ".SH NAME\n${name_escaped} \\- ${SUMMARY}\n")
+string(APPEND page ".SH DESCRIPTION\n${body}")
+if(COMMANDS)
+  string(APPEND page ".SH COMMANDS\n")
+  foreach(command IN LISTS COMMANDS)
+    help_of(text ${command})
+    as_troff(body "${text}")
+    string(APPEND page ".SS ${command}\n${body}")
+  endforeach()
+endif()
+if(SEE_ALSO)
+  set(refs "")
+  foreach(other IN LISTS SEE_ALSO)
+    string(REPLACE "-" "\\-" other "${other}")
+    list(APPEND refs "\\fB${other}\\fR(1)")
+  endforeach()
+  list(JOIN refs ", " refs)
+  string(APPEND page ".SH SEE ALSO\n${refs}\n")
+endif()
+file(WRITE "${OUT}" "${page}")
