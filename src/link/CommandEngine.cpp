@@ -78,6 +78,7 @@ bool CommandEngine::aborted() const {
 
 void CommandEngine::pause(int ms) {
     m_mandatedWaitMs += ms;
+    emit mandatedWaitBegins(ms);
     EventPump::pause(ms);
 }
 
@@ -86,6 +87,7 @@ void CommandEngine::pause(int ms) {
 void CommandEngine::settle(int steps) {
     if (steps <= 0) return;
     m_mandatedWaitMs += qint64(steps) * m_pacing.settleStepMs;
+    emit mandatedWaitBegins(qint64(steps) * m_pacing.settleStepMs);
     if (m_pacing.settleStepMs == 0)
         EventPump::processPending();
     else

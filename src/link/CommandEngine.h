@@ -117,6 +117,8 @@ signals:
     // more: whoever owns the connection ends it as for a line that failed. Emitted after the send has
     // tidied up (status bar, pages, cursor), just before it returns.
     void commandAbandoned();
+    // A protocol pause or a command's settle of ms milliseconds begins (for timing measurements).
+    void mandatedWaitBegins(qint64 ms);
 
 private:
     using ControllerMessage = ReplyScanner::ControllerMessage;
