@@ -43,9 +43,13 @@ void TInfoForm::showNotice(const QString &text) {
     EventPump::processPending();
 }
 
+void TInfoForm::setText(const QString &text) {
+    infoLabel->setText(text);
+}
+
+// Painted with the next pass of the event loop, as the dots go with the device's answers.
 void TInfoForm::setProgressText(const QString &dots) {
     progressLabel->setText(dots);
-    progressLabel->repaint();
 }
 
 QString TInfoForm::text() const {

@@ -44,11 +44,11 @@ bool WindowHost::askOkCancel(const QString &caption, const QString &text) {
                                 QMessageBox::Ok) == QMessageBox::Ok;
 }
 
+// Painted with the next pass of the event loop, which every wait for a device makes: a text set between
+// an answer and the next request costs that request nothing, and texts that replace one another before
+// then are painted once.
 void WindowHost::setStatusText(const QString &text) {
-    if (!statusText) return;
-    statusText->setText(text);
-    // Progress texts are set right before a blocking step: paint them now.
-    statusText->repaint();
+    if (statusText) statusText->setText(text);
 }
 
 // Disabling the pages takes the focus from the control that has it; that is the program's doing, not
@@ -79,11 +79,15 @@ void WindowHost::setBusyCursor(bool on) {
         QApplication::restoreOverrideCursor();
 }
 
+// A notice that is already up only changes its text (a pass that names each of its parts): it was
+// painted when it came up, and the new text is painted while the devices are waited for.
 void WindowHost::showProgress(const QString &text) {
-    if (infoForm) {
-        infoForm->setProgressText(QString());
+    if (!infoForm) return;
+    infoForm->setProgressText(QString());
+    if (infoForm->isVisible())
+        infoForm->setText(text);
+    else
         infoForm->showNotice(text);
-    }
 }
 
 void WindowHost::setProgressSuffix(const QString &suffix) {
