@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -20,6 +21,12 @@ QString describe(const SimRequest &r) {
     const int device = r.targetId == 6 ? 2 : 1;
     const QByteArray text = r.command.isEmpty() ? r.raw.trimmed() : r.command;
     return QStringLiteral("%1:%2").arg(device).arg(QString::fromLatin1(text));
+}
+
+qint64 threadCpuUs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return qint64(t.tv_sec) * 1000000 + t.tv_nsec / 1000;
 }
 
 void trigger(TLumivaneForm &form, const char *name) {
@@ -71,10 +78,10 @@ WindowBench::WindowBench() {
         if (recording) mandated.append({sim->elapsedUs(), ms});
     });
     QObject::connect(&window->port(), &TApdComPort::handedToLine, window.get(), [this] {
-        if (recording) portEvents.append({sim->elapsedUs(), true});
+        if (recording) portEvents.append({sim->elapsedUs(), threadCpuUs(), true});
     });
     QObject::connect(&window->port(), &TApdComPort::OnTriggerAvail, window.get(), [this] {
-        if (recording) portEvents.append({sim->elapsedUs(), false});
+        if (recording) portEvents.append({sim->elapsedUs(), threadCpuUs(), false});
     });
 }
 
@@ -112,6 +119,7 @@ BenchRun WindowBench::measure(const char *actionName) {
 
     BenchRun run;
     recording = true;
+    const qint64 startCpuUs = threadCpuUs();
     const qint64 startUs = sim->elapsedUs();
     trigger(*window, actionName);
     const qint64 endUs = sim->elapsedUs();
@@ -130,7 +138,7 @@ BenchRun WindowBench::measure(const char *actionName) {
     if (!requests.isEmpty() && requests.last().answerEndUs >= 0)
         run.tailUs = std::max<qint64>(0, endUs - requests.last().answerEndUs);
 
-    programGaps(requests, startUs, run);
+    programGaps(requests, startUs, startCpuUs, run);
     farEndGaps(requests, startUs, run);
 
     for (const SimRequest &r : requests)
@@ -155,15 +163,18 @@ qint64 WindowBench::mandatedUsBetween(qint64 fromUs, qint64 toUs) const {
 // At the program's port: each request is one burst of writes, begun by the first write after bytes
 // came in (the first burst by the click). Its turnaround runs from the last delivery before it; the
 // time its own writes were held apart is taken from the far end, which sees its bytes arrive.
-void WindowBench::programGaps(const QList<SimRequest> &requests, qint64 startUs, BenchRun &run) const {
+void WindowBench::programGaps(const QList<SimRequest> &requests, qint64 startUs, qint64 startCpuUs,
+                              BenchRun &run) const {
     QList<IdleGap> gaps;
     qint64 lastDelivery = startUs;
+    qint64 lastDeliveryCpu = startCpuUs;
     bool inBurst = false;
     int burst = -1;
     for (const PortEvent &e : portEvents) {
         if (!e.write) {
             inBurst = false;
             lastDelivery = e.atUs;
+            lastDeliveryCpu = e.cpuUs;
             continue;
         }
         if (inBurst) continue;
@@ -175,14 +186,18 @@ void WindowBench::programGaps(const QList<SimRequest> &requests, qint64 startUs,
         const qint64 before =
             std::max<qint64>(0, e.atUs - lastDelivery - mandatedUsBetween(lastDelivery, e.atUs));
         const qint64 within = std::max<qint64>(0, r.lastByteUs - r.firstByteUs - qint64(r.raw.size() * ByteUs));
-        gaps.append({before + within, describe(r)});
+        gaps.append({before + within, e.cpuUs - lastDeliveryCpu, describe(r)});
         run.idleTotalUs += before + within;
+        run.cpuTotalUs += e.cpuUs - lastDeliveryCpu;
+        run.cpuLargestUs = std::max(run.cpuLargestUs, e.cpuUs - lastDeliveryCpu);
         if (burst == 0) run.leadUs = before + within;
     }
     if (burst + 1 != requests.size()) {
         run.clean = false;
         run.problem = QStringLiteral("%1 write bursts for %2 requests").arg(burst + 1).arg(requests.size());
     }
+    std::sort(gaps.begin(), gaps.end(), [](const IdleGap &a, const IdleGap &b) { return a.cpuUs > b.cpuUs; });
+    run.largestCpu = gaps.mid(0, 3);
     std::sort(gaps.begin(), gaps.end(), [](const IdleGap &a, const IdleGap &b) { return a.us > b.us; });
     run.largest = gaps.mid(0, 5);
 }
@@ -201,6 +216,10 @@ void WindowBench::farEndGaps(const QList<SimRequest> &requests, qint64 startUs, 
             0, r.firstByteUs - previousEnd - mandatedUsBetween(previousEnd, r.firstByteUs));
         const qint64 within = std::max<qint64>(0, r.lastByteUs - r.firstByteUs - qint64(r.raw.size() * ByteUs));
         run.farIdleTotalUs += before + within;
+        if (r.answerEndUs >= 0) {
+            const qint64 requestEnd = std::max(r.lastByteUs, r.firstByteUs + qint64(r.raw.size() * ByteUs));
+            run.farSlowUs += std::max<qint64>(0, r.answerEndUs - requestEnd - qint64(r.answer.size() * ByteUs));
+        }
         run.farIdleLargestUs = std::max(run.farIdleLargestUs, before + within);
         previousEnd = r.answerEndUs;
     }
@@ -212,12 +231,18 @@ void WindowBench::printRun(int number, const BenchRun &run) {
                 number, run.elapsedUs / 1000.0, run.requests, (long long)run.bytes, run.wireMs, run.mandatedMs,
                 run.floorMs, run.ratio);
     std::printf("       turnaround: total %.2f ms (before the first request %.2f ms); after the last answer "
-                "%.2f ms; answers reached the program %.2f ms late in all; line idle seen at the far end: "
-                "total %.2f ms, largest %.2f ms\n",
+                "%.2f ms; answers reached the program %.2f ms late in all\n"
+                "       the window thread's own CPU time in those turnarounds: %.2f ms in all, %.2f ms the largest\n"
+                "       far end: line idle as it saw it %.2f ms in all (largest %.2f ms); answered %.2f ms "
+                "slower than the line in all\n",
                 run.idleTotalUs / 1000.0, run.leadUs / 1000.0, run.tailUs / 1000.0, run.lateTotalUs / 1000.0,
-                run.farIdleTotalUs / 1000.0, run.farIdleLargestUs / 1000.0);
+                run.cpuTotalUs / 1000.0, run.cpuLargestUs / 1000.0, run.farIdleTotalUs / 1000.0, run.farIdleLargestUs / 1000.0, run.farSlowUs / 1000.0);
     for (const IdleGap &gap : run.largest)
-        std::printf("       %7.2f ms before %s\n", gap.us / 1000.0, qPrintable(gap.before));
+        std::printf("       %7.2f ms (CPU %.2f ms) before %s\n", gap.us / 1000.0, gap.cpuUs / 1000.0,
+                    qPrintable(gap.before));
+    for (const IdleGap &gap : run.largestCpu)
+        std::printf("       most CPU: %.2f ms (%.2f ms in all) before %s\n", gap.cpuUs / 1000.0, gap.us / 1000.0,
+                    qPrintable(gap.before));
     if (!run.clean) std::printf("       NOT CLEAN: %s\n", qPrintable(run.problem));
 }
 

@@ -12,7 +12,9 @@
 // last bytes of the previous answer (or from the click) to the request's first write, less the
 // mandated waits that began in between; and within each request, the time its writes took beyond its
 // bytes' time on the line. The same gaps seen from the far end (the simulator's time stamps) also hold
-// the simulator's own delays in reading, which a loaded machine makes long; they are printed beside.
+// the simulator's own delays in reading, which a loaded machine makes long; they are printed beside, and
+// so is the window thread's own CPU time within each turnaround, which a loaded machine cannot inflate
+// by making the thread wait for a core.
 
 #include "KestrixSimulator.h"
 #include "ScriptedHost.h"
@@ -28,6 +30,7 @@ class TLumivaneForm;
 
 struct IdleGap {
     qint64 us = 0;
+    qint64 cpuUs = 0; // the window thread's CPU time in it
     QString before; // the request that followed ("2:PEFT 3 L 1  2.2 64 0")
 };
 
@@ -43,7 +46,11 @@ struct BenchRun {
     qint64 tailUs = 0;           // from the last answer's end to the action's return
     qint64 idleTotalUs = 0;      // every turnaround of the program, the lead included
     QList<IdleGap> largest;      // the five largest, largest first
+    QList<IdleGap> largestCpu;   // the three with the most CPU time of the window thread
+    qint64 cpuTotalUs = 0;       // the window thread's own CPU time within those turnarounds
+    qint64 cpuLargestUs = 0;
     qint64 lateTotalUs = 0;      // how much later the answers' last bytes reached the program than the line
+    qint64 farSlowUs = 0;        // how much longer the simulator took to answer than the answers' bytes
     qint64 farIdleTotalUs = 0;   // the line's idle time as the far end saw it
     qint64 farIdleLargestUs = 0;
     bool clean = true;           // every request answered, no message, no unexpected question
@@ -83,11 +90,12 @@ private:
     };
     struct PortEvent {
         qint64 atUs;
+        qint64 cpuUs; // the window thread's CPU time
         bool write; // a write to the line; otherwise bytes delivered to the program
     };
     qint64 mandatedUsBetween(qint64 fromUs, qint64 toUs) const;
     void farEndGaps(const QList<SimRequest> &requests, qint64 startUs, BenchRun &run) const;
-    void programGaps(const QList<SimRequest> &requests, qint64 startUs, BenchRun &run) const;
+    void programGaps(const QList<SimRequest> &requests, qint64 startUs, qint64 startCpuUs, BenchRun &run) const;
 
     ScriptedHost dialogs;
     std::unique_ptr<KestrixSimulator> sim;
