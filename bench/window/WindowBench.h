@@ -31,29 +31,29 @@ class TLumivaneForm;
 struct IdleGap {
     qint64 us = 0;
     qint64 cpuUs = 0; // the window thread's CPU time in it
-    QString before; // the request that followed ("2:PEFT 3 L 1  2.2 64 0")
+    QString before;   // the request that followed ("2:PEFT 3 L 1  2.2 64 0")
 };
 
 struct BenchRun {
-    qint64 elapsedUs = 0;        // from the click to the action's return
+    qint64 elapsedUs = 0; // from the click to the action's return
     int requests = 0;
-    qint64 bytes = 0;            // both ways
-    double wireMs = 0;           // the bytes at the line's rate
-    double mandatedMs = 0;       // pauses and settles the protocol asked for
-    double floorMs = 0;          // wire + mandated
-    double ratio = 0;            // elapsed / floor
-    qint64 leadUs = 0;           // from the click to the first request's first byte
-    qint64 tailUs = 0;           // from the last answer's end to the action's return
-    qint64 idleTotalUs = 0;      // every turnaround of the program, the lead included
-    QList<IdleGap> largest;      // the five largest, largest first
-    QList<IdleGap> largestCpu;   // the three with the most CPU time of the window thread
-    qint64 cpuTotalUs = 0;       // the window thread's own CPU time within those turnarounds
+    qint64 bytes = 0;          // both ways
+    double wireMs = 0;         // the bytes at the line's rate
+    double mandatedMs = 0;     // pauses and settles the protocol asked for
+    double floorMs = 0;        // wire + mandated
+    double ratio = 0;          // elapsed / floor
+    qint64 leadUs = 0;         // from the click to the first request's first write (no answer before it)
+    qint64 tailUs = 0;         // from the last answer's end to the action's return
+    qint64 idleTotalUs = 0;    // every turnaround of the program from an answer to the next request
+    QList<IdleGap> largest;    // the five largest, largest first
+    QList<IdleGap> largestCpu; // the three with the most CPU time of the window thread
+    qint64 cpuTotalUs = 0;     // the window thread's own CPU time within those turnarounds
     qint64 cpuLargestUs = 0;
-    qint64 lateTotalUs = 0;      // how much later the answers' last bytes reached the program than the line
-    qint64 farSlowUs = 0;        // how much longer the simulator took to answer than the answers' bytes
-    qint64 farIdleTotalUs = 0;   // the line's idle time as the far end saw it
+    qint64 lateTotalUs = 0;    // how much later the answers' last bytes reached the program than the line
+    qint64 farSlowUs = 0;      // how much longer the simulator took to answer than the answers' bytes
+    qint64 farIdleTotalUs = 0; // the line's idle time as the far end saw it
     qint64 farIdleLargestUs = 0;
-    bool clean = true;           // every request answered, no message, no unexpected question
+    bool clean = true; // every request answered, no message, no unexpected question
     QString problem;
 };
 
@@ -91,11 +91,12 @@ private:
     struct PortEvent {
         qint64 atUs;
         qint64 cpuUs; // the window thread's CPU time
-        bool write; // a write to the line; otherwise bytes delivered to the program
+        bool write;   // a write to the line; otherwise bytes delivered to the program
     };
     qint64 mandatedUsBetween(qint64 fromUs, qint64 toUs) const;
-    void farEndGaps(const QList<SimRequest> &requests, qint64 startUs, BenchRun &run) const;
-    void programGaps(const QList<SimRequest> &requests, qint64 startUs, qint64 startCpuUs, BenchRun &run) const;
+    void farEndGaps(const QList<SimRequest> &requests, BenchRun &run) const;
+    void programGaps(const QList<SimRequest> &requests, qint64 startUs, qint64 startCpuUs,
+                     BenchRun &run) const;
 
     ScriptedHost dialogs;
     std::unique_ptr<KestrixSimulator> sim;
