@@ -18,7 +18,13 @@ public:
     QString text() const;
     QString progressText() const;
 
+    static constexpr int DesignWidth = 383;
+    static constexpr int DesignHeight = 34;
+
 private:
+    void centre();
+    void fitText(bool shown);
+
     QLabel *infoLabel;
     QLabel *progressLabel;
 };
