@@ -15,6 +15,11 @@
 
 WindowHost::WindowHost(QWidget *mainWindow, QStatusBar *statusBar, QWidget *pages)
     : window(mainWindow), pages(pages) {
+    pendingHide.setSingleShot(true);
+    pendingHide.setInterval(0);
+    QObject::connect(&pendingHide, &QTimer::timeout, [this] {
+        if (infoForm) infoForm->hide();
+    });
     // The status text is a permanent label rather than a temporary message: Qt clears temporary
     // messages whenever the pointer passes over a menu item, and a status text must stay until the
     // next one replaces it.
@@ -83,6 +88,7 @@ void WindowHost::setBusyCursor(bool on) {
 // painted when it came up, and the new text is painted while the devices are waited for.
 void WindowHost::showProgress(const QString &text) {
     if (!infoForm) return;
+    pendingHide.stop();
     infoForm->setProgressText(QString());
     if (infoForm->isVisible())
         infoForm->setText(text);
@@ -94,8 +100,11 @@ void WindowHost::setProgressSuffix(const QString &suffix) {
     if (infoForm) infoForm->setProgressText(suffix);
 }
 
+// The notice goes with the next pass of the event loop: one taken down and put up again at once (the
+// read of one device after the other) stays up instead of being unmapped, mapped and painted anew
+// between an answer and the next request; nobody could have seen it gone.
 void WindowHost::hideProgress() {
-    if (infoForm) infoForm->hide();
+    if (infoForm) pendingHide.start();
 }
 
 void WindowHost::exitProcess(int status) {
