@@ -11,6 +11,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -78,6 +79,7 @@ bool CommandEngine::aborted() const {
 
 void CommandEngine::pause(int ms) {
     m_mandatedWaitMs += ms;
+    emit mandatedWaitBegins(ms);
     EventPump::pause(ms);
 }
 
@@ -86,6 +88,7 @@ void CommandEngine::pause(int ms) {
 void CommandEngine::settle(int steps) {
     if (steps <= 0) return;
     m_mandatedWaitMs += qint64(steps) * m_pacing.settleStepMs;
+    emit mandatedWaitBegins(qint64(steps) * m_pacing.settleStepMs);
     if (m_pacing.settleStepMs == 0)
         EventPump::processPending();
     else
@@ -118,19 +121,46 @@ void CommandEngine::WriteToPort(const QByteArray &bytes) {
         m_host.showMessage(QString::fromLatin1(TextOverflow));
 }
 
+CommandEngine::Batch::Batch(CommandEngine &engine) : engine(engine) {
+    if (engine.m_batchDepth++ > 0) return;
+    engine.m_batchLeftWindow = false;
+    showedBusy = !engine.m_host.isBusyCursor();
+    if (showedBusy) engine.m_host.setBusyCursor(true);
+}
+
+CommandEngine::Batch::~Batch() {
+    if (--engine.m_batchDepth > 0) return;
+    if (std::exchange(engine.m_batchLeftWindow, false)) engine.m_host.setPagesEnabled(true);
+    if (showedBusy) engine.m_host.setBusyCursor(false);
+}
+
+void CommandEngine::requestDone() {
+    if (m_batchDepth > 0)
+        m_batchLeftWindow = true;
+    else
+        m_host.setPagesEnabled(true);
+    m_host.setStatusText(QString());
+}
+
+// The window is told of a request only once the request is on its way: whatever it does then (status
+// text, disabling the pages) happens while the bytes cross the line, not between the previous answer and
+// this request. Nothing handles events in between, so no one can see the other order.
 bool CommandEngine::SendAndWaitAck(const QByteArray &text) {
     m_rawWaitFailed = false;
     if (!m_port.isOpen()) return true;
     const int savedBusy = m_commandBusy;
     m_commandBusy = 1;
     m_port.FlushInBuffer();
-    m_host.setStatusText(QString::fromLatin1(TextSending));
     WriteToPort(text);
+    m_host.setStatusText(QString::fromLatin1(TextSending));
     m_host.setPagesEnabled(false);
     const bool acknowledged = m_port.WaitForString(QByteArray(1, AckChar), AckWaitTicks, true, false);
     m_rawWaitFailed = m_port.lastWaitFailed();
     m_host.setStatusText(QString());
-    m_host.setPagesEnabled(true);
+    if (m_batchDepth > 0)
+        m_batchLeftWindow = true;
+    else
+        m_host.setPagesEnabled(true);
     m_commandBusy = savedBusy;
     return acknowledged;
 }
@@ -145,15 +175,15 @@ bool CommandEngine::SendControllerCommand(int settleCount, const CommandTarget &
     for (;;) {
         beginWait();
         ReplyMinLength = int(text.size()) + 8;
-        m_host.setStatusText(QString::fromLatin1(TextSending));
         m_port.FlushInBuffer();
         WriteToPort(QByteArrayLiteral("PASS "));
         WriteToPort(text);
         WriteToPort(checksumDigits(text)); // of this text, whatever another sender left in CommandChecksum
-        m_host.setPagesEnabled(false);
         m_timer1.start();
         AwaitingReply = true;
         WriteToPort(QByteArrayLiteral("\r\r"));
+        m_host.setStatusText(QString::fromLatin1(TextSending));
+        m_host.setPagesEnabled(false);
         awaitReply();
         // Repeated until acknowledged, but not past a closed line or a closing program: nothing
         // could acknowledge it any more.
@@ -174,9 +204,8 @@ bool CommandEngine::SendControllerCommand(int settleCount, const CommandTarget &
         settle(settleCount);
     }
     const bool acknowledged = !ReplyFailed;
-    m_host.setPagesEnabled(true);
+    requestDone();
     if (showedBusy) m_host.setBusyCursor(false);
-    m_host.setStatusText(QString());
     if (abandoned) {
         m_abandonedText = text;
         m_abandonedTarget = target;

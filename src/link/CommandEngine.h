@@ -45,6 +45,23 @@ public:
     CommandEngine(TApdComPort &port, Host &host, int &commandBusy, const Pacing &pacing,
                   QObject *parent = nullptr);
 
+    // One pass of many commands (a push). Between two commands of a pass the window stays as it is
+    // during a command: the pages disabled and the hourglass up, instead of being restored after each
+    // acknowledgement and taken away again before the next request; enabling and disabling every
+    // control of the pages (and painting them) would stand between every answer and the next request.
+    // Both are restored once, when the outermost batch ends.
+    class Batch {
+    public:
+        explicit Batch(CommandEngine &engine);
+        ~Batch();
+        Batch(const Batch &) = delete;
+        Batch &operator=(const Batch &) = delete;
+
+    private:
+        CommandEngine &engine;
+        bool showedBusy = false;
+    };
+
     // The request text, NUL-terminated. setCommand formats into it and never writes past it.
     char CommandBuffer[AreaSize] = {};
     void setCommand(const char *fmt, ...) __attribute__((format(printf, 2, 3)));
@@ -117,10 +134,15 @@ signals:
     // more: whoever owns the connection ends it as for a line that failed. Emitted after the send has
     // tidied up (status bar, pages, cursor), just before it returns.
     void commandAbandoned();
+    // A protocol pause or a command's settle of ms milliseconds begins (for timing measurements).
+    void mandatedWaitBegins(qint64 ms);
 
 private:
     using ControllerMessage = ReplyScanner::ControllerMessage;
 
+    // The window after a request: the status text cleared and the pages enabled, or, inside a batch,
+    // left disabled for the end of the batch.
+    void requestDone();
     void beginWait();
     void awaitReply();
     void finishWait();
@@ -150,4 +172,6 @@ private:
     QByteArray m_abandonedText;
     CommandTarget m_abandonedTarget;
     qint64 m_mandatedWaitMs = 0;
+    int m_batchDepth = 0;
+    bool m_batchLeftWindow = false; // a request inside the batch left the pages disabled for it
 };

@@ -217,6 +217,7 @@ bool TApdComPort::PutString(const QByteArray &text) {
     // the caller does before it waits (status text, disabling the pages) would stand between the answer
     // and the request on the line. Hand them to the device now.
     m_serial.flush();
+    emit handedToLine(int(written));
     return true;
 }
 

@@ -103,6 +103,9 @@ signals:
     void OnTriggerAvail(int count);
     // Bytes have left the output buffer (the TXD light).
     void dataSent();
+    // PutString has just handed bytes to the line (at once, where dataSent may come later from the
+    // event loop): what a measurement of the program's turnaround stamps.
+    void handedToLine(int count);
     void openChanged(bool open);
     // The line failed while open; the port is already closed when this arrives.
     void lineLost(const QString &reason);

@@ -12,11 +12,19 @@ public:
 
     // Sets the text, shows the window and lets it paint before the caller starts the long operation.
     void showNotice(const QString &text);
+    // Changes the text of a notice that is up; it is painted with the next pass of the event loop.
+    void setText(const QString &text);
     void setProgressText(const QString &dots);
     QString text() const;
     QString progressText() const;
 
+    static constexpr int DesignWidth = 383;
+    static constexpr int DesignHeight = 34;
+
 private:
+    void centre();
+    void fitText(bool shown);
+
     QLabel *infoLabel;
     QLabel *progressLabel;
 };

@@ -217,11 +217,13 @@ void TLumivaneForm::refreshPagesAfterRead() {
 }
 
 // Everything the pages show goes to the devices in one pass (the menu guard holds CommandBusy for it).
+// The pass is one batch: the pages stay disabled and the hourglass up from its first command to its last.
 void TLumivaneForm::SendCurrentSettingstoKestrixs1Click() {
     WindowPushValues values(*planning, *displaySetup, windowState);
     WindowPushInputs inputs(*sourceSetup);
     WindowPushSeams seams(*seamRemoval);
     SettingsPush push(*commandSet, windowState, *guardedHost, [this] { return commandEngine->LinkActive(); });
+    CommandEngine::Batch batch(*commandEngine);
     push.run(values, &inputs, &seams);
 }
 

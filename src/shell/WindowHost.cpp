@@ -15,6 +15,11 @@
 
 WindowHost::WindowHost(QWidget *mainWindow, QStatusBar *statusBar, QWidget *pages)
     : window(mainWindow), pages(pages) {
+    pendingHide.setSingleShot(true);
+    pendingHide.setInterval(0);
+    QObject::connect(&pendingHide, &QTimer::timeout, [this] {
+        if (infoForm) infoForm->hide();
+    });
     // The status text is a permanent label rather than a temporary message: Qt clears temporary
     // messages whenever the pointer passes over a menu item, and a status text must stay until the
     // next one replaces it.
@@ -44,11 +49,11 @@ bool WindowHost::askOkCancel(const QString &caption, const QString &text) {
                                 QMessageBox::Ok) == QMessageBox::Ok;
 }
 
+// Painted with the next pass of the event loop, which every wait for a device makes: a text set between
+// an answer and the next request costs that request nothing, and texts that replace one another before
+// then are painted once.
 void WindowHost::setStatusText(const QString &text) {
-    if (!statusText) return;
-    statusText->setText(text);
-    // Progress texts are set right before a blocking step: paint them now.
-    statusText->repaint();
+    if (statusText) statusText->setText(text);
 }
 
 // Disabling the pages takes the focus from the control that has it; that is the program's doing, not
@@ -79,19 +84,27 @@ void WindowHost::setBusyCursor(bool on) {
         QApplication::restoreOverrideCursor();
 }
 
+// A notice that is already up only changes its text (a pass that names each of its parts): it was
+// painted when it came up, and the new text is painted while the devices are waited for.
 void WindowHost::showProgress(const QString &text) {
-    if (infoForm) {
-        infoForm->setProgressText(QString());
+    if (!infoForm) return;
+    pendingHide.stop();
+    infoForm->setProgressText(QString());
+    if (infoForm->isVisible())
+        infoForm->setText(text);
+    else
         infoForm->showNotice(text);
-    }
 }
 
 void WindowHost::setProgressSuffix(const QString &suffix) {
     if (infoForm) infoForm->setProgressText(suffix);
 }
 
+// The notice goes with the next pass of the event loop: one taken down and put up again at once (the
+// read of one device after the other) stays up instead of being unmapped, mapped and painted anew
+// between an answer and the next request; nobody could have seen it gone.
 void WindowHost::hideProgress() {
-    if (infoForm) infoForm->hide();
+    if (infoForm) pendingHide.start();
 }
 
 void WindowHost::exitProcess(int status) {

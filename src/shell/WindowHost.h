@@ -3,6 +3,7 @@
 #include "Host.h"
 
 #include <QPointer>
+#include <QTimer>
 
 class QLabel;
 class QStatusBar;
@@ -34,5 +35,6 @@ private:
     QPointer<QWidget> pages;
     QPointer<TInfoForm> infoForm;
     QPointer<QWidget> heldFocus; // where the focus was when the pages were disabled
+    QTimer pendingHide;          // the notice goes with the next pass of the event loop
     bool busy = false;
 };

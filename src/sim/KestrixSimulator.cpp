@@ -158,6 +158,10 @@ qint64 KestrixSimulator::nowNs() const {
         .count();
 }
 
+qint64 KestrixSimulator::elapsedUs() const {
+    return (nowNs() - originNs) / 1000;
+}
+
 qint64 KestrixSimulator::byteTimeNs() const {
     const int baud = pty.baud();
     return 10 * 1000000000LL / (baud > 0 ? baud : 9600); // start bit, 8 data bits, stop bit
@@ -241,7 +245,7 @@ void KestrixSimulator::enqueueRequest(const QByteArray &raw, qint64 firstByte, q
         ready = qMax(now, start + raw.size() * byteTimeNs());
         inputLineFreeNs = ready;
     }
-    pending.push_back({ready, firstByte, raw});
+    pending.push_back({ready, firstByte, now, raw});
     actOnDueRequests(now);
 }
 
@@ -250,6 +254,7 @@ void KestrixSimulator::actOnDueRequests(qint64 now) {
         SimRequest request;
         request.raw = pending.front().raw;
         request.firstByteUs = (pending.front().firstByteNs - originNs) / 1000;
+        request.lastByteUs = (pending.front().lastByteNs - originNs) / 1000;
         pending.pop_front();
         request.baud = pty.baud();
         request.atMs = (now - originNs) / NsPerMs;

@@ -56,6 +56,9 @@ public:
     void sendRaw(const QByteArray &bytes);
     // The line's current rate as the program set it.
     int lineBaud() const;
+    // Microseconds since start(), on the clock that stamps the requests (for a program-side event to
+    // be placed among them).
+    qint64 elapsedUs() const;
 
     // Called on the simulator's thread after each request has been recorded.
     void setRequestObserver(std::function<void(const SimRequest &)> observer);
@@ -64,6 +67,7 @@ private:
     struct Deferred {
         qint64 readyNs;
         qint64 firstByteNs;
+        qint64 lastByteNs;
         QByteArray raw;
     };
     struct OutByte {

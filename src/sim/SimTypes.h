@@ -66,6 +66,9 @@ struct SimRequest {
     // request's first byte is the program's turnaround.
     qint64 firstByteUs = 0;
     qint64 answerEndUs = -1;
+    // When its last byte was read: later than its first byte plus its bytes' time on the line when the
+    // program stopped writing halfway through it.
+    qint64 lastByteUs = 0;
     Kind kind = Unknown;
     bool framed = false;     // came in a "PASS " frame
     bool checksumOk = false; // framed only: the two digits matched the text's byte sum

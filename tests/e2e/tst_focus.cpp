@@ -11,10 +11,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QWheelEvent>
 
 namespace {
@@ -207,6 +209,7 @@ private slots:
     void interaction();
     void checksumOfTheResentText();
     void noListTakesTheFocusFromTheWheel();
+    void pushHoldsTheWindowAndEndsWithItRestored();
 
 private:
     WindowRig *rig(WindowRig::Mode mode);
@@ -343,6 +346,50 @@ void FocusTest::noListTakesTheFocusFromTheWheel() {
     QVERIFY(lists.size() >= 8);
     for (const QComboBox *list : lists)
         QVERIFY2((list->focusPolicy() & Qt::WheelFocus) == Qt::StrongFocus, qPrintable(list->objectName()));
+}
+
+// The window during "Send Current Settings": its status bar, pages and cursor change only while the
+// devices are waited for and are painted from there. Whenever the window handles events during the pass
+// the pages are disabled and the hourglass is up; once the pass is over the window is in its final state
+// (pages enabled, focus back where the user left it, no hourglass, an empty status bar), whatever
+// updates were coalesced on the way.
+void FocusTest::pushHoldsTheWindowAndEndsWithItRestored() {
+    // A window of its own: the interactions above leave values in the fields that a push would refuse.
+    WindowRig own(WindowRig::Controller);
+    QVERIFY2(own.connect(), "the window did not connect");
+    WindowRig *r = &own;
+    QWidget *pages = r->form->phasePageControl();
+    auto *status = r->find<QLabel>(QStringLiteral("MainStatusText"));
+    r->form->phasePageControl()->setCurrentIndex(0); // Planning
+    auto *field = r->find<QLineEdit>(QStringLiteral("HorizontalOutEdit"));
+    field->setFocus(Qt::OtherFocusReason);
+    QTRY_COMPARE(WindowRig::focusName(), QStringLiteral("HorizontalOutEdit"));
+    r->sim->clearRequests();
+
+    int samples = 0;
+    QStringList seen; // what the window showed whenever it handled events during the pass
+    QTimer sampler;
+    sampler.setInterval(5);
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        ++samples;
+        if (pages->isEnabled()) seen.append(QStringLiteral("pages enabled"));
+        if (!QApplication::overrideCursor()) seen.append(QStringLiteral("no hourglass"));
+    });
+    sampler.start();
+    const bool finished = r->act([&] { r->trigger("SendCurrentSettingstoKestrixs1"); });
+    sampler.stop();
+    QVERIFY(finished);
+    QVERIFY2(r->user.unexpected.isEmpty() && r->user.messages().isEmpty(),
+             qPrintable((r->user.unexpected + r->user.messages()).join(" | ")));
+    QVERIFY(r->sim->requests().size() > 100);
+    QVERIFY(samples > 10);
+    QVERIFY2(seen.isEmpty(), qPrintable(seen.join(", ")));
+
+    QVERIFY(pages->isEnabled());
+    QVERIFY(!QApplication::overrideCursor());
+    QCOMPARE(status->text(), QString());
+    QCOMPARE(r->form->state().CommandBusy, 0);
+    QTRY_COMPARE(WindowRig::focusName(), QStringLiteral("HorizontalOutEdit"));
 }
 
 QTEST_MAIN(FocusTest)

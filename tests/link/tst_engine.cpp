@@ -2,6 +2,7 @@
 #include "EngineRig.h"
 #include "EventPump.h"
 #include "StatusLightController.h"
+#include "TrafficLog.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -84,6 +85,65 @@ private slots:
         QCOMPARE(rig.host.pagesDisabledCount, 1);
         QVERIFY(!rig.host.busyCursor);
         QVERIFY(rig.host.entries.isEmpty());
+    }
+
+    // The window hears of a request only once the whole request is on its way, so that whatever it
+    // does then (status text, disabling the pages) stands not between an answer and the next request.
+    void windowHearsOfARequestOnlyOnceItIsWritten() {
+        EngineRig rig;
+        rig.controllerMode();
+        rig.command("*1DDBL 1!");
+        rig.peer.respond = controllerScript({filler(15) + "LR>"});
+        QStringList writtenAtStatus;
+        rig.host.onStatus = [&](const QString &text) {
+            if (text.isEmpty()) return;
+            QByteArray sent;
+            for (const TrafficLog::Chunk &chunk : rig.port.trafficLog().chunks())
+                if (chunk.direction == TrafficLog::Direction::Sent) sent += chunk.bytes;
+            writtenAtStatus.append(QString::fromLatin1(sent));
+        };
+        rig.engine.SendControllerCommand(0);
+        rig.engine.SendAndWaitAck("debug 0\r");
+        QCOMPARE(writtenAtStatus, QStringList({QStringLiteral("PASS *1DDBL 1!E3\r\r"),
+                                               QStringLiteral("PASS *1DDBL 1!E3\r\rdebug 0\r")}));
+        QCOMPARE(rig.host.pagesStates, QList<bool>({false, true, false, true}));
+    }
+
+    // A batch (a push) keeps the pages disabled and the hourglass up from its first command to its
+    // end; the status text is still cleared after each command. Without one, each command restores
+    // the window.
+    void batchHoldsThePagesAndTheCursorBetweenCommands() {
+        EngineRig rig;
+        rig.controllerMode();
+        rig.peer.respond = controllerScript({filler(15) + "LR>"});
+        QList<bool> busyWhileSending;
+        rig.host.onStatus = [&](const QString &text) {
+            if (!text.isEmpty()) busyWhileSending.append(rig.host.busyCursor);
+        };
+        {
+            CommandEngine::Batch batch(rig.engine);
+            QVERIFY(rig.host.busyCursor);
+            for (int i = 0; i < 2; ++i) {
+                CommandEngine::Batch inner(rig.engine); // nested: only the outermost restores
+                rig.command("*1DDBL 1!");
+                QVERIFY(rig.engine.SendControllerCommand(0));
+            }
+            rig.engine.SendAndWaitAck("debug 0\r");
+            QCOMPARE(rig.host.pagesStates, QList<bool>({false, false, false}));
+            QVERIFY(rig.host.busyCursor);
+            QCOMPARE(rig.host.statusTexts.last(), QString());
+        }
+        QCOMPARE(rig.host.pagesStates, QList<bool>({false, false, false, true}));
+        QVERIFY(!rig.host.busyCursor);
+        QCOMPARE(busyWhileSending, QList<bool>({true, true, true}));
+        QCOMPARE(rig.peer.requests.size(), 3);
+
+        // Afterwards each command restores the window again.
+        rig.host.pagesStates.clear();
+        rig.command("*1DDBL 1!");
+        rig.engine.SendControllerCommand(0);
+        QCOMPARE(rig.host.pagesStates, QList<bool>({false, true}));
+        QVERIFY(!rig.host.busyCursor);
     }
 
     // Where the Controller's ">" counts: at ReplyMinLength (17 for *1DDBL 1!) or later, right after "LR".

@@ -16,11 +16,13 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -74,6 +76,7 @@ private slots:
     void auxiliaryWindows();
     void statusTextSurvivesMenuHover();
     void closeWhileTheProgressNoticePaintsWaits();
+    void progressNoticeShowsItsTextWhole();
 };
 
 void MainWindowTest::skeleton() {
@@ -304,7 +307,7 @@ void MainWindowTest::auxiliaryWindows() {
     form.host().setProgressSuffix("...");
     QCOMPARE(info.progressText(), QString("..."));
     form.host().hideProgress();
-    QVERIFY(!info.isVisible());
+    QTRY_VERIFY(!info.isVisible());
 
     QCOMPARE(help.windowTitle(), QString("Quillon - Lumivane : Connection Help"));
     QCOMPARE(help.size(), QSize(792, 400));
@@ -345,6 +348,65 @@ void MainWindowTest::statusTextSurvivesMenuHover() {
 
 // A close that arrives while the progress notice paints is deferred: the operation that showed the
 // notice goes on with the port open, and the exit runs once it has unwound.
+// Every notice the program puts up shows its text and its count whole, the push's longest part names
+// included; the notice keeps its design size when the text fits, and a notice that is up only changes
+// its text (painted with the next pass of the event loop), never narrows, and handles no events.
+void MainWindowTest::progressNoticeShowsItsTextWhole() {
+    TLumivaneForm form;
+    TInfoForm info;
+    TConnectionHelpForm help;
+    form.attachAuxiliaryWindows(&info, &help);
+    auto *text = info.findChild<QLabel *>("InfoLabel");
+    auto *count = info.findChild<QLabel *>("InfoProgressLabel");
+    auto fits = [](QLabel *label) {
+        return label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width();
+    };
+
+    form.host().showProgress("Please wait....");
+    QCOMPARE(info.size(), QSize(383, 34));
+    form.host().hideProgress();
+    QTRY_VERIFY(!info.isVisible());
+    form.host().showProgress("Lumivane querying Kestrix(s). Please wait....");
+    form.host().setProgressSuffix("....");
+    QVERIFY(info.width() >= 383);
+    QCOMPARE(info.height(), 34);
+    QVERIFY(fits(text));
+    QVERIFY(fits(count));
+    // Taken down and put up again at once, it stays up: it neither goes nor pumps events again.
+    form.host().hideProgress();
+    int pumped = 0;
+    QTimer::singleShot(0, &form, [&] { ++pumped; });
+    form.host().showProgress("Lumivane querying Kestrix(s). Please wait....");
+    QCOMPARE(pumped, 0);
+    QApplication::processEvents();
+    QVERIFY(info.isVisible());
+    form.host().hideProgress();
+    QTRY_VERIFY(!info.isVisible());
+
+    const QStringList parts = {"number of projectors", "display layout",   "Kestrix 1 inputs",
+                               "Kestrix 2 inputs",     "Kestrix 1 outputs", "data doubling",
+                               "basic edge feathering", "edge feathering mode", "Kestrix 2 outputs",
+                               "Kestrix 1 seams",      "Kestrix 2 seams"};
+    int widest = 0;
+    for (int i = 0; i < parts.size(); ++i) {
+        int posted = 0;
+        QTimer::singleShot(0, &form, [&] { ++posted; }); // handled only if the notice pumps events
+        form.host().showProgress(
+            QStringLiteral("Sending current settings to Kestrix(s): %1. Please wait....").arg(parts[i]));
+        form.host().setProgressSuffix(QStringLiteral("%1 of 11").arg(i + 1));
+        QCOMPARE(posted, i == 0 ? 1 : 0);
+        QVERIFY(info.isVisible());
+        QVERIFY(info.width() >= widest);
+        widest = info.width();
+        info.layout()->activate();
+        QVERIFY2(fits(text), qPrintable(text->text()));
+        QVERIFY2(fits(count), qPrintable(count->text()));
+        QApplication::processEvents();
+    }
+    form.host().hideProgress();
+    QTRY_VERIFY(!info.isVisible());
+}
+
 void MainWindowTest::closeWhileTheProgressNoticePaintsWaits() {
     ScriptedHost host;
     int quits = 0;

@@ -51,6 +51,7 @@ void ScriptedHost::setStatusText(const QString &text) {
 void ScriptedHost::setPagesEnabled(bool enabled) {
     if (!enabled) ++pagesDisabledCount;
     pagesEnabled = enabled;
+    pagesStates.append(enabled);
 }
 
 void ScriptedHost::setBusyCursor(bool busy) {

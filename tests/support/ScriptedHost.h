@@ -59,6 +59,7 @@ public:
 
     bool pagesEnabled = true;
     int pagesDisabledCount = 0;
+    QList<bool> pagesStates; // every state the pages were given, in order
     bool busyCursor = false;
     bool progressVisible = false;
     QString progressText;
