@@ -14,6 +14,7 @@
 #include "ModelTables.h"
 #include "Pacing.h"
 #include "ReadFlow.h"
+#include "SettingCheck.h"
 #include "SettingsPush.h"
 #include "StatusQueries.h"
 #include "TApdComPort.h"
@@ -147,10 +148,9 @@ int runRead(DeviceSession &s) {
 }
 
 int runDiff(DeviceSession &s, const QByteArray &file) {
-    // A device reports either its halos or its feather widths, depending on its record form, and a read
-    // leaves the other group as the model had it. Starting from the file, a value the devices do not
-    // report compares equal instead of differing from a zero nobody read.
-    ConfigFile::applyImage(file);
+    // The read fills a blank model, so that each output record says which of its values its device
+    // reports: a value it does not report is listed as such, never taken from the file as equal.
+    ConfigFile::applyImage(QByteArray(int(ConfigFile::FileSize), '\0'));
     if (int status = s.connect()) return status;
     if (int status = s.read()) return status;
     const int devices = s.state.DeviceCount;
@@ -160,13 +160,20 @@ int runDiff(DeviceSession &s, const QByteArray &file) {
                   .arg(projectorsIn(file)));
         return ExitStatus::NoDevice;
     }
-    const QStringList lines = differences(file, ConfigFile::image(), devices);
-    if (lines.isEmpty()) {
-        s.say(QStringLiteral("No differences: the %1 device(s) hold the file's settings.").arg(devices));
+    int unreported = 0;
+    const QStringList lines = differences(file, ConfigFile::image(), devices, &unreported);
+    if (!lines.isEmpty()) writeText(s.streams.out, lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    const int differing = qMax(0, int(lines.size()) - 1 - unreported);
+    const QString unseen =
+        unreported ? QStringLiteral(" %1 value(s) the push would send are not reported by the devices' records "
+                                    "and could not be compared.")
+                         .arg(unreported)
+                   : QString();
+    if (differing == 0) {
+        s.say(QStringLiteral("No differences: the %1 device(s) hold the file's settings.").arg(devices) + unseen);
         return ExitStatus::Ok;
     }
-    writeText(s.streams.out, lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
-    s.say(QStringLiteral("%1 setting(s) differ.").arg(lines.size() - 1));
+    s.say(QStringLiteral("%1 setting(s) differ.").arg(differing) + unseen);
     return ExitStatus::Differ;
 }
 
@@ -201,6 +208,66 @@ int runPush(DeviceSession &s, const QByteArray &file) {
     return ExitStatus::Ok;
 }
 
+// A push with the line replaced by a recorder: the real push, command for command, with nothing sent.
+// It pushes to two devices (a one-device wall gets the Kestrix 1 lines of it) and prints each command
+// with its device.
+int runDryRun(DeviceSession &s, const QByteArray &file) {
+    // The progress of a push that sends nothing would only mislead; messages still go to stderr.
+    class QuietHost : public Host {
+    public:
+        explicit QuietHost(Host &host) : host(host) {}
+        void showMessage(const QString &text) override { host.showMessage(text); }
+        bool askYesNo(const QString &caption, const QString &text) override { return host.askYesNo(caption, text); }
+        bool askOkCancel(const QString &caption, const QString &text) override {
+            return host.askOkCancel(caption, text);
+        }
+        void setStatusText(const QString &) override {}
+        void setPagesEnabled(bool) override {}
+        void setBusyCursor(bool) override {}
+        bool isBusyCursor() const override { return false; }
+        void showProgress(const QString &) override {}
+        void setProgressSuffix(const QString &) override {}
+        void hideProgress() override {}
+        void exitProcess(int status) override { host.exitProcess(status); }
+
+    private:
+        Host &host;
+    } quiet(s.host);
+
+    ConfigFile::applyImage(file);
+    s.state.ProjectorCount = projectorsIn(file);
+    s.state.DeviceCount = 2;
+    QStringList lines;
+    s.commands.setRecorder([&lines](int device, const QByteArray &command) {
+        lines.append(QStringLiteral("Kestrix %1: %2").arg(device).arg(QString::fromLatin1(command)));
+    });
+    s.engine.setControllerMode(true);
+    s.engine.SetLinkActive(true);
+    ModelPushValues values(s.commands, s.host);
+    SettingsPush push(s.commands, s.state, quiet, [&s] { return s.engine.LinkActive(); });
+    const SettingsPush::Result result = push.run(values, &values, &values);
+    s.engine.SetLinkActive(false);
+    s.commands.setRecorder({});
+    if (!lines.isEmpty()) writeText(s.streams.out, lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    if (result != SettingsPush::Result::Sent) return ExitStatus::InvalidValue;
+    s.say(QStringLiteral("Dry run: %1 command(s) for %2; nothing was sent.").arg(lines.size()).arg(s.options.file));
+    return ExitStatus::Ok;
+}
+
+// Every value of the file a push would send that is outside its range, on stderr; status 7 when there
+// is any, before anything touches a port.
+int refuseBadValues(const CliStreams &streams, const QString &path, const QByteArray &file) {
+    const QList<SettingCheck::BadValue> bad = SettingCheck::check(file);
+    if (bad.isEmpty()) return ExitStatus::Ok;
+    QString text = QStringLiteral("lumivane-cli: %1 holds %2 value(s) that cannot be sent; nothing was sent:\n")
+                       .arg(path)
+                       .arg(bad.size());
+    for (const SettingCheck::BadValue &b : bad)
+        text += QStringLiteral("  ") + SettingCheck::describe(b) + QLatin1Char('\n');
+    writeText(streams.err, text);
+    return ExitStatus::InvalidValue;
+}
+
 } // namespace
 
 int runDeviceCommand(const CliOptions &options, const CliStreams &streams) {
@@ -210,6 +277,13 @@ int runDeviceCommand(const CliOptions &options, const CliStreams &streams) {
         if (!problem.isEmpty()) {
             writeText(streams.err, QStringLiteral("lumivane-cli: %1\n").arg(problem));
             return ExitStatus::FileError;
+        }
+    }
+    if (options.command == CliOptions::Command::Push) {
+        if (int status = refuseBadValues(streams, options.file, file)) return status;
+        if (options.dryRun) {
+            DeviceSession session(options, streams);
+            return runDryRun(session, file);
         }
     }
     DeviceSession session(options, streams);

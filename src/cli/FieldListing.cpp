@@ -2,6 +2,7 @@
 
 #include "ConfigFile.h"
 #include "ModelFields.h"
+#include "SettingCheck.h"
 
 #include <QJsonArray>
 #include <QJsonValue>
@@ -125,18 +126,26 @@ bool imageFromJson(const QJsonObject &json, QByteArray *image, QString *reason) 
     return true;
 }
 
-QStringList differences(const QByteArray &file, const QByteArray &device, int devices) {
+QStringList differences(const QByteArray &file, const QByteArray &device, int devices, int *unreported) {
     QList<QStringList> rows;
-    for (int d = 1; d <= qMin(devices, kDevices); ++d)
-        for (int channel = 1; channel <= kChannels; ++channel)
-            for (const Field &field : ModelFields::all()) {
-                if (!field.setting || (field.system && channel != 1)) continue;
-                const QString inFile = ModelFields::text(file, field, d, channel);
-                const QString onDevice = ModelFields::text(device, field, d, channel);
-                if (inFile == onDevice) continue;
-                rows.append({QString::number(d), QString::number(channel), QLatin1String(field.name), inFile,
-                             onDevice});
-            }
+    int notReported = 0;
+    for (const SettingCheck::SentValue &v : SettingCheck::sentValues(file, devices)) {
+        const Field &field = *v.field;
+        const QString inFile = ModelFields::text(file, field, v.fromDevice, v.fromChannel);
+        QString onDevice;
+        if (!SettingCheck::holds(device, field, v.device, v.channel)) {
+            onDevice = QStringLiteral("not reported");
+            ++notReported;
+        } else {
+            const double sent = ModelFields::value(file, field, v.fromDevice, v.fromChannel);
+            const double held = ModelFields::value(device, field, v.device, v.channel);
+            if (SettingCheck::sentText(field, sent) == SettingCheck::sentText(field, held)) continue;
+            onDevice = ModelFields::text(device, field, v.device, v.channel);
+        }
+        rows.append({QString::number(v.device), QString::number(v.channel), QLatin1String(field.name), inFile,
+                     onDevice});
+    }
+    if (unreported) *unreported = notReported;
     if (rows.isEmpty()) return {};
     rows.prepend({QStringLiteral("Device"), QStringLiteral("Channel"), QStringLiteral("Field"),
                   QStringLiteral("File"), QStringLiteral("Device")});

@@ -22,7 +22,10 @@ QJsonObject imageJson(const QByteArray &image);
 // name left zero. False with a reason when a name or value does not fit.
 bool imageFromJson(const QJsonObject &json, QByteArray *image, QString *reason);
 
-// The settings that differ between two images, one line each, devices 1..devices: device, channel,
-// field, first value, second value, in aligned columns. Values that only the device measures are not
-// settings and are left out; system-wide values are compared in channel 1 only.
-QStringList differences(const QByteArray &file, const QByteArray &device, int devices);
+// What a push of the file to `devices` devices would change on them, one line each: device, channel,
+// field, file value, device value, in aligned columns, under a heading line. Values are compared as the
+// push sends them (system-wide values from the file's device 1 to every device, reals at the commands'
+// one decimal, on/off values as on or off); values the push does not send are left out. A value the
+// device's record does not report (its halos or its feathering widths, by the record's form) is listed
+// with "not reported" for the device value and counted in unreported.
+QStringList differences(const QByteArray &file, const QByteArray &device, int devices, int *unreported = nullptr);
