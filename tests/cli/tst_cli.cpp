@@ -12,6 +12,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cctype>
+#include <cstring>
+#include <limits>
 #include <memory>
 
 #include <sys/stat.h>
@@ -78,6 +81,8 @@ private slots:
     void failuresHaveTheirOwnStatus();
     void questionNeedsYes();
     void unacknowledgedCommandEndsThePush();
+    void outOfRangeValuesAreRefusedBeforeTheLine();
+    void dryRunPrintsWhatThePushSends();
 
 private:
     QStringList device(const QString &command, const QStringList &rest = {}) const;
@@ -154,16 +159,30 @@ void TestCli::pushedFileLeavesNoDifference() {
     QVERIFY(ModelFields::setValue(image, input("HPosition"), 1, 1, 300));
     QVERIFY(ModelFields::setValue(image, output("SeamGain3"), 1, 2, 9));
     QVERIFY(ModelFields::setValue(image, output("RightHaloWidth"), 1, 1, 40));
+    // Values the push sends as something else: device 2's own system values (the push sends device 1's
+    // to both), a gamma with more decimals than a command carries, an "on" that is not 1.
+    QVERIFY(ModelFields::setValue(image, output("OverlapWidth"), 2, 1, 300));
+    QVERIFY(ModelFields::setValue(image, output("Justification"), 2, 1, 1));
+    QVERIFY(ModelFields::setValue(image, output("BasicGamma"), 1, 1, 2.23));
+    QVERIFY(ModelFields::setValue(image, output("DataDoubling"), 1, 1, 5));
     QVERIFY(writeBytes(path("changed.kxc"), image));
 
     const Run before = runCli(device(QStringLiteral("diff"), {path("changed.kxc")}));
     QCOMPARE(before.status, 1);
-    // The halo is not among them: this device's record form reports its feather widths instead.
+    // The halo the file now holds cannot be compared: this device's record form reports its feather
+    // widths instead. It is listed as such, and does not count as a difference.
     QStringList listed;
     for (const QString &line : before.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(1))
         listed << line.simplified();
-    QCOMPARE(listed, (QStringList{QStringLiteral("1 1 HPosition 300 296"), QStringLiteral("1 2 SeamGain3 9 0"),
+    QCOMPARE(listed, (QStringList{QStringLiteral("1 1 HPosition 300 296"), QStringLiteral("1 1 DataDoubling 5 0"),
+                                  QStringLiteral("1 1 RightHaloWidth 40 not reported"),
+                                  QStringLiteral("1 1 RightHaloOffset 0 not reported"),
+                                  QStringLiteral("1 2 SeamGain3 9 0"), QStringLiteral("2 1 DataDoubling 5 0"),
                                   QStringLiteral("2 4 BlackLevel 21 0")}));
+    QVERIFY2(before.err.contains(QStringLiteral("lumivane-cli: 5 setting(s) differ. 2 value(s) the push would "
+                                                "send are not reported by the devices' records and could not "
+                                                "be compared.")),
+             qPrintable(before.err));
 
     const Run push = runCli(device(QStringLiteral("push"), {path("changed.kxc")}));
     QVERIFY2(push.status == 0, qPrintable(push.err));
@@ -174,6 +193,8 @@ void TestCli::pushedFileLeavesNoDifference() {
 
     const Run after = runCli(device(QStringLiteral("diff"), {path("changed.kxc")}));
     QVERIFY2(after.status == 0, qPrintable(after.out + after.err));
+    QCOMPARE(after.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), 3); // heading, the two halo values
+    QVERIFY(after.out.contains(QStringLiteral("not reported")));
 }
 
 void TestCli::dumpJsonRoundTripsAndTableNamesEveryField() {
@@ -318,7 +339,9 @@ void TestCli::questionNeedsYes() {
     QVERIFY(ModelFields::setValue(image, output("TotalProjectors"), 1, 1, 5));
     QVERIFY(ModelFields::setValue(image, output("OverlapWidth"), 1, 1, 128));
     QVERIFY(ModelFields::setValue(image, output("BlackLevel"), 1, 2, 30));
-    for (int c = 1; c <= 4; ++c) QVERIFY(ModelFields::setValue(image, output("BasicGamma"), 1, c, 2.2));
+    for (int c = 1; c <= 4; ++c)
+        for (const char *gamma : {"BasicGamma", "LeftGamma", "RightGamma"})
+            QVERIFY(ModelFields::setValue(image, output(gamma), 1, c, 2.2));
     QVERIFY(writeBytes(path("five.kxc"), image));
 
     const Run refused = runCli(device(QStringLiteral("push"), {path("five.kxc"), QStringLiteral("--link"), QStringLiteral("direct")}));
@@ -361,6 +384,94 @@ void TestCli::unacknowledgedCommandEndsThePush() {
     QCOMPARE(refused, 3);
     QVERIFY(!requests.isEmpty());
     QVERIFY2(requests.last().raw.startsWith("PASS *7BLKGN 1 0!"), requests.last().raw.constData());
+}
+
+// A file with values no page accepts (the ones a push once sent as they were, NaN and an infinity among
+// them) is refused with status 7 before a port is looked at, every bad value on its own line; so is its
+// dry run.
+void TestCli::outOfRangeValuesAreRefusedBeforeTheLine() {
+    const Run read = runCli(device(QStringLiteral("read"), {QStringLiteral("-o"), path("wall.kxc")}));
+    QVERIFY2(read.status == 0, qPrintable(read.err));
+    QByteArray image = fileBytes(path("wall.kxc"));
+    QVERIFY(ModelFields::setValue(image, output("Justification"), 1, 1, 7));
+    QVERIFY(ModelFields::setValue(image, output("OverlapWidth"), 1, 1, -5));
+    QVERIFY(ModelFields::setValue(image, output("BasicGamma"), 1, 1, 42));
+    QVERIFY(ModelFields::setValue(image, output("TestPattern"), 1, 2, 11));
+    QVERIFY(ModelFields::setValue(image, input("PhaseOffset"), 1, 3, 16));
+    // NaN and infinities cannot be set through the catalogue: they go into the bytes directly.
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const qint64 output24 = ConfigFile::outputRecordOffset(2, 4), input11 = ConfigFile::inputRecordOffset(1, 1);
+    std::memcpy(image.data() + output24 + output("LeftGamma").offset, &nan, sizeof nan);
+    std::memcpy(image.data() + input11 + input("RedBrightness").offset, &inf, sizeof inf);
+    QVERIFY(writeBytes(path("bad.kxc"), image));
+
+    const QString expected =
+        QStringLiteral("lumivane-cli: %1 holds 7 value(s) that cannot be sent; nothing was sent:\n"
+                       "  Kestrix 1 channel 1 RedBrightness is inf (allowed -25 to 25)\n"
+                       "  Kestrix 1 channel 1 Justification is 7 (allowed 0 to 1)\n"
+                       "  Kestrix 1 channel 1 OverlapWidth is -5 (allowed 64 to 640)\n"
+                       "  Kestrix 1 channel 1 BasicGamma is 42 (allowed 1 to 5)\n"
+                       "  Kestrix 1 channel 2 TestPattern is 11 (allowed 0 to 10)\n"
+                       "  Kestrix 1 channel 3 PhaseOffset is 16 (allowed -16 to 15)\n"
+                       "  Kestrix 2 channel 4 LeftGamma is nan (allowed 1 to 5)\n")
+            .arg(path("bad.kxc"));
+    // Nothing behind the ports: a push that looked for the devices would end with status 4.
+    const QStringList noPorts{QStringLiteral("--com1"), QStringLiteral("/nonexistent/a"), QStringLiteral("--com2"),
+                              QStringLiteral("/nonexistent/b")};
+    for (const QStringList &extra : {QStringList{}, QStringList{QStringLiteral("--dry-run")}}) {
+        const Run push = runCli(QStringList{QStringLiteral("push"), path("bad.kxc")} + extra + noPorts);
+        QCOMPARE(push.status, 7);
+        QCOMPARE(push.err, expected);
+        QCOMPARE(push.out, QString());
+    }
+    sim->clearRequests();
+    const Run push = runCli(device(QStringLiteral("push"), {path("bad.kxc")}));
+    QCOMPARE(push.status, 7);
+    QCOMPARE(sim->requests().size(), 0);
+}
+
+// The dry run prints the very commands a push then puts on the wire, in order, device by device, and
+// sends nothing. The file has six projectors, so device 2's inputs and seams are among them, and one
+// halo set by the user: this device's record form reports its feather widths, so no other halo goes out.
+void TestCli::dryRunPrintsWhatThePushSends() {
+    const Run read = runCli(device(QStringLiteral("read"), {QStringLiteral("-o"), path("wall.kxc")}));
+    QVERIFY2(read.status == 0, qPrintable(read.err));
+    QByteArray image = fileBytes(path("wall.kxc"));
+    QVERIFY(ModelFields::setValue(image, output("TotalProjectors"), 1, 1, 6));
+    QVERIFY(ModelFields::setValue(image, input("VPosition"), 2, 2, 40));
+    QVERIFY(ModelFields::setValue(image, output("LeftHaloWidth"), 1, 3, 12));
+    QVERIFY(ModelFields::setValue(image, output("SeamGain8"), 2, 1, 77));
+    QVERIFY(writeBytes(path("six.kxc"), image));
+
+    const Run dry = runCli({QStringLiteral("push"), path("six.kxc"), QStringLiteral("--dry-run"), QStringLiteral("--com1"),
+                            QStringLiteral("/nonexistent/a"), QStringLiteral("--com2"), QStringLiteral("/nonexistent/b")});
+    QVERIFY2(dry.status == 0, qPrintable(dry.err));
+    const QStringList printed = dry.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QVERIFY2(dry.err.contains(QStringLiteral("Dry run: %1 command(s)").arg(printed.size())), qPrintable(dry.err));
+    QVERIFY(printed.contains(QStringLiteral("Kestrix 2: IRSPKX 2 M V 40")));
+    QVERIFY(printed.contains(QStringLiteral("Kestrix 2: MANSEAM 1 -4 0 0 0 0 0 0 0 77")));
+    QStringList halos;
+    for (const QString &line : printed)
+        if (line.contains(QStringLiteral("HALO"))) halos << line;
+    QCOMPARE(halos, QStringList{QStringLiteral("Kestrix 1: HALO 3 L 12 0")});
+
+    sim->clearRequests();
+    const Run push = runCli(device(QStringLiteral("push"), {path("six.kxc")}));
+    QVERIFY2(push.status == 0, qPrintable(push.err));
+    // Each command of the wire, addressed by RS-485 ID, named by its device as the dry run names it.
+    QHash<QByteArray, int> devices{{'*' + QByteArray::number(sim->options().ids.value(0)), 1},
+                                   {'*' + QByteArray::number(sim->options().ids.value(1)), 2}};
+    QStringList wire;
+    for (const SimRequest &r : sim->requests()) {
+        if (!r.raw.startsWith("PASS *")) continue;
+        const QByteArray body = r.raw.mid(5, r.raw.lastIndexOf('!') - 5);
+        int digits = 1;
+        while (digits < body.size() && std::isdigit(uchar(body[digits]))) ++digits;
+        const QByteArray address = body.left(digits);
+        QVERIFY2(devices.contains(address), body.constData());
+        wire << QStringLiteral("Kestrix %1: %2").arg(devices.value(address)).arg(QString::fromLatin1(body.mid(digits)));
+    }
+    QCOMPARE(printed, wire);
 }
 
 QTEST_GUILESS_MAIN(TestCli)
