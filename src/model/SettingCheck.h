@@ -31,8 +31,9 @@ struct SentValue {
 // feather curve and the bridge threshold are never part of a push.
 QList<SentValue> sentValues(const QByteArray &image, int devices);
 
-// Whether the image's record holds the field: false for a halo or advanced feathering value of an
-// output record that does not hold that group (OutputHeld), and for any value of an output record that is
+// Whether the image's record holds the field: false for a halo width or offset or an advanced feathering
+// width or offset of an output record that does not hold that group (OutputHeld: a record read from a
+// device holds only the group its record form reports), and for any value of an output record that is
 // all zero (nobody read, loaded or set it). True for every other field.
 bool holds(const QByteArray &image, const ModelFields::Field &field, int device, int channel);
 
