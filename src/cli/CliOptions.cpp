@@ -24,7 +24,7 @@ const CommandInfo kCommands[] = {
     {"push", CliOptions::Command::Push,
      "Send a configuration file's settings to the devices in the order Send Current Settings uses, "
      "device 2 included.",
-     "FILE.kxc|-"},
+     "FILE.kxc|- [--dry-run]"},
     {"diff", CliOptions::Command::Diff,
      "Read the devices and list every setting that differs from a configuration file, one line per "
      "field: device, channel, field, file value, device value. Exit status 0 when they are equal, 1 "
@@ -160,6 +160,10 @@ CliParse parseCliArguments(const QStringList &arguments) {
                             QStringLiteral("How the devices are reached: search (direct first, then the "
                                            "Controller; the default), direct or controller."),
                             QStringLiteral("search|direct|controller"), QStringLiteral("search"));
+    QCommandLineOption dryRun(QStringLiteral("dry-run"),
+                              QStringLiteral("Print every command the push would send, in order, one per line "
+                                             "with its device (as to two devices; one device gets the Kestrix 1 "
+                                             "lines), and send nothing: no port is opened."));
     QCommandLineOption pacing(QStringLiteral("pacing-scale"), QStringLiteral("Scales every protocol pause."),
                               QStringLiteral("factor"), QStringLiteral("1"));
     pacing.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -186,6 +190,7 @@ CliParse parseCliArguments(const QStringList &arguments) {
     case CliOptions::Command::Push:
         parser.addPositionalArgument(QStringLiteral("FILE.kxc"),
                                      QStringLiteral("The configuration file; - reads standard input."));
+        parser.addOption(dryRun);
         break;
     case CliOptions::Command::Diff:
     case CliOptions::Command::Dump:
@@ -250,6 +255,7 @@ CliParse parseCliArguments(const QStringList &arguments) {
         if (o.file.isEmpty()) return error(QStringLiteral("read needs -o FILE.kxc"), name);
     }
     o.quiet = parser.isSet(quiet);
+    if (info->command == CliOptions::Command::Push) o.dryRun = parser.isSet(dryRun);
     if (info->command == CliOptions::Command::Dump || info->command == CliOptions::Command::Plan ||
         info->command == CliOptions::Command::Diff || info->command == CliOptions::Command::Ports)
         o.json = parser.isSet(json);

@@ -19,6 +19,7 @@ struct CliOptions {
     PortMap ports;
     bool simulate = false;
     bool assumeYes = false;
+    bool dryRun = false; // push: print the commands, send nothing
     Route route = Route::Search;
     double pacingScale = 1.0; // hidden: tests run the protocol's pauses faster
 

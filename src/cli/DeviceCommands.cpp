@@ -15,6 +15,7 @@
 #include "ModelTables.h"
 #include "Pacing.h"
 #include "ReadFlow.h"
+#include "SettingCheck.h"
 #include "SettingsPush.h"
 #include "StatusQueries.h"
 #include "StopSignals.h"
@@ -25,6 +26,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <csignal>
@@ -296,7 +298,8 @@ public:
                 return;
             }
             QString text = QStringLiteral("The push stopped part-way: %1 command(s) went out").arg(commands.size());
-            if (plannedCommands > 0) text += QStringLiteral(" of %1").arg(plannedCommands);
+            const int planned = plannedCommands[1] + (state.DeviceCount > 1 ? plannedCommands[2] : 0);
+            if (planned >= commands.size()) text += QStringLiteral(" of %1").arg(planned);
             text += QStringLiteral(", the last one (%1) to %2")
                         .arg(QString::fromLatin1(commands.constLast()), deviceOf(commands.constLast()));
             if (partsTotal > 0)
@@ -312,6 +315,11 @@ public:
                     .arg(readView.recordsDone)
                     .arg(readView.recordsTotal));
         }
+    }
+
+    void setPlannedCommands(int device1, int device2) {
+        plannedCommands[1] = device1;
+        plannedCommands[2] = device2;
     }
 
     // Lets reports that the line posted to the event loop (a line lost under a wait) reach the user
@@ -337,7 +345,7 @@ public:
     int partsDone = 0;
     int partsTotal = 0;
     QString partName;
-    int plannedCommands = 0; // the commands the whole push holds, when known
+    int plannedCommands[3] = {}; // the commands the whole push holds for each device, when known
 };
 
 int projectorsIn(const QByteArray &image) {
@@ -371,10 +379,9 @@ int runRead(DeviceSession &s) {
 }
 
 int runDiff(DeviceSession &s, const QByteArray &file) {
-    // A device reports either its halos or its feather widths, depending on its record form, and a read
-    // leaves the other group as the model had it. Starting from the file, a value the devices do not
-    // report compares equal instead of differing from a zero nobody read.
-    ConfigFile::applyImage(file);
+    // The read fills a blank model, so that each output record says which of its values its device
+    // reports: a value it does not report is listed as such, never taken from the file as equal.
+    ConfigFile::applyImage(QByteArray(int(ConfigFile::FileSize), '\0'));
     if (int status = s.connect()) return status;
     if (int status = s.read()) return status;
     const int devices = s.state.DeviceCount;
@@ -389,12 +396,20 @@ int runDiff(DeviceSession &s, const QByteArray &file) {
     if (s.options.json)
         writeText(s.streams.out,
                   QString::fromUtf8(QJsonDocument(differenceJson(rows, devices)).toJson(QJsonDocument::Indented)));
-    if (rows.isEmpty()) {
-        s.note(QStringLiteral("No differences: the %1 device(s) hold the file's settings.").arg(devices));
+    else if (!rows.isEmpty())
+        writeText(s.streams.out, differenceLines(rows).join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    const int unreported = int(std::count_if(rows.cbegin(), rows.cend(), [](const Difference &d) { return d.notReported; }));
+    const int differing = int(rows.size()) - unreported;
+    const QString unseen =
+        unreported ? QStringLiteral(" %1 value(s) the push would send are not reported by the devices' records "
+                                    "and could not be compared.")
+                         .arg(unreported)
+                   : QString();
+    if (differing == 0) {
+        s.note(QStringLiteral("No differences: the %1 device(s) hold the file's settings.").arg(devices) + unseen);
         return ExitStatus::Ok;
     }
-    if (!s.options.json) writeText(s.streams.out, differenceLines(rows).join(QLatin1Char('\n')) + QLatin1Char('\n'));
-    s.note(QStringLiteral("%1 setting(s) differ.").arg(rows.size()));
+    s.note(QStringLiteral("%1 setting(s) differ.").arg(differing) + unseen);
     return ExitStatus::Differ;
 }
 
@@ -431,6 +446,84 @@ int runPush(DeviceSession &s, const QByteArray &file) {
     return ExitStatus::Ok;
 }
 
+// A push with the line replaced by a recorder: the real push, command for command, with nothing sent.
+// It pushes to two devices (a one-device wall gets the Kestrix 1 lines of it); each command comes with
+// its device.
+struct RecordedPush {
+    QList<QPair<int, QByteArray>> commands;
+    bool valid = false;
+    int count(int device) const {
+        return int(std::count_if(commands.cbegin(), commands.cend(),
+                                 [device](const QPair<int, QByteArray> &c) { return c.first == device; }));
+    }
+};
+
+RecordedPush recordPush(DeviceSession &s, const QByteArray &file) {
+    // The progress of a push that sends nothing would only mislead; messages still go to stderr.
+    class QuietHost : public Host {
+    public:
+        explicit QuietHost(Host &host) : host(host) {}
+        void showMessage(const QString &text) override { host.showMessage(text); }
+        bool askYesNo(const QString &caption, const QString &text) override { return host.askYesNo(caption, text); }
+        bool askOkCancel(const QString &caption, const QString &text) override {
+            return host.askOkCancel(caption, text);
+        }
+        void setStatusText(const QString &) override {}
+        void setPagesEnabled(bool) override {}
+        void setBusyCursor(bool) override {}
+        bool isBusyCursor() const override { return false; }
+        void showProgress(const QString &) override {}
+        void setProgressSuffix(const QString &) override {}
+        void hideProgress() override {}
+        void exitProcess(int status) override { host.exitProcess(status); }
+
+    private:
+        Host &host;
+    } quiet(s.host);
+
+    ConfigFile::applyImage(file);
+    s.state.ProjectorCount = projectorsIn(file);
+    s.state.DeviceCount = 2;
+    RecordedPush recorded;
+    s.commands.setRecorder([&recorded](int device, const QByteArray &command) {
+        recorded.commands.append({device, command});
+    });
+    s.engine.setControllerMode(true);
+    s.engine.SetLinkActive(true);
+    ModelPushValues values(s.commands, s.host);
+    SettingsPush push(s.commands, s.state, quiet, [&s] { return s.engine.LinkActive(); });
+    recorded.valid = push.run(values, &values, &values) == SettingsPush::Result::Sent;
+    s.engine.SetLinkActive(false);
+    s.commands.setRecorder({});
+    return recorded;
+}
+
+// Prints every command the push would send, with its device; sends nothing.
+int runDryRun(DeviceSession &s, const QByteArray &file) {
+    const RecordedPush recorded = recordPush(s, file);
+    QStringList lines;
+    for (const auto &[device, command] : recorded.commands)
+        lines.append(QStringLiteral("Kestrix %1: %2").arg(device).arg(QString::fromLatin1(command)));
+    if (!lines.isEmpty()) writeText(s.streams.out, lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    if (!recorded.valid) return ExitStatus::InvalidValue;
+    s.note(QStringLiteral("Dry run: %1 command(s) for %2; nothing was sent.").arg(lines.size()).arg(s.options.file));
+    return ExitStatus::Ok;
+}
+
+// Every value of the file a push would send that is outside its range, on stderr; status 7 when there
+// is any, before anything touches a port.
+int refuseBadValues(const CliStreams &streams, const QString &path, const QByteArray &file) {
+    const QList<SettingCheck::BadValue> bad = SettingCheck::check(file);
+    if (bad.isEmpty()) return ExitStatus::Ok;
+    QString text = QStringLiteral("lumivane-cli: %1 holds %2 value(s) that cannot be sent; nothing was sent:\n")
+                       .arg(path)
+                       .arg(bad.size());
+    for (const SettingCheck::BadValue &b : bad)
+        text += QStringLiteral("  ") + SettingCheck::describe(b) + QLatin1Char('\n');
+    writeText(streams.err, text);
+    return ExitStatus::InvalidValue;
+}
+
 } // namespace
 
 int runDeviceCommand(const CliOptions &options, const CliStreams &streams) {
@@ -449,7 +542,24 @@ int runDeviceCommand(const CliOptions &options, const CliStreams &streams) {
             return ExitStatus::FileError;
         }
     }
+    if (options.command == CliOptions::Command::Push) {
+        if (int status = refuseBadValues(streams, options.file, file)) return status;
+        if (options.dryRun) {
+            DeviceSession session(options, streams);
+            return runDryRun(session, file);
+        }
+    }
+    // What a whole push holds, per device, for the summary of a push that stops part-way; counted
+    // before the real session exists, since only one session at a time may own the stop signals.
+    int planned[3] = {};
+    if (options.command == CliOptions::Command::Push) {
+        DeviceSession counter(options, streams);
+        const RecordedPush recorded = recordPush(counter, file);
+        planned[1] = recorded.count(1);
+        planned[2] = recorded.count(2);
+    }
     DeviceSession session(options, streams);
+    session.setPlannedCommands(planned[1], planned[2]);
     if (!session.start()) return ExitStatus::NoDevice;
     int status = ExitStatus::Usage;
     switch (options.command) {

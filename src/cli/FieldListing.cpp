@@ -2,6 +2,7 @@
 
 #include "ConfigFile.h"
 #include "ModelFields.h"
+#include "SettingCheck.h"
 
 #include <QJsonArray>
 #include <QJsonValue>
@@ -173,15 +174,20 @@ bool imageFromJson(const QJsonObject &json, QByteArray *image, QString *reason) 
 
 QList<Difference> differenceRows(const QByteArray &file, const QByteArray &device, int devices) {
     QList<Difference> rows;
-    for (int d = 1; d <= qMin(devices, kDevices); ++d)
-        for (int channel = 1; channel <= kChannels; ++channel)
-            for (const Field &field : ModelFields::all()) {
-                if (!field.setting || (field.system && channel != 1)) continue;
-                const QString inFile = ModelFields::text(file, field, d, channel);
-                const QString onDevice = ModelFields::text(device, field, d, channel);
-                if (inFile == onDevice) continue;
-                rows.append({d, channel, QLatin1String(field.name), inFile, onDevice, false});
-            }
+    for (const SettingCheck::SentValue &v : SettingCheck::sentValues(file, devices)) {
+        const Field &field = *v.field;
+        Difference d{v.device, v.channel, QLatin1String(field.name),
+                     ModelFields::text(file, field, v.fromDevice, v.fromChannel), QString(), false};
+        if (!SettingCheck::holds(device, field, v.device, v.channel)) {
+            d.notReported = true;
+        } else {
+            const double sent = ModelFields::value(file, field, v.fromDevice, v.fromChannel);
+            const double held = ModelFields::value(device, field, v.device, v.channel);
+            if (SettingCheck::sentText(field, sent) == SettingCheck::sentText(field, held)) continue;
+            d.deviceValue = ModelFields::text(device, field, v.device, v.channel);
+        }
+        rows.append(d);
+    }
     return rows;
 }
 
@@ -215,8 +221,4 @@ QJsonObject differenceJson(const QList<Difference> &differences, int devices) {
     return QJsonObject{{QStringLiteral("format"), kJsonFormat},
                        {QStringLiteral("devicesCompared"), devices},
                        {QStringLiteral("differences"), rows}};
-}
-
-QStringList differences(const QByteArray &file, const QByteArray &device, int devices) {
-    return differenceLines(differenceRows(file, device, devices));
 }

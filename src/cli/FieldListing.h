@@ -44,15 +44,16 @@ struct Difference {
     bool notReported = false;
 };
 
-// The settings that differ between two images, devices 1..devices. Values that only the device
-// measures are not settings and are left out; system-wide values are compared in channel 1 only.
+// What a push of the file to `devices` devices would change on them. Values are compared as the push
+// sends them (system-wide values from the file's device 1 to every device, reals at the commands' one
+// decimal, on/off values as on or off); values the push does not send are left out. A value the device's
+// record does not report (its halos or its feathering widths, by the record's form) is a row with
+// notReported set.
 QList<Difference> differenceRows(const QByteArray &file, const QByteArray &device, int devices);
-// The rows as text, one line each after a header: device, channel, field, file value, device value, in
-// aligned columns (no lines at all for no rows).
+// The rows as text, one line each after a header: device, channel, field, file value, device value (or
+// "not reported"), in aligned columns (no lines at all for no rows).
 QStringList differenceLines(const QList<Difference> &rows);
 // The rows as JSON: {"format": 1, "devicesCompared": N, "differences": [{"device": 1, "channel": 2, "field":
 // "BlackLevel", "file": 40, "deviceValue": 0, "notReported": false}, ...]}; values are numbers, and
 // deviceValue is null when not reported.
 QJsonObject differenceJson(const QList<Difference> &rows, int devices);
-// differenceLines(differenceRows(...)).
-QStringList differences(const QByteArray &file, const QByteArray &device, int devices);

@@ -1,6 +1,7 @@
 #include "ModelAccessors.h"
 
 #include "ModelTables.h"
+#include "SettingRanges.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -40,19 +41,29 @@ bool IsInputLocked(int device, int channel) {
     return IsAddressable(device, channel) && InputInfoTable[device][channel].VideoLocked == 1;
 }
 
+PositionBounds positionBounds(const InputInfo &r) {
+    using SettingRanges::HPositionReach;
+    using SettingRanges::VPositionReach;
+    PositionBounds b{};
+    const qint64 hMax = qint64(r.HPositionCenter) + HPositionReach;
+    const qint64 hLimit = r.HPositionLimit != -1 ? r.HPositionLimit : qint64(r.HTotal) - r.HActive - 2;
+    b.hMax = clampToInt32(hLimit <= hMax ? hLimit - 1 : hMax);
+    b.hMin = clampToInt32(qint64(r.HPositionCenter) - HPositionReach);
+
+    const qint64 vMax = qint64(r.VPositionCenter) + VPositionReach;
+    const bool vLimited = r.VPositionLimit != -1 && r.VPositionLimit <= vMax;
+    b.vMax = clampToInt32(vLimited ? qint64(r.VPositionLimit) - 1 : vMax);
+    b.vMin = clampToInt32(qint64(r.VPositionCenter) - VPositionReach);
+    return b;
+}
+
 void UpdatePositionBounds(WindowState &state, int device, int channel) {
     if (!IsAddressable(device, channel)) return;
-    const InputInfo &r = InputInfoTable[device][channel];
-
-    const qint64 hMax = qint64(r.HPositionCenter) + 128;
-    const qint64 hLimit = r.HPositionLimit != -1 ? r.HPositionLimit : qint64(r.HTotal) - r.HActive - 2;
-    state.HPositionMax = clampToInt32(hLimit <= hMax ? hLimit - 1 : hMax);
-    state.HPositionMin = clampToInt32(qint64(r.HPositionCenter) - 128);
-
-    const qint64 vMax = qint64(r.VPositionCenter) + 16;
-    const bool vLimited = r.VPositionLimit != -1 && r.VPositionLimit <= vMax;
-    state.VPositionMax = clampToInt32(vLimited ? qint64(r.VPositionLimit) - 1 : vMax);
-    state.VPositionMin = clampToInt32(qint64(r.VPositionCenter) - 16);
+    const PositionBounds b = positionBounds(InputInfoTable[device][channel]);
+    state.HPositionMin = b.hMin;
+    state.HPositionMax = b.hMax;
+    state.VPositionMin = b.vMin;
+    state.VPositionMax = b.vMax;
 }
 
 void UpdateDefaultSourceSize(WindowState &state) {

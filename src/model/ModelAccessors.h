@@ -1,5 +1,6 @@
 #pragma once
 
+#include "InputInfo.h"
 #include "WindowState.h"
 
 // Device 1..2 and channel 1..4: the only places the program addresses. Anything else (row and column 0
@@ -18,8 +19,14 @@ int SourceHeight(const WindowState &state);
 // False for an address outside the tables.
 bool IsInputLocked(int device, int channel);
 
-// The bounds the Source Setup page enforces on the position of the channel it shows: at most 128 pixels
-// and 16 lines either side of the device's centre, and always short of the device's limit.
+// The bounds a channel's input position must keep: at most SettingRanges::HPositionReach pixels and
+// VPositionReach lines either side of the centre the device reports, and always short of its limit.
+struct PositionBounds {
+    qint32 hMin, hMax, vMin, vMax;
+};
+PositionBounds positionBounds(const InputInfo &record);
+
+// The bounds the Source Setup page enforces on the position of the channel it shows (positionBounds).
 void UpdatePositionBounds(WindowState &state, int device, int channel);
 
 // Default source size from device 1's first output format; unknown formats leave it unchanged.

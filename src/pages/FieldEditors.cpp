@@ -67,7 +67,8 @@ void FieldEditors::range(const FieldFamily &family, double &lower, double &upper
         break;
     case RangeSource::FeatherWidth:
         lower = family.lower;
-        upper = maxOverlap ? maxOverlap() : int(ctx.state.ProjectorResH / 2);
+        // Half the projector width in use, never beyond the table's limit.
+        upper = qMin(family.upper, double(maxOverlap ? maxOverlap() : int(ctx.state.ProjectorResH / 2)));
         break;
     case RangeSource::HPosition:
         lower = ctx.state.HPositionMin;

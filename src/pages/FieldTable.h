@@ -38,7 +38,7 @@ struct FieldFamily {
     FamilyId id;
     FieldKind kind;
     RangeSource rangeSource;
-    double lower; // fixed limits (and the feather width's lower limit)
+    double lower; // the limits of SettingRanges (the feather width's upper one narrowed at the check)
     double upper;
     QString rangeLabel;  // appended to the out-of-range message; empty for none
     QString outOfRange;  // the message before the label

@@ -3,6 +3,7 @@
 #include "Host.h"
 #include "PlanningMath.h"
 #include "PlanningPeers.h"
+#include "SettingRanges.h"
 #include "SpinButton.h"
 #include "WindowState.h"
 
@@ -28,6 +29,15 @@ OverlapWidthControl::OverlapWidthControl(WindowState &state, Host &host, Plannin
 
 QLineEdit *OverlapWidthControl::displayEdit() const {
     return peers.overlapWidthEdit();
+}
+
+// The overlap's limits: the table's, the upper one narrowed to half the projector width in use.
+int OverlapWidthControl::lowest() const {
+    return int(SettingRanges::OverlapWidth.lower);
+}
+
+int OverlapWidthControl::highest() const {
+    return qMin(int(SettingRanges::OverlapWidth.upper), state.MaxOverlapWidth);
 }
 
 void OverlapWidthControl::show(int overlap) {
@@ -73,7 +83,7 @@ void OverlapWidthControl::OWidthEditExit() {
         focusOverlapField();
         return;
     }
-    if (value < planning::kMinOverlap || value > state.MaxOverlapWidth) {
+    if (value < lowest() || value > highest()) {
         state.MessageText = QStringLiteral("Error! Overlap Width value out of bounds! ");
         host.showMessage(state.MessageText);
         showOverlapInForce();
@@ -119,8 +129,7 @@ void OverlapWidthControl::step(int delta) {
     state.CommandBusy = 1;
     bool ok = false;
     const int value = displayEdit()->text().trimmed().toInt(&ok);
-    const bool inRange = delta > 0 ? value >= planning::kMinOverlap && value < state.MaxOverlapWidth
-                                   : value > planning::kMinOverlap && value <= state.MaxOverlapWidth;
+    const bool inRange = delta > 0 ? value >= lowest() && value < highest() : value > lowest() && value <= highest();
     if (ok && inRange) {
         show(value + delta);
         OWidthEditExit();

@@ -44,6 +44,8 @@ private:
     void focusOverlapField();
     // A refused value: both fields show the overlap the plan uses again.
     void showOverlapInForce();
+    int lowest() const;
+    int highest() const;
     void step(int delta);
 
     WindowState &state;

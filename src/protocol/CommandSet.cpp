@@ -47,6 +47,14 @@ bool CommandSet::controllerMode() const {
 
 // The engine names the device to the user should the command go unacknowledged.
 void CommandSet::sendController(int device, int settleCount) {
+    if (recorder) {
+        QByteArray text(engine.CommandBuffer);
+        const QByteArray address = '*' + QByteArray::number(DeviceId(device));
+        if (text.startsWith(address)) text.remove(0, address.size());
+        if (text.endsWith('!')) text.chop(1);
+        recorder(device, text);
+        return;
+    }
     engine.ComputeChecksum();
     engine.SendControllerCommand(settleCount, {device, DeviceId(device)});
 }

@@ -2,6 +2,7 @@
 
 #include "WindowState.h"
 
+#include <QByteArray>
 #include <QObject>
 
 #include <array>
@@ -23,6 +24,13 @@ public:
     static constexpr int kNormalAckTicks = 80;
 
     CommandSet(CommandEngine &engine, WindowState &state, StatusQueries &queries, QObject *parent = nullptr);
+
+    // A dry run: while a recorder is set, every Controller command a builder would hand to the engine
+    // goes to the recorder instead, with its device and its text without the address and the closing
+    // "!" ("PRJ 0 4"), and counts as acknowledged; nothing reaches the line. Set the engine to Controller
+    // mode and the link active for the builders to format and send.
+    using Recorder = std::function<void(int device, const QByteArray &command)>;
+    void setRecorder(Recorder recorder) { this->recorder = std::move(recorder); }
 
     // The RS-485 ID of device 1 or 2 as the ID fields hold it now.
     int DeviceId(int device) const;
@@ -83,4 +91,5 @@ private:
     CommandEngine &engine;
     WindowState &state;
     StatusQueries &queries;
+    Recorder recorder;
 };

@@ -12,18 +12,20 @@
 
 namespace {
 
-// The test pattern list holds patterns 0..10; a code beyond it leaves the list without a selection (-1),
-// and that is what goes out.
-constexpr int kLastTestPattern = 10;
+// The test pattern list holds the patterns of the table; a code beyond it leaves the list without a
+// selection (-1), and that is what would go out (a checked configuration holds none).
+constexpr int kLastTestPattern = int(SettingRanges::TestPattern.upper);
 
-// A value as the page shows it: rounded to the digits its field shows.
-double shown(double value, int digits) {
-    return QString::number(value, 'g', digits).toDouble();
-}
-
+// A gamma as the page shows it: rounded to the digits its field shows.
 DecimalValue gamma(float value) {
     if (!std::isfinite(value)) return std::nullopt; // the field would show text that does not convert
-    return shown(value, SettingRanges::GammaDigits);
+    return SettingRanges::EdgeGamma.shown(value);
+}
+
+// An output record that is all zero was never read, loaded or set: it holds none of its halos and edges.
+bool holds(const OutputInfo &out, quint8 group) {
+    static const OutputInfo zero{};
+    return std::memcmp(&out, &zero, sizeof out) != 0 && OutputHeld::holds(out, group);
 }
 
 struct ColourValue {
@@ -81,12 +83,12 @@ ScreenOutputValues ModelPushValues::screenOutputs(int s) {
     v.raster = out.OutputRaster != 0 ? 1 : 0;
     v.grid = out.TestGrid != 0 ? 1 : 0;
     v.black = out.BlackLevel;
-    v.leftHalo = {out.LeftHaloWidth, out.LeftHaloOffset, OutputHeld::holds(out, OutputHeld::LeftHalo)};
-    v.rightHalo = {out.RightHaloWidth, out.RightHaloOffset, OutputHeld::holds(out, OutputHeld::RightHalo)};
+    v.leftHalo = {out.LeftHaloWidth, out.LeftHaloOffset, holds(out, OutputHeld::LeftHalo)};
+    v.rightHalo = {out.RightHaloWidth, out.RightHaloOffset, holds(out, OutputHeld::RightHalo)};
     v.leftEdge = {out.LeftFeathering != 0 ? 1 : 0, gamma(out.LeftGamma), out.LeftGammaWidth,
-                  out.LeftGammaOffset, OutputHeld::holds(out, OutputHeld::LeftFeather)};
+                  out.LeftGammaOffset, holds(out, OutputHeld::LeftFeather)};
     v.rightEdge = {out.RightFeathering != 0 ? 1 : 0, gamma(out.RightGamma), out.RightGammaWidth,
-                   out.RightGammaOffset, OutputHeld::holds(out, OutputHeld::RightFeather)};
+                   out.RightGammaOffset, holds(out, OutputHeld::RightFeather)};
     return v;
 }
 
@@ -138,15 +140,13 @@ void ModelPushValues::sendColourBalance() {
     const int device = ScreenDevice(screen), channel = ScreenChannel(screen);
     const InputInfo &in = input();
     for (const ColourValue &c : kColourValues) {
-        const double lower = c.overall ? SettingRanges::OverallLevelMin : SettingRanges::ColourLevelMin;
-        const double upper = c.overall ? SettingRanges::OverallLevelMax : SettingRanges::ColourLevelMax;
+        const SettingRanges::Range &range = c.overall ? SettingRanges::OverallLevel : SettingRanges::ColourLevel;
         const float stored = in.*c.value;
-        const double value =
-            shown(stored, c.overall ? SettingRanges::OverallLevelDigits : SettingRanges::ColourLevelDigits);
-        if (!std::isfinite(stored) || value < lower || value > upper) {
-            host.showMessage(outOfRangeMessage(device, channel, c.field, stored, lower, upper));
+        if (!range.contains(stored)) {
+            host.showMessage(outOfRangeMessage(device, channel, c.field, stored, range.lower, range.upper));
             continue;
         }
+        const double value = range.shown(stored);
         if (c.contrast)
             commands.SendInputContrast(device, channel, c.colour, value);
         else

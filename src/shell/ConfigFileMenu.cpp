@@ -3,6 +3,7 @@
 #include "ConfigFile.h"
 #include "DeviceReader.h"
 #include "Host.h"
+#include "SettingCheck.h"
 #include "WindowState.h"
 
 #include <QFileDialog>
@@ -10,6 +11,16 @@
 namespace {
 const char *const kSaveFilter = "Kestrix Config Files (*.kxc)";
 const char *const kOpenFilter = "Kestrix Config Files (*.kxc);;Any file (*.*)";
+// Names the first few bad values; a file of noise would otherwise fill the screen.
+QString badValuesMessage(const QList<SettingCheck::BadValue> &bad) {
+    constexpr int kNamed = 5;
+    QString text = QStringLiteral("Error! Configuration file holds values that cannot be used. File not opened.");
+    for (int i = 0; i < bad.size() && i < kNamed; ++i)
+        text += QLatin1Char('\n') + SettingCheck::describe(bad[i]);
+    if (bad.size() > kNamed) text += QStringLiteral("\n... and %1 more.").arg(bad.size() - kNamed);
+    return text;
+}
+
 } // namespace
 
 ConfigFileMenu::ConfigFileMenu(const Parts &parts, QObject *parent)
@@ -57,12 +68,21 @@ void ConfigFileMenu::OpenConfigurationFile1Click() {
     const QString path = openDialog();
     if (path.isEmpty()) return;
     host.setBusyCursor(true);
-    const ConfigFile::Result result = ConfigFile::LoadConfigurationFile(path);
+    QByteArray bytes;
+    const ConfigFile::Result result = ConfigFile::readImage(path, &bytes);
     if (result != ConfigFile::Result::Ok) {
         host.showMessage(ConfigFile::message(result));
         host.setBusyCursor(false);
         return;
     }
+    // A file with a value no page accepts is refused whole: the pages would show it and a push send it.
+    const QList<SettingCheck::BadValue> bad = SettingCheck::check(bytes);
+    if (!bad.isEmpty()) {
+        host.showMessage(badValuesMessage(bad));
+        host.setBusyCursor(false);
+        return;
+    }
+    ConfigFile::applyImage(bytes);
     state.ModelFromFile = 1;
     // The refresh sends nothing (Refreshing is set throughout), even while linked.
     reader.refreshPagesFromModel();

@@ -4,6 +4,7 @@
 #include "FieldListing.h"
 #include "KestrixSimulator.h"
 #include "ModelFields.h"
+#include "SettingCheck.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,6 +13,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cctype>
+#include <cstring>
+#include <limits>
 #include <memory>
 
 #include <csignal>
@@ -67,6 +71,24 @@ const ModelFields::Field &input(const char *name) {
     return field(ModelFields::Record::Input, name);
 }
 
+// A file of zeros with every value a push sends raised to the lowest it may be: a file the tool
+// accepts, for the failures that come after the file check. What a push sends depends on values such
+// as the projector count, so this repeats until nothing changes.
+QByteArray sendableBlankImage() {
+    QByteArray image(int(ConfigFile::FileSize), '\0');
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (const SettingCheck::SentValue &v : SettingCheck::sentValues(image, 2)) {
+            const auto range = SettingCheck::rangeOf(image, *v.field, v.fromDevice, v.fromChannel);
+            if (!range || range->contains(ModelFields::value(image, *v.field, v.fromDevice, v.fromChannel))) continue;
+            ModelFields::setValue(image, *v.field, v.fromDevice, v.fromChannel, range->lower);
+            changed = true;
+        }
+    }
+    if (!SettingCheck::check(image).isEmpty()) qFatal("the blank image still holds a value that cannot be sent");
+    return image;
+}
+
 } // namespace
 
 class TestCli : public QObject {
@@ -92,6 +114,8 @@ private slots:
     void lineLostDuringReadSaysWhy();
     void standardStreamsQuietAndVersion();
     void portsListsThisMachine();
+    void outOfRangeValuesAreRefusedBeforeTheLine();
+    void dryRunPrintsWhatThePushSends();
 
 private:
     QStringList device(const QString &command, const QStringList &rest = {}) const;
@@ -183,16 +207,30 @@ void TestCli::pushedFileLeavesNoDifference() {
     QVERIFY(ModelFields::setValue(image, input("HPosition"), 1, 1, 300));
     QVERIFY(ModelFields::setValue(image, output("SeamGain3"), 1, 2, 9));
     QVERIFY(ModelFields::setValue(image, output("RightHaloWidth"), 1, 1, 40));
+    // Values the push sends as something else: device 2's own system values (the push sends device 1's
+    // to both), a gamma with more decimals than a command carries, an "on" that is not 1.
+    QVERIFY(ModelFields::setValue(image, output("OverlapWidth"), 2, 1, 300));
+    QVERIFY(ModelFields::setValue(image, output("Justification"), 2, 1, 1));
+    QVERIFY(ModelFields::setValue(image, output("BasicGamma"), 1, 1, 2.23));
+    QVERIFY(ModelFields::setValue(image, output("DataDoubling"), 1, 1, 5));
     QVERIFY(writeBytes(path("changed.kxc"), image));
 
     const Run before = runCli(device(QStringLiteral("diff"), {path("changed.kxc")}));
     QCOMPARE(before.status, 1);
-    // The halo is not among them: this device's record form reports its feather widths instead.
+    // The halo the file now holds cannot be compared: this device's record form reports its feather
+    // widths instead. It is listed as such, and does not count as a difference.
     QStringList listed;
     for (const QString &line : before.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(1))
         listed << line.simplified();
-    QCOMPARE(listed, (QStringList{QStringLiteral("1 1 HPosition 300 296"), QStringLiteral("1 2 SeamGain3 9 0"),
+    QCOMPARE(listed, (QStringList{QStringLiteral("1 1 HPosition 300 296"), QStringLiteral("1 1 DataDoubling 5 0"),
+                                  QStringLiteral("1 1 RightHaloWidth 40 not reported"),
+                                  QStringLiteral("1 1 RightHaloOffset 0 not reported"),
+                                  QStringLiteral("1 2 SeamGain3 9 0"), QStringLiteral("2 1 DataDoubling 5 0"),
                                   QStringLiteral("2 4 BlackLevel 21 0")}));
+    QVERIFY2(before.err.contains(QStringLiteral("lumivane-cli: 5 setting(s) differ. 2 value(s) the push would "
+                                                "send are not reported by the devices' records and could not "
+                                                "be compared.")),
+             qPrintable(before.err));
 
     const Run push = runCli(device(QStringLiteral("push"), {path("changed.kxc")}));
     QVERIFY2(push.status == 0, qPrintable(push.err));
@@ -203,6 +241,8 @@ void TestCli::pushedFileLeavesNoDifference() {
 
     const Run after = runCli(device(QStringLiteral("diff"), {path("changed.kxc")}));
     QVERIFY2(after.status == 0, qPrintable(after.out + after.err));
+    QCOMPARE(after.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), 3); // heading, the two halo values
+    QVERIFY(after.out.contains(QStringLiteral("not reported")));
 }
 
 void TestCli::dumpJsonRoundTripsAndTableNamesEveryField() {
@@ -347,7 +387,9 @@ void TestCli::questionNeedsYes() {
     QVERIFY(ModelFields::setValue(image, output("TotalProjectors"), 1, 1, 5));
     QVERIFY(ModelFields::setValue(image, output("OverlapWidth"), 1, 1, 128));
     QVERIFY(ModelFields::setValue(image, output("BlackLevel"), 1, 2, 30));
-    for (int c = 1; c <= 4; ++c) QVERIFY(ModelFields::setValue(image, output("BasicGamma"), 1, c, 2.2));
+    for (int c = 1; c <= 4; ++c)
+        for (const char *gamma : {"BasicGamma", "LeftGamma", "RightGamma"})
+            QVERIFY(ModelFields::setValue(image, output(gamma), 1, c, 2.2));
     QVERIFY(writeBytes(path("five.kxc"), image));
 
     const Run refused = runCli(device(QStringLiteral("push"), {path("five.kxc"), QStringLiteral("--link"), QStringLiteral("direct")}));
@@ -400,9 +442,12 @@ void TestCli::unacknowledgedCommandEndsThePush() {
         frames += r.raw != previous;
         previous = r.raw;
     }
-    QVERIFY2(push.err.contains(QStringLiteral("lumivane-cli: The push stopped part-way: %1 command(s) went out, "
+    const Run dry = runCli({QStringLiteral("push"), QStringLiteral("--dry-run"), path("wall.kxc")});
+    QCOMPARE(dry.status, 0);
+    QVERIFY2(push.err.contains(QStringLiteral("lumivane-cli: The push stopped part-way: %1 command(s) went out of %2, "
                                               "the last one (*7BLKGN 1 0!) to Kestrix 2 (RS-485 ID 7), in part ")
-                                   .arg(frames)),
+                                   .arg(frames)
+                                   .arg(dry.out.count(QLatin1Char('\n')))),
              qPrintable(push.err));
     QCOMPARE(push.err.count(QStringLiteral("The devices are now partly set")), 1);
 }
@@ -474,7 +519,7 @@ void TestCli::failureMessages() {
     QFETCH(QString, stdoutFile);
     QFETCH(int, status);
     QFETCH(QString, says);
-    QVERIFY(writeBytes(path("wall.kxc"), QByteArray(int(ConfigFile::FileSize), '\0')));
+    QVERIFY(writeBytes(path("wall.kxc"), sendableBlankImage()));
     QCOMPARE(::mkfifo(QFile::encodeName(path("out-fifo")).constData(), 0600), 0);
     for (QString &argument : arguments) {
         argument.replace(QStringLiteral("@DIR"), dir->path());
@@ -498,7 +543,7 @@ void TestCli::controllerWithoutDevicesIsNoDevice() {
     empty.nkxText = "0";
     sim = std::make_unique<KestrixSimulator>(empty);
     QVERIFY(sim->start());
-    QVERIFY(writeBytes(path("wall.kxc"), QByteArray(int(ConfigFile::FileSize), '\0')));
+    QVERIFY(writeBytes(path("wall.kxc"), sendableBlankImage()));
     for (const QStringList &arguments :
          {device(QStringLiteral("read"), {QStringLiteral("-o"), path("out.kxc")}),
           device(QStringLiteral("diff"), {path("wall.kxc")}), device(QStringLiteral("push"), {path("wall.kxc")})}) {
@@ -557,15 +602,19 @@ void TestCli::signalStopsThePushBetweenCommands() {
     QVERIFY(!err.contains(QStringLiteral("Sent ")));
 
     static const QRegularExpression summary(QStringLiteral(
-        "lumivane-cli: The push stopped part-way: (\\d+) command\\(s\\) went out, the last one \\((.+)\\) to "
+        "lumivane-cli: The push stopped part-way: (\\d+) command\\(s\\) went out of (\\d+), the last one \\((.+)\\) to "
         "Kestrix (\\d) \\(RS-485 ID \\d\\), in part (\\d+) of (\\d+) \\(([^)]+)\\)\\. The devices are now "
         "partly set"));
     const QRegularExpressionMatch m = summary.match(err);
     QVERIFY2(m.hasMatch(), qPrintable(err));
     QCOMPARE(err.count(QStringLiteral("stopped part-way")), 1);
     QCOMPARE(m.captured(1).toInt(), frames.size());
-    QVERIFY2(frames.constLast().mid(5).startsWith(m.captured(2).toLatin1()), frames.constLast().constData());
-    QVERIFY(m.captured(4).toInt() < m.captured(5).toInt()); // it stopped before the last part
+    QVERIFY2(frames.constLast().mid(5).startsWith(m.captured(3).toLatin1()), frames.constLast().constData());
+    QVERIFY(m.captured(5).toInt() < m.captured(6).toInt()); // it stopped before the last part
+    // The whole is what the push of this file to both devices sends, as its dry run lists it.
+    const Run dry = runCli({QStringLiteral("push"), QStringLiteral("--dry-run"), path("wall.kxc")});
+    QCOMPARE(dry.status, 0);
+    QCOMPARE(m.captured(2).toInt(), int(dry.out.count(QLatin1Char('\n'))));
 }
 
 // A read cut short while the tool waits for a record: the far end goes away (the tool says what happened
@@ -678,6 +727,94 @@ void TestCli::portsListsThisMachine() {
                                     QStringLiteral("serialNumber"), QStringLiteral("vendorId")}));
     }
     if (ports.isEmpty()) QVERIFY(text.err.contains(QStringLiteral("No serial ports found on this machine.")));
+}
+
+// A file with values no page accepts (the ones a push once sent as they were, NaN and an infinity among
+// them) is refused with status 7 before a port is looked at, every bad value on its own line; so is its
+// dry run.
+void TestCli::outOfRangeValuesAreRefusedBeforeTheLine() {
+    const Run read = runCli(device(QStringLiteral("read"), {QStringLiteral("-o"), path("wall.kxc")}));
+    QVERIFY2(read.status == 0, qPrintable(read.err));
+    QByteArray image = fileBytes(path("wall.kxc"));
+    QVERIFY(ModelFields::setValue(image, output("Justification"), 1, 1, 7));
+    QVERIFY(ModelFields::setValue(image, output("OverlapWidth"), 1, 1, -5));
+    QVERIFY(ModelFields::setValue(image, output("BasicGamma"), 1, 1, 42));
+    QVERIFY(ModelFields::setValue(image, output("TestPattern"), 1, 2, 11));
+    QVERIFY(ModelFields::setValue(image, input("PhaseOffset"), 1, 3, 16));
+    // NaN and infinities cannot be set through the catalogue: they go into the bytes directly.
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const qint64 output24 = ConfigFile::outputRecordOffset(2, 4), input11 = ConfigFile::inputRecordOffset(1, 1);
+    std::memcpy(image.data() + output24 + output("LeftGamma").offset, &nan, sizeof nan);
+    std::memcpy(image.data() + input11 + input("RedBrightness").offset, &inf, sizeof inf);
+    QVERIFY(writeBytes(path("bad.kxc"), image));
+
+    const QString expected =
+        QStringLiteral("lumivane-cli: %1 holds 7 value(s) that cannot be sent; nothing was sent:\n"
+                       "  Kestrix 1 channel 1 RedBrightness is inf (allowed -25 to 25)\n"
+                       "  Kestrix 1 channel 1 Justification is 7 (allowed 0 to 1)\n"
+                       "  Kestrix 1 channel 1 OverlapWidth is -5 (allowed 64 to 640)\n"
+                       "  Kestrix 1 channel 1 BasicGamma is 42 (allowed 1 to 5)\n"
+                       "  Kestrix 1 channel 2 TestPattern is 11 (allowed 0 to 10)\n"
+                       "  Kestrix 1 channel 3 PhaseOffset is 16 (allowed -16 to 15)\n"
+                       "  Kestrix 2 channel 4 LeftGamma is nan (allowed 1 to 5)\n")
+            .arg(path("bad.kxc"));
+    // Nothing behind the ports: a push that looked for the devices would end with status 4.
+    const QStringList noPorts{QStringLiteral("--com1"), QStringLiteral("/nonexistent/a"), QStringLiteral("--com2"),
+                              QStringLiteral("/nonexistent/b")};
+    for (const QStringList &extra : {QStringList{}, QStringList{QStringLiteral("--dry-run")}}) {
+        const Run push = runCli(QStringList{QStringLiteral("push"), path("bad.kxc")} + extra + noPorts);
+        QCOMPARE(push.status, 7);
+        QCOMPARE(push.err, expected);
+        QCOMPARE(push.out, QString());
+    }
+    sim->clearRequests();
+    const Run push = runCli(device(QStringLiteral("push"), {path("bad.kxc")}));
+    QCOMPARE(push.status, 7);
+    QCOMPARE(sim->requests().size(), 0);
+}
+
+// The dry run prints the very commands a push then puts on the wire, in order, device by device, and
+// sends nothing. The file has six projectors, so device 2's inputs and seams are among them, and one
+// halo set by the user: this device's record form reports its feather widths, so no other halo goes out.
+void TestCli::dryRunPrintsWhatThePushSends() {
+    const Run read = runCli(device(QStringLiteral("read"), {QStringLiteral("-o"), path("wall.kxc")}));
+    QVERIFY2(read.status == 0, qPrintable(read.err));
+    QByteArray image = fileBytes(path("wall.kxc"));
+    QVERIFY(ModelFields::setValue(image, output("TotalProjectors"), 1, 1, 6));
+    QVERIFY(ModelFields::setValue(image, input("VPosition"), 2, 2, 40));
+    QVERIFY(ModelFields::setValue(image, output("LeftHaloWidth"), 1, 3, 12));
+    QVERIFY(ModelFields::setValue(image, output("SeamGain8"), 2, 1, 77));
+    QVERIFY(writeBytes(path("six.kxc"), image));
+
+    const Run dry = runCli({QStringLiteral("push"), path("six.kxc"), QStringLiteral("--dry-run"), QStringLiteral("--com1"),
+                            QStringLiteral("/nonexistent/a"), QStringLiteral("--com2"), QStringLiteral("/nonexistent/b")});
+    QVERIFY2(dry.status == 0, qPrintable(dry.err));
+    const QStringList printed = dry.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QVERIFY2(dry.err.contains(QStringLiteral("Dry run: %1 command(s)").arg(printed.size())), qPrintable(dry.err));
+    QVERIFY(printed.contains(QStringLiteral("Kestrix 2: IRSPKX 2 M V 40")));
+    QVERIFY(printed.contains(QStringLiteral("Kestrix 2: MANSEAM 1 -4 0 0 0 0 0 0 0 77")));
+    QStringList halos;
+    for (const QString &line : printed)
+        if (line.contains(QStringLiteral("HALO"))) halos << line;
+    QCOMPARE(halos, QStringList{QStringLiteral("Kestrix 1: HALO 3 L 12 0")});
+
+    sim->clearRequests();
+    const Run push = runCli(device(QStringLiteral("push"), {path("six.kxc")}));
+    QVERIFY2(push.status == 0, qPrintable(push.err));
+    // Each command of the wire, addressed by RS-485 ID, named by its device as the dry run names it.
+    QHash<QByteArray, int> devices{{'*' + QByteArray::number(sim->options().ids.value(0)), 1},
+                                   {'*' + QByteArray::number(sim->options().ids.value(1)), 2}};
+    QStringList wire;
+    for (const SimRequest &r : sim->requests()) {
+        if (!r.raw.startsWith("PASS *")) continue;
+        const QByteArray body = r.raw.mid(5, r.raw.lastIndexOf('!') - 5);
+        int digits = 1;
+        while (digits < body.size() && std::isdigit(uchar(body[digits]))) ++digits;
+        const QByteArray address = body.left(digits);
+        QVERIFY2(devices.contains(address), body.constData());
+        wire << QStringLiteral("Kestrix %1: %2").arg(devices.value(address)).arg(QString::fromLatin1(body.mid(digits)));
+    }
+    QCOMPARE(printed, wire);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -57,6 +57,11 @@ QByteArray twoCentredProjectors() {
     const qint32 overlap = 100; // OverlapWidth, little-endian at 936..939
     std::memcpy(bytes.data() + 936, &overlap, sizeof overlap);
     bytes[840 + 88 * 2 + 68] = 17; // BlackLevel of device 1, channel 2
+    // Gammas of 1.0 to 5.0 where the records hold anything (a gamma of 0 is no value a file may hold).
+    const float gamma = 2.2f;
+    for (int channel : {1, 2})
+        for (int member : {12, 20, 28}) // BasicGamma, LeftGamma, RightGamma
+            std::memcpy(bytes.data() + 840 + 88 * channel + member, &gamma, sizeof gamma);
     return bytes;
 }
 
@@ -69,8 +74,8 @@ private slots:
     void loadWhileLinkedSendsNothing();
     void refusedFileLeavesModelAndPages_data();
     void refusedFileLeavesModelAndPages();
-    void meaninglessContentsLoad_data();
-    void meaninglessContentsLoad();
+    void outOfRangeFileIsRefused_data();
+    void outOfRangeFileIsRefused();
     void saveThroughTheMenu();
     void openWaitsForADeviceAction();
 
@@ -186,38 +191,68 @@ void ConfigMenuTest::refusedFileLeavesModelAndPages() {
     QVERIFY(!rig.host.busyCursor);
 }
 
-void ConfigMenuTest::meaninglessContentsLoad_data() {
+void ConfigMenuTest::outOfRangeFileIsRefused_data() {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("zeros") << QByteArray(ConfigFile::FileSize, '\0');
+    QTest::addColumn<QStringList>("named"); // the lines of the message after its first
+    QTest::newRow("zeros") << QByteArray(ConfigFile::FileSize, '\0')
+                           << QStringList{"Kestrix 1 channel 1 TotalProjectors is 0 (allowed 1 to 8)",
+                                          "Kestrix 1 channel 1 OverlapWidth is 0 (allowed 64 to 640)",
+                                          "Kestrix 1 channel 1 BasicGamma is 0 (allowed 1 to 5)"};
+    QByteArray layout = twoCentredProjectors();
+    layout[935] = 7; // Justification
+    const qint32 overlap = -5;
+    std::memcpy(layout.data() + 936, &overlap, sizeof overlap);
+    const float gamma = 42;
+    std::memcpy(layout.data() + 940, &gamma, sizeof gamma); // BasicGamma
+    QTest::newRow("alignment 7, overlap -5, gamma 42")
+        << layout
+        << QStringList{"Kestrix 1 channel 1 Justification is 7 (allowed 0 to 1)",
+                       "Kestrix 1 channel 1 OverlapWidth is -5 (allowed 64 to 640)",
+                       "Kestrix 1 channel 1 BasicGamma is 42 (allowed 1 to 5)"};
     QByteArray noise(ConfigFile::FileSize, '\0');
     QRandomGenerator random(12);
     for (char &b : noise)
         b = char(random.bounded(256));
-    QTest::newRow("random") << noise;
-    QByteArray outOfRange = QByteArray(ConfigFile::FileSize, '\0');
-    outOfRange[933] = 9;
-    outOfRange[935] = 7;
-    QTest::newRow("nine projectors, alignment 7") << outOfRange;
+    QTest::newRow("random") << noise << QStringList{};
 }
 
-// Any file of the right size is taken as it is; a layout outside the lists keeps the planned one and
-// nothing indexes past a table on the way.
-void ConfigMenuTest::meaninglessContentsLoad() {
+// A file holding a value no page accepts is refused with one message naming the first bad values, and
+// the model, the pages and the source flag stay as they were.
+void ConfigMenuTest::outOfRangeFileIsRefused() {
     QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, named);
     LinkRig rig(nullptr, nullptr);
     rig.showOffline();
+    const QString good = dir.filePath("good.kxc");
+    writeFile(good, twoCentredProjectors());
+    open(rig, good);
+    QCOMPARE(rig.host.messages().last(), kLoaded);
+    rig.host.entries.clear();
+    rig.form->state().ModelFromFile = 0;
+    const QByteArray before = ConfigFile::image();
+    const QStringList fields{rig.fieldText("OWidthEdit"), rig.fieldText("Black2Edit"),
+                             rig.fieldText("BasicGammaEdit")};
+
     const QString path = dir.filePath("odd.kxc");
     writeFile(path, bytes);
     open(rig, path);
 
-    QCOMPARE(rig.host.messages().last(), kLoaded);
-    QCOMPARE(ConfigFile::image(), bytes);
-    const int count = rig.find<QComboBox>("NumOfScreenComboBox")->currentIndex();
-    QVERIFY(count >= 0 && count <= 7);
-    QVERIFY(rig.find<QComboBox>("ImageAlignComboBox")->currentIndex() >= 0);
-    for (const char *label : {"ImageSizeHLabel", "OutAspectRatioLabel"}) {
-        QVERIFY2(!rig.fieldText(label).contains("inf") && !rig.fieldText(label).contains("nan"), label);
+    QCOMPARE(rig.host.messages().size(), 1);
+    const QStringList lines = rig.host.messages().constFirst().split('\n');
+    QCOMPARE(lines.constFirst(),
+             QString("Error! Configuration file holds values that cannot be used. File not opened."));
+    if (!named.isEmpty()) QCOMPARE(lines.mid(1), named);
+    // A file of noise: the first five are named, then how many more.
+    if (named.isEmpty()) {
+        QCOMPARE(lines.size(), 7);
+        QVERIFY2(lines.last().startsWith("... and ") && lines.last().endsWith(" more."), qPrintable(lines.last()));
     }
+    QCOMPARE(ConfigFile::image(), before);
+    QCOMPARE(rig.form->state().ModelFromFile, 0);
+    QCOMPARE((QStringList{rig.fieldText("OWidthEdit"), rig.fieldText("Black2Edit"),
+                          rig.fieldText("BasicGammaEdit")}),
+             fields);
+    QVERIFY(!rig.host.busyCursor);
 }
 
 // A save goes through the dialog's path with the hourglass; a failed one says so and keeps the old file.

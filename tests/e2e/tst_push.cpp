@@ -661,12 +661,16 @@ void PushTest::readThenPushChangesNothing() {
     const QString other = dir.filePath("other.kxc");
     rig.form->configFiles().setSaveDialog([wall] { return wall; });
     rig.trigger("SaveConfigurationtoFile1");
-    // Another wall: three projectors, every setting zero.
+    // Another wall: three projectors, every other setting zero but the gammas of device 1's first output
+    // (a gamma of 0 is no value a file may hold).
     QByteArray three(ConfigFile::FileSize, '\0');
     three[933] = 3;
     three[935] = 1;
     const qint32 overlap = 200;
     std::memcpy(three.data() + 936, &overlap, sizeof overlap);
+    const float gamma = 2.2f;
+    for (int at : {940, 948, 956}) // BasicGamma, LeftGamma, RightGamma of device 1, channel 1
+        std::memcpy(three.data() + at, &gamma, sizeof gamma);
     QFile file(other);
     QVERIFY(file.open(QIODevice::WriteOnly));
     QCOMPARE(file.write(three), three.size());
