@@ -101,7 +101,8 @@ QString cliOverview() {
         "is standard input or output.\n\n"
         "Commands:\n");
     for (const CommandInfo &info : kCommands)
-        text += QStringLiteral("  %1 %2\n").arg(QLatin1String(info.name), -5).arg(QLatin1String(info.arguments));
+        text +=
+            QStringLiteral("  %1 %2\n").arg(QLatin1String(info.name), -5).arg(QLatin1String(info.arguments));
     text += QStringLiteral("\nOptions:\n"
                            "  -h, --help  describe the tool, or with a command that command\n"
                            "  --version   print the version (anywhere on the command line)\n"
@@ -160,10 +161,11 @@ CliParse parseCliArguments(const QStringList &arguments) {
                             QStringLiteral("How the devices are reached: search (direct first, then the "
                                            "Controller; the default), direct or controller."),
                             QStringLiteral("search|direct|controller"), QStringLiteral("search"));
-    QCommandLineOption dryRun(QStringLiteral("dry-run"),
-                              QStringLiteral("Print every command the push would send, in order, one per line "
-                                             "with its device (as to two devices; one device gets the Kestrix 1 "
-                                             "lines), and send nothing: no port is opened."));
+    QCommandLineOption dryRun(
+        QStringLiteral("dry-run"),
+        QStringLiteral("Print every command the push would send, in order, one per line "
+                       "with its device (as to two devices; one device gets the Kestrix 1 "
+                       "lines), and send nothing: no port is opened."));
     QCommandLineOption pacing(QStringLiteral("pacing-scale"), QStringLiteral("Scales every protocol pause."),
                               QStringLiteral("factor"), QStringLiteral("1"));
     pacing.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -243,7 +245,8 @@ CliParse parseCliArguments(const QStringList &arguments) {
                            info->command == CliOptions::Command::Diff ||
                            info->command == CliOptions::Command::Dump;
     if (wantsFile) {
-        if (positional.isEmpty()) return error(QStringLiteral("%1 needs a configuration file").arg(name), name);
+        if (positional.isEmpty())
+            return error(QStringLiteral("%1 needs a configuration file").arg(name), name);
         if (positional.size() > 1)
             return error(QStringLiteral("unexpected argument '%1'").arg(positional.at(1)), name);
         o.file = positional.constFirst();
@@ -276,7 +279,8 @@ CliParse parseCliArguments(const QStringList &arguments) {
         else if (route == QLatin1String("controller"))
             o.route = CliOptions::Route::Controller;
         else
-            return error(QStringLiteral("--link takes search, direct or controller, not '%1'").arg(route), name);
+            return error(QStringLiteral("--link takes search, direct or controller, not '%1'").arg(route),
+                         name);
         bool ok = false;
         o.pacingScale = parser.value(pacing).toDouble(&ok);
         if (!ok || !(o.pacingScale > 0) || o.pacingScale > 100)
@@ -284,12 +288,14 @@ CliParse parseCliArguments(const QStringList &arguments) {
     }
 
     if (info->command == CliOptions::Command::Plan) {
-        if (!parser.isSet(screen)) return error(QStringLiteral("plan needs --screen WxH, e.g. --screen 30x10"), name);
+        if (!parser.isSet(screen))
+            return error(QStringLiteral("plan needs --screen WxH, e.g. --screen 30x10"), name);
         if (!parsePair(parser.value(screen), &o.screenWidth, &o.screenHeight) || o.screenWidth <= 0 ||
             o.screenHeight <= 0)
-            return error(QStringLiteral("--screen takes two numbers above 0 joined by x, e.g. 30x10, not '%1'")
-                             .arg(parser.value(screen)),
-                         name);
+            return error(
+                QStringLiteral("--screen takes two numbers above 0 joined by x, e.g. 30x10, not '%1'")
+                    .arg(parser.value(screen)),
+                name);
         double w = 0, h = 0;
         if (!parsePair(parser.value(resolution), &w, &h) || w != std::trunc(w) || h != std::trunc(h) ||
             w < 1 || h < 1 || w > 100000 || h > 100000)

@@ -11,8 +11,8 @@ struct CliOptions {
     enum class Route { Search, Direct, Controller };
 
     Command command = Command::None;
-    QString file;      // read: the -o file; push, diff, dump: the file argument; "-" is stdin or stdout
-    bool json = false; // dump, plan, diff, ports
+    QString file;       // read: the -o file; push, diff, dump: the file argument; "-" is stdin or stdout
+    bool json = false;  // dump, plan, diff, ports
     bool quiet = false; // no progress or notes on stderr, only messages that need reading
 
     // Device commands.

@@ -67,12 +67,14 @@ QString outputProblem(const QString &path) {
     if (file.isDir()) return QStringLiteral("Cannot write '%1': it is a folder.").arg(path);
     if (!folderInfo.exists())
         return QStringLiteral("Cannot write '%1': the folder %2 does not exist.").arg(path, folder);
-    if (!folderInfo.isDir()) return QStringLiteral("Cannot write '%1': %2 is not a folder.").arg(path, folder);
+    if (!folderInfo.isDir())
+        return QStringLiteral("Cannot write '%1': %2 is not a folder.").arg(path, folder);
     if (file.exists() && !file.isFile())
         return QStringLiteral("Cannot write '%1': it is not a regular file.").arg(path);
     const QByteArray name = QFile::encodeName(path);
     if (file.exists() && ::access(name.constData(), W_OK) != 0)
-        return QStringLiteral("Cannot write '%1': %2.").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        return QStringLiteral("Cannot write '%1': %2.")
+            .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
     if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0)
         return QStringLiteral("Cannot write '%1': the folder %2 does not take new files (%3).")
             .arg(path, folder, QString::fromLocal8Bit(std::strerror(errno)));
@@ -110,7 +112,8 @@ QList<QByteArray> settingCommands(const QByteArray &sent, bool controller) {
         // The part after the last CR is a line still going out.
         for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
             const QByteArray text = lines.at(i).trimmed();
-            if (text.isEmpty() || text == "debug 0" || text.split(' ').constFirst().endsWith("INFOKX")) continue;
+            if (text.isEmpty() || text == "debug 0" || text.split(' ').constFirst().endsWith("INFOKX"))
+                continue;
             add(text);
         }
     }
@@ -134,8 +137,9 @@ public:
     DeviceSession(const CliOptions &options, const CliStreams &streams)
         : options(options), streams(streams),
           host(streams.err, options.assumeYes, streams.errIsTerminal, options.quiet),
-          engine(port, host, state.CommandBusy, Pacing::real().pausesScaled(options.pacingScale)), queries(engine, state),
-          commands(engine, state, queries), connection(engine, host, state, connectView),
+          engine(port, host, state.CommandBusy, Pacing::real().pausesScaled(options.pacingScale)),
+          queries(engine, state), commands(engine, state, queries),
+          connection(engine, host, state, connectView),
           reader(engine, host, state, queries, connection, readView) {
         // A line that fails while open ends the link as Disconnect does; the engine has said why.
         QObject::connect(&port, &TApdComPort::lineLost, [this] {
@@ -243,7 +247,8 @@ public:
     int read() {
         if (stops.received()) return ExitStatus::Communication;
         setPhase(Phase::Reading);
-        if (!stops.received()) host.setAlwaysNo(QStringLiteral("a read with a record missing is never kept."));
+        if (!stops.received())
+            host.setAlwaysNo(QStringLiteral("a read with a record missing is never kept."));
         const bool read = reader.readAll();
         if (!stops.received()) host.setAlwaysNo(QString());
         if (read) return ExitStatus::Ok;
@@ -297,13 +302,15 @@ public:
                 say(QStringLiteral("The push stopped before its first command: the devices are unchanged."));
                 return;
             }
-            QString text = QStringLiteral("The push stopped part-way: %1 command(s) went out").arg(commands.size());
+            QString text =
+                QStringLiteral("The push stopped part-way: %1 command(s) went out").arg(commands.size());
             const int planned = plannedCommands[1] + (state.DeviceCount > 1 ? plannedCommands[2] : 0);
             if (planned >= commands.size()) text += QStringLiteral(" of %1").arg(planned);
             text += QStringLiteral(", the last one (%1) to %2")
                         .arg(QString::fromLatin1(commands.constLast()), deviceOf(commands.constLast()));
             if (partsTotal > 0)
-                text += QStringLiteral(", in part %1 of %2 (%3)").arg(partsDone).arg(partsTotal).arg(partName);
+                text +=
+                    QStringLiteral(", in part %1 of %2 (%3)").arg(partsDone).arg(partsTotal).arg(partName);
             text += QStringLiteral(". The devices are now partly set: push the whole file again once the "
                                    "cause is mended.");
             say(text);
@@ -363,10 +370,12 @@ int runRead(DeviceSession &s) {
         const QByteArray image = ConfigFile::image();
         if (std::fwrite(image.constData(), 1, size_t(image.size()), s.streams.out) != size_t(image.size()) ||
             std::fflush(s.streams.out) != 0) {
-            s.say(QStringLiteral("Cannot write to standard output: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+            s.say(QStringLiteral("Cannot write to standard output: %1")
+                      .arg(QString::fromLocal8Bit(std::strerror(errno))));
             return ExitStatus::FileError;
         }
-        s.note(QStringLiteral("Read %1 Kestrix device(s); wrote the file to standard output.").arg(s.state.DeviceCount));
+        s.note(QStringLiteral("Read %1 Kestrix device(s); wrote the file to standard output.")
+                   .arg(s.state.DeviceCount));
         return ExitStatus::Ok;
     }
     const ConfigFile::Result saved = ConfigFile::SaveConfigurationFile(s.options.file);
@@ -374,7 +383,8 @@ int runRead(DeviceSession &s) {
         s.say(QStringLiteral("%1 (%2)").arg(ConfigFile::message(saved), s.options.file));
         return ExitStatus::FileError;
     }
-    s.note(QStringLiteral("Read %1 Kestrix device(s); wrote %2.").arg(s.state.DeviceCount).arg(s.options.file));
+    s.note(
+        QStringLiteral("Read %1 Kestrix device(s); wrote %2.").arg(s.state.DeviceCount).arg(s.options.file));
     return ExitStatus::Ok;
 }
 
@@ -394,19 +404,23 @@ int runDiff(DeviceSession &s, const QByteArray &file) {
     s.setPhase(DeviceSession::Phase::Done);
     const QList<Difference> rows = differenceRows(file, ConfigFile::image(), devices);
     if (s.options.json)
-        writeText(s.streams.out,
-                  QString::fromUtf8(QJsonDocument(differenceJson(rows, devices)).toJson(QJsonDocument::Indented)));
+        writeText(
+            s.streams.out,
+            QString::fromUtf8(QJsonDocument(differenceJson(rows, devices)).toJson(QJsonDocument::Indented)));
     else if (!rows.isEmpty())
         writeText(s.streams.out, differenceLines(rows).join(QLatin1Char('\n')) + QLatin1Char('\n'));
-    const int unreported = int(std::count_if(rows.cbegin(), rows.cend(), [](const Difference &d) { return d.notReported; }));
+    const int unreported =
+        int(std::count_if(rows.cbegin(), rows.cend(), [](const Difference &d) { return d.notReported; }));
     const int differing = int(rows.size()) - unreported;
     const QString unseen =
-        unreported ? QStringLiteral(" %1 value(s) the push would send are not reported by the devices' records "
-                                    "and could not be compared.")
-                         .arg(unreported)
-                   : QString();
+        unreported
+            ? QStringLiteral(" %1 value(s) the push would send are not reported by the devices' records "
+                             "and could not be compared.")
+                  .arg(unreported)
+            : QString();
     if (differing == 0) {
-        s.note(QStringLiteral("No differences: the %1 device(s) hold the file's settings.").arg(devices) + unseen);
+        s.note(QStringLiteral("No differences: the %1 device(s) hold the file's settings.").arg(devices) +
+               unseen);
         return ExitStatus::Ok;
     }
     s.note(QStringLiteral("%1 setting(s) differ.").arg(differing) + unseen);
@@ -426,10 +440,11 @@ int runPush(DeviceSession &s, const QByteArray &file) {
         if (s.state.DeviceCount < 1) return s.failure(ExitStatus::NoDevice);
     }
     if (projectors > 4 && s.state.DeviceCount < 2 && s.engine.controllerMode()) {
-        s.say(QStringLiteral("The file describes %1 projectors, which need two Kestrix devices; the Controller "
-                             "reports %2.")
-                  .arg(projectors)
-                  .arg(s.state.DeviceCount));
+        s.say(
+            QStringLiteral("The file describes %1 projectors, which need two Kestrix devices; the Controller "
+                           "reports %2.")
+                .arg(projectors)
+                .arg(s.state.DeviceCount));
         return ExitStatus::NoDevice;
     }
     // Bringing the link up reads nothing, so the model still holds the file.
@@ -464,7 +479,9 @@ RecordedPush recordPush(DeviceSession &s, const QByteArray &file) {
     public:
         explicit QuietHost(Host &host) : host(host) {}
         void showMessage(const QString &text) override { host.showMessage(text); }
-        bool askYesNo(const QString &caption, const QString &text) override { return host.askYesNo(caption, text); }
+        bool askYesNo(const QString &caption, const QString &text) override {
+            return host.askYesNo(caption, text);
+        }
         bool askOkCancel(const QString &caption, const QString &text) override {
             return host.askOkCancel(caption, text);
         }
@@ -506,7 +523,9 @@ int runDryRun(DeviceSession &s, const QByteArray &file) {
         lines.append(QStringLiteral("Kestrix %1: %2").arg(device).arg(QString::fromLatin1(command)));
     if (!lines.isEmpty()) writeText(s.streams.out, lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
     if (!recorded.valid) return ExitStatus::InvalidValue;
-    s.note(QStringLiteral("Dry run: %1 command(s) for %2; nothing was sent.").arg(lines.size()).arg(s.options.file));
+    s.note(QStringLiteral("Dry run: %1 command(s) for %2; nothing was sent.")
+               .arg(lines.size())
+               .arg(s.options.file));
     return ExitStatus::Ok;
 }
 
@@ -515,9 +534,10 @@ int runDryRun(DeviceSession &s, const QByteArray &file) {
 int refuseBadValues(const CliStreams &streams, const QString &path, const QByteArray &file) {
     const QList<SettingCheck::BadValue> bad = SettingCheck::check(file);
     if (bad.isEmpty()) return ExitStatus::Ok;
-    QString text = QStringLiteral("lumivane-cli: %1 holds %2 value(s) that cannot be sent; nothing was sent:\n")
-                       .arg(path)
-                       .arg(bad.size());
+    QString text =
+        QStringLiteral("lumivane-cli: %1 holds %2 value(s) that cannot be sent; nothing was sent:\n")
+            .arg(path)
+            .arg(bad.size());
     for (const SettingCheck::BadValue &b : bad)
         text += QStringLiteral("  ") + SettingCheck::describe(b) + QLatin1Char('\n');
     writeText(streams.err, text);

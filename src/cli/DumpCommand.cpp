@@ -14,7 +14,8 @@ int runDump(const CliOptions &o, const CliStreams &streams) {
         return ExitStatus::FileError;
     }
     if (o.json)
-        writeText(streams.out, QString::fromUtf8(QJsonDocument(imageJson(image)).toJson(QJsonDocument::Indented)));
+        writeText(streams.out,
+                  QString::fromUtf8(QJsonDocument(imageJson(image)).toJson(QJsonDocument::Indented)));
     else
         writeText(streams.out, imageTable(image));
     return ExitStatus::Ok;

@@ -66,8 +66,9 @@ QString firstOutputError;
 bool writeText(std::FILE *to, const QString &text) {
     const QByteArray bytes = text.toUtf8();
     errno = 0;
-    const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to) == size_t(bytes.size()) &&
-                         std::fflush(to) == 0 && !std::ferror(to);
+    const bool written =
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to) == size_t(bytes.size()) &&
+        std::fflush(to) == 0 && !std::ferror(to);
     if (!written && firstOutputError.isEmpty())
         firstOutputError = QString::fromLocal8Bit(std::strerror(errno ? errno : EIO));
     return written;
@@ -87,7 +88,8 @@ QString readConfigurationImage(const QString &path, QByteArray *image) {
             if (n == 0) break;
             if (n < 0) {
                 if (errno == EINTR) continue;
-                return QStringLiteral("Cannot read standard input: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+                return QStringLiteral("Cannot read standard input: %1")
+                    .arg(QString::fromLocal8Bit(std::strerror(errno)));
             }
             bytes.append(buffer, int(n));
             if (bytes.size() > ConfigFile::FileSize) break;
@@ -140,7 +142,8 @@ QJsonObject imageJson(const QByteArray &image) {
                                         {QStringLiteral("input"), input},
                                         {QStringLiteral("output"), output}});
         }
-        devices.append(QJsonObject{{QStringLiteral("device"), device}, {QStringLiteral("channels"), channels}});
+        devices.append(
+            QJsonObject{{QStringLiteral("device"), device}, {QStringLiteral("channels"), channels}});
     }
     return QJsonObject{{QStringLiteral("format"), kJsonFormat}, {QStringLiteral("devices"), devices}};
 }
@@ -176,8 +179,12 @@ QList<Difference> differenceRows(const QByteArray &file, const QByteArray &devic
     QList<Difference> rows;
     for (const SettingCheck::SentValue &v : SettingCheck::sentValues(file, devices)) {
         const Field &field = *v.field;
-        Difference d{v.device, v.channel, QLatin1String(field.name),
-                     ModelFields::text(file, field, v.fromDevice, v.fromChannel), QString(), false};
+        Difference d{v.device,
+                     v.channel,
+                     QLatin1String(field.name),
+                     ModelFields::text(file, field, v.fromDevice, v.fromChannel),
+                     QString(),
+                     false};
         if (!SettingCheck::holds(device, field, v.device, v.channel)) {
             d.notReported = true;
         } else {
@@ -212,12 +219,13 @@ QJsonObject differenceJson(const QList<Difference> &differences, int devices) {
     };
     QJsonArray rows;
     for (const Difference &d : differences)
-        rows.append(QJsonObject{{QStringLiteral("device"), d.device},
-                                {QStringLiteral("channel"), d.channel},
-                                {QStringLiteral("field"), d.field},
-                                {QStringLiteral("file"), number(d.fileValue)},
-                                {QStringLiteral("deviceValue"), d.notReported ? QJsonValue() : number(d.deviceValue)},
-                                {QStringLiteral("notReported"), d.notReported}});
+        rows.append(
+            QJsonObject{{QStringLiteral("device"), d.device},
+                        {QStringLiteral("channel"), d.channel},
+                        {QStringLiteral("field"), d.field},
+                        {QStringLiteral("file"), number(d.fileValue)},
+                        {QStringLiteral("deviceValue"), d.notReported ? QJsonValue() : number(d.deviceValue)},
+                        {QStringLiteral("notReported"), d.notReported}});
     return QJsonObject{{QStringLiteral("format"), kJsonFormat},
                        {QStringLiteral("devicesCompared"), devices},
                        {QStringLiteral("differences"), rows}};

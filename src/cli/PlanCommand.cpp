@@ -25,7 +25,8 @@ QString planText(const WallPlan &plan, const CliOptions &o) {
     auto row = [&text](const char *label, const QString &value) {
         text += QStringLiteral("%1 %2\n").arg(QLatin1String(label), -28).arg(value);
     };
-    row("Output screen size:", QStringLiteral("%1 x %2").arg(plan.screenWidthText(), formatNumber(plan.screenHeight)));
+    row("Output screen size:",
+        QStringLiteral("%1 x %2").arg(plan.screenWidthText(), formatNumber(plan.screenHeight)));
     row("Projector resolution:", QStringLiteral("%1x%2").arg(o.resolutionWidth).arg(o.resolutionHeight));
     row("Output aspect ratio:", QStringLiteral("%1 : 1").arg(plan.aspectText()));
     QString projectors = QString::number(plan.projectors);
@@ -33,19 +34,23 @@ QString planText(const WallPlan &plan, const CliOptions &o) {
         projectors += QStringLiteral(" (chosen; the screen needs %1)").arg(plan.neededProjectors);
     row("Number of projectors:", projectors);
     row("Kestrix devices required:", QString::number(plan.devices));
-    row("Input material alignment:", o.centred ? QStringLiteral("Centered") : QStringLiteral("Left Justified"));
+    row("Input material alignment:",
+        o.centred ? QStringLiteral("Centered") : QStringLiteral("Left Justified"));
     row("Projector overlap:",
-        plan.projectors > 1 ? QStringLiteral("%1 pixels (at most %2)").arg(plan.overlap).arg(plan.maxOverlapWidth)
-                            : QStringLiteral("none (one projector)"));
+        plan.projectors > 1
+            ? QStringLiteral("%1 pixels (at most %2)").arg(plan.overlap).arg(plan.maxOverlapWidth)
+            : QStringLiteral("none (one projector)"));
     row("Input image size required:",
         QStringLiteral("%1 x %2").arg(formatNumber(plan.imageWidth), formatNumber(plan.imageHeight)));
     if (plan.imageWidthChanged)
-        text += QStringLiteral("Note: the overlap limits changed the image width; the screen width follows it.\n");
+        text += QStringLiteral(
+            "Note: the overlap limits changed the image width; the screen width follows it.\n");
     text += QStringLiteral("\nProjector  Image slice (start - end)\n");
     for (int p = 1; p <= plan.slices.count; ++p)
         text += QStringLiteral("%1  %2 - %3\n")
                     .arg(p, 9)
-                    .arg(formatNumber(plan.slices.slices[p - 1].start), formatNumber(plan.slices.slices[p - 1].end));
+                    .arg(formatNumber(plan.slices.slices[p - 1].start),
+                         formatNumber(plan.slices.slices[p - 1].end));
     text += QStringLiteral("\nImage content creation requirement:\n");
     for (const QString &line : noteLines(plan.notes))
         text += line + QLatin1Char('\n');
@@ -102,7 +107,8 @@ int runPlan(const CliOptions &o, const CliStreams &streams) {
         return ExitStatus::Usage;
     }
     if (o.json)
-        writeText(streams.out, QString::fromUtf8(QJsonDocument(planJson(plan, o)).toJson(QJsonDocument::Indented)));
+        writeText(streams.out,
+                  QString::fromUtf8(QJsonDocument(planJson(plan, o)).toJson(QJsonDocument::Indented)));
     else
         writeText(streams.out, planText(plan, o));
     return ExitStatus::Ok;

@@ -36,23 +36,27 @@ int runPorts(const CliOptions &o, const CliStreams &streams) {
                 {QStringLiteral("description"), textOrNull(p.description())},
                 {QStringLiteral("manufacturer"), textOrNull(p.manufacturer())},
                 {QStringLiteral("serialNumber"), textOrNull(p.serialNumber())},
-                {QStringLiteral("vendorId"), textOrNull(hexId(p.hasVendorIdentifier(), p.vendorIdentifier()))},
-                {QStringLiteral("productId"), textOrNull(hexId(p.hasProductIdentifier(), p.productIdentifier()))},
+                {QStringLiteral("vendorId"),
+                 textOrNull(hexId(p.hasVendorIdentifier(), p.vendorIdentifier()))},
+                {QStringLiteral("productId"),
+                 textOrNull(hexId(p.hasProductIdentifier(), p.productIdentifier()))},
             });
         const QJsonObject document{{QStringLiteral("format"), kJsonFormat}, {QStringLiteral("ports"), list}};
         writeText(streams.out, QString::fromUtf8(QJsonDocument(document).toJson(QJsonDocument::Indented)));
         return ExitStatus::Ok;
     }
-    QList<QStringList> rows{{QStringLiteral("Path"), QStringLiteral("Description"), QStringLiteral("Manufacturer"),
-                             QStringLiteral("Serial number"), QStringLiteral("USB ID")}};
+    QList<QStringList> rows{{QStringLiteral("Path"), QStringLiteral("Description"),
+                             QStringLiteral("Manufacturer"), QStringLiteral("Serial number"),
+                             QStringLiteral("USB ID")}};
     auto cell = [](const QString &text) { return text.isEmpty() ? QStringLiteral("-") : text; };
     for (const QSerialPortInfo &p : ports) {
-        const QString usb = p.hasVendorIdentifier() || p.hasProductIdentifier()
-                                ? QStringLiteral("%1:%2").arg(cell(hexId(p.hasVendorIdentifier(), p.vendorIdentifier())),
-                                                              cell(hexId(p.hasProductIdentifier(), p.productIdentifier())))
-                                : QString();
-        rows.append({p.systemLocation(), cell(p.description()), cell(p.manufacturer()), cell(p.serialNumber()),
-                     cell(usb)});
+        const QString usb =
+            p.hasVendorIdentifier() || p.hasProductIdentifier()
+                ? QStringLiteral("%1:%2").arg(cell(hexId(p.hasVendorIdentifier(), p.vendorIdentifier())),
+                                              cell(hexId(p.hasProductIdentifier(), p.productIdentifier())))
+                : QString();
+        rows.append({p.systemLocation(), cell(p.description()), cell(p.manufacturer()),
+                     cell(p.serialNumber()), cell(usb)});
     }
     writeText(streams.out, alignedColumns(rows));
     if (ports.isEmpty() && !o.quiet)

@@ -53,7 +53,8 @@ int main(int argc, char **argv) {
     // command thought of its own work; a script must not take a truncated listing for a whole one.
     writeText(stdout, QString());
     if (!outputError().isEmpty() && status != ExitStatus::Interrupted && status != ExitStatus::Terminated) {
-        std::fprintf(stderr, "lumivane-cli: Cannot write to standard output: %s\n", qPrintable(outputError()));
+        std::fprintf(stderr, "lumivane-cli: Cannot write to standard output: %s\n",
+                     qPrintable(outputError()));
         return ExitStatus::FileError;
     }
     return status;

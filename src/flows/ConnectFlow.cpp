@@ -139,11 +139,12 @@ bool ConnectFlow::searchAll() {
         // A search the user ended (the program closing) tries nothing more.
         if (engine.aborted()) return false;
         setControllerMode(true);
-        if (!searchOrSay(QStringLiteral("Kestrix(s) not detected.\n1) Please check RS-232 cable.\n2) Make sure "
-                                        "Kestrix(s) boot-up "
-                                        "initialization has been completed.\n3) Go to 'Serial Port->Search for "
-                                        "Kestrix(s)->Search' "
-                                        "menu item for the Lumivane to search for Kestrix(s) again.")))
+        if (!searchOrSay(
+                QStringLiteral("Kestrix(s) not detected.\n1) Please check RS-232 cable.\n2) Make sure "
+                               "Kestrix(s) boot-up "
+                               "initialization has been completed.\n3) Go to 'Serial Port->Search for "
+                               "Kestrix(s)->Search' "
+                               "menu item for the Lumivane to search for Kestrix(s) again.")))
             return false;
         engine.SetLinkActive(true);
         engine.SendAndWaitAck(QByteArrayLiteral("debug 0\r"));

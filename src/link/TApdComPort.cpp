@@ -146,10 +146,11 @@ QString TApdComPort::openProblem(const QString &path) {
     if (fd < 0) {
         if (errno == EBUSY) return tr("busy%1: another program holds it").arg(lookedUp);
         if (errno == EACCES || errno == EPERM) return tr("permission denied%1").arg(lookedUp);
-        if (errno == ENXIO || errno == ENODEV) return tr("no such device%1 (the node exists, the hardware does not)").arg(lookedUp);
+        if (errno == ENXIO || errno == ENODEV)
+            return tr("no such device%1 (the node exists, the hardware does not)").arg(lookedUp);
         return tr("cannot be opened%1: %2").arg(lookedUp, QString::fromLocal8Bit(std::strerror(errno)));
     }
-    termios settings {};
+    termios settings{};
     const bool terminal = ::tcgetattr(fd, &settings) == 0;
     const int terminalError = errno;
     ::close(fd);

@@ -132,13 +132,15 @@ Result readImage(const QString &path, QByteArray *bytes, QString *detail) {
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
         return fail(Result::CannotOpen, file.errorString());
     if (file.size() != FileSize)
-        return fail(Result::BadSize, QStringLiteral("it holds %1 bytes where a configuration file holds exactly %2")
-                                         .arg(file.size())
-                                         .arg(FileSize));
+        return fail(Result::BadSize,
+                    QStringLiteral("it holds %1 bytes where a configuration file holds exactly %2")
+                        .arg(file.size())
+                        .arg(FileSize));
     // A read that comes up short (a medium failing under us) is an unreadable file, not a short model.
     QByteArray read = file.read(FileSize + 1);
     if (read.size() != FileSize)
-        return fail(Result::CannotOpen, QStringLiteral("it could not be read whole (%1)").arg(file.errorString()));
+        return fail(Result::CannotOpen,
+                    QStringLiteral("it could not be read whole (%1)").arg(file.errorString()));
     *bytes = read;
     return Result::Ok;
 }

@@ -32,21 +32,21 @@ enum class Rule {
 
 // What a push does with the field.
 enum class Part {
-    Never,    // not part of a push
-    System,   // device 1 channel 1's value to every device
-    Input,    // screens inside the wall whose input is locked
-    Seam,     // as the inputs
-    Output,   // every output
-    Halo,     // as outputs, where held and not the wall's outermost edge
-    Feather,  // likewise
+    Never,   // not part of a push
+    System,  // device 1 channel 1's value to every device
+    Input,   // screens inside the wall whose input is locked
+    Seam,    // as the inputs
+    Output,  // every output
+    Halo,    // as outputs, where held and not the wall's outermost edge
+    Feather, // likewise
 };
 
 struct Row {
     Rule rule;
     Part part;
     const SettingRanges::Range *range = nullptr;
-    char side = 0;       // halo and feather rows: 'L' or 'R'
-    quint8 group = 0;    // halo and feather widths and offsets: the OutputHeld group
+    char side = 0;    // halo and feather rows: 'L' or 'R'
+    quint8 group = 0; // halo and feather widths and offsets: the OutputHeld group
 };
 
 namespace R = SettingRanges;
@@ -56,15 +56,17 @@ QHash<QString, Row> buildRows() {
     auto input = [&](const char *name, Rule rule, const R::Range *range = nullptr) {
         rows.insert(QStringLiteral("input.") + QLatin1String(name), Row{rule, Part::Input, range});
     };
-    auto output = [&](const char *name, Row row) { rows.insert(QStringLiteral("output.") + QLatin1String(name), row); };
+    auto output = [&](const char *name, Row row) {
+        rows.insert(QStringLiteral("output.") + QLatin1String(name), row);
+    };
 
     input("PhaseOffset", Rule::Fixed, &R::Phase);
     input("HPosition", Rule::HPosition);
     input("VPosition", Rule::VPosition);
     for (const char *name : {"OverallContrast", "OverallBrightness"})
         input(name, Rule::Fixed, &R::OverallLevel);
-    for (const char *name :
-         {"RedContrast", "RedBrightness", "GreenContrast", "GreenBrightness", "BlueContrast", "BlueBrightness"})
+    for (const char *name : {"RedContrast", "RedBrightness", "GreenContrast", "GreenBrightness",
+                             "BlueContrast", "BlueBrightness"})
         input(name, Rule::Fixed, &R::ColourLevel);
 
     output("AdvancedMode", {Rule::Switch, Part::System, &R::Switch});
@@ -79,9 +81,12 @@ QHash<QString, Row> buildRows() {
         const quint8 halo = OutputHeld::halo(side);
         const quint8 feather = OutputHeld::feather(side);
         output(left ? "LeftGamma" : "RightGamma", {Rule::Fixed, Part::Feather, &R::EdgeGamma, side, feather});
-        output(left ? "LeftFeathering" : "RightFeathering", {Rule::OnOff, Part::Feather, nullptr, side, feather});
-        output(left ? "LeftHaloWidth" : "RightHaloWidth", {Rule::Fixed, Part::Halo, &R::HaloWidth, side, halo});
-        output(left ? "LeftHaloOffset" : "RightHaloOffset", {Rule::Fixed, Part::Halo, &R::HaloOffset, side, halo});
+        output(left ? "LeftFeathering" : "RightFeathering",
+               {Rule::OnOff, Part::Feather, nullptr, side, feather});
+        output(left ? "LeftHaloWidth" : "RightHaloWidth",
+               {Rule::Fixed, Part::Halo, &R::HaloWidth, side, halo});
+        output(left ? "LeftHaloOffset" : "RightHaloOffset",
+               {Rule::Fixed, Part::Halo, &R::HaloOffset, side, halo});
         output(left ? "LeftGammaWidth" : "RightGammaWidth",
                {Rule::Fixed, Part::Feather, &R::FeatherWidth, side, feather});
         output(left ? "LeftGammaOffset" : "RightGammaOffset",
@@ -143,8 +148,8 @@ bool outermost(int device, int channel, char side) {
 
 // Where a push of the image to `devices` devices takes the field's value for that address from, or
 // false when it sends none there.
-bool source(const QByteArray &image, int devices, const Field &field, int device, int channel, int *fromDevice,
-            int *fromChannel) {
+bool source(const QByteArray &image, int devices, const Field &field, int device, int channel,
+            int *fromDevice, int *fromChannel) {
     const Row *row = rowOf(field);
     if (!row || device < 1 || device > devices || channel < 1 || channel > 4) return false;
     *fromDevice = device;
@@ -179,7 +184,8 @@ QString number(double v) {
 bool holds(const QByteArray &image, const Field &field, int device, int channel) {
     if (field.record != Record::Output) return true;
     OutputInfo out{};
-    if (!readRecord(image, ConfigFile::outputRecordOffset(device, channel), &out) || emptyRecord(out)) return false;
+    if (!readRecord(image, ConfigFile::outputRecordOffset(device, channel), &out) || emptyRecord(out))
+        return false;
     const Row *row = rowOf(field);
     // The feathering enable and gamma come in every record form; only the widths and offsets do not.
     const bool widthOrOffset = row && row->group && row->rule == Rule::Fixed && row->range != &R::EdgeGamma;

@@ -40,8 +40,8 @@ bool holds(const QByteArray &image, const ModelFields::Field &field, int device,
 // The range the field's value must keep at that address of the image: the table's, or for the input
 // positions the bounds the record's own centre and limits give. Empty for a field without limits
 // (values the devices only report, on/off values where anything non-zero is on, the feather curve).
-std::optional<SettingRanges::Range> rangeOf(const QByteArray &image, const ModelFields::Field &field, int device,
-                                            int channel);
+std::optional<SettingRanges::Range> rangeOf(const QByteArray &image, const ModelFields::Field &field,
+                                            int device, int channel);
 // "1 to 5", "-16 to 15", "0, or 64 to 640".
 QString rangeText(const SettingRanges::Range &range);
 

@@ -129,7 +129,8 @@ void OverlapWidthControl::step(int delta) {
     state.CommandBusy = 1;
     bool ok = false;
     const int value = displayEdit()->text().trimmed().toInt(&ok);
-    const bool inRange = delta > 0 ? value >= lowest() && value < highest() : value > lowest() && value <= highest();
+    const bool inRange =
+        delta > 0 ? value >= lowest() && value < highest() : value > lowest() && value <= highest();
     if (ok && inRange) {
         show(value + delta);
         OWidthEditExit();

@@ -80,7 +80,8 @@ WallPlan planWall(const WallPlanRequest &request) {
     }
     if (!isPlannableResolution(request.projectorResH, request.projectorResV)) {
         plan.outcome = WallPlan::Outcome::BadResolution;
-        plan.message = QStringLiteral("Error! The projector resolution must be 800x600, 1024x768 or 1280x1024.");
+        plan.message =
+            QStringLiteral("Error! The projector resolution must be 800x600, 1024x768 or 1280x1024.");
         return plan;
     }
     if (request.projectors != 0 && !isValidProjectorCount(request.projectors)) {
@@ -110,9 +111,9 @@ WallPlan planWall(const WallPlanRequest &request) {
         return plan;
 
     plan.devices = devicesNeeded(plan.projectors);
-    plan.notes = imageContentNotes(plan.projectors, plan.aspectText(), request.projectorResH,
-                                   request.projectorResV, formatNumber(plan.imageWidth),
-                                   formatNumber(plan.imageHeight));
+    plan.notes =
+        imageContentNotes(plan.projectors, plan.aspectText(), request.projectorResH, request.projectorResV,
+                          formatNumber(plan.imageWidth), formatNumber(plan.imageHeight));
     return plan;
 }
 

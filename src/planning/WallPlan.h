@@ -20,8 +20,14 @@ struct WallPlanRequest {
 };
 
 struct WallPlan {
-    enum class Outcome { Planned, BadScreenSize, BadResolution, BadProjectorCount, TooManyProjectors,
-                         CentredEight };
+    enum class Outcome {
+        Planned,
+        BadScreenSize,
+        BadResolution,
+        BadProjectorCount,
+        TooManyProjectors,
+        CentredEight
+    };
     Outcome outcome = Outcome::Planned;
     QString message; // the reason for any outcome but Planned
 

@@ -140,7 +140,8 @@ void ModelPushValues::sendColourBalance() {
     const int device = ScreenDevice(screen), channel = ScreenChannel(screen);
     const InputInfo &in = input();
     for (const ColourValue &c : kColourValues) {
-        const SettingRanges::Range &range = c.overall ? SettingRanges::OverallLevel : SettingRanges::ColourLevel;
+        const SettingRanges::Range &range =
+            c.overall ? SettingRanges::OverallLevel : SettingRanges::ColourLevel;
         const float stored = in.*c.value;
         if (!range.contains(stored)) {
             host.showMessage(outOfRangeMessage(device, channel, c.field, stored, range.lower, range.upper));

@@ -96,7 +96,9 @@ public:
     static QString invalidValueMessage();
 
     // Told after each part of the pass has begun: parts begun so far and parts in all.
-    void setStepObserver(std::function<void(int done, int total)> observer) { stepObserver = std::move(observer); }
+    void setStepObserver(std::function<void(int done, int total)> observer) {
+        stepObserver = std::move(observer);
+    }
 
 private:
     struct Invalid {};

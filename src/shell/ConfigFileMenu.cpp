@@ -14,7 +14,8 @@ const char *const kOpenFilter = "Kestrix Config Files (*.kxc);;Any file (*.*)";
 // Names the first few bad values; a file of noise would otherwise fill the screen.
 QString badValuesMessage(const QList<SettingCheck::BadValue> &bad) {
     constexpr int kNamed = 5;
-    QString text = QStringLiteral("Error! Configuration file holds values that cannot be used. File not opened.");
+    QString text =
+        QStringLiteral("Error! Configuration file holds values that cannot be used. File not opened.");
     for (int i = 0; i < bad.size() && i < kNamed; ++i)
         text += QLatin1Char('\n') + SettingCheck::describe(bad[i]);
     if (bad.size() > kNamed) text += QStringLiteral("\n... and %1 more.").arg(bad.size() - kNamed);

@@ -28,8 +28,8 @@
 #include "TConnectionHelpForm.h"
 #include "TInfoForm.h"
 #include "TerminalPane.h"
-#include "WindowHost.h"
 #include "WheelGuard.h"
+#include "WindowHost.h"
 #include "WindowPushValues.h"
 
 #include <QAction>

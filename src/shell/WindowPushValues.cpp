@@ -2,9 +2,9 @@
 
 #include "DisplaySetupPage.h"
 #include "FieldEditor.h"
+#include "FieldEditors.h"
 #include "ModelAccessors.h"
 #include "ModelTables.h"
-#include "FieldEditors.h"
 #include "PageContext.h"
 #include "PlanningPage.h"
 #include "SeamRemovalPage.h"

@@ -80,12 +80,14 @@ QByteArray sendableBlankImage() {
         changed = false;
         for (const SettingCheck::SentValue &v : SettingCheck::sentValues(image, 2)) {
             const auto range = SettingCheck::rangeOf(image, *v.field, v.fromDevice, v.fromChannel);
-            if (!range || range->contains(ModelFields::value(image, *v.field, v.fromDevice, v.fromChannel))) continue;
+            if (!range || range->contains(ModelFields::value(image, *v.field, v.fromDevice, v.fromChannel)))
+                continue;
             ModelFields::setValue(image, *v.field, v.fromDevice, v.fromChannel, range->lower);
             changed = true;
         }
     }
-    if (!SettingCheck::check(image).isEmpty()) qFatal("the blank image still holds a value that cannot be sent");
+    if (!SettingCheck::check(image).isEmpty())
+        qFatal("the blank image still holds a value that cannot be sent");
     return image;
 }
 
@@ -141,9 +143,9 @@ void TestCli::cleanup() {
 // A device command against the simulator on COM1, with the protocol's pauses shortened.
 QStringList TestCli::device(const QString &command, const QStringList &rest) const {
     return QStringList{command} + rest +
-           QStringList{QStringLiteral("--com1"), sim->slavePath(), QStringLiteral("--com2"),
-                       QStringLiteral("/nonexistent/lumivane-com2"), QStringLiteral("--pacing-scale"),
-                       QStringLiteral("0.1")};
+           QStringList{QStringLiteral("--com1"),         sim->slavePath(),
+                       QStringLiteral("--com2"),         QStringLiteral("/nonexistent/lumivane-com2"),
+                       QStringLiteral("--pacing-scale"), QStringLiteral("0.1")};
 }
 
 void TestCli::readThenDiffFindsNothing() {
@@ -222,15 +224,17 @@ void TestCli::pushedFileLeavesNoDifference() {
     QStringList listed;
     for (const QString &line : before.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(1))
         listed << line.simplified();
-    QCOMPARE(listed, (QStringList{QStringLiteral("1 1 HPosition 300 296"), QStringLiteral("1 1 DataDoubling 5 0"),
-                                  QStringLiteral("1 1 RightHaloWidth 40 not reported"),
-                                  QStringLiteral("1 1 RightHaloOffset 0 not reported"),
-                                  QStringLiteral("1 2 SeamGain3 9 0"), QStringLiteral("2 1 DataDoubling 5 0"),
-                                  QStringLiteral("2 4 BlackLevel 21 0")}));
-    QVERIFY2(before.err.contains(QStringLiteral("lumivane-cli: 5 setting(s) differ. 2 value(s) the push would "
-                                                "send are not reported by the devices' records and could not "
-                                                "be compared.")),
-             qPrintable(before.err));
+    QCOMPARE(listed,
+             (QStringList{QStringLiteral("1 1 HPosition 300 296"), QStringLiteral("1 1 DataDoubling 5 0"),
+                          QStringLiteral("1 1 RightHaloWidth 40 not reported"),
+                          QStringLiteral("1 1 RightHaloOffset 0 not reported"),
+                          QStringLiteral("1 2 SeamGain3 9 0"), QStringLiteral("2 1 DataDoubling 5 0"),
+                          QStringLiteral("2 4 BlackLevel 21 0")}));
+    QVERIFY2(
+        before.err.contains(QStringLiteral("lumivane-cli: 5 setting(s) differ. 2 value(s) the push would "
+                                           "send are not reported by the devices' records and could not "
+                                           "be compared.")),
+        qPrintable(before.err));
 
     const Run push = runCli(device(QStringLiteral("push"), {path("changed.kxc")}));
     QVERIFY2(push.status == 0, qPrintable(push.err));
@@ -241,7 +245,8 @@ void TestCli::pushedFileLeavesNoDifference() {
 
     const Run after = runCli(device(QStringLiteral("diff"), {path("changed.kxc")}));
     QVERIFY2(after.status == 0, qPrintable(after.out + after.err));
-    QCOMPARE(after.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), 3); // heading, the two halo values
+    QCOMPARE(after.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(),
+             3); // heading, the two halo values
     QVERIFY(after.out.contains(QStringLiteral("not reported")));
 }
 
@@ -274,8 +279,9 @@ void TestCli::dumpJsonRoundTripsAndTableNamesEveryField() {
 }
 
 void TestCli::planReproducesThePlanningPage() {
-    const Run json = runCli({QStringLiteral("plan"), QStringLiteral("--screen"), QStringLiteral("30x10"),
-                             QStringLiteral("--resolution"), QStringLiteral("1280x1024"), QStringLiteral("--json")});
+    const Run json =
+        runCli({QStringLiteral("plan"), QStringLiteral("--screen"), QStringLiteral("30x10"),
+                QStringLiteral("--resolution"), QStringLiteral("1280x1024"), QStringLiteral("--json")});
     QVERIFY2(json.status == 0, qPrintable(json.err));
     const QJsonObject plan = QJsonDocument::fromJson(json.out.toUtf8()).object();
     QCOMPARE(plan.value(QStringLiteral("projectors")).toInt(), 3);
@@ -290,18 +296,19 @@ void TestCli::planReproducesThePlanningPage() {
     QCOMPARE(edges, (QList<double>{384, 1664, 1280, 2560, 2176, 3456}));
 
     const Run text = runCli({QStringLiteral("plan"), QStringLiteral("--screen"), QStringLiteral("40x10"),
-                             QStringLiteral("--resolution"), QStringLiteral("1024x768"), QStringLiteral("--align"),
-                             QStringLiteral("left")});
+                             QStringLiteral("--resolution"), QStringLiteral("1024x768"),
+                             QStringLiteral("--align"), QStringLiteral("left")});
     QVERIFY2(text.status == 0, qPrintable(text.err));
     QVERIFY(text.out.contains(QRegularExpression(QStringLiteral("Output aspect ratio: +3\\.83 : 1\\n"))));
-    QVERIFY(text.out.contains(QRegularExpression(QStringLiteral("Input image size required: +2944 x 768\\n"))));
+    QVERIFY(
+        text.out.contains(QRegularExpression(QStringLiteral("Input image size required: +2944 x 768\\n"))));
     QVERIFY(text.out.contains(QRegularExpression(QStringLiteral("\\n +3  1920 - 2944\\n"))));
-    QVERIFY(text.out.contains(
-        QStringLiteral(" - 3 Head Graphic Source (1024 x 768 resolution): 2944 x 768 Image Size Required\n")));
+    QVERIFY(text.out.contains(QStringLiteral(
+        " - 3 Head Graphic Source (1024 x 768 resolution): 2944 x 768 Image Size Required\n")));
 
     const Run tooMany = runCli({QStringLiteral("plan"), QStringLiteral("--screen"), QStringLiteral("120x10"),
-                                QStringLiteral("--resolution"), QStringLiteral("800x600"), QStringLiteral("--align"),
-                                QStringLiteral("left")});
+                                QStringLiteral("--resolution"), QStringLiteral("800x600"),
+                                QStringLiteral("--align"), QStringLiteral("left")});
     QCOMPARE(tooMany.status, 2);
     QVERIFY(tooMany.out.isEmpty());
     QVERIFY(tooMany.err.contains(QStringLiteral("Error! Minimum # of screen calculated is greater than 8.")));
@@ -310,9 +317,10 @@ void TestCli::planReproducesThePlanningPage() {
 void TestCli::failuresHaveTheirOwnStatus() {
     // Nothing behind either port: no device, and an existing file stays as it was.
     QVERIFY(writeBytes(path("kept.kxc"), QByteArray(int(ConfigFile::FileSize), '\x05')));
-    const Run none = runCli({QStringLiteral("read"), QStringLiteral("-o"), path("kept.kxc"), QStringLiteral("--com1"),
-                             QStringLiteral("/nonexistent/a"), QStringLiteral("--com2"), QStringLiteral("/nonexistent/b"),
-                             QStringLiteral("--pacing-scale"), QStringLiteral("0.1")});
+    const Run none =
+        runCli({QStringLiteral("read"), QStringLiteral("-o"), path("kept.kxc"), QStringLiteral("--com1"),
+                QStringLiteral("/nonexistent/a"), QStringLiteral("--com2"), QStringLiteral("/nonexistent/b"),
+                QStringLiteral("--pacing-scale"), QStringLiteral("0.1")});
     QCOMPARE(none.status, 4);
     QVERIFY(none.err.contains(QStringLiteral("not detected")));
     QCOMPARE(fileBytes(path("kept.kxc")), QByteArray(int(ConfigFile::FileSize), '\x05'));
@@ -321,7 +329,8 @@ void TestCli::failuresHaveTheirOwnStatus() {
     QVERIFY(writeBytes(path("short.kxc"), QByteArray(100, '\0')));
     const Run shortFile = runCli({QStringLiteral("dump"), path("short.kxc")});
     QCOMPARE(shortFile.status, 3);
-    QVERIFY(shortFile.err.contains(QStringLiteral("holds 100 bytes where a configuration file holds exactly 1720")));
+    QVERIFY(shortFile.err.contains(
+        QStringLiteral("holds 100 bytes where a configuration file holds exactly 1720")));
     QCOMPARE(runCli(device(QStringLiteral("push"), {path("missing.kxc")})).status, 3);
     QCOMPARE(sim->requests().size(), 0); // a push of a file it cannot read never touches the line
 
@@ -342,11 +351,13 @@ void TestCli::failuresHaveTheirOwnStatus() {
 
     // A record that cannot be read: no going on without it, --yes or not, and the file stays as it was.
     sim->injectFault(SimFault::NoMarker, 50, 0, QByteArrayLiteral("OINFOKX 2"));
-    const Run failedRead =
-        runCli(device(QStringLiteral("read"), {QStringLiteral("-o"), path("kept.kxc"), QStringLiteral("--yes")}));
+    const Run failedRead = runCli(
+        device(QStringLiteral("read"), {QStringLiteral("-o"), path("kept.kxc"), QStringLiteral("--yes")}));
     QCOMPARE(failedRead.status, 5);
-    QVERIFY2(failedRead.err.contains(QStringLiteral("unable to read Output Status on Screen 2")), qPrintable(failedRead.err));
-    QVERIFY(failedRead.err.contains(QStringLiteral("Answered No: a read with a record missing is never kept.")));
+    QVERIFY2(failedRead.err.contains(QStringLiteral("unable to read Output Status on Screen 2")),
+             qPrintable(failedRead.err));
+    QVERIFY(
+        failedRead.err.contains(QStringLiteral("Answered No: a read with a record missing is never kept.")));
     QCOMPARE(fileBytes(path("kept.kxc")), QByteArray(int(ConfigFile::FileSize), '\x05'));
     sim->clearFaults();
 
@@ -360,8 +371,8 @@ void TestCli::failuresHaveTheirOwnStatus() {
         {{QStringLiteral("read")}, "read needs -o FILE.kxc"},
         {{QStringLiteral("diff")}, "diff needs a configuration file"},
         {{QStringLiteral("plan"), QStringLiteral("--screen"), QStringLiteral("30by10")}, "--screen takes"},
-        {{QStringLiteral("plan"), QStringLiteral("--screen"), QStringLiteral("30x10"), QStringLiteral("--projectors"),
-          QStringLiteral("9")},
+        {{QStringLiteral("plan"), QStringLiteral("--screen"), QStringLiteral("30x10"),
+          QStringLiteral("--projectors"), QStringLiteral("9")},
          "--projectors takes a number from 1 to 8"},
         {{QStringLiteral("read"), QStringLiteral("-o"), QStringLiteral("x"), QStringLiteral("--link"),
           QStringLiteral("usb")},
@@ -392,14 +403,16 @@ void TestCli::questionNeedsYes() {
             QVERIFY(ModelFields::setValue(image, output(gamma), 1, c, 2.2));
     QVERIFY(writeBytes(path("five.kxc"), image));
 
-    const Run refused = runCli(device(QStringLiteral("push"), {path("five.kxc"), QStringLiteral("--link"), QStringLiteral("direct")}));
+    const Run refused = runCli(device(
+        QStringLiteral("push"), {path("five.kxc"), QStringLiteral("--link"), QStringLiteral("direct")}));
     QCOMPARE(refused.status, 6);
     QVERIFY2(refused.err.contains(QStringLiteral("control only Kestrix #1?")), qPrintable(refused.err));
     QVERIFY(refused.err.contains(QStringLiteral("--yes")));
     QCOMPARE(sim->device(1).outputs[1].blackLevel, quint8(0));
 
-    const Run agreed = runCli(device(QStringLiteral("push"), {path("five.kxc"), QStringLiteral("--link"),
-                                                            QStringLiteral("direct"), QStringLiteral("--yes")}));
+    const Run agreed =
+        runCli(device(QStringLiteral("push"), {path("five.kxc"), QStringLiteral("--link"),
+                                               QStringLiteral("direct"), QStringLiteral("--yes")}));
     QVERIFY2(agreed.status == 0, qPrintable(agreed.err));
     QCOMPARE(sim->device(1).outputs[1].blackLevel, quint8(30));
 }
@@ -444,10 +457,11 @@ void TestCli::unacknowledgedCommandEndsThePush() {
     }
     const Run dry = runCli({QStringLiteral("push"), QStringLiteral("--dry-run"), path("wall.kxc")});
     QCOMPARE(dry.status, 0);
-    QVERIFY2(push.err.contains(QStringLiteral("lumivane-cli: The push stopped part-way: %1 command(s) went out of %2, "
-                                              "the last one (*7BLKGN 1 0!) to Kestrix 2 (RS-485 ID 7), in part ")
-                                   .arg(frames)
-                                   .arg(dry.out.count(QLatin1Char('\n')))),
+    QVERIFY2(push.err.contains(
+                 QStringLiteral("lumivane-cli: The push stopped part-way: %1 command(s) went out of %2, "
+                                "the last one (*7BLKGN 1 0!) to Kestrix 2 (RS-485 ID 7), in part ")
+                     .arg(frames)
+                     .arg(dry.out.count(QLatin1Char('\n')))),
              qPrintable(push.err));
     QCOMPARE(push.err.count(QStringLiteral("The devices are now partly set")), 1);
 }
@@ -462,8 +476,13 @@ void TestCli::failureMessages_data() {
 
     const QString noCom2 = QStringLiteral("/nonexistent/lumivane-com2");
     auto read = [&](const QString &com1) {
-        return QStringList{QStringLiteral("read"), QStringLiteral("-o"), QStringLiteral("@DIR/out.kxc"),
-                           QStringLiteral("--com1"), com1, QStringLiteral("--com2"), noCom2};
+        return QStringList{QStringLiteral("read"),
+                           QStringLiteral("-o"),
+                           QStringLiteral("@DIR/out.kxc"),
+                           QStringLiteral("--com1"),
+                           com1,
+                           QStringLiteral("--com2"),
+                           noCom2};
     };
     QTest::newRow("port missing") << read(QStringLiteral("/nonexistent/lumivane-com1")) << QString() << 4
                                   << "COM Port #1 (/nonexistent/lumivane-com1): no such device.\n";
@@ -477,17 +496,18 @@ void TestCli::failureMessages_data() {
     QTest::newRow("port not serial") << read(QStringLiteral("/dev/null")) << QString() << 4
                                      << "COM Port #1 (/dev/null): is not a serial device.\n";
     QTest::newRow("port missing, push")
-        << QStringList{QStringLiteral("push"), QStringLiteral("@DIR/wall.kxc"), QStringLiteral("--com1"),
-                       QStringLiteral("/dev/null"), QStringLiteral("--com2"), noCom2}
+        << QStringList{QStringLiteral("push"),      QStringLiteral("@DIR/wall.kxc"), QStringLiteral("--com1"),
+                       QStringLiteral("/dev/null"), QStringLiteral("--com2"),        noCom2}
         << QString() << 4 << "COM Port #2 (/nonexistent/lumivane-com2): no such device.\n";
 
     auto readTo = [](const QString &output) {
         return QStringList{QStringLiteral("read"), QStringLiteral("-o"), output, QStringLiteral("--com1"),
                            QStringLiteral("@COM1")};
     };
-    QTest::newRow("-o missing folder") << readTo(QStringLiteral("@DIR/missing/wall.kxc")) << QString() << 3
-                                       << "Cannot write '@DIR/missing/wall.kxc': the folder @DIR/missing does "
-                                          "not exist.\n";
+    QTest::newRow("-o missing folder")
+        << readTo(QStringLiteral("@DIR/missing/wall.kxc")) << QString() << 3
+        << "Cannot write '@DIR/missing/wall.kxc': the folder @DIR/missing does "
+           "not exist.\n";
     QTest::newRow("-o folder") << readTo(QStringLiteral("@DIR")) << QString() << 3
                                << "Cannot write '@DIR': it is a folder.\n";
     // A FIFO of the test's own (never a node under /dev: were the check broken, the file would be
@@ -497,21 +517,20 @@ void TestCli::failureMessages_data() {
 
     const QString full = QStringLiteral("/dev/full");
     const QString noSpace = QStringLiteral("Cannot write to standard output: No space left on device\n");
-    QTest::newRow("dump > /dev/full") << QStringList{QStringLiteral("dump"), QStringLiteral("@DIR/wall.kxc")}
-                                      << full << 3 << noSpace;
+    QTest::newRow("dump > /dev/full")
+        << QStringList{QStringLiteral("dump"), QStringLiteral("@DIR/wall.kxc")} << full << 3 << noSpace;
     QTest::newRow("dump --json > /dev/full")
-        << QStringList{QStringLiteral("dump"), QStringLiteral("@DIR/wall.kxc"), QStringLiteral("--json")} << full
-        << 3 << noSpace;
+        << QStringList{QStringLiteral("dump"), QStringLiteral("@DIR/wall.kxc"), QStringLiteral("--json")}
+        << full << 3 << noSpace;
     QTest::newRow("plan > /dev/full")
-        << QStringList{QStringLiteral("plan"), QStringLiteral("--screen"), QStringLiteral("30x10")} << full << 3
-        << noSpace;
+        << QStringList{QStringLiteral("plan"), QStringLiteral("--screen"), QStringLiteral("30x10")} << full
+        << 3 << noSpace;
     QTest::newRow("ports > /dev/full") << QStringList{QStringLiteral("ports")} << full << 3 << noSpace;
     QTest::newRow("read -o - > /dev/full") << readTo(QStringLiteral("-")) << full << 3
                                            << "Cannot write to standard output: No space left on device\n";
-    QTest::newRow("diff > /dev/full")
-        << QStringList{QStringLiteral("diff"), QStringLiteral("@DIR/wall.kxc"), QStringLiteral("--com1"),
-                       QStringLiteral("@COM1")}
-        << full << 3 << noSpace;
+    QTest::newRow("diff > /dev/full") << QStringList{QStringLiteral("diff"), QStringLiteral("@DIR/wall.kxc"),
+                                                     QStringLiteral("--com1"), QStringLiteral("@COM1")}
+                                      << full << 3 << noSpace;
 }
 
 void TestCli::failureMessages() {
@@ -546,10 +565,12 @@ void TestCli::controllerWithoutDevicesIsNoDevice() {
     QVERIFY(writeBytes(path("wall.kxc"), sendableBlankImage()));
     for (const QStringList &arguments :
          {device(QStringLiteral("read"), {QStringLiteral("-o"), path("out.kxc")}),
-          device(QStringLiteral("diff"), {path("wall.kxc")}), device(QStringLiteral("push"), {path("wall.kxc")})}) {
+          device(QStringLiteral("diff"), {path("wall.kxc")}),
+          device(QStringLiteral("push"), {path("wall.kxc")})}) {
         const Run run = runCli(arguments);
         QVERIFY2(run.status == 4, qPrintable(arguments.first() + QLatin1Char(' ') + run.err));
-        QVERIFY2(run.err.contains(QStringLiteral("No Kestrix(s) connected to Controllers.")), qPrintable(run.err));
+        QVERIFY2(run.err.contains(QStringLiteral("No Kestrix(s) connected to Controllers.")),
+                 qPrintable(run.err));
     }
     QVERIFY(!QFileInfo::exists(path("out.kxc")));
 }
@@ -602,7 +623,8 @@ void TestCli::signalStopsThePushBetweenCommands() {
     QVERIFY(!err.contains(QStringLiteral("Sent ")));
 
     static const QRegularExpression summary(QStringLiteral(
-        "lumivane-cli: The push stopped part-way: (\\d+) command\\(s\\) went out of (\\d+), the last one \\((.+)\\) to "
+        "lumivane-cli: The push stopped part-way: (\\d+) command\\(s\\) went out of (\\d+), the last one "
+        "\\((.+)\\) to "
         "Kestrix (\\d) \\(RS-485 ID \\d\\), in part (\\d+) of (\\d+) \\(([^)]+)\\)\\. The devices are now "
         "partly set"));
     const QRegularExpressionMatch m = summary.match(err);
@@ -635,7 +657,8 @@ void TestCli::lineLostDuringReadSaysWhy() {
     QFETCH(QString, says);
     sim->injectFault(SimFault::Silence, 1000, 0, QByteArrayLiteral("OINFOKX 2"));
     QProcess process;
-    process.start(QStringLiteral(LUMIVANE_CLI), device(QStringLiteral("read"), {QStringLiteral("-o"), path("wall.kxc")}));
+    process.start(QStringLiteral(LUMIVANE_CLI),
+                  device(QStringLiteral("read"), {QStringLiteral("-o"), path("wall.kxc")}));
     QVERIFY(process.waitForStarted());
     auto waiting = [this] {
         for (const SimRequest &r : sim->requests())
@@ -651,9 +674,10 @@ void TestCli::lineLostDuringReadSaysWhy() {
     const QString err = QString::fromUtf8(process.readAllStandardError());
     QVERIFY2(process.exitCode() == status, qPrintable(err));
     if (!says.isEmpty()) QVERIFY2(err.contains(says), qPrintable(err));
-    QVERIFY2(err.contains(QRegularExpression(QStringLiteral(
-                 "lumivane-cli: The read stopped part-way: \\d of 18 records were read; nothing was written"))),
-             qPrintable(err));
+    QVERIFY2(
+        err.contains(QRegularExpression(QStringLiteral(
+            "lumivane-cli: The read stopped part-way: \\d of 18 records were read; nothing was written"))),
+        qPrintable(err));
     if (signal) QVERIFY2(!err.contains(QStringLiteral("communication error")), qPrintable(err));
     QVERIFY(!QFileInfo::exists(path("wall.kxc")));
 }
@@ -664,22 +688,25 @@ void TestCli::standardStreamsQuietAndVersion() {
     QVERIFY2(read.status == 0, qPrintable(read.err));
     QVERIFY(!read.err.isEmpty()); // progress and the closing note
 
-    const Run toStdout = runCli(device(QStringLiteral("read"), {QStringLiteral("-q"), QStringLiteral("-o"),
-                                                                QStringLiteral("-")}),
-                                path("stdout.kxc"));
+    const Run toStdout = runCli(
+        device(QStringLiteral("read"), {QStringLiteral("-q"), QStringLiteral("-o"), QStringLiteral("-")}),
+        path("stdout.kxc"));
     QVERIFY2(toStdout.status == 0, qPrintable(toStdout.err));
     QCOMPARE(toStdout.err, QString()); // quiet: nothing on stderr when all is well
     QCOMPARE(fileBytes(path("stdout.kxc")), fileBytes(path("wall.kxc")));
 
     const Run dumpFile = runCli({QStringLiteral("dump"), path("wall.kxc"), QStringLiteral("--json")});
-    const Run dumpStdin = runCli({QStringLiteral("dump"), QStringLiteral("-"), QStringLiteral("--json")}, {},
-                                 path("wall.kxc"));
+    const Run dumpStdin =
+        runCli({QStringLiteral("dump"), QStringLiteral("-"), QStringLiteral("--json")}, {}, path("wall.kxc"));
     QVERIFY2(dumpStdin.status == 0, qPrintable(dumpStdin.err));
     QCOMPARE(dumpStdin.out, dumpFile.out);
-    QCOMPARE(QJsonDocument::fromJson(dumpFile.out.toUtf8()).object().value(QStringLiteral("format")).toInt(), 1);
-    const Run shortStdin = runCli({QStringLiteral("dump"), QStringLiteral("-")}, {}, QStringLiteral("/dev/null"));
+    QCOMPARE(QJsonDocument::fromJson(dumpFile.out.toUtf8()).object().value(QStringLiteral("format")).toInt(),
+             1);
+    const Run shortStdin =
+        runCli({QStringLiteral("dump"), QStringLiteral("-")}, {}, QStringLiteral("/dev/null"));
     QCOMPARE(shortStdin.status, 3);
-    QVERIFY2(shortStdin.err.contains(QStringLiteral("Standard input is not a configuration file: it holds 0 bytes")),
+    QVERIFY2(shortStdin.err.contains(
+                 QStringLiteral("Standard input is not a configuration file: it holds 0 bytes")),
              qPrintable(shortStdin.err));
 
     QByteArray image = fileBytes(path("wall.kxc"));
@@ -693,7 +720,8 @@ void TestCli::standardStreamsQuietAndVersion() {
     QCOMPARE(sim->device(2).outputs[2].blackLevel, quint8(44));
 
     for (const QStringList &arguments :
-         {QStringList{QStringLiteral("--version")}, QStringList{QStringLiteral("dump"), QStringLiteral("--version")},
+         {QStringList{QStringLiteral("--version")},
+          QStringList{QStringLiteral("dump"), QStringLiteral("--version")},
           QStringList{QStringLiteral("push"), QStringLiteral("missing.kxc"), QStringLiteral("--com1"),
                       QStringLiteral("/dev/null"), QStringLiteral("--version")}}) {
         const Run version = runCli(arguments);
@@ -708,7 +736,8 @@ void TestCli::portsListsThisMachine() {
     QVERIFY2(text.status == 0, qPrintable(text.err));
     const QStringList lines = text.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QVERIFY(!lines.isEmpty());
-    QCOMPARE(lines.first().simplified(), QStringLiteral("Path Description Manufacturer Serial number USB ID"));
+    QCOMPARE(lines.first().simplified(),
+             QStringLiteral("Path Description Manufacturer Serial number USB ID"));
     for (const QString &line : lines.mid(1))
         QVERIFY2(line.startsWith(QLatin1Char('/')), qPrintable(line));
 
@@ -743,7 +772,8 @@ void TestCli::outOfRangeValuesAreRefusedBeforeTheLine() {
     QVERIFY(ModelFields::setValue(image, input("PhaseOffset"), 1, 3, 16));
     // NaN and infinities cannot be set through the catalogue: they go into the bytes directly.
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
-    const qint64 output24 = ConfigFile::outputRecordOffset(2, 4), input11 = ConfigFile::inputRecordOffset(1, 1);
+    const qint64 output24 = ConfigFile::outputRecordOffset(2, 4),
+                 input11 = ConfigFile::inputRecordOffset(1, 1);
     std::memcpy(image.data() + output24 + output("LeftGamma").offset, &nan, sizeof nan);
     std::memcpy(image.data() + input11 + input("RedBrightness").offset, &inf, sizeof inf);
     QVERIFY(writeBytes(path("bad.kxc"), image));
@@ -759,8 +789,8 @@ void TestCli::outOfRangeValuesAreRefusedBeforeTheLine() {
                        "  Kestrix 2 channel 4 LeftGamma is nan (allowed 1 to 5)\n")
             .arg(path("bad.kxc"));
     // Nothing behind the ports: a push that looked for the devices would end with status 4.
-    const QStringList noPorts{QStringLiteral("--com1"), QStringLiteral("/nonexistent/a"), QStringLiteral("--com2"),
-                              QStringLiteral("/nonexistent/b")};
+    const QStringList noPorts{QStringLiteral("--com1"), QStringLiteral("/nonexistent/a"),
+                              QStringLiteral("--com2"), QStringLiteral("/nonexistent/b")};
     for (const QStringList &extra : {QStringList{}, QStringList{QStringLiteral("--dry-run")}}) {
         const Run push = runCli(QStringList{QStringLiteral("push"), path("bad.kxc")} + extra + noPorts);
         QCOMPARE(push.status, 7);
@@ -786,11 +816,13 @@ void TestCli::dryRunPrintsWhatThePushSends() {
     QVERIFY(ModelFields::setValue(image, output("SeamGain8"), 2, 1, 77));
     QVERIFY(writeBytes(path("six.kxc"), image));
 
-    const Run dry = runCli({QStringLiteral("push"), path("six.kxc"), QStringLiteral("--dry-run"), QStringLiteral("--com1"),
-                            QStringLiteral("/nonexistent/a"), QStringLiteral("--com2"), QStringLiteral("/nonexistent/b")});
+    const Run dry = runCli({QStringLiteral("push"), path("six.kxc"), QStringLiteral("--dry-run"),
+                            QStringLiteral("--com1"), QStringLiteral("/nonexistent/a"),
+                            QStringLiteral("--com2"), QStringLiteral("/nonexistent/b")});
     QVERIFY2(dry.status == 0, qPrintable(dry.err));
     const QStringList printed = dry.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QVERIFY2(dry.err.contains(QStringLiteral("Dry run: %1 command(s)").arg(printed.size())), qPrintable(dry.err));
+    QVERIFY2(dry.err.contains(QStringLiteral("Dry run: %1 command(s)").arg(printed.size())),
+             qPrintable(dry.err));
     QVERIFY(printed.contains(QStringLiteral("Kestrix 2: IRSPKX 2 M V 40")));
     QVERIFY(printed.contains(QStringLiteral("Kestrix 2: MANSEAM 1 -4 0 0 0 0 0 0 0 77")));
     QStringList halos;
@@ -809,10 +841,13 @@ void TestCli::dryRunPrintsWhatThePushSends() {
         if (!r.raw.startsWith("PASS *")) continue;
         const QByteArray body = r.raw.mid(5, r.raw.lastIndexOf('!') - 5);
         int digits = 1;
-        while (digits < body.size() && std::isdigit(uchar(body[digits]))) ++digits;
+        while (digits < body.size() && std::isdigit(uchar(body[digits])))
+            ++digits;
         const QByteArray address = body.left(digits);
         QVERIFY2(devices.contains(address), body.constData());
-        wire << QStringLiteral("Kestrix %1: %2").arg(devices.value(address)).arg(QString::fromLatin1(body.mid(digits)));
+        wire << QStringLiteral("Kestrix %1: %2")
+                    .arg(devices.value(address))
+                    .arg(QString::fromLatin1(body.mid(digits)));
     }
     QCOMPARE(printed, wire);
 }

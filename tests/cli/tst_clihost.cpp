@@ -48,8 +48,9 @@ void TestCliHost::questionsAnswerFromTheOptions() {
     yes.exitProcess(-1);
     QVERIFY(yes.exitRequested());
     const QString text = written(err);
-    QVERIFY(text.contains(QStringLiteral("lumivane-cli: Caption\n  Go on?\n  Really?\n  Answered No. Run again with "
-                                         "--yes to answer Yes.\n")));
+    QVERIFY(text.contains(
+        QStringLiteral("lumivane-cli: Caption\n  Go on?\n  Really?\n  Answered No. Run again with "
+                       "--yes to answer Yes.\n")));
     QVERIFY(text.contains(QStringLiteral("  Answered Yes (--yes).\n")));
     QVERIFY(text.contains(QStringLiteral("  Answered No: not now.\n")));
     std::fclose(err);
@@ -107,8 +108,9 @@ void TestCliHost::barDrawing() {
 void TestCliHost::portNoteOnceAndQuietKeepsMessages() {
     std::FILE *err = std::tmpfile();
     CliHost host(err, false, false, true);
-    const QString note = QStringLiteral("Note: COM Port #1 (/dev/ttyUSB0) cannot be opened: this user account has "
-                                        "no permission to use it.");
+    const QString note =
+        QStringLiteral("Note: COM Port #1 (/dev/ttyUSB0) cannot be opened: this user account has "
+                       "no permission to use it.");
     host.showMessage(note);
     host.showMessage(note);
     QVERIFY(host.noteShownAbout(QStringLiteral("/dev/ttyUSB0")));
@@ -117,9 +119,10 @@ void TestCliHost::portNoteOnceAndQuietKeepsMessages() {
     host.showMessage(QStringLiteral("Error! Timeout occured."));
     host.showProgress(QStringLiteral("Reading"));
     host.setStatusText(QStringLiteral("Established communication with Kestrix on Com 1"));
-    QCOMPARE(written(err), QStringLiteral("lumivane-cli: ") + note + QStringLiteral("\nlumivane-cli: Error! Timeout "
-                                                                                    "occured.\nlumivane-cli: Error! "
-                                                                                    "Timeout occured.\n"));
+    QCOMPARE(written(err), QStringLiteral("lumivane-cli: ") + note +
+                               QStringLiteral("\nlumivane-cli: Error! Timeout "
+                                              "occured.\nlumivane-cli: Error! "
+                                              "Timeout occured.\n"));
     std::fclose(err);
 }
 

@@ -67,7 +67,8 @@ struct WindowRig {
             return false;
         }
         user.expectYesNo(true, QStringLiteral("Serial communication established"));
-        trigger(mode == Controller ? "KestrixconnectedthruController1" : "KestrixconnectedtoSerialPortdirectly1");
+        trigger(mode == Controller ? "KestrixconnectedthruController1"
+                                   : "KestrixconnectedtoSerialPortdirectly1");
         // Besides the offline note, the planning warning that the devices show another layout.
         const bool ok = user.unexpected.isEmpty() && user.pendingAnswers() == 0;
         if (!ok)

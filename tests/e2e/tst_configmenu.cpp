@@ -245,7 +245,8 @@ void ConfigMenuTest::outOfRangeFileIsRefused() {
     // A file of noise: the first five are named, then how many more.
     if (named.isEmpty()) {
         QCOMPARE(lines.size(), 7);
-        QVERIFY2(lines.last().startsWith("... and ") && lines.last().endsWith(" more."), qPrintable(lines.last()));
+        QVERIFY2(lines.last().startsWith("... and ") && lines.last().endsWith(" more."),
+                 qPrintable(lines.last()));
     }
     QCOMPARE(ConfigFile::image(), before);
     QCOMPARE(rig.form->state().ModelFromFile, 0);

@@ -74,8 +74,8 @@ struct User {
 
 struct Interaction {
     const char *name;
-    const char *page;  // the page of PhasePageControl the interaction starts on
-    bool advanced;     // the per-screen edge controls shown instead of the basic group
+    const char *page; // the page of PhasePageControl the interaction starts on
+    bool advanced;    // the per-screen edge controls shown instead of the basic group
     std::function<void(User &)> steps;
     // "<device>:<command>", device "*" for every device; a trailing "*" matches any rest.
     QStringList wire;
@@ -89,76 +89,128 @@ const QString kOverlapBounds = QStringLiteral("Error! Overlap Width value out of
 QList<Interaction> interactions() {
     return {
         // A focus taken from the field by the send's disabled pages is not the user leaving it.
-        {"click in a field, then its spin arrow", "DisplaySetupTabSheet", false,
+        {"click in a field, then its spin arrow",
+         "DisplaySetupTabSheet",
+         false,
          [](User &u) {
              u.click("BasicGammaEdit");
              u.spinUp("BasicGammaUpDown");
          },
-         {"*:EFTB 1  2.3"}, {}, "BasicGammaEdit", nullptr},
-        {"type, then click another field", "DisplaySetupTabSheet", true,
+         {"*:EFTB 1  2.3"},
+         {},
+         "BasicGammaEdit",
+         nullptr},
+        {"type, then click another field",
+         "DisplaySetupTabSheet",
+         true,
          [](User &u) {
              u.click("Gamma1Edit");
              u.replaceText("2.5");
              u.click("LGamma2Edit");
          },
-         {"1:PEFT 1 R 1  2.5 100 0"}, {}, "LGamma2Edit", nullptr},
-        {"Enter from the basic gamma to the overlap width", "DisplaySetupTabSheet", false,
+         {"1:PEFT 1 R 1  2.5 100 0"},
+         {},
+         "LGamma2Edit",
+         nullptr},
+        {"Enter from the basic gamma to the overlap width",
+         "DisplaySetupTabSheet",
+         false,
          [](User &u) {
              u.click("BasicGammaEdit");
              u.replaceText("2.4");
              u.key(Qt::Key_Return);
          },
-         {"*:EFTB 1  2.4"}, {}, "OWidthEdit", nullptr},
-        {"Enter around the seam gain ring", "SeamRemovalTabSheet", false,
+         {"*:EFTB 1  2.4"},
+         {},
+         "OWidthEdit",
+         nullptr},
+        {"Enter around the seam gain ring",
+         "SeamRemovalTabSheet",
+         false,
          [](User &u) {
              u.click("SeamGain1Edit");
              u.replaceText("140");
              u.key(Qt::Key_Return);
          },
-         {"1:MANSEAM 1 -4 140 *"}, {}, "SeamGain2Edit", nullptr},
-        {"Enter around the colour ring", "SourceSetupTabSheet", false,
+         {"1:MANSEAM 1 -4 140 *"},
+         {},
+         "SeamGain2Edit",
+         nullptr},
+        {"Enter around the colour ring",
+         "SourceSetupTabSheet",
+         false,
          [](User &u) {
              u.click("LeftRContrastEdit");
              u.replaceText("5");
              u.key(Qt::Key_Return);
          },
-         {"1:ICNTKX 1 R  5.0"}, {}, "LeftRBrightnessEdit", nullptr},
-        {"Enter from H position to V position", "SourceSetupTabSheet", false,
+         {"1:ICNTKX 1 R  5.0"},
+         {},
+         "LeftRBrightnessEdit",
+         nullptr},
+        {"Enter from H position to V position",
+         "SourceSetupTabSheet",
+         false,
          [](User &u) {
              u.click("HPositionEdit");
              u.replaceText("300");
              u.key(Qt::Key_Return);
          },
-         {"1:IRSPKX 1 M H 300"}, {}, "VPositionEdit", nullptr},
-        {"Tab from phase", "SourceSetupTabSheet", false,
+         {"1:IRSPKX 1 M H 300"},
+         {},
+         "VPositionEdit",
+         nullptr},
+        {"Tab from phase",
+         "SourceSetupTabSheet",
+         false,
          [](User &u) {
              u.click("PhaseEdit");
              u.replaceText("3");
              u.key(Qt::Key_Tab);
          },
-         {"1:ICPHOKX 1 M 3"}, {}, nullptr, nullptr},
+         {"1:ICPHOKX 1 M 3"},
+         {},
+         nullptr,
+         nullptr},
         // The wheel over a list changes nothing unless the list has the focus.
-        {"wheel over a pattern list while a field has the focus", "DisplaySetupTabSheet", true,
+        {"wheel over a pattern list while a field has the focus",
+         "DisplaySetupTabSheet",
+         true,
          [](User &u) {
              u.click("Gamma1Edit");
              u.wheel("TestPattern2ComboBox", -1);
          },
-         {}, {}, "Gamma1Edit", nullptr},
-        {"wheel over a pattern list with the focus elsewhere", "DisplaySetupTabSheet", true,
+         {},
+         {},
+         "Gamma1Edit",
+         nullptr},
+        {"wheel over a pattern list with the focus elsewhere",
+         "DisplaySetupTabSheet",
+         true,
          [](User &u) {
              u.click("TestGrid3CheckBox"); // sends the pattern with the grid
              u.wheel("TestPattern2ComboBox", -2);
          },
-         {"1:OTPMKX 3 0 0 1"}, {}, "TestGrid3CheckBox", nullptr},
+         {"1:OTPMKX 3 0 0 1"},
+         {},
+         "TestGrid3CheckBox",
+         nullptr},
         // Nothing that only scrolls takes the focus: the first spin click in a screen tab steps.
-        {"first spin click in a screen tab", "DisplaySetupTabSheet", true,
+        {"first spin click in a screen tab",
+         "DisplaySetupTabSheet",
+         true,
          [](User &u) {
              u.click("Gamma1Edit");
              u.spinUp("Gamma1UpDown");
          },
-         {"1:PEFT 1 R 1  2.3 100 0"}, {}, "Gamma1Edit", nullptr},
+         {"1:PEFT 1 R 1  2.3 100 0"},
+         {},
+         "Gamma1Edit",
+         nullptr},
         // A corrected value after a message is sent.
-        {"seam gain 300, then 150", "SeamRemovalTabSheet", false,
+        {"seam gain 300, then 150",
+         "SeamRemovalTabSheet",
+         false,
          [](User &u) {
              u.click("SeamGain1Edit");
              u.replaceText("300");
@@ -166,9 +218,13 @@ QList<Interaction> interactions() {
              u.replaceText("150");
              u.key(Qt::Key_Tab);
          },
-         {"1:MANSEAM 1 -4 150 *"}, {"Error! Seam Position value out of bounds! (0 - 255)"}, "SeamGain2Edit",
+         {"1:MANSEAM 1 -4 150 *"},
+         {"Error! Seam Position value out of bounds! (0 - 255)"},
+         "SeamGain2Edit",
          nullptr},
-        {"planning overlap out of bounds, then corrected", "PlanningTabSheet", false,
+        {"planning overlap out of bounds, then corrected",
+         "PlanningTabSheet",
+         false,
          [](User &u) {
              u.click("OWidthPlanningEdit");
              u.replaceText("9999");
@@ -176,8 +232,13 @@ QList<Interaction> interactions() {
              u.replaceText("200");
              u.key(Qt::Key_Tab);
          },
-         {"*:DISP 0 200"}, {kOverlapBounds}, nullptr, nullptr},
-        {"an invalid gamma keeps the user on its page", "DisplaySetupTabSheet", true,
+         {"*:DISP 0 200"},
+         {kOverlapBounds},
+         nullptr,
+         nullptr},
+        {"an invalid gamma keeps the user on its page",
+         "DisplaySetupTabSheet",
+         true,
          [](User &u) {
              u.click("Gamma1Edit");
              u.replaceText("abc");
@@ -185,7 +246,9 @@ QList<Interaction> interactions() {
              u.replaceText("2.6");
              u.clickTab("PhasePageControl", "SeamRemovalTabSheet");
          },
-         {"1:PEFT 1 R 1  2.6 100 0"}, {"Error! 'abc' is not a valid Edge Feathering Gamma value."}, nullptr,
+         {"1:PEFT 1 R 1  2.6 100 0"},
+         {"Error! 'abc' is not a valid Edge Feathering Gamma value."},
+         nullptr,
          "SeamRemovalTabSheet"},
     };
 }
@@ -297,7 +360,8 @@ void FocusTest::interaction() {
     QVERIFY2(finished, qPrintable("cut off; wire: " + wire.join(" | ") + "; boxes: " +
                                   r->user.messages().join(" | ") + r->user.unexpected.join(" | ")));
     QVERIFY2(!r->wireBroken(), qPrintable(wire.join(" | ")));
-    QVERIFY2(wireMatches(expected, wire), qPrintable(wire.join(" | ") + "  expected: " + expected.join(" | ")));
+    QVERIFY2(wireMatches(expected, wire),
+             qPrintable(wire.join(" | ") + "  expected: " + expected.join(" | ")));
     QCOMPARE(r->user.messages(), row.messages);
     QVERIFY2(r->user.unexpected.isEmpty(), qPrintable(r->user.unexpected.join('\n')));
     QVERIFY(r->form->phasePageControl()->isEnabled());

@@ -23,8 +23,9 @@ void set(QByteArray &image, const char *name, int device, int channel, double va
     const ModelFields::Field &f = field(QLatin1String(name));
     if (!ModelFields::setValue(image, f, device, channel, value)) {
         // NaN and infinities: straight into the bytes.
-        const qint64 record = f.record == ModelFields::Record::Input ? ConfigFile::inputRecordOffset(device, channel)
-                                                                      : ConfigFile::outputRecordOffset(device, channel);
+        const qint64 record = f.record == ModelFields::Record::Input
+                                  ? ConfigFile::inputRecordOffset(device, channel)
+                                  : ConfigFile::outputRecordOffset(device, channel);
         const float v = float(value);
         QVERIFY(f.type == ModelFields::Type::F32);
         std::memcpy(image.data() + record + f.offset, &v, sizeof v);

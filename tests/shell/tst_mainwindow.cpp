@@ -383,10 +383,10 @@ void MainWindowTest::progressNoticeShowsItsTextWhole() {
     form.host().hideProgress();
     QTRY_VERIFY(!info.isVisible());
 
-    const QStringList parts = {"number of projectors", "display layout",   "Kestrix 1 inputs",
-                               "Kestrix 2 inputs",     "Kestrix 1 outputs", "data doubling",
+    const QStringList parts = {"number of projectors",  "display layout",       "Kestrix 1 inputs",
+                               "Kestrix 2 inputs",      "Kestrix 1 outputs",    "data doubling",
                                "basic edge feathering", "edge feathering mode", "Kestrix 2 outputs",
-                               "Kestrix 1 seams",      "Kestrix 2 seams"};
+                               "Kestrix 1 seams",       "Kestrix 2 seams"};
     int widest = 0;
     for (int i = 0; i < parts.size(); ++i) {
         int posted = 0;

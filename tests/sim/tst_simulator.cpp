@@ -297,7 +297,8 @@ private slots:
                                  13));
         // Piecemeal, not in one block: a first read well before the last byte was due cannot have held
         // it (a reader held up by a busy machine may find everything at once, which proves nothing).
-        if (firstReadMs < 12 * 15 - 20) QVERIFY2(firstRead < got.size(), qPrintable(QString::number(firstReadMs)));
+        if (firstReadMs < 12 * 15 - 20)
+            QVERIFY2(firstRead < got.size(), qPrintable(QString::number(firstReadMs)));
         QVERIFY(clock.elapsed() >= 12 * 15 - 5); // 13 bytes, 15 ms apart
     }
 

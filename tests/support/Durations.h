@@ -26,12 +26,16 @@ struct Durations {
         }
         return result;
     }
-    qint64 shortest() const { return elapsed.isEmpty() ? -1 : *std::min_element(elapsed.begin(), elapsed.end()); }
-    qint64 longest() const { return elapsed.isEmpty() ? -1 : *std::max_element(elapsed.begin(), elapsed.end()); }
+    qint64 shortest() const {
+        return elapsed.isEmpty() ? -1 : *std::min_element(elapsed.begin(), elapsed.end());
+    }
+    qint64 longest() const {
+        return elapsed.isEmpty() ? -1 : *std::max_element(elapsed.begin(), elapsed.end());
+    }
     // Every try lasted at least `lower`, and the shortest less than `upper`.
     bool within(qint64 lower, qint64 upper) const {
-        return allRan && !elapsed.isEmpty() && std::all_of(elapsed.begin(), elapsed.end(),
-                                                           [lower](qint64 e) { return e >= lower; }) &&
+        return allRan && !elapsed.isEmpty() &&
+               std::all_of(elapsed.begin(), elapsed.end(), [lower](qint64 e) { return e >= lower; }) &&
                shortest() < upper;
     }
     QByteArray describe() const {
