@@ -6,13 +6,13 @@
 #include "CommandSet.h"
 #include "ConfigFile.h"
 #include "ConnectFlow.h"
+#include "DeviceModel.h"
 #include "EventPump.h"
 #include "ExitStatus.h"
 #include "FieldListing.h"
 #include "KestrixSimulator.h"
 #include "ModelFields.h"
 #include "ModelPushValues.h"
-#include "ModelTables.h"
 #include "Pacing.h"
 #include "ReadFlow.h"
 #include "SettingCheck.h"
@@ -138,9 +138,9 @@ public:
         : options(options), streams(streams),
           host(streams.err, options.assumeYes, streams.errIsTerminal, options.quiet),
           engine(port, host, state.CommandBusy, Pacing::real().pausesScaled(options.pacingScale)),
-          queries(engine, state), commands(engine, state, queries),
+          queries(engine, model), commands(engine, model, queries),
           connection(engine, host, state, connectView),
-          reader(engine, host, state, queries, connection, readView) {
+          reader(engine, host, model, queries, connection, readView) {
         // A line that fails while open ends the link as Disconnect does; the engine has said why.
         QObject::connect(&port, &TApdComPort::lineLost, [this] {
             if (!engine.recoveringLink()) connection.disconnect();
@@ -336,7 +336,8 @@ public:
     const CliOptions &options;
     const CliStreams &streams;
     CliHost host;
-    WindowState state;
+    DeviceModel model;
+    WindowState &state = model.state();
     TApdComPort port;
     CommandEngine engine;
     StatusQueries queries;
@@ -367,7 +368,7 @@ int runRead(DeviceSession &s) {
     if (int status = s.read()) return status;
     s.setPhase(DeviceSession::Phase::Done);
     if (s.options.file == QLatin1String("-")) {
-        const QByteArray image = ConfigFile::image();
+        const QByteArray image = s.model.image();
         if (std::fwrite(image.constData(), 1, size_t(image.size()), s.streams.out) != size_t(image.size()) ||
             std::fflush(s.streams.out) != 0) {
             s.say(QStringLiteral("Cannot write to standard output: %1")
@@ -378,7 +379,7 @@ int runRead(DeviceSession &s) {
                    .arg(s.state.DeviceCount));
         return ExitStatus::Ok;
     }
-    const ConfigFile::Result saved = ConfigFile::SaveConfigurationFile(s.options.file);
+    const ConfigFile::Result saved = ConfigFile::SaveConfigurationFile(s.model, s.options.file);
     if (saved != ConfigFile::Result::Ok) {
         s.say(QStringLiteral("%1 (%2)").arg(ConfigFile::message(saved), s.options.file));
         return ExitStatus::FileError;
@@ -391,7 +392,7 @@ int runRead(DeviceSession &s) {
 int runDiff(DeviceSession &s, const QByteArray &file) {
     // The read fills a blank model, so that each output record says which of its values its device
     // reports: a value it does not report is listed as such, never taken from the file as equal.
-    ConfigFile::applyImage(QByteArray(int(ConfigFile::FileSize), '\0'));
+    s.model.applyImage(QByteArray(int(ConfigFile::FileSize), '\0'));
     if (int status = s.connect()) return status;
     if (int status = s.read()) return status;
     const int devices = s.state.DeviceCount;
@@ -402,7 +403,7 @@ int runDiff(DeviceSession &s, const QByteArray &file) {
         return ExitStatus::NoDevice;
     }
     s.setPhase(DeviceSession::Phase::Done);
-    const QList<Difference> rows = differenceRows(file, ConfigFile::image(), devices);
+    const QList<Difference> rows = differenceRows(file, s.model.image(), devices);
     if (s.options.json)
         writeText(
             s.streams.out,
@@ -430,7 +431,7 @@ int runDiff(DeviceSession &s, const QByteArray &file) {
 int runPush(DeviceSession &s, const QByteArray &file) {
     // The model holds the file while the link comes up, so that the checks of the projector count
     // see the file's wall.
-    ConfigFile::applyImage(file);
+    s.model.applyImage(file);
     const int projectors = projectorsIn(file);
     s.state.ProjectorCount = projectors;
     if (int status = s.connect()) return status;
@@ -448,8 +449,8 @@ int runPush(DeviceSession &s, const QByteArray &file) {
         return ExitStatus::NoDevice;
     }
     // Bringing the link up reads nothing, so the model still holds the file.
-    ModelPushValues values(s.commands, s.host);
-    SettingsPush push(s.commands, s.state, s.host, [&s] { return s.engine.LinkActive(); });
+    ModelPushValues values(s.model, s.commands, s.host);
+    SettingsPush push(s.commands, s.model, s.host, [&s] { return s.engine.LinkActive(); });
     push.setStepObserver([&s](int done, int total) { s.partBegun(done, total); });
     s.setPhase(DeviceSession::Phase::Pushing);
     const SettingsPush::Result result = push.run(values, &values, &values);
@@ -498,7 +499,7 @@ RecordedPush recordPush(DeviceSession &s, const QByteArray &file) {
         Host &host;
     } quiet(s.host);
 
-    ConfigFile::applyImage(file);
+    s.model.applyImage(file);
     s.state.ProjectorCount = projectorsIn(file);
     s.state.DeviceCount = 2;
     RecordedPush recorded;
@@ -507,8 +508,8 @@ RecordedPush recordPush(DeviceSession &s, const QByteArray &file) {
     });
     s.engine.setControllerMode(true);
     s.engine.SetLinkActive(true);
-    ModelPushValues values(s.commands, s.host);
-    SettingsPush push(s.commands, s.state, quiet, [&s] { return s.engine.LinkActive(); });
+    ModelPushValues values(s.model, s.commands, s.host);
+    SettingsPush push(s.commands, s.model, quiet, [&s] { return s.engine.LinkActive(); });
     recorded.valid = push.run(values, &values, &values) == SettingsPush::Result::Sent;
     s.engine.SetLinkActive(false);
     s.commands.setRecorder({});

@@ -2,8 +2,8 @@
 
 #include "CommandEngine.h"
 #include "ConnectFlow.h"
+#include "DeviceModel.h"
 #include "Host.h"
-#include "ModelTables.h"
 #include "StatusQueries.h"
 #include "TApdComPort.h"
 #include "WindowState.h"
@@ -12,9 +12,10 @@ namespace {
 const char *const kReadErrorCaption = "QLN - Lumivane :Error reading from Kestrix(s)";
 } // namespace
 
-ReadFlow::ReadFlow(CommandEngine &engine, Host &host, WindowState &state, StatusQueries &queries,
+ReadFlow::ReadFlow(CommandEngine &engine, Host &host, DeviceModel &model, StatusQueries &queries,
                    ConnectFlow &connection, ReadView &view)
-    : engine(engine), host(host), state(state), queries(queries), connection(connection), view(view) {}
+    : engine(engine), host(host), model(model), state(model.state()), queries(queries),
+      connection(connection), view(view) {}
 
 bool ReadFlow::continueAfterFailure(const char *what, int channel) {
     // The question names the channel as the screen number, for either device.
@@ -44,7 +45,7 @@ int ReadFlow::readDevice(int device, int doneBefore, int total) {
     // The dots grow after the system record, after inputs 2 and 4, and after the last output.
     observer.recordDone = [&](Kind kind, int channel, bool) {
         if (kind == Kind::System) {
-            view.versionRead(device, SystemInfoTable[device].version());
+            view.versionRead(device, model.system(device).version());
             host.setProgressSuffix(QStringLiteral("."));
         } else if (kind == Kind::Input && (channel == 2 || channel == 4)) {
             host.setProgressSuffix(channel == 2 ? QStringLiteral("..") : QStringLiteral("..."));
@@ -62,8 +63,8 @@ int ReadFlow::readDevice(int device, int doneBefore, int total) {
 // Device 1's first output format against what its first input measures.
 void ReadFlow::warnOnInputFormatMismatch() {
     static const int kFormatWidths[] = {640, 800, 1024, 1280};
-    const int format = OutputInfoTable[1][1].OutputFormat;
-    if (format > 3 || InputInfoTable[1][1].HActive == kFormatWidths[format]) return;
+    const int format = model.output(1, 1).OutputFormat;
+    if (format > 3 || model.input(1, 1).HActive == kFormatWidths[format]) return;
     host.showMessage(
         QStringLiteral("Warning: Current Output Format and Input Format does not match (no valid input "
                        "video?). Lumivane may not function properly."));

@@ -6,6 +6,7 @@ class CommandEngine;
 class ConnectFlow;
 class Host;
 class StatusQueries;
+class DeviceModel;
 struct WindowState;
 
 // What the user sees of a read besides messages, questions, the status text and the progress notice
@@ -32,7 +33,7 @@ public:
     // Records of one device: the system record, four input records and four output records.
     static constexpr int kRecordsPerDevice = 9;
 
-    ReadFlow(CommandEngine &engine, Host &host, WindowState &state, StatusQueries &queries,
+    ReadFlow(CommandEngine &engine, Host &host, DeviceModel &model, StatusQueries &queries,
              ConnectFlow &connection, ReadView &view);
 
     // Reads every device, with the status text, busy cursor, progress notice, the question after a
@@ -52,6 +53,7 @@ private:
 
     CommandEngine &engine;
     Host &host;
+    DeviceModel &model;
     WindowState &state;
     StatusQueries &queries;
     ConnectFlow &connection;

@@ -1,6 +1,6 @@
 #include "ConfigFile.h"
 
-#include "ModelTables.h"
+#include "DeviceModel.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -15,26 +15,14 @@
 namespace ConfigFile {
 namespace {
 
-constexpr qint64 InputRowBytes = sizeof InputInfoTable[1];
-constexpr qint64 OutputRowBytes = sizeof OutputInfoTable[1];
+constexpr qint64 InputRowBytes = qint64(sizeof(InputInfo)) * kChannelSlots;
+constexpr qint64 OutputRowBytes = qint64(sizeof(OutputInfo)) * kChannelSlots;
 static_assert(InputRowBytes == 420 && OutputRowBytes == 440, "the file stores the records raw");
 static_assert(2 * InputRowBytes + 2 * OutputRowBytes == FileSize);
 
 bool storedAddress(int device, int slot) {
     return device >= 1 && device <= 2 && slot >= 0 && slot < kChannelSlots;
 }
-
-// The four blocks in file order.
-struct Block {
-    void *row;
-    qint64 bytes;
-};
-const Block blocks[] = {
-    {InputInfoTable[1], InputRowBytes},
-    {InputInfoTable[2], InputRowBytes},
-    {OutputInfoTable[1], OutputRowBytes},
-    {OutputInfoTable[2], OutputRowBytes},
-};
 
 // What a file that is not a regular one is, for the detail of a refusal.
 QString fileKind(mode_t mode) {
@@ -73,25 +61,7 @@ QString message(Result result) {
     return {};
 }
 
-QByteArray image() {
-    QByteArray bytes;
-    bytes.reserve(FileSize);
-    for (const Block &block : blocks)
-        bytes.append(static_cast<const char *>(block.row), block.bytes);
-    return bytes;
-}
-
-bool applyImage(const QByteArray &bytes) {
-    if (bytes.size() != FileSize) return false;
-    const char *from = bytes.constData();
-    for (const Block &block : blocks) {
-        std::memcpy(block.row, from, block.bytes);
-        from += block.bytes;
-    }
-    return true;
-}
-
-Result SaveConfigurationFile(const QString &path) {
+Result SaveConfigurationFile(const DeviceModel &model, const QString &path) {
     // Unbuffered, so that a short write (disk full, stick pulled) shows in write()'s count: this Qt's
     // commit() renames the temporary over the old file even when its own final flush failed.
     // The new file is renamed over the old one, which would put a regular file in place of a device
@@ -101,7 +71,7 @@ Result SaveConfigurationFile(const QString &path) {
         return Result::CannotCreate;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return Result::CannotCreate;
-    const QByteArray bytes = image();
+    const QByteArray bytes = model.image();
     if (file.write(bytes) != bytes.size() || !file.flush() || file.size() != FileSize) {
         file.cancelWriting();
         return Result::CannotCreate;
@@ -145,10 +115,10 @@ Result readImage(const QString &path, QByteArray *bytes, QString *detail) {
     return Result::Ok;
 }
 
-Result LoadConfigurationFile(const QString &path) {
+Result LoadConfigurationFile(DeviceModel &model, const QString &path) {
     QByteArray bytes;
     const Result result = readImage(path, &bytes);
-    if (result == Result::Ok) applyImage(bytes);
+    if (result == Result::Ok) model.applyImage(bytes);
     return result;
 }
 

@@ -1,6 +1,6 @@
 #include "ModelAccessors.h"
 
-#include "ModelTables.h"
+#include "DeviceModel.h"
 #include "SettingRanges.h"
 
 #include <algorithm>
@@ -27,18 +27,18 @@ int ScreenChannel(int screen) {
     return screen <= 4 ? screen : screen - 4;
 }
 
-int SourceWidth(const WindowState &state) {
-    const qint32 active = InputInfoTable[1][1].HActive;
-    return active != 0 ? active : state.DefaultSourceWidth;
+int SourceWidth(const DeviceModel &model) {
+    const qint32 active = model.input(1, 1).HActive;
+    return active != 0 ? active : model.state().DefaultSourceWidth;
 }
 
-int SourceHeight(const WindowState &state) {
-    const qint32 active = InputInfoTable[1][1].VActive;
-    return active != 0 ? active : state.DefaultSourceHeight;
+int SourceHeight(const DeviceModel &model) {
+    const qint32 active = model.input(1, 1).VActive;
+    return active != 0 ? active : model.state().DefaultSourceHeight;
 }
 
-bool IsInputLocked(int device, int channel) {
-    return IsAddressable(device, channel) && InputInfoTable[device][channel].VideoLocked == 1;
+bool IsInputLocked(const DeviceModel &model, int device, int channel) {
+    return IsAddressable(device, channel) && model.input(device, channel).VideoLocked == 1;
 }
 
 PositionBounds positionBounds(const InputInfo &r) {
@@ -57,21 +57,23 @@ PositionBounds positionBounds(const InputInfo &r) {
     return b;
 }
 
-void UpdatePositionBounds(WindowState &state, int device, int channel) {
+void UpdatePositionBounds(DeviceModel &model, int device, int channel) {
     if (!IsAddressable(device, channel)) return;
-    const PositionBounds b = positionBounds(InputInfoTable[device][channel]);
+    const PositionBounds b = positionBounds(model.input(device, channel));
+    WindowState &state = model.state();
     state.HPositionMin = b.hMin;
     state.HPositionMax = b.hMax;
     state.VPositionMin = b.vMin;
     state.VPositionMax = b.vMax;
 }
 
-void UpdateDefaultSourceSize(WindowState &state) {
+void UpdateDefaultSourceSize(DeviceModel &model) {
+    WindowState &state = model.state();
     static const struct {
         qint32 width, height;
     } sizes[] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}};
 
-    const quint8 format = OutputInfoTable[1][1].OutputFormat;
+    const quint8 format = model.output(1, 1).OutputFormat;
     if (format < std::size(sizes)) {
         state.DefaultSourceWidth = sizes[format].width;
         state.DefaultSourceHeight = sizes[format].height;

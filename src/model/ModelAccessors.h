@@ -3,6 +3,8 @@
 #include "InputInfo.h"
 #include "WindowState.h"
 
+class DeviceModel;
+
 // Device 1..2 and channel 1..4: the only places the program addresses. Anything else (row and column 0
 // included) is refused by the builders, the queries and the accessors below.
 bool IsAddressable(int device, int channel = 1);
@@ -13,11 +15,11 @@ int ScreenChannel(int screen);
 
 // The size of one projector's share of the source: what device 1's first input measures, or the
 // default the output format suggests while it measures nothing.
-int SourceWidth(const WindowState &state);
-int SourceHeight(const WindowState &state);
+int SourceWidth(const DeviceModel &model);
+int SourceHeight(const DeviceModel &model);
 
 // False for an address outside the tables.
-bool IsInputLocked(int device, int channel);
+bool IsInputLocked(const DeviceModel &model, int device, int channel);
 
 // The bounds a channel's input position must keep: at most SettingRanges::HPositionReach pixels and
 // VPositionReach lines either side of the centre the device reports, and always short of its limit.
@@ -27,7 +29,7 @@ struct PositionBounds {
 PositionBounds positionBounds(const InputInfo &record);
 
 // The bounds the Source Setup page enforces on the position of the channel it shows (positionBounds).
-void UpdatePositionBounds(WindowState &state, int device, int channel);
+void UpdatePositionBounds(DeviceModel &model, int device, int channel);
 
 // Default source size from device 1's first output format; unknown formats leave it unchanged.
-void UpdateDefaultSourceSize(WindowState &state);
+void UpdateDefaultSourceSize(DeviceModel &model);

@@ -28,7 +28,7 @@ const Field *find(Record record, const QString &name);
 // How many bytes a value of the type takes.
 int size(Type type);
 
-// Values inside a configuration image (the layout ConfigFile::image() produces), device 1..2,
+// Values inside a configuration image (the layout DeviceModel::image() produces), device 1..2,
 // channel 1..4. value() gives NaN for an address, field or image that does not fit.
 double value(const QByteArray &image, const Field &field, int device, int channel);
 // False, image untouched, when the address does not fit or the value is not one the field's type holds:

@@ -1,10 +1,10 @@
 #include "DisplaySetupPage.h"
 
 #include "CommandSet.h"
+#include "DeviceModel.h"
 #include "FieldEditors.h"
 #include "Host.h"
 #include "ModelAccessors.h"
-#include "ModelTables.h"
 #include "RadioGroup.h"
 #include "SettingRanges.h"
 #include "SpinButton.h"
@@ -303,18 +303,19 @@ void DisplaySetupPage::SystemSaveButtonClick() {
 }
 
 void DisplaySetupPage::RefreshTestPattern(int s) {
-    const OutputInfo &out = OutputInfoTable[ScreenDevice(s)][ScreenChannel(s)];
+    const OutputInfo &out = ctx->model.output(ScreenDevice(s), ScreenChannel(s));
     screens[s].pattern->setCurrentIndex(out.TestPattern <= 10 ? out.TestPattern : -1);
     screens[s].grid->setChecked(out.TestGrid != 0);
     screens[s].raster->setChecked(out.OutputRaster != 0);
 }
 
 void DisplaySetupPage::RefreshBlackLevel(int s) {
-    screens[s].black->setText(QString::number(OutputInfoTable[ScreenDevice(s)][ScreenChannel(s)].BlackLevel));
+    screens[s].black->setText(
+        QString::number(ctx->model.output(ScreenDevice(s), ScreenChannel(s)).BlackLevel));
 }
 
 void DisplaySetupPage::RefreshHalo(int s) {
-    const OutputInfo &out = OutputInfoTable[ScreenDevice(s)][ScreenChannel(s)];
+    const OutputInfo &out = ctx->model.output(ScreenDevice(s), ScreenChannel(s));
     for (char edge : {'L', 'R'}) {
         if (!screenHasHalo(s, edge)) continue;
         child<QLineEdit>(haloWidthName(s, edge))
@@ -325,7 +326,7 @@ void DisplaySetupPage::RefreshHalo(int s) {
 }
 
 void DisplaySetupPage::RefreshEdgeFeather(int s) {
-    const OutputInfo &out = OutputInfoTable[ScreenDevice(s)][ScreenChannel(s)];
+    const OutputInfo &out = ctx->model.output(ScreenDevice(s), ScreenChannel(s));
     for (char edge : {'L', 'R'}) {
         if (!screenHasEdge(s, edge)) continue;
         const EdgeNames n = edgeNames(s, edge);
@@ -340,13 +341,13 @@ void DisplaySetupPage::RefreshEdgeFeather(int s) {
 }
 
 void DisplaySetupPage::RefreshBasicFeather() {
-    const OutputInfo &system = OutputInfoTable[1][1];
+    const OutputInfo &system = ctx->model.output(1, 1);
     basicGamma->setText(QString::number(system.BasicGamma, 'g', SettingRanges::GammaDigits));
     basicEnable->setChecked(system.BasicFeathering != 0);
 }
 
 void DisplaySetupPage::RefreshDataDoubling() {
-    const OutputInfo &system = OutputInfoTable[1][1];
+    const OutputInfo &system = ctx->model.output(1, 1);
     overlapWidth->setText(QString::number(system.OverlapWidth));
     dataDouble->setChecked(system.DataDoubling != 0);
 }
@@ -358,10 +359,10 @@ void DisplaySetupPage::RefreshDisplayPage() {
         RefreshHalo(s);
         RefreshEdgeFeather(s);
     }
-    advancedMode->setChecked(OutputInfoTable[1][1].AdvancedMode != 0);
+    advancedMode->setChecked(ctx->model.output(1, 1).AdvancedMode != 0);
     RefreshBasicFeather();
     RefreshDataDoubling();
-    const quint8 mode = OutputInfoTable[1][1].FeatherMode;
+    const quint8 mode = ctx->model.output(1, 1).FeatherMode;
     if (mode == 'S') featherCurve->setItemIndex(0);
     if (mode == 'L') featherCurve->setItemIndex(1);
 }

@@ -1,8 +1,8 @@
 #include "InformationPage.h"
 
 #include "CommandSet.h"
+#include "DeviceModel.h"
 #include "Host.h"
-#include "ModelTables.h"
 #include "StatusLabels.h"
 #include "StatusLightsWidget.h"
 #include "TerminalPane.h"
@@ -158,8 +158,8 @@ void InformationPage::ScreenInfoComboBoxChange() {
     // The four screens are device 1's channels, however many devices there are.
     const int channel = screenInfo->currentIndex() + 1;
     if (channel < 1 || channel > 4) return;
-    status->ShowInputInfo(InputInfoTable[1][channel]);
-    status->ShowOutputInfo(OutputInfoTable[1][channel]);
+    status->ShowInputInfo(ctx->model.input(1, channel));
+    status->ShowOutputInfo(ctx->model.output(1, channel));
 }
 
 void InformationPage::ResetButtonClick() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DeviceModel.h"
 #include "WindowState.h"
 
 #include <functional>
@@ -7,10 +8,12 @@
 class CommandSet;
 class Host;
 
-// What a page needs from the window: the command builders, the shared window state (Refreshing,
-// CommandBusy, DeviceCount, the position limits), the user (messages) and whether the link is up.
+// What a page needs from the window: the command builders, the settings model, the shared window state
+// (the model's: Refreshing, CommandBusy, DeviceCount, the position limits), the user (messages) and
+// whether the link is up.
 struct PageContext {
     CommandSet &commands;
+    DeviceModel &model;
     WindowState &state;
     Host &host;
     std::function<bool()> linkActive;

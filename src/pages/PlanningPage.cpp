@@ -1,5 +1,7 @@
 #include "PlanningPage.h"
 
+#include "DeviceModel.h"
+
 #include "OverlapWidthControl.h"
 #include "PlanningDrawing.h"
 #include "PlanningMath.h"
@@ -242,8 +244,10 @@ QWidget *PlanningPage::buildNotesAndPlacement() {
     return area;
 }
 
-void PlanningPage::attach(WindowState &windowState, Host &windowHost, PlanningPeers &pagePeers) {
-    state = &windowState;
+void PlanningPage::attach(DeviceModel &deviceModel, Host &windowHost, PlanningPeers &pagePeers) {
+    model = &deviceModel;
+    state = &deviceModel.state();
+    WindowState &windowState = deviceModel.state();
     host = &windowHost;
     peers = &pagePeers;
     overlap = new OverlapWidthControl(

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class DeviceModel;
 class Host;
 class OverlapWidthControl;
 class PlanningPeers;
@@ -25,7 +26,7 @@ public:
     ~PlanningPage() override;
 
     // The window's state, its user and the other pages; set once before the window is shown.
-    void attach(WindowState &state, Host &host, PlanningPeers &peers);
+    void attach(DeviceModel &model, Host &host, PlanningPeers &peers);
 
     // Run once when the main window is first shown (with Refreshing set): the defaults, then the
     // calculation as the Calculate button runs it.
@@ -80,6 +81,7 @@ private:
     PlanSnapshot snapshot() const;
     void restore(const PlanSnapshot &plan);
 
+    DeviceModel *model = nullptr;
     WindowState *state = nullptr;
     Host *host = nullptr;
     PlanningPeers *peers = nullptr;

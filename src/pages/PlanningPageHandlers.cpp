@@ -1,9 +1,9 @@
 // The Planning page's calculator: its handlers and the computations they chain.
 #include "PlanningPage.h"
 
+#include "DeviceModel.h"
 #include "Host.h"
 #include "ModelAccessors.h"
-#include "ModelTables.h"
 #include "OverlapWidthControl.h"
 #include "PlanningDrawing.h"
 #include "PlanningMath.h"
@@ -220,7 +220,7 @@ void PlanningPage::ComputeOverlap() {
     const int n = projectors();
     if (!isValidProjectorCount(n)) return;
     const double w = state->ProjectorResH;
-    const int bound = overlapUpperBound(n, w, state->ModelFromDevices != 0, SourceWidth(*state));
+    const int bound = overlapUpperBound(n, w, state->ModelFromDevices != 0, SourceWidth(*model));
     const OverlapPlan plan = planOverlap(n, w, state->ImageWidth, bound);
     state->OverlapPixels = plan.overlap;
     if (plan.imageWidthChanged) {
@@ -338,7 +338,7 @@ void PlanningPage::RecomputeFromDeviceLayout() {
     const int n = projectors();
     if (!isValidProjectorCount(n)) return;
     const DeviceLayout layout =
-        layoutFromDevices(n, SourceWidth(*state), SourceHeight(*state), OutputInfoTable[1][1].OverlapWidth);
+        layoutFromDevices(n, SourceWidth(*model), SourceHeight(*model), model->output(1, 1).OverlapWidth);
     state->ImageWidth = layout.imageWidth;
     if (std::isfinite(layout.aspect)) {
         state->AspectRatio = layout.aspect;

@@ -2,10 +2,10 @@
 
 #include "ChannelSelectGroup.h"
 #include "CommandSet.h"
+#include "DeviceModel.h"
 #include "FieldEditors.h"
 #include "Host.h"
 #include "ModelAccessors.h"
-#include "ModelTables.h"
 #include "SettingRanges.h"
 #include "SpinButton.h"
 
@@ -175,14 +175,14 @@ void SeamRemovalPage::RefreshSeamPage() {
     // Setting the bridge box raises its click handling, which must not send the model's value back.
     RefreshingScope refreshing(ctx->state);
     const int s = selectedScreen();
-    const OutputInfo &out = OutputInfoTable[ScreenDevice(s)][ScreenChannel(s)];
+    const OutputInfo &out = ctx->model.output(ScreenDevice(s), ScreenChannel(s));
     for (int g = 1; g <= 8; ++g)
         findChild<QLineEdit *>(gainName(g))->setText(QString::number(out.SeamGain[g - 1]));
     bridgeSingle->setChecked(out.SeamBridge != 0);
     // The threshold is one value for the whole system, kept in device 1's first record like every
     // system value: it must not follow the selected channel, whose record may still hold an older one.
     // No threshold recorded: the field keeps what it shows.
-    const quint8 system = OutputInfoTable[1][1].BridgeThreshold;
+    const quint8 system = ctx->model.output(1, 1).BridgeThreshold;
     if (system != 0) threshold->setText(QString::number(system));
 }
 

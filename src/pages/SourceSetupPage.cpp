@@ -2,10 +2,10 @@
 
 #include "ChannelSelectGroup.h"
 #include "CommandSet.h"
+#include "DeviceModel.h"
 #include "FieldEditors.h"
 #include "Host.h"
 #include "ModelAccessors.h"
-#include "ModelTables.h"
 #include "SettingRanges.h"
 #include "SpinButton.h"
 
@@ -253,7 +253,7 @@ void SourceSetupPage::RefreshSourcePage() {
     if (!ctx) return;
     const int s = selectedScreen();
     const int d = ScreenDevice(s), c = ScreenChannel(s);
-    const InputInfo &in = InputInfoTable[d][c];
+    const InputInfo &in = ctx->model.input(d, c);
     loadedLabel->setText(in.VideoLoaded == 1 ? QStringLiteral("True") : QStringLiteral("False"));
     const bool locked = in.VideoLocked == 1;
     for (QWidget *w : {static_cast<QWidget *>(hPosition), static_cast<QWidget *>(hPositionSpin),
@@ -273,13 +273,13 @@ void SourceSetupPage::RefreshSourcePage() {
         vPosition->setText(kNA);
         hTotal->setText(kNA);
     }
-    UpdatePositionBounds(ctx->state, d, c);
+    UpdatePositionBounds(ctx->model, d, c);
     phase->setText(QString::number(in.PhaseOffset)); // the phase stays adjustable without a lock
     RefreshSourceColor(s);
 }
 
 void SourceSetupPage::RefreshSourceColor(int s) {
-    const InputInfo &in = InputInfoTable[ScreenDevice(s)][ScreenChannel(s)];
+    const InputInfo &in = ctx->model.input(ScreenDevice(s), ScreenChannel(s));
     const bool locked = in.VideoLocked == 1;
     colourBalance->setEnabled(locked);
     colourFields->setEnabled(locked);

@@ -1,9 +1,9 @@
 #include "CommandSet.h"
 
 #include "CommandEngine.h"
+#include "DeviceModel.h"
 #include "EventPump.h"
 #include "ModelAccessors.h"
-#include "ModelTables.h"
 #include "StatusQueries.h"
 
 namespace {
@@ -25,8 +25,8 @@ float *colourField(InputInfo &in, char colour, bool contrast) {
 
 } // namespace
 
-CommandSet::CommandSet(CommandEngine &engine, WindowState &state, StatusQueries &queries, QObject *parent)
-    : QObject(parent), engine(engine), state(state), queries(queries) {}
+CommandSet::CommandSet(CommandEngine &engine, DeviceModel &model, StatusQueries &queries, QObject *parent)
+    : QObject(parent), engine(engine), model(model), state(model.state()), queries(queries) {}
 
 int CommandSet::DeviceId(int device) const {
     return IsAddressable(device) ? state.DeviceIds[device] : 0;
@@ -78,7 +78,7 @@ void CommandSet::requestRefresh(void (CommandSet::*signal)()) {
 
 void CommandSet::SendBlackLevel(int device, int channel, int level) {
     if (!IsAddressable(device, channel)) return;
-    OutputInfoTable[device][channel].BlackLevel = quint8(level);
+    model.editOutput(device, channel, [&](OutputInfo &out) { out.BlackLevel = quint8(level); });
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dBLKGN %d %d!", DeviceId(device), channel, level);
@@ -93,7 +93,7 @@ void CommandSet::SendFeatherMode(int device, int advanced) {
     if (!IsAddressable(device)) return;
     const bool wasBusy = engine.host().isBusyCursor();
     engine.host().setBusyCursor(true);
-    OutputInfoTable[device][1].AdvancedMode = quint8(advanced);
+    model.editOutput(device, 1, [&](OutputInfo &out) { out.AdvancedMode = quint8(advanced); });
     if (linkActive()) {
         if (controllerMode()) {
             engine.setCommand("*%dKXCTRL %d!", DeviceId(device), advanced);
@@ -112,7 +112,7 @@ void CommandSet::SendFeatherMode(int device, int advanced) {
 
 void CommandSet::SendDataDoubling(int device, int on) {
     if (!IsAddressable(device)) return;
-    OutputInfoTable[device][1].DataDoubling = quint8(on);
+    model.editOutput(device, 1, [&](OutputInfo &out) { out.DataDoubling = quint8(on); });
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dDDBL %d!", DeviceId(device), on);
@@ -125,9 +125,10 @@ void CommandSet::SendDataDoubling(int device, int on) {
 
 void CommandSet::SendDisplayLayout(int device, int justification, int overlap) {
     if (!IsAddressable(device)) return;
-    OutputInfo &system = OutputInfoTable[device][1];
-    system.Justification = quint8(justification);
-    system.OverlapWidth = overlap;
+    model.editOutput(device, 1, [&](OutputInfo &system) {
+        system.Justification = quint8(justification);
+        system.OverlapWidth = overlap;
+    });
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dDISP %d %d!", DeviceId(device), justification, overlap);
@@ -140,9 +141,10 @@ void CommandSet::SendDisplayLayout(int device, int justification, int overlap) {
 
 void CommandSet::SendBasicFeather(int device, int enable, double gamma) {
     if (!IsAddressable(device)) return;
-    OutputInfo &system = OutputInfoTable[device][1];
-    system.BasicGamma = float(gamma);
-    system.BasicFeathering = qint16(enable);
+    model.editOutput(device, 1, [&](OutputInfo &system) {
+        system.BasicGamma = float(gamma);
+        system.BasicFeathering = qint16(enable);
+    });
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dEFTB %d %4.1f!", DeviceId(device), enable, gamma);
@@ -155,15 +157,16 @@ void CommandSet::SendBasicFeather(int device, int enable, double gamma) {
 
 void CommandSet::SendHalo(int device, int channel, char side, int width, int offset) {
     if (!IsAddressable(device, channel)) return;
-    OutputInfo &out = OutputInfoTable[device][channel];
-    if (side == 'L') {
-        out.LeftHaloWidth = width;
-        out.LeftHaloOffset = offset;
-    } else if (side == 'R') {
-        out.RightHaloWidth = width;
-        out.RightHaloOffset = offset;
-    }
-    if (side == 'L' || side == 'R') out.Held |= OutputHeld::halo(side);
+    model.editOutput(device, channel, [&](OutputInfo &out) {
+        if (side == 'L') {
+            out.LeftHaloWidth = width;
+            out.LeftHaloOffset = offset;
+        } else if (side == 'R') {
+            out.RightHaloWidth = width;
+            out.RightHaloOffset = offset;
+        }
+        if (side == 'L' || side == 'R') out.Held |= OutputHeld::halo(side);
+    });
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dHALO %d %c %d %d!", DeviceId(device), channel, side, width, offset);
@@ -191,10 +194,11 @@ void CommandSet::SendTestPattern(int device, int channel, int pattern, int raste
     const int first = channel == 5 ? 1 : channel;
     const int last = channel == 5 ? 4 : channel;
     for (int c = first; c <= last; ++c) {
-        OutputInfo &out = OutputInfoTable[device][c];
-        out.TestPattern = quint8(pattern);
-        out.OutputRaster = quint8(raster);
-        out.TestGrid = quint8(grid);
+        model.editOutput(device, c, [&](OutputInfo &out) {
+            out.TestPattern = quint8(pattern);
+            out.OutputRaster = quint8(raster);
+            out.TestGrid = quint8(grid);
+        });
     }
     if (!linkActive()) return;
     if (controllerMode()) {
@@ -208,7 +212,9 @@ void CommandSet::SendTestPattern(int device, int channel, int pattern, int raste
 
 void CommandSet::SendInputContrast(int device, int channel, char colour, double value) {
     if (!IsAddressable(device, channel)) return;
-    if (float *field = colourField(InputInfoTable[device][channel], colour, true)) *field = float(value);
+    model.editInput(device, channel, [&](InputInfo &in) {
+        if (float *field = colourField(in, colour, true)) *field = float(value);
+    });
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dICNTKX %d %c %4.1f!", DeviceId(device), channel, colour, value);
@@ -221,7 +227,9 @@ void CommandSet::SendInputContrast(int device, int channel, char colour, double 
 
 void CommandSet::SendInputBrightness(int device, int channel, char colour, double value) {
     if (!IsAddressable(device, channel)) return;
-    if (float *field = colourField(InputInfoTable[device][channel], colour, false)) *field = float(value);
+    model.editInput(device, channel, [&](InputInfo &in) {
+        if (float *field = colourField(in, colour, false)) *field = float(value);
+    });
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dIBRTKX %d %c %4.1f!", DeviceId(device), channel, colour, value);
@@ -234,7 +242,7 @@ void CommandSet::SendInputBrightness(int device, int channel, char colour, doubl
 
 void CommandSet::SendInputPhase(int device, int channel, int phase) {
     if (!IsAddressable(device, channel)) return;
-    InputInfoTable[device][channel].PhaseOffset = phase;
+    model.editInput(device, channel, [&](InputInfo &in) { in.PhaseOffset = phase; });
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dICPHOKX %d M %d!", DeviceId(device), channel, phase);
@@ -247,7 +255,7 @@ void CommandSet::SendInputPhase(int device, int channel, int phase) {
 
 void CommandSet::SendInputHPosition(int device, int channel, int position) {
     if (!IsAddressable(device, channel)) return;
-    InputInfoTable[device][channel].HPosition = position;
+    model.editInput(device, channel, [&](InputInfo &in) { in.HPosition = position; });
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dIRSPKX %d M H %d!", DeviceId(device), channel, position);
@@ -260,7 +268,7 @@ void CommandSet::SendInputHPosition(int device, int channel, int position) {
 
 void CommandSet::SendInputVPosition(int device, int channel, int position) {
     if (!IsAddressable(device, channel)) return;
-    InputInfoTable[device][channel].VPosition = position;
+    model.editInput(device, channel, [&](InputInfo &in) { in.VPosition = position; });
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dIRSPKX %d M V %d!", DeviceId(device), channel, position);
@@ -301,9 +309,10 @@ void CommandSet::SendInputConfigReset(int device, int channel) {
 void CommandSet::SendProjectorCount(int device, int total) {
     if (!IsAddressable(device)) return;
     const int group = device == 1 ? 0 : 1;
-    OutputInfo &system = OutputInfoTable[device][1];
-    system.ProjectorGroup = quint8(group);
-    system.TotalProjectors = quint8(total);
+    model.editOutput(device, 1, [&](OutputInfo &system) {
+        system.ProjectorGroup = quint8(group);
+        system.TotalProjectors = quint8(total);
+    });
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dPRJ %d %d!", DeviceId(device), group, total);
@@ -316,10 +325,11 @@ void CommandSet::SendProjectorCount(int device, int total) {
 
 void CommandSet::SendSeamGains(int device, int channel, int start, const std::array<int, 8> &g) {
     if (!IsAddressable(device, channel)) return;
-    OutputInfo &out = OutputInfoTable[device][channel];
-    out.SeamStart = start;
-    for (int i = 0; i < 8; ++i)
-        out.SeamGain[i] = quint8(g[i]);
+    model.editOutput(device, channel, [&](OutputInfo &out) {
+        out.SeamStart = start;
+        for (int i = 0; i < 8; ++i)
+            out.SeamGain[i] = quint8(g[i]);
+    });
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dMANSEAM %d %d %d %d %d %d %d %d %d %d!", DeviceId(device), channel, start, g[0],
@@ -334,7 +344,7 @@ void CommandSet::SendSeamGains(int device, int channel, int start, const std::ar
 
 void CommandSet::SendSeamBridge(int device, int channel, int on) {
     if (!IsAddressable(device, channel)) return;
-    OutputInfoTable[device][channel].SeamBridge = quint8(on);
+    model.editOutput(device, channel, [&](OutputInfo &out) { out.SeamBridge = quint8(on); });
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dBRDGSEAM %d %d!", DeviceId(device), channel, on);
@@ -360,7 +370,7 @@ void CommandSet::SendSystemSave(int device) {
 void CommandSet::SendFeatherCurve(int device, int item) {
     if (!IsAddressable(device)) return;
     const char curve = item == 1 ? 'L' : 'S';
-    OutputInfoTable[device][1].FeatherMode = quint8(curve);
+    model.editOutput(device, 1, [&](OutputInfo &out) { out.FeatherMode = quint8(curve); });
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dFEATHER %c!", DeviceId(device), curve);
@@ -376,15 +386,16 @@ void CommandSet::SendEdgeFeather(int device, int channel, char side, int enable,
     if (!IsAddressable(device, channel)) return;
     // Kept like every other setting sent: a page refreshed from the model afterwards (the end of Send
     // Current Settings) must show what the device now has, or a later push would send the old edge back.
-    OutputInfo &out = OutputInfoTable[device][channel];
-    if (side == 'L' || side == 'R') {
-        const bool left = side == 'L';
-        (left ? out.LeftFeathering : out.RightFeathering) = qint16(enable);
-        (left ? out.LeftGamma : out.RightGamma) = float(gamma);
-        (left ? out.LeftGammaWidth : out.RightGammaWidth) = width;
-        (left ? out.LeftGammaOffset : out.RightGammaOffset) = offset;
-        out.Held |= OutputHeld::feather(side);
-    }
+    model.editOutput(device, channel, [&](OutputInfo &out) {
+        if (side == 'L' || side == 'R') {
+            const bool left = side == 'L';
+            (left ? out.LeftFeathering : out.RightFeathering) = qint16(enable);
+            (left ? out.LeftGamma : out.RightGamma) = float(gamma);
+            (left ? out.LeftGammaWidth : out.RightGammaWidth) = width;
+            (left ? out.LeftGammaOffset : out.RightGammaOffset) = offset;
+            out.Held |= OutputHeld::feather(side);
+        }
+    });
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dPEFT %d %c %d %4.1f %d %d!", DeviceId(device), channel, side, enable, gamma,
@@ -398,7 +409,7 @@ void CommandSet::SendEdgeFeather(int device, int channel, char side, int enable,
 
 void CommandSet::SendBridgeThreshold(int device, int threshold) {
     if (!IsAddressable(device)) return;
-    OutputInfoTable[device][1].BridgeThreshold = quint8(threshold);
+    model.editOutput(device, 1, [&](OutputInfo &out) { out.BridgeThreshold = quint8(threshold); });
     if (!linkActive()) return;
     if (controllerMode()) {
         engine.setCommand("*%dBRTHRS %d!", DeviceId(device), threshold);

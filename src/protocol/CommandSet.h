@@ -2,6 +2,8 @@
 
 #include "WindowState.h"
 
+class DeviceModel;
+
 #include <QByteArray>
 #include <QObject>
 
@@ -23,7 +25,7 @@ public:
     // The acknowledgement wait of direct commands outside their own exchange, in ticks.
     static constexpr int kNormalAckTicks = 80;
 
-    CommandSet(CommandEngine &engine, WindowState &state, StatusQueries &queries, QObject *parent = nullptr);
+    CommandSet(CommandEngine &engine, DeviceModel &model, StatusQueries &queries, QObject *parent = nullptr);
 
     // A dry run: while a recorder is set, every Controller command a builder would hand to the engine
     // goes to the recorder instead, with its device and its text without the address and the closing
@@ -89,6 +91,7 @@ private:
                       int directAckTicks);
 
     CommandEngine &engine;
+    DeviceModel &model;
     WindowState &state;
     StatusQueries &queries;
     Recorder recorder;

@@ -2,9 +2,9 @@
 // colour balance, position, phase) and the program reads the result back afterwards.
 #include "CommandEngine.h"
 #include "CommandSet.h"
+#include "DeviceModel.h"
 #include "EventPump.h"
 #include "ModelAccessors.h"
-#include "ModelTables.h"
 #include "StatusQueries.h"
 
 void CommandSet::RunAutoSeam(int device, int channel) {
@@ -28,7 +28,7 @@ void CommandSet::RunAutoColorBalance(int device) {
     if (!IsAddressable(device)) return;
     queries.QueryInputs(device);
     requestRefresh(&CommandSet::sourceSetupRefreshRequested);
-    if (InputInfoTable[device][1].VideoLoaded == 0) {
+    if (model.input(device, 1).VideoLoaded == 0) {
         engine.host().showMessage(
             QStringLiteral("Error! Kestrix detect no input on input channel 1. Auto Color Balance aborted."));
         return;
@@ -63,7 +63,7 @@ void CommandSet::runAutomatic(int device, const char *token, const QString &stat
     if (linkActive()) {
         host.setStatusText(statusText);
         if (controllerMode()) {
-            const int projectors = OutputInfoTable[device][1].TotalProjectors;
+            const int projectors = model.output(device, 1).TotalProjectors;
             engine.setCommand("*%d%s!", DeviceId(device), token);
             sendController(device, 0);
             engine.setCommand("*%d !", DeviceId(device));

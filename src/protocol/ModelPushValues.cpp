@@ -50,9 +50,13 @@ const ColourValue kColourValues[] = {
 
 } // namespace
 
-ModelPushValues::ModelPushValues(CommandSet &commands, Host &host) : commands(commands), host(host) {
-    std::memcpy(inputs, InputInfoTable, sizeof inputs);
-    std::memcpy(outputs, OutputInfoTable, sizeof outputs);
+ModelPushValues::ModelPushValues(const DeviceModel &model, CommandSet &commands, Host &host)
+    : commands(commands), host(host) {
+    for (int d = 0; d < kDeviceSlots; ++d)
+        for (int c = 0; c < kChannelSlots; ++c) {
+            inputs[d][c] = model.input(d, c);
+            outputs[d][c] = model.output(d, c);
+        }
 }
 
 const InputInfo &ModelPushValues::input() const {

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "DeviceModel.h"
 #include "InputInfo.h"
-#include "ModelTables.h"
 #include "OutputInfo.h"
 #include "SettingsPush.h"
 
@@ -12,12 +12,12 @@ class Host;
 // the pages would show after being filled from the same model, so a push of a loaded configuration sends
 // what the window would send after loading it.
 //
-// The values are taken from the tables when the object is made. The push itself rewrites the tables as
+// The values are taken from the model when the object is made. The push itself rewrites the model as
 // it goes (every builder stores what it sends, and the feather mode re-reads the devices' outputs), so
-// reading them live would send the devices' own values back to them for everything after that re-read.
+// reading it live would send the devices' own values back to them for everything after that re-read.
 class ModelPushValues : public PushValues, public PushInputValues, public PushSeamValues {
 public:
-    ModelPushValues(CommandSet &commands, Host &host);
+    ModelPushValues(const DeviceModel &model, CommandSet &commands, Host &host);
 
     // The wall layout comes from device 1's first output record.
     int projectorCount() override;

@@ -1,15 +1,16 @@
 #include "SettingsPush.h"
 
 #include "CommandSet.h"
+#include "DeviceModel.h"
 #include "Host.h"
 #include "ModelAccessors.h"
 #include "WindowState.h"
 
 #include <algorithm>
 
-SettingsPush::SettingsPush(CommandSet &commands, WindowState &state, Host &host,
+SettingsPush::SettingsPush(CommandSet &commands, DeviceModel &model, Host &host,
                            std::function<bool()> linkActive)
-    : commands(commands), state(state), host(host), linkActive(std::move(linkActive)) {}
+    : commands(commands), model(model), state(model.state()), host(host), linkActive(std::move(linkActive)) {}
 
 QString SettingsPush::invalidValueMessage() {
     return QStringLiteral(
@@ -117,7 +118,7 @@ void SettingsPush::sendInputs(PushInputValues &inputs, int device, int first, in
     for (int s = first; s <= last; ++s) {
         inputs.selectScreen(s);
         const int channel = ScreenChannel(s);
-        if (!IsInputLocked(device, channel)) continue;
+        if (!IsInputLocked(model, device, channel)) continue;
         commands.SendInputHPosition(device, channel, need(inputs.hPosition()));
         commands.SendInputVPosition(device, channel, need(inputs.vPosition()));
         commands.SendInputPhase(device, channel, need(inputs.phase()));
@@ -174,7 +175,7 @@ void SettingsPush::sendSeams(PushSeamValues &seams, int device, int first, int l
     for (int s = first; s <= last; ++s) {
         seams.selectScreen(s);
         const int channel = ScreenChannel(s);
-        if (!IsInputLocked(device, channel)) continue;
+        if (!IsInputLocked(model, device, channel)) continue;
         seams.sendSeamGains();
         commands.SendSeamBridge(device, channel, seams.bridge());
     }

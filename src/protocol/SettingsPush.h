@@ -7,6 +7,7 @@
 
 class CommandSet;
 class Host;
+class DeviceModel;
 struct WindowState;
 
 // A value read from a field: empty when the field's text does not convert.
@@ -88,7 +89,7 @@ class SettingsPush {
 public:
     enum class Result { Sent, NotSent, InvalidValue };
 
-    SettingsPush(CommandSet &commands, WindowState &state, Host &host, std::function<bool()> linkActive);
+    SettingsPush(CommandSet &commands, DeviceModel &model, Host &host, std::function<bool()> linkActive);
 
     // inputs and seams may be null: those parts are then left out.
     Result run(PushValues &values, PushInputValues *inputs = nullptr, PushSeamValues *seams = nullptr);
@@ -110,6 +111,7 @@ private:
     void sendSeams(PushSeamValues &seams, int device, int first, int last);
 
     CommandSet &commands;
+    DeviceModel &model;
     WindowState &state;
     Host &host;
     std::function<bool()> linkActive;

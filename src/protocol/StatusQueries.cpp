@@ -1,9 +1,9 @@
 #include "StatusQueries.h"
 
 #include "CommandEngine.h"
+#include "DeviceModel.h"
 #include "EventPump.h"
 #include "ModelAccessors.h"
-#include "ModelTables.h"
 
 #include <cstring>
 
@@ -38,7 +38,8 @@ int replyMinLength(StatusQueries::RecordKind kind) {
 
 } // namespace
 
-StatusQueries::StatusQueries(CommandEngine &engine, WindowState &state) : engine(engine), state(state) {}
+StatusQueries::StatusQueries(CommandEngine &engine, DeviceModel &model)
+    : engine(engine), model(model), state(model.state()) {}
 
 bool StatusQueries::QuerySystemInfo(int device) {
     return query(RecordKind::System, device, 0);
@@ -82,7 +83,7 @@ int StatusQueries::ReadDeviceRecords(int device, const ReadObserver &observer) {
         if (!readOrSkip(RecordKind::Output, channel)) return -5 - channel;
 
     state.ModelFromDevices = 1;
-    UpdateDefaultSourceSize(state);
+    UpdateDefaultSourceSize(model);
     return 1;
 }
 
@@ -156,15 +157,26 @@ bool StatusQueries::parseReply(RecordKind kind, int device, int channel) {
         const int start = marker + 2;
         const quint8 format = reply[marker + 1];
         switch (kind) {
-        case RecordKind::System:
-            parsed = ParseSystemInfo(reply, length, start, SystemInfoTable[device]);
+        // The parsers fill a copy of the record held, which then replaces it whole (so that listeners
+        // hear of what the device changed).
+        case RecordKind::System: {
+            SystemInfo record = model.system(device);
+            parsed = ParseSystemInfo(reply, length, start, record);
+            model.setSystem(device, record);
             break;
-        case RecordKind::Input:
-            parsed = ParseInputInfo(reply, length, start, format, InputInfoTable[device][channel]);
+        }
+        case RecordKind::Input: {
+            InputInfo record = model.input(device, channel);
+            parsed = ParseInputInfo(reply, length, start, format, record);
+            model.setInput(device, channel, record);
             break;
-        case RecordKind::Output:
-            parsed = ParseOutputInfo(reply, length, start, format, OutputInfoTable[device][channel]);
+        }
+        case RecordKind::Output: {
+            OutputInfo record = model.output(device, channel);
+            parsed = ParseOutputInfo(reply, length, start, format, record);
+            model.setOutput(device, channel, record);
             break;
+        }
         }
     }
     if (!parsed) reportParseFailure(kind);

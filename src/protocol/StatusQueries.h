@@ -3,6 +3,8 @@
 #include "StatusParsers.h"
 #include "WindowState.h"
 
+class DeviceModel;
+
 #include <functional>
 
 class CommandEngine;
@@ -22,7 +24,7 @@ public:
     // records, while nothing at all arrives).
     static constexpr int kMaxRepeats = 5;
 
-    StatusQueries(CommandEngine &engine, WindowState &state);
+    StatusQueries(CommandEngine &engine, DeviceModel &model);
 
     bool QuerySystemInfo(int device);
     bool QueryInputInfo(int device, int channel);
@@ -57,5 +59,6 @@ private:
     void reportParseFailure(RecordKind kind);
 
     CommandEngine &engine;
+    DeviceModel &model;
     WindowState &state;
 };

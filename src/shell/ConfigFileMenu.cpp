@@ -1,5 +1,7 @@
 #include "ConfigFileMenu.h"
 
+#include "DeviceModel.h"
+
 #include "ConfigFile.h"
 #include "DeviceReader.h"
 #include "Host.h"
@@ -25,8 +27,9 @@ QString badValuesMessage(const QList<SettingCheck::BadValue> &bad) {
 } // namespace
 
 ConfigFileMenu::ConfigFileMenu(const Parts &parts, QObject *parent)
-    : QObject(parent), host(parts.host), state(parts.state), reader(parts.reader), window(parts.window),
-      saveDialog([this] { return runSaveDialog(); }), openDialog([this] { return runOpenDialog(); }) {}
+    : QObject(parent), host(parts.host), model(parts.model), state(parts.model.state()), reader(parts.reader),
+      window(parts.window), saveDialog([this] { return runSaveDialog(); }),
+      openDialog([this] { return runOpenDialog(); }) {}
 
 QString ConfigFileMenu::runSaveDialog() const {
     QFileDialog dialog(&window);
@@ -57,7 +60,7 @@ void ConfigFileMenu::SaveConfigurationtoFile1Click() {
     const QString path = saveDialog();
     if (path.isEmpty()) return;
     host.setBusyCursor(true);
-    const ConfigFile::Result result = ConfigFile::SaveConfigurationFile(path);
+    const ConfigFile::Result result = ConfigFile::SaveConfigurationFile(model, path);
     if (result != ConfigFile::Result::Ok) host.showMessage(ConfigFile::message(result));
     host.setBusyCursor(false);
 }
@@ -83,7 +86,7 @@ void ConfigFileMenu::OpenConfigurationFile1Click() {
         host.setBusyCursor(false);
         return;
     }
-    ConfigFile::applyImage(bytes);
+    model.applyImage(bytes);
     state.ModelFromFile = 1;
     // The refresh sends nothing (Refreshing is set throughout), even while linked.
     reader.refreshPagesFromModel();

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class DeviceModel;
 class DeviceReader;
 class Host;
 class QWidget;
@@ -18,7 +19,7 @@ class ConfigFileMenu : public QObject {
 public:
     struct Parts {
         Host &host;
-        WindowState &state;
+        DeviceModel &model;
         DeviceReader &reader;
         QWidget &window; // the dialogs' parent
     };
@@ -39,6 +40,7 @@ private:
     QString runOpenDialog() const;
 
     Host &host;
+    DeviceModel &model;
     WindowState &state;
     DeviceReader &reader;
     QWidget &window;

@@ -1,9 +1,9 @@
 #include "DeviceReader.h"
 
 #include "ConnectionController.h"
+#include "DeviceModel.h"
 #include "Host.h"
 #include "InformationPage.h"
-#include "ModelTables.h"
 #include "PlanningPage.h"
 #include "WindowState.h"
 
@@ -17,9 +17,10 @@ const char *const kPlanningOverwritten = " \rPlanning page values will be overwr
 } // namespace
 
 DeviceReader::DeviceReader(const Parts &parts, std::function<void()> refreshPages, QObject *parent)
-    : QObject(parent), host(parts.host), state(parts.state), connection(parts.connection), info(parts.info),
-      planning(parts.planning), window(parts.window), refreshPages(std::move(refreshPages)),
-      readFlow(parts.engine, parts.host, parts.state, parts.queries, parts.connection.flow(), *this) {}
+    : QObject(parent), host(parts.host), model(parts.model), state(parts.model.state()),
+      connection(parts.connection), info(parts.info), planning(parts.planning), window(parts.window),
+      refreshPages(std::move(refreshPages)),
+      readFlow(parts.engine, parts.host, parts.model, parts.queries, parts.connection.flow(), *this) {}
 
 void DeviceReader::deviceCountShown(int count) {
     info.deviceCountLabel()->setText(QString::number(count));
@@ -49,7 +50,7 @@ void DeviceReader::refreshPagesFromModel() {
 
 // The Planning page takes the wall layout over from device 1's first output record.
 void DeviceReader::takeOverPlanningLayout() {
-    const OutputInfo &record = OutputInfoTable[1][1];
+    const OutputInfo &record = model.output(1, 1);
     QComboBox *align = planning.imageAlignComboBox();
     QComboBox *projectors = planning.numOfScreenComboBox();
     if (window.isVisible()) {

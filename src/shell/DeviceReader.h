@@ -12,6 +12,7 @@ class Host;
 class InformationPage;
 class PlanningPage;
 class QWidget;
+class DeviceModel;
 class StatusQueries;
 struct WindowState;
 
@@ -23,7 +24,7 @@ public:
     struct Parts {
         CommandEngine &engine;
         Host &host;
-        WindowState &state;
+        DeviceModel &model;
         StatusQueries &queries;
         ConnectionController &connection;
         InformationPage &info;
@@ -51,6 +52,7 @@ private:
     void takeOverPlanningLayout();
 
     Host &host;
+    DeviceModel &model;
     WindowState &state;
     ConnectionController &connection;
     InformationPage &info;

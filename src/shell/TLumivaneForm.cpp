@@ -124,8 +124,8 @@ void TLumivaneForm::buildLink() {
     infoPage->statusLights()->attach(statusLights);
     commandEngine = new CommandEngine(*comPort, *guardedHost, windowState.CommandBusy, options.pacing, this);
     commandEngine->setStatusLights(statusLights);
-    statusQueries = std::make_unique<StatusQueries>(*commandEngine, windowState);
-    commandSet = new CommandSet(*commandEngine, windowState, *statusQueries, this);
+    statusQueries = std::make_unique<StatusQueries>(*commandEngine, deviceModel);
+    commandSet = new CommandSet(*commandEngine, deviceModel, *statusQueries, this);
 
     // A line that fails while open (adapter pulled out) ends the connection as Disconnect does; the
     // engine has already told the user why. During a link recovery the user decides instead.
@@ -139,9 +139,9 @@ void TLumivaneForm::buildLink() {
         {*commandEngine, *guardedHost, windowState, *mainMenu, *infoPage, *planning},
         [this] { deviceReader->ReadfromKestrixs1Click(); }, [this] { PhasePageControlChange(); }, this);
     deviceReader = new DeviceReader(
-        {*commandEngine, *guardedHost, windowState, *statusQueries, *connector, *infoPage, *planning, *this},
+        {*commandEngine, *guardedHost, deviceModel, *statusQueries, *connector, *infoPage, *planning, *this},
         [this] { refreshPagesAfterRead(); }, this);
-    configFileMenu = new ConfigFileMenu({*guardedHost, windowState, *deviceReader, *this}, this);
+    configFileMenu = new ConfigFileMenu({*guardedHost, deviceModel, *deviceReader, *this}, this);
     planningPeers = std::make_unique<ShellPlanningPeers>(
         ShellPlanningPeers::Parts{*displaySetup, *sourceSetup, *seamRemoval, *infoPage, *commandEngine,
                                   *commandSet, *connector, *deviceReader});
@@ -150,7 +150,7 @@ void TLumivaneForm::buildLink() {
 // The pages get the command set, the window state and the user through one context; what one page
 // must tell another goes through the connections made here.
 void TLumivaneForm::wirePages() {
-    const PageContext context{*commandSet, windowState, *guardedHost,
+    const PageContext context{*commandSet, deviceModel, windowState, *guardedHost,
                               [this] { return commandEngine->LinkActive(); }};
     sourceSetup->attach(context);
     displaySetup->attach(context);
@@ -165,7 +165,7 @@ void TLumivaneForm::wirePages() {
             &ProjectorSetupPage::clearSelections);
     // The feather widths share the overlap's limit, which the planning calculation sets.
     displaySetup->fieldEditors()->setMaxOverlapWidth([this] { return int(windowState.MaxOverlapWidth); });
-    planning->attach(windowState, *guardedHost, *planningPeers);
+    planning->attach(deviceModel, *guardedHost, *planningPeers);
     connect(commandSet, &CommandSet::displaySetupRefreshRequested, displaySetup,
             &DisplaySetupPage::RefreshDisplayPage);
     connect(commandSet, &CommandSet::sourceSetupRefreshRequested, sourceSetup,
@@ -219,10 +219,10 @@ void TLumivaneForm::refreshPagesAfterRead() {
 // Everything the pages show goes to the devices in one pass (the menu guard holds CommandBusy for it).
 // The pass is one batch: the pages stay disabled and the hourglass up from its first command to its last.
 void TLumivaneForm::SendCurrentSettingstoKestrixs1Click() {
-    WindowPushValues values(*planning, *displaySetup, windowState);
+    WindowPushValues values(*planning, *displaySetup, deviceModel);
     WindowPushInputs inputs(*sourceSetup);
-    WindowPushSeams seams(*seamRemoval);
-    SettingsPush push(*commandSet, windowState, *guardedHost, [this] { return commandEngine->LinkActive(); });
+    WindowPushSeams seams(*seamRemoval, deviceModel);
+    SettingsPush push(*commandSet, deviceModel, *guardedHost, [this] { return commandEngine->LinkActive(); });
     CommandEngine::Batch batch(*commandEngine);
     push.run(values, &inputs, &seams);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DeviceModel.h"
 #include "Pacing.h"
 #include "PortMap.h"
 #include "WindowState.h"
@@ -49,7 +50,7 @@ struct FormOptions {
 };
 
 // The main window: menus, the six pages, the status bar. It owns the serial port, the command engine,
-// the settings state and the flows that span pages (connecting, reading the devices), and wires the
+// the settings model and the flows that span pages (connecting, reading the devices), and wires the
 // menu items to their handlers.
 class TLumivaneForm : public QMainWindow {
     Q_OBJECT
@@ -61,6 +62,7 @@ public:
     void attachAuxiliaryWindows(TInfoForm *info, TConnectionHelpForm *help);
 
     Host &host() const;
+    DeviceModel &model() { return deviceModel; }
     WindowState &state() { return windowState; }
     MainMenu &menu() const { return *mainMenu; }
     TApdComPort &port() const { return *comPort; }
@@ -101,7 +103,8 @@ private:
     void SendCurrentSettingstoKestrixs1Click();
 
     FormOptions options;
-    WindowState windowState;
+    DeviceModel deviceModel;
+    WindowState &windowState = deviceModel.state();
     std::unique_ptr<WindowHost> windowHost;
     std::unique_ptr<SplitHost> splitHost;
     std::unique_ptr<GuardedHost> guardedHost;

@@ -1,10 +1,10 @@
 #include "WindowPushValues.h"
 
+#include "DeviceModel.h"
 #include "DisplaySetupPage.h"
 #include "FieldEditor.h"
 #include "FieldEditors.h"
 #include "ModelAccessors.h"
-#include "ModelTables.h"
 #include "PageContext.h"
 #include "PlanningPage.h"
 #include "SeamRemovalPage.h"
@@ -48,10 +48,13 @@ void markHeld(EdgeFeatherValues &edge, const OutputInfo &out, char side) {
 }
 } // namespace
 
+WindowPushValues::WindowPushValues(PlanningPage &planning, DisplaySetupPage &display, DeviceModel &model)
+    : planning(planning), display(display), model(model), state(model.state()) {}
+
 ScreenOutputValues WindowPushValues::screenOutputs(int screen) {
     ScreenOutputValues v = display.screenOutputs(screen);
     if (screen < 1 || screen > 8) return v;
-    const OutputInfo &out = OutputInfoTable[ScreenDevice(screen)][ScreenChannel(screen)];
+    const OutputInfo &out = model.output(ScreenDevice(screen), ScreenChannel(screen));
     markHeld(v.leftHalo, out, 'L');
     markHeld(v.rightHalo, out, 'R');
     markHeld(v.leftEdge, out, 'L');
@@ -109,12 +112,12 @@ void WindowPushInputs::sendColourBalance() {
             page.fieldEditors()->EditExit(QStringLiteral("Left%1%2Edit").arg(colour, what));
 }
 
-WindowPushSeams::WindowPushSeams(SeamRemovalPage &page) : page(page) {
+WindowPushSeams::WindowPushSeams(SeamRemovalPage &page, DeviceModel &model) : page(page), model(model) {
     for (int d = 1; d <= 2; ++d)
         for (int c = 1; c <= 4; ++c) {
             Seam &seam = kept[d - 1][c - 1];
-            std::memcpy(seam.gains, OutputInfoTable[d][c].SeamGain, sizeof seam.gains);
-            seam.bridge = OutputInfoTable[d][c].SeamBridge;
+            std::memcpy(seam.gains, model.output(d, c).SeamGain, sizeof seam.gains);
+            seam.bridge = model.output(d, c).SeamBridge;
         }
 }
 
@@ -123,9 +126,10 @@ WindowPushSeams::WindowPushSeams(SeamRemovalPage &page) : page(page) {
 void WindowPushSeams::selectScreen(int screen) {
     if (screen >= 1 && screen <= 8) {
         const Seam &seam = kept[ScreenDevice(screen) - 1][ScreenChannel(screen) - 1];
-        OutputInfo &out = OutputInfoTable[ScreenDevice(screen)][ScreenChannel(screen)];
-        std::memcpy(out.SeamGain, seam.gains, sizeof out.SeamGain);
-        out.SeamBridge = seam.bridge;
+        model.editOutput(ScreenDevice(screen), ScreenChannel(screen), [&seam](OutputInfo &out) {
+            std::memcpy(out.SeamGain, seam.gains, sizeof out.SeamGain);
+            out.SeamBridge = seam.bridge;
+        });
     }
     page.selectScreen(screen);
 }

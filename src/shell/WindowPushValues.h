@@ -4,6 +4,7 @@
 
 #include <array>
 
+class DeviceModel;
 class DisplaySetupPage;
 class PlanningPage;
 struct WindowState;
@@ -12,8 +13,7 @@ struct WindowState;
 // from the Display Setup page.
 class WindowPushValues : public PushValues {
 public:
-    WindowPushValues(PlanningPage &planning, DisplaySetupPage &display, WindowState &state)
-        : planning(planning), display(display), state(state) {}
+    WindowPushValues(PlanningPage &planning, DisplaySetupPage &display, DeviceModel &model);
 
     int projectorCount() override;
     int justification() override;
@@ -28,6 +28,7 @@ public:
 private:
     PlanningPage &planning;
     DisplaySetupPage &display;
+    DeviceModel &model;
     WindowState &state;
 };
 
@@ -55,7 +56,7 @@ class WindowPushSeams : public PushSeamValues {
 public:
     // Keeps the seams the model holds now: the feather mode's re-read replaces them with the devices'
     // old ones before the seams go out.
-    explicit WindowPushSeams(SeamRemovalPage &page);
+    WindowPushSeams(SeamRemovalPage &page, DeviceModel &model);
 
     void selectScreen(int screen) override;
     void sendSeamGains() override;
@@ -67,6 +68,7 @@ private:
         quint8 bridge;
     };
     SeamRemovalPage &page;
+    DeviceModel &model;
     // The seams the model held when the push began, devices 1..2, channels 1..4.
     std::array<std::array<Seam, 4>, 2> kept;
 };

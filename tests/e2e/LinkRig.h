@@ -2,7 +2,6 @@
 
 #include "EventPump.h"
 #include "KestrixSimulator.h"
-#include "ModelTables.h"
 #include "ScriptedHost.h"
 #include "TLumivaneForm.h"
 
@@ -22,11 +21,6 @@ struct LinkRig {
 
     // A null option leaves that port with nothing behind it (a path that does not exist).
     LinkRig(const SimOptions *onCom1, const SimOptions *onCom2, double pacingScale = 0.1) {
-        // The settings tables live as long as the process: every window starts from cleared ones, so
-        // that no test passes on what an earlier one left there.
-        std::memset(InputInfoTable, 0, sizeof InputInfoTable);
-        std::memset(OutputInfoTable, 0, sizeof OutputInfoTable);
-        std::memset(SystemInfoTable, 0, sizeof SystemInfoTable);
         FormOptions options;
         options.host = &host;
         options.pacing = Pacing::real().pausesScaled(pacingScale);

@@ -2,8 +2,8 @@
 // the messages, the hourglass, and the pages refreshed from a loaded file without a byte to the devices.
 #include "ConfigFile.h"
 #include "ConfigFileMenu.h"
+#include "DeviceModel.h"
 #include "LinkRig.h"
-#include "ModelTables.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -51,7 +51,7 @@ void save(LinkRig &rig, const QString &path) {
 
 // The image of a wall of two centred projectors sharing 100 pixels.
 QByteArray twoCentredProjectors() {
-    QByteArray bytes = ConfigFile::image();
+    QByteArray bytes(int(ConfigFile::FileSize), '\0');
     bytes[933] = 2;             // TotalProjectors of device 1, channel 1
     bytes[935] = 1;             // Justification: centred
     const qint32 overlap = 100; // OverlapWidth, little-endian at 936..939
@@ -70,7 +70,6 @@ QByteArray twoCentredProjectors() {
 class ConfigMenuTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() { ConfigFile::applyImage(QByteArray(ConfigFile::FileSize, '\0')); }
     void loadWhileLinkedSendsNothing();
     void refusedFileLeavesModelAndPages_data();
     void refusedFileLeavesModelAndPages();
@@ -110,7 +109,7 @@ void ConfigMenuTest::loadWhileLinkedSendsNothing() {
                           kLoaded}));
     QVERIFY(rig.host.entries.last().busyCursor);
     QVERIFY(!rig.host.busyCursor);
-    QCOMPARE(ConfigFile::image(), file);
+    QCOMPARE(rig.form->model().image(), file);
     QCOMPARE(rig.form->state().ModelFromFile, 1);
     QVERIFY(!rig.form->state().Refreshing);
     QCOMPARE(rig.form->state().CommandBusy, 0);
@@ -153,7 +152,7 @@ void ConfigMenuTest::refusedFileLeavesModelAndPages() {
     open(rig, good);
     rig.host.entries.clear();
     rig.form->state().ModelFromFile = 0;
-    const QByteArray before = ConfigFile::image();
+    const QByteArray before = rig.form->model().image();
     const QStringList fields{rig.fieldText("OWidthEdit"), rig.fieldText("OWidthPlanningEdit"),
                              rig.fieldText("Black2Edit")};
 
@@ -177,7 +176,7 @@ void ConfigMenuTest::refusedFileLeavesModelAndPages() {
     QCOMPARE(rig.host.messages(), QStringList{message});
     QVERIFY(rig.host.entries.last().busyCursor);
     QVERIFY(!rig.host.busyCursor);
-    QCOMPARE(ConfigFile::image(), before);
+    QCOMPARE(rig.form->model().image(), before);
     QCOMPARE(rig.form->state().ModelFromFile, 0);
     QCOMPARE((QStringList{rig.fieldText("OWidthEdit"), rig.fieldText("OWidthPlanningEdit"),
                           rig.fieldText("Black2Edit")}),
@@ -229,7 +228,7 @@ void ConfigMenuTest::outOfRangeFileIsRefused() {
     QCOMPARE(rig.host.messages().last(), kLoaded);
     rig.host.entries.clear();
     rig.form->state().ModelFromFile = 0;
-    const QByteArray before = ConfigFile::image();
+    const QByteArray before = rig.form->model().image();
     const QStringList fields{rig.fieldText("OWidthEdit"), rig.fieldText("Black2Edit"),
                              rig.fieldText("BasicGammaEdit")};
 
@@ -248,7 +247,7 @@ void ConfigMenuTest::outOfRangeFileIsRefused() {
         QVERIFY2(lines.last().startsWith("... and ") && lines.last().endsWith(" more."),
                  qPrintable(lines.last()));
     }
-    QCOMPARE(ConfigFile::image(), before);
+    QCOMPARE(rig.form->model().image(), before);
     QCOMPARE(rig.form->state().ModelFromFile, 0);
     QCOMPARE((QStringList{rig.fieldText("OWidthEdit"), rig.fieldText("Black2Edit"),
                           rig.fieldText("BasicGammaEdit")}),
@@ -271,7 +270,7 @@ void ConfigMenuTest::saveThroughTheMenu() {
     QVERIFY(rig.host.entries.isEmpty());
     QCOMPARE(readFile(again), loaded);
 
-    OutputInfoTable[1][2].BlackLevel = 99;
+    rig.form->model().editOutput(1, 2, [&](OutputInfo &r) { r.BlackLevel = 99; });
     save(rig, dir.filePath("no/such/dir/x.kxc"));
     QCOMPARE(rig.host.messages(), QStringList{ConfigFile::message(ConfigFile::Result::CannotCreate)});
     QVERIFY(rig.host.entries.last().busyCursor);
@@ -288,7 +287,7 @@ void ConfigMenuTest::openWaitsForADeviceAction() {
     rig.host.expectYesNo(true, "Serial communication established.");
     rig.trigger("KestrixconnectedtoSerialPortdirectly1");
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
-    const QByteArray fromDevice = ConfigFile::image();
+    const QByteArray fromDevice = rig.form->model().image();
     const QString path = dir.filePath("during-read.kxc");
     writeFile(path, twoCentredProjectors());
 
@@ -310,7 +309,7 @@ void ConfigMenuTest::openWaitsForADeviceAction() {
     QCOMPARE(triedWhileBusy, 1);
     QCOMPARE(dialogs, 0);
     QVERIFY(!rig.host.messages().contains(kLoaded));
-    QCOMPARE(ConfigFile::image(), fromDevice);
+    QCOMPARE(rig.form->model().image(), fromDevice);
     QCOMPARE(rig.form->state().ModelFromFile, 0);
     // Once the read is over, the same menu item opens the file.
     rig.trigger("OpenConfigurationFile1");

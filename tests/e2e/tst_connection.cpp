@@ -1,10 +1,11 @@
 // Connecting and reading the devices through the real window: searches on COM1 and COM2 in both link
 // modes, the Controller's device count, the read of one or two devices, and what goes over the wire.
 #include "CommandEngine.h"
+#include "ConfigFile.h"
 #include "ConnectionController.h"
+#include "DeviceModel.h"
 #include "InformationPage.h"
 #include "LinkRig.h"
-#include "ModelTables.h"
 #include "PlanningPage.h"
 #include "TApdComPort.h"
 
@@ -107,9 +108,9 @@ void ConnectionTest::directDeviceOnCom1() {
     QCOMPARE(wire.first(), QString("38400 CR"));
     QCOMPARE(withoutProbes(wire), directRead(38400));
     // The model holds what the device reported (its default layout: 4 projectors, 256 overlap).
-    QCOMPARE(int(OutputInfoTable[1][1].TotalProjectors), 4);
-    QCOMPARE(OutputInfoTable[1][4].OverlapWidth, 256);
-    QCOMPARE(InputInfoTable[1][3].HActive, 1024);
+    QCOMPARE(int(rig.form->model().output(1, 1).TotalProjectors), 4);
+    QCOMPARE(rig.form->model().output(1, 4).OverlapWidth, 256);
+    QCOMPARE(rig.form->model().input(1, 3).HActive, 1024);
 }
 
 void ConnectionTest::directDeviceOnlyOnCom2() {
@@ -272,8 +273,8 @@ void ConnectionTest::controllerActionReadsTwoDevices() {
     QCOMPARE(rig.form->state().DeviceCount, 2);
     QCOMPARE(rig.form->state().DeviceIds[1], 5);
     QCOMPARE(rig.form->state().DeviceIds[2], 6);
-    QCOMPARE(int(OutputInfoTable[2][3].BlackLevel), 77);
-    QCOMPARE(InputInfoTable[2][1].HActive, 800);
+    QCOMPARE(int(rig.form->model().output(2, 3).BlackLevel), 77);
+    QCOMPARE(rig.form->model().input(2, 1).HActive, 800);
     QStringList expected{"57600 debug 0", "57600 NKX"};
     expected += controllerRead(5);
     expected += controllerRead(6);
@@ -444,7 +445,9 @@ void ConnectionTest::lineLostDuringRead() {
     rig.trigger(controllerMode ? "KestrixconnectedthruController1" : "KestrixconnectedtoSerialPortdirectly1");
     QVERIFY(rig.form->engine().LinkActive());
 
-    const QByteArray outputsBefore(reinterpret_cast<const char *>(&OutputInfoTable), sizeof OutputInfoTable);
+    // The output records of both devices, as the file stores them.
+    auto outputs = [&rig] { return rig.form->model().image().mid(ConfigFile::outputRecordOffset(1, 0)); };
+    const QByteArray outputsBefore = outputs();
     const QString overlapBefore = rig.form->planningPage()->overlapEdit()->text();
     rig.com1->injectFault(SimFault::Silence, 1, 0, lostAt);
     rig.com1->setRequestObserver([&](const SimRequest &r) {
@@ -460,8 +463,7 @@ void ConnectionTest::lineLostDuringRead() {
     QCOMPARE(rig.host.messages().size(), 1);
     QVERIFY2(rig.host.messages().first().startsWith("Error! COM Port #1 has stopped working ("),
              qPrintable(rig.host.messages().join('\n')));
-    QCOMPARE(QByteArray(reinterpret_cast<const char *>(&OutputInfoTable), sizeof OutputInfoTable),
-             outputsBefore);
+    QCOMPARE(outputs(), outputsBefore);
     QCOMPARE(rig.form->planningPage()->overlapEdit()->text(), overlapBefore);
     QCOMPARE(rig.form->state().ModelFromDevices, 0);
     QVERIFY(!rig.host.progressVisible);

@@ -1,9 +1,9 @@
 // The Information page through the real window: the status labels and their text formats, the hidden
 // switch, the factory reset on the wire, and the terminal pane with its traffic log.
+#include "DeviceModel.h"
 #include "DisplaySetupPage.h"
 #include "InformationPage.h"
 #include "LinkRig.h"
-#include "ModelTables.h"
 #include "TApdComPort.h"
 #include "TerminalPane.h"
 
@@ -46,14 +46,6 @@ QStringList resets(const KestrixSimulator &sim) {
 class InformationTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() {
-        for (auto &device : InputInfoTable)
-            for (InputInfo &record : device)
-                record = {};
-        for (auto &device : OutputInfoTable)
-            for (OutputInfo &record : device)
-                record = {};
-    }
     void labelsWaitForReadOrFile();
     void labelFormats_data();
     void labelFormats();
@@ -70,7 +62,7 @@ private slots:
 void InformationTest::labelsWaitForReadOrFile() {
     LinkRig rig(nullptr, nullptr);
     rig.showOffline();
-    InputInfoTable[1][1].HTotal = 1344;
+    rig.form->model().editInput(1, 1, [&](InputInfo &r) { r.HTotal = 1344; });
     chooseScreen(rig, 0);
     QCOMPARE(rig.labelText("HTotalLabel"), QString("N/A"));
     rig.form->state().ModelFromFile = 1;
@@ -150,15 +142,19 @@ void InformationTest::labelFormats() {
     rig.showOffline();
     rig.form->state().ModelFromDevices = 1;
     rig.form->state().DeviceCount = 2;
-    set(InputInfoTable[1][3], OutputInfoTable[1][3]);
-    InputInfoTable[2][3] = InputInfoTable[1][3];
-    OutputInfoTable[2][3] = OutputInfoTable[1][3];
+    DeviceModel &model = rig.form->model();
+    InputInfo in{};
+    OutputInfo out{};
+    set(in, out);
+    for (int device : {1, 2}) {
+        model.setInput(device, 3, in);
+        model.setOutput(device, 3, out);
+    }
     chooseScreen(rig, 2);
     QCOMPARE(rig.labelText(qPrintable(label)), text);
     // Device 2 changed alone changes nothing shown.
-    set(InputInfoTable[1][3], OutputInfoTable[1][3]);
-    InputInfoTable[2][3] = {};
-    OutputInfoTable[2][3] = {};
+    model.setInput(2, 3, {});
+    model.setOutput(2, 3, {});
     chooseScreen(rig, 2);
     QCOMPARE(rig.labelText(qPrintable(label)), text);
 }
@@ -167,14 +163,17 @@ void InformationTest::codesOutsideTheirTableKeepTheLabel() {
     LinkRig rig(nullptr, nullptr);
     rig.showOffline();
     rig.form->state().ModelFromDevices = 1;
-    InputInfo &in = InputInfoTable[1][2];
-    OutputInfo &out = OutputInfoTable[1][2];
+    DeviceModel &model = rig.form->model();
+    InputInfo in{};
+    OutputInfo out{};
     in.SyncSelect = 1;
     out.OutputFormat = 3;
     out.FrameRate = 2;
     out.AdvancedMode = 1;
     out.ProjectorGroup = 1;
     out.Justification = 1;
+    model.setInput(1, 2, in);
+    model.setOutput(1, 2, out);
     chooseScreen(rig, 1);
     const QStringList names{"SyncSelLabel",    "HVOutLabel",      "OutFRateLabel",
                             "BlendLevelLabel", "ProjectorsLabel", "JustificationLabel"};
@@ -188,6 +187,8 @@ void InformationTest::codesOutsideTheirTableKeepTheLabel() {
     out.ProjectorGroup = 255;
     out.Justification = 2;
     out.OutputSync = 9;
+    model.setInput(1, 2, in);
+    model.setOutput(1, 2, out);
     chooseScreen(rig, 1);
     for (int i = 0; i < names.size(); ++i)
         QCOMPARE(rig.labelText(qPrintable(names[i])), shown[i]);

@@ -3,10 +3,10 @@
 // refresh from the device.
 #include "ChannelSelectGroup.h"
 #include "CommandEngine.h"
+#include "DeviceModel.h"
 #include "DisplaySetupPage.h"
 #include "InformationPage.h"
 #include "LinkRig.h"
-#include "ModelTables.h"
 #include "PlanningPage.h"
 #include "SpinButton.h"
 #include "WindowState.h"
@@ -103,7 +103,6 @@ QStringList deviceRead() {
 class PlanningTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() { OutputInfoTable[1][1] = {}; }
     void firstShowPlansThreeProjectors();
     void calculator_data();
     void calculator();
@@ -660,7 +659,7 @@ void PlanningTest::shownValuesAreTheOnesInForce() {
              (QStringList{"Error! Overlap area cannot exceed 256. If more overlap is desired, increase the # "
                           "of screens",
                           "Error! Overlap Width value out of bounds! "}));
-    QCOMPARE(OutputInfoTable[1][1].OverlapWidth, 200);
+    QCOMPARE(rig.form->model().output(1, 1).OverlapWidth, 200);
     QCOMPARE(withoutProbes(LinkRig::wire(*rig.com1)), QStringList{"38400 DISP 0 200"});
 
     // An overlap field holding no number sends no layout when the alignment changes.

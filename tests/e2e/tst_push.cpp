@@ -5,11 +5,11 @@
 #include "CommandEngine.h"
 #include "ConfigFile.h"
 #include "ConfigFileMenu.h"
+#include "DeviceModel.h"
 #include "FieldEditors.h"
 #include "LinkRig.h"
 #include "MainMenu.h"
 #include "ModelPushValues.h"
-#include "ModelTables.h"
 #include "SeamRemovalPage.h"
 #include "SettingsPush.h"
 #include "SimRecords.h"
@@ -343,8 +343,6 @@ void pushChangesNothing(LinkRig &rig, int devices, int n) {
 class PushTest : public QObject {
     Q_OBJECT
 private slots:
-    // Each case reads its own devices into a model that starts empty.
-    void init() { ConfigFile::applyImage(QByteArray(ConfigFile::FileSize, '\0')); }
     void pushesWhatThePagesShow_data();
     void pushesWhatThePagesShow();
     void locksDecideWhichInputsAndSeamsGoOut_data();
@@ -493,9 +491,9 @@ void PushTest::seamsGoOutAsTheModelHeldThemBeforeTheReRead() {
     connectWithWall(rig, true, 6, {1, 5});
     const quint8 first[8] = {1, 2, 3, 4, 5, 6, 7, 8};
     const quint8 fifth[8] = {90, 80, 70, 60, 50, 40, 30, 20};
-    std::memcpy(OutputInfoTable[1][1].SeamGain, first, 8);
-    std::memcpy(OutputInfoTable[2][1].SeamGain, fifth, 8);
-    OutputInfoTable[2][1].SeamBridge = 1;
+    rig.form->model().editOutput(1, 1, [&](OutputInfo &r) { std::memcpy(r.SeamGain, first, 8); });
+    rig.form->model().editOutput(2, 1, [&](OutputInfo &r) { std::memcpy(r.SeamGain, fifth, 8); });
+    rig.form->model().editOutput(2, 1, [&](OutputInfo &r) { r.SeamBridge = 1; });
 
     rig.trigger("SendCurrentSettingstoKestrixs1");
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
@@ -575,8 +573,8 @@ void PushTest::modelPushSendsWhatTheWindowSends() {
     LinkRig model(&sim, nullptr);
     varyDevices(*model.com1);
     connectWithWall(model, twoDevices, n, locked);
-    ModelPushValues values(model.form->commands(), model.host);
-    SettingsPush push(model.form->commands(), model.form->state(), model.host, [] { return true; });
+    ModelPushValues values(model.form->model(), model.form->commands(), model.host);
+    SettingsPush push(model.form->commands(), model.form->model(), model.host, [] { return true; });
     QCOMPARE(push.run(values, &values, &values), SettingsPush::Result::Sent);
     QVERIFY2(model.clean(), qPrintable(model.problems()));
     QCOMPARE(model.host.messages(), QStringList{});

@@ -2,9 +2,9 @@
 // simulator behind COM1 (or nothing at all), a scripted user, and views that only record.
 #include "CommandEngine.h"
 #include "ConnectFlow.h"
+#include "DeviceModel.h"
 #include "EventPump.h"
 #include "KestrixSimulator.h"
-#include "ModelTables.h"
 #include "Pacing.h"
 #include "PortMap.h"
 #include "ReadFlow.h"
@@ -61,7 +61,8 @@ SimOptions simOptions(SimOptions::Mode mode, QList<int> ids = {1, 2}) {
 struct FlowRig {
     Pacing pacing = Pacing::real().pausesScaled(0.1);
     ScriptedHost host;
-    WindowState state;
+    DeviceModel model;
+    WindowState &state = model.state();
     std::unique_ptr<KestrixSimulator> sim;
     TApdComPort port;
     std::unique_ptr<CommandEngine> engine;
@@ -71,9 +72,6 @@ struct FlowRig {
     std::unique_ptr<ReadFlow> read;
 
     explicit FlowRig(const SimOptions *onCom1) {
-        std::memset(InputInfoTable, 0, sizeof InputInfoTable);
-        std::memset(OutputInfoTable, 0, sizeof OutputInfoTable);
-        std::memset(SystemInfoTable, 0, sizeof SystemInfoTable);
         EventPump::clearAbort();
         PortMap map;
         map.setPath(1, QStringLiteral("/nonexistent/lumivane-com1"));
@@ -87,10 +85,10 @@ struct FlowRig {
         port.setPortMap(map);
         port.setTickMs(pacing.tickMs);
         engine = std::make_unique<CommandEngine>(port, host, state.CommandBusy, pacing);
-        queries = std::make_unique<StatusQueries>(*engine, state);
+        queries = std::make_unique<StatusQueries>(*engine, model);
         view.host = &host;
         connect = std::make_unique<ConnectFlow>(*engine, host, state, view);
-        read = std::make_unique<ReadFlow>(*engine, host, state, *queries, *connect, view);
+        read = std::make_unique<ReadFlow>(*engine, host, model, *queries, *connect, view);
     }
     ~FlowRig() {
         read.reset();
@@ -199,15 +197,15 @@ void FlowsTest::connectsAndReads() {
     QCOMPARE(rig.state.DeviceCount, devices);
     QCOMPARE(rig.view.deviceCount, devices);
     QCOMPARE(rig.state.ModelFromDevices, 1);
-    QCOMPARE(OutputInfoTable[1][2].OverlapWidth, 200);
-    QCOMPARE(InputInfoTable[1][3].HActive, 1280);
+    QCOMPARE(rig.model.output(1, 2).OverlapWidth, 200);
+    QCOMPARE(rig.model.input(1, 3).HActive, 1280);
     QCOMPARE(rig.view.version1, QString("2.17a"));
     if (controller) {
         QCOMPARE(rig.view.idCount, 2);
         QCOMPARE(rig.state.DeviceIds[1], 5);
         QCOMPARE(rig.state.DeviceIds[2], 6);
-        QCOMPARE(int(OutputInfoTable[2][3].BlackLevel), 77);
-        QCOMPARE(OutputInfoTable[2][2].OverlapWidth, 256);
+        QCOMPARE(int(rig.model.output(2, 3).BlackLevel), 77);
+        QCOMPARE(rig.model.output(2, 2).OverlapWidth, 256);
         QCOMPARE(rig.view.version2, QString("3.01b"));
     }
     // Progress counts every record of the read once, up to all of them.

@@ -1,8 +1,8 @@
 #include "FuzzTargets.h"
 
 #include "ConfigFile.h"
+#include "DeviceModel.h"
 #include "ModelAccessors.h"
-#include "ModelTables.h"
 #include "PlanningMath.h"
 #include "WindowState.h"
 
@@ -18,15 +18,11 @@ namespace {
 // The size of the placement picture the Planning page draws markers on.
 constexpr int kPictureWidth = 500;
 
-bool tablesEqual(const QByteArray &before) {
-    return ConfigFile::image() == before;
-}
-
 // What the refresh after a load takes from the records, in the order the pages and the planning code
 // take it. Out-of-table reads and overflows are the sanitizers' to report; the rest is checked here.
-const char *refreshFromModel() {
-    WindowState state;
-    UpdateDefaultSourceSize(state);
+const char *refreshFromModel(DeviceModel &model) {
+    const WindowState &state = model.state();
+    UpdateDefaultSourceSize(model);
     const bool knownSize = (state.DefaultSourceWidth == 640 && state.DefaultSourceHeight == 480) ||
                            (state.DefaultSourceWidth == 800 && state.DefaultSourceHeight == 600) ||
                            (state.DefaultSourceWidth == 1024 && state.DefaultSourceHeight == 768) ||
@@ -35,9 +31,9 @@ const char *refreshFromModel() {
 
     for (int device = 1; device <= 2; ++device)
         for (int channel = 1; channel <= 4; ++channel) {
-            IsInputLocked(device, channel);
-            UpdatePositionBounds(state, device, channel);
-            const InputInfo &r = InputInfoTable[device][channel];
+            IsInputLocked(model, device, channel);
+            UpdatePositionBounds(model, device, channel);
+            const InputInfo &r = model.input(device, channel);
             if (state.HPositionMin > r.HPositionCenter || state.VPositionMin > r.VPositionCenter)
                 return "position minimum above the centre";
         }
@@ -46,8 +42,8 @@ const char *refreshFromModel() {
         if (!IsAddressable(device, channel)) return "screen maps outside the tables";
     }
 
-    const OutputInfo &system = OutputInfoTable[1][1];
-    const int sourceWidth = SourceWidth(state), sourceHeight = SourceHeight(state);
+    const OutputInfo &system = model.output(1, 1);
+    const int sourceWidth = SourceWidth(model), sourceHeight = SourceHeight(model);
     const double projectorResH = state.DefaultSourceWidth;
     // The Planning page takes the projector count only when it is one of its choices.
     const int n = isValidProjectorCount(system.TotalProjectors) ? system.TotalProjectors : 1;
@@ -73,18 +69,17 @@ namespace FuzzTargets {
 // The input is a configuration file. One of any other size is refused and leaves the tables alone; it
 // is then zero-filled or cut to the file size so that every input reaches the refresh.
 const char *configFile(const uint8_t *data, size_t size) {
-    std::memset(InputInfoTable, 0, sizeof InputInfoTable);
-    std::memset(OutputInfoTable, 0, sizeof OutputInfoTable);
+    DeviceModel model;
     QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     if (bytes.size() != ConfigFile::FileSize) {
-        const QByteArray before = ConfigFile::image();
-        if (ConfigFile::applyImage(bytes)) return "a file of the wrong size was taken";
-        if (!tablesEqual(before)) return "a refused file changed the tables";
+        const QByteArray before = model.image();
+        if (model.applyImage(bytes)) return "a file of the wrong size was taken";
+        if (model.image() != before) return "a refused file changed the tables";
         bytes.resize(ConfigFile::FileSize, '\0');
     }
-    if (!ConfigFile::applyImage(bytes)) return "a file of the right size was refused";
-    if (ConfigFile::image() != bytes) return "the tables do not hold the file as loaded";
-    return refreshFromModel();
+    if (!model.applyImage(bytes)) return "a file of the right size was refused";
+    if (model.image() != bytes) return "the tables do not hold the file as loaded";
+    return refreshFromModel(model);
 }
 
 } // namespace FuzzTargets

@@ -1,5 +1,9 @@
+#include "ConfigFile.h"
+#include "DeviceModel.h"
 #include "ModelAccessors.h"
-#include "ModelTables.h"
+#include "ModelFields.h"
+
+#include <QSignalSpy>
 
 #include <QTest>
 
@@ -10,8 +14,8 @@ class tst_model : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
+    void freshModelIsAllZero();
+    void changesAreAnnouncedByField();
     void screenMapping_data();
     void screenMapping();
     void sourceSizeFallsBackToDefault();
@@ -24,21 +28,53 @@ private slots:
     void versionStopsAtNul();
 };
 
-void tst_model::initTestCase() {
-    // Runs before any case touches the tables: they must start all-zero, padding included.
-    static const InputInfo freshInput[3][5] = {};
-    static const OutputInfo freshOutput[3][5] = {};
-    static const SystemInfo freshSystem[3] = {};
-    QVERIFY(std::memcmp(InputInfoTable, freshInput, sizeof freshInput) == 0);
-    QVERIFY(std::memcmp(OutputInfoTable, freshOutput, sizeof freshOutput) == 0);
-    QVERIFY(std::memcmp(SystemInfoTable, freshSystem, sizeof freshSystem) == 0);
+void tst_model::freshModelIsAllZero() {
+    // Padding included: the image is what a file of a fresh model holds.
+    DeviceModel model;
+    QCOMPARE(model.image(), QByteArray(int(ConfigFile::FileSize), '\0'));
+    static const SystemInfo freshSystem = {};
+    QVERIFY(std::memcmp(&model.system(1), &freshSystem, sizeof freshSystem) == 0);
 }
 
-void tst_model::init() {
-    // The tables are process-wide; every case starts from the state the program starts with.
-    std::memset(InputInfoTable, 0, sizeof InputInfoTable);
-    std::memset(OutputInfoTable, 0, sizeof OutputInfoTable);
-    std::memset(SystemInfoTable, 0, sizeof SystemInfoTable);
+// Listeners hear of each field whose value changed, by device, channel and name, and of nothing else.
+void tst_model::changesAreAnnouncedByField() {
+    using Change = QList<QVariant>;
+    DeviceModel model;
+    QSignalSpy spy(&model, &DeviceModel::changed);
+
+    model.editOutput(2, 3, [](OutputInfo &o) {
+        o.BlackLevel = 40;
+        o.SeamGain[2] = 7;
+    });
+    QCOMPARE(spy.size(), 2);
+    QCOMPARE(spy.at(0), (Change{2, 3, QStringLiteral("BlackLevel")}));
+    QCOMPARE(spy.at(1), (Change{2, 3, QStringLiteral("SeamGain3")}));
+    QCOMPARE(model.output(2, 3).BlackLevel, 40);
+
+    spy.clear();
+    model.editOutput(2, 3, [](OutputInfo &o) { o.BlackLevel = 40; }); // the value it already holds
+    model.editInput(3, 1, [](InputInfo &i) { i.HPosition = 5; });     // no such device: ignored
+    model.editInput(1, 5, [](InputInfo &i) { i.HPosition = 5; });     // no such channel
+    QCOMPARE(spy.size(), 0);
+    QCOMPARE(model.input(3, 1).HPosition, 0);
+
+    // A whole image: one announcement per value that differs, in every record the file stores.
+    QByteArray image = model.image();
+    QVERIFY(
+        ModelFields::setValue(image, *ModelFields::find(ModelFields::Record::Input, "HPosition"), 1, 4, -12));
+    QVERIFY(ModelFields::setValue(image, *ModelFields::find(ModelFields::Record::Output, "BlackLevel"), 2, 3,
+                                  40));
+    QVERIFY(model.applyImage(image));
+    QCOMPARE(spy.size(), 1);
+    QCOMPARE(spy.at(0), (Change{1, 4, QStringLiteral("HPosition")}));
+    QCOMPARE(model.image(), image);
+    QVERIFY(!model.applyImage(image.left(100)));
+    QCOMPARE(model.image(), image);
+
+    spy.clear();
+    model.setSystem(2, SystemInfo{{0, 0, '1', '.', '0', '2', 0, 0}});
+    QCOMPARE(spy.size(), 1);
+    QCOMPARE(spy.at(0), (Change{2, 0, QStringLiteral("Version")}));
 }
 
 void tst_model::screenMapping_data() {
@@ -58,20 +94,20 @@ void tst_model::screenMapping() {
 }
 
 void tst_model::sourceSizeFallsBackToDefault() {
-    WindowState state;
-    QCOMPARE(SourceWidth(state), 1280);
-    QCOMPARE(SourceHeight(state), 1024);
+    DeviceModel model;
+    QCOMPARE(SourceWidth(model), 1280);
+    QCOMPARE(SourceHeight(model), 1024);
 
     // The measured size wins even when the output format suggests another one.
-    OutputInfoTable[1][1].OutputFormat = 0;
-    UpdateDefaultSourceSize(state);
-    InputInfoTable[1][1].HActive = 1024;
-    QCOMPARE(SourceWidth(state), 1024);
-    QCOMPARE(SourceHeight(state), 480);
+    model.editOutput(1, 1, [](OutputInfo &o) { o.OutputFormat = 0; });
+    UpdateDefaultSourceSize(model);
+    model.editInput(1, 1, [](InputInfo &i) { i.HActive = 1024; });
+    QCOMPARE(SourceWidth(model), 1024);
+    QCOMPARE(SourceHeight(model), 480);
     // Only device 1's first input counts.
-    InputInfoTable[2][1].VActive = 999;
-    InputInfoTable[1][2].VActive = 999;
-    QCOMPARE(SourceHeight(state), 480);
+    model.editInput(2, 1, [](InputInfo &i) { i.VActive = 999; });
+    model.editInput(1, 2, [](InputInfo &i) { i.VActive = 999; });
+    QCOMPARE(SourceHeight(model), 480);
 }
 
 void tst_model::positionBounds_data() {
@@ -112,16 +148,17 @@ void tst_model::positionBounds() {
     QFETCH(int, vCenter);
     QFETCH(int, vLimit);
 
-    InputInfo &r = InputInfoTable[2][3];
-    r.HTotal = hTotal;
-    r.HActive = hActive;
-    r.HPositionCenter = hCenter;
-    r.HPositionLimit = hLimit;
-    r.VPositionCenter = vCenter;
-    r.VPositionLimit = vLimit;
-
-    WindowState state;
-    UpdatePositionBounds(state, 2, 3);
+    DeviceModel model;
+    model.editInput(2, 3, [&](InputInfo &r) {
+        r.HTotal = hTotal;
+        r.HActive = hActive;
+        r.HPositionCenter = hCenter;
+        r.HPositionLimit = hLimit;
+        r.VPositionCenter = vCenter;
+        r.VPositionLimit = vLimit;
+    });
+    UpdatePositionBounds(model, 2, 3);
+    const WindowState &state = model.state();
     QTEST(int(state.HPositionMin), "hMin");
     QTEST(int(state.HPositionMax), "hMax");
     QTEST(int(state.VPositionMin), "vMin");
@@ -142,34 +179,35 @@ void tst_model::defaultSourceSize_data() {
 
 void tst_model::defaultSourceSize() {
     QFETCH(int, format);
-    WindowState state;
+    DeviceModel model;
+    WindowState &state = model.state();
     state.DefaultSourceWidth = 777;
     state.DefaultSourceHeight = 555;
-    OutputInfoTable[1][1].OutputFormat = quint8(format);
-    OutputInfoTable[2][1].OutputFormat = 0; // device 2 never decides
-    UpdateDefaultSourceSize(state);
+    model.editOutput(1, 1, [&](OutputInfo &o) { o.OutputFormat = quint8(format); });
+    UpdateDefaultSourceSize(model);
     QTEST(int(state.DefaultSourceWidth), "width");
     QTEST(int(state.DefaultSourceHeight), "height");
 }
 
 void tst_model::inputLockedOnlyForOne() {
-    InputInfoTable[1][2].VideoLocked = 1;
-    InputInfoTable[1][3].VideoLocked = 2;
-    QVERIFY(IsInputLocked(1, 2));
-    QVERIFY(!IsInputLocked(1, 3));
-    QVERIFY(!IsInputLocked(2, 2));
+    DeviceModel model;
+    model.editInput(1, 2, [](InputInfo &i) { i.VideoLocked = 1; });
+    model.editInput(1, 3, [](InputInfo &i) { i.VideoLocked = 2; });
+    QVERIFY(IsInputLocked(model, 1, 2));
+    QVERIFY(!IsInputLocked(model, 1, 3));
+    QVERIFY(!IsInputLocked(model, 2, 2));
 }
 
 void tst_model::outOfRangeAddressesRefused() {
     QVERIFY(IsAddressable(1, 1) && IsAddressable(2, 4));
     QVERIFY(!IsAddressable(0, 1) && !IsAddressable(3, 1) && !IsAddressable(1, 0) && !IsAddressable(1, 5));
-    InputInfoTable[2][0].VideoLocked = 1; // column 0 is not a channel
-    QVERIFY(!IsInputLocked(2, 0));
-    WindowState state;
-    state.HPositionMax = 7;
-    InputInfoTable[1][0].HPositionCenter = 500;
-    UpdatePositionBounds(state, 1, 0);
-    QCOMPARE(state.HPositionMax, 7);
+    DeviceModel model;
+    model.editInput(2, 0, [](InputInfo &i) { i.VideoLocked = 1; }); // column 0 is not a channel
+    QVERIFY(!IsInputLocked(model, 2, 0));
+    model.state().HPositionMax = 7;
+    model.editInput(1, 0, [](InputInfo &i) { i.HPositionCenter = 500; });
+    UpdatePositionBounds(model, 1, 0);
+    QCOMPARE(model.state().HPositionMax, 7);
 }
 
 void tst_model::versionStopsAtNul() {

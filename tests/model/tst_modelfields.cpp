@@ -1,6 +1,6 @@
 #include "ConfigFile.h"
+#include "DeviceModel.h"
 #include "ModelFields.h"
-#include "ModelTables.h"
 
 #include <QSet>
 #include <QTest>
@@ -20,7 +20,6 @@ class tst_modelfields : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
     void catalogueCoversEveryMember_data();
     void catalogueCoversEveryMember();
     void valuesSitWhereTheModelKeepsThem();
@@ -30,11 +29,6 @@ private slots:
     void valuesRefused();
     void addressesRefused();
 };
-
-void tst_modelfields::init() {
-    std::memset(InputInfoTable, 0, sizeof InputInfoTable);
-    std::memset(OutputInfoTable, 0, sizeof OutputInfoTable);
-}
 
 void tst_modelfields::catalogueCoversEveryMember_data() {
     QTest::addColumn<Record>("record");
@@ -82,13 +76,14 @@ void tst_modelfields::catalogueCoversEveryMember() {
 // Values put into the tables through the record members come out of the file image under the member's
 // name, from the right device and channel.
 void tst_modelfields::valuesSitWhereTheModelKeepsThem() {
-    InputInfoTable[2][3].HPosition = -123456;
-    InputInfoTable[1][4].BlueBrightness = -0.1f;
-    OutputInfoTable[1][1].BasicGamma = 2.2f;
-    OutputInfoTable[1][2].BasicFeathering = -3;
-    OutputInfoTable[2][4].SeamGain[2] = 200;
-    OutputInfoTable[2][1].BridgeThreshold = 17;
-    const QByteArray image = ConfigFile::image();
+    DeviceModel model;
+    model.editInput(2, 3, [](InputInfo &i) { i.HPosition = -123456; });
+    model.editInput(1, 4, [](InputInfo &i) { i.BlueBrightness = -0.1f; });
+    model.editOutput(1, 1, [](OutputInfo &o) { o.BasicGamma = 2.2f; });
+    model.editOutput(1, 2, [](OutputInfo &o) { o.BasicFeathering = -3; });
+    model.editOutput(2, 4, [](OutputInfo &o) { o.SeamGain[2] = 200; });
+    model.editOutput(2, 1, [](OutputInfo &o) { o.BridgeThreshold = 17; });
+    const QByteArray image = model.image();
 
     struct Case {
         Record record;
@@ -166,8 +161,9 @@ void tst_modelfields::roundTrip() {
     QVERIFY(ModelFields::setValue(zeroed, *f, 2, 4, 0));
     QCOMPARE(zeroed, QByteArray(ConfigFile::FileSize, '\0'));
 
-    QVERIFY(ConfigFile::applyImage(image));
-    QCOMPARE(ModelFields::value(ConfigFile::image(), *f, 2, 4), stored);
+    DeviceModel model;
+    QVERIFY(model.applyImage(image));
+    QCOMPARE(ModelFields::value(model.image(), *f, 2, 4), stored);
 }
 
 void tst_modelfields::valuesRefused_data() {

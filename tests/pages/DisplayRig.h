@@ -2,7 +2,6 @@
 
 #include "DisplaySetupPage.h"
 #include "LinkRig.h"
-#include "ModelTables.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -37,6 +36,7 @@ struct DisplayRig {
     QCheckBox *box(const QString &name) const { return find<QCheckBox>(name); }
     QComboBox *list(const QString &name) const { return find<QComboBox>(name); }
     WindowState &state() const { return rig->form->state(); }
+    DeviceModel &model() const { return rig->form->model(); }
     QStringList messages() const { return rig->host.messages(); }
 
     // Device commands the simulator received ("*2BLKGN 1 200"), after letting writes that wait for

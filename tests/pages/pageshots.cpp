@@ -1,8 +1,8 @@
 // Pictures of the Display Setup, Projector Setup, Source Setup and Seam Removal pages as the window draws
 // them, for looking at by eye (not a test). usage: pageshots OUT_DIR
+#include "DeviceModel.h"
 #include "DisplaySetupPage.h"
 #include "InformationPage.h"
-#include "ModelTables.h"
 #include "ProjectorSetupPage.h"
 #include "ScriptedHost.h"
 #include "SeamRemovalPage.h"
@@ -53,13 +53,16 @@ int main(int argc, char **argv) {
     InformationPage *info = form.informationPage();
     form.phasePageControl()->setCurrentWidget(info);
     form.state().ModelFromDevices = 1;
-    InputInfoTable[1][1] =
-        InputInfo{1, 1, {}, 12,    0,      0,      {},   1344, 0,    296,  0,    35, 1024, 768,
-                  1, 1, {}, 95.5f, 100.0f, -2.25f, 0.0f, 1.5f, 0.0f, 0.0f, 0.0f, -1, -1};
-    OutputInfoTable[1][1].OutputFormat = 2;
-    OutputInfoTable[1][1].FrameRate = 1;
-    OutputInfoTable[1][1].BasicGamma = 2.2f;
-    OutputInfoTable[1][1].BlackLevel = 200;
+    DeviceModel &model = form.model();
+    model.setInput(1, 1,
+                   InputInfo{1, 1, {}, 12,    0,      0,      {},   1344, 0,    296,  0,    35, 1024, 768,
+                             1, 1, {}, 95.5f, 100.0f, -2.25f, 0.0f, 1.5f, 0.0f, 0.0f, 0.0f, -1, -1});
+    model.editOutput(1, 1, [](OutputInfo &o) {
+        o.OutputFormat = 2;
+        o.FrameRate = 1;
+        o.BasicGamma = 2.2f;
+        o.BlackLevel = 200;
+    });
     info->ScreenInfoComboBoxChange();
     info->terminalPane()->showReceived("debug 0\r\nKX> NKX\r\n2 1 2\r\nKX> ");
     info->HiddenLabelDblClick();
@@ -76,15 +79,16 @@ int main(int argc, char **argv) {
         form.grab().save(QStringLiteral("%1/display-service-groups-tab%2.png").arg(dir).arg(tab + 1));
     }
     // Source Setup with channel 1 locked and channel 2 without a lock; Seam Removal on channel 1.
-    InputInfo &locked = InputInfoTable[1][1];
-    locked.VideoLoaded = locked.VideoLocked = 1;
-    locked.HPosition = 200;
-    locked.VPosition = 35;
-    locked.HTotal = 1344;
-    locked.PhaseOffset = 3;
-    locked.OverallContrast = 102.5f;
-    locked.RedBrightness = -3.2f;
-    InputInfoTable[1][2].PhaseOffset = -3;
+    model.editInput(1, 1, [](InputInfo &locked) {
+        locked.VideoLoaded = locked.VideoLocked = 1;
+        locked.HPosition = 200;
+        locked.VPosition = 35;
+        locked.HTotal = 1344;
+        locked.PhaseOffset = 3;
+        locked.OverallContrast = 102.5f;
+        locked.RedBrightness = -3.2f;
+    });
+    model.editInput(1, 2, [](InputInfo &i) { i.PhaseOffset = -3; });
     SourceSetupPage *source = form.sourceSetupPage();
     form.phasePageControl()->setCurrentWidget(source);
     source->PageActivated(true);
@@ -94,8 +98,10 @@ int main(int argc, char **argv) {
         form.grab().save(
             QStringLiteral("%1/source-setup-%2.png").arg(dir).arg(screen == 1 ? "locked" : "unlocked"));
     }
-    OutputInfoTable[1][1].SeamGain[3] = 200;
-    OutputInfoTable[1][1].BridgeThreshold = 20;
+    model.editOutput(1, 1, [](OutputInfo &o) {
+        o.SeamGain[3] = 200;
+        o.BridgeThreshold = 20;
+    });
     SeamRemovalPage *seams = form.seamRemovalPage();
     form.phasePageControl()->setCurrentWidget(seams);
     seams->PageActivated(true);

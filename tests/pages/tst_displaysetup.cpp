@@ -44,8 +44,8 @@ void DisplaySetupTest::testPatternOfScreenSix() {
     d.choose("TestPattern6ComboBox", 9);
     d.box("TestGrid6CheckBox")->click();
     QCOMPARE(d.wire(2), (QStringList{"*2OTPMKX 2 9 0 0", "*2OTPMKX 2 9 0 1"}));
-    QCOMPARE(int(OutputInfoTable[2][2].TestGrid), 1);
-    QCOMPARE(int(OutputInfoTable[2][2].TestPattern), 9);
+    QCOMPARE(int(d.model().output(2, 2).TestGrid), 1);
+    QCOMPARE(int(d.model().output(2, 2).TestPattern), 9);
     QCOMPARE(d.state().CommandBusy, 0);
     // While another device action runs the change does nothing.
     d.state().CommandBusy = 1;
@@ -156,7 +156,7 @@ void DisplaySetupTest::exitMessages() {
     QFETCH(QString, text);
     QFETCH(QString, message);
     DisplayRig d;
-    OutputInfoTable[1][2].BlackLevel = 9;
+    d.model().editOutput(1, 2, [&](OutputInfo &r) { r.BlackLevel = 9; });
     const FieldRow *row = findFieldRow(field);
     if (row->isPair() && !row->pairWidth) d.edit(row->partner)->setText("100"); // the width is checked first
     d.edit(field)->setText(text);
@@ -278,19 +278,21 @@ void DisplaySetupTest::advancedModeWithTheLinkDown() {
 
 void DisplaySetupTest::refreshWritesTheModel() {
     DisplayRig d;
-    OutputInfoTable[1][1].BlackLevel = 200;
-    OutputInfoTable[1][1].RightGamma = 2.2f;
-    OutputInfoTable[1][1].LeftGamma = 3.0f;
-    OutputInfoTable[1][1].LeftFeathering = 1;
-    OutputInfoTable[2][3].LeftGammaWidth = 321;
-    OutputInfoTable[2][3].RightGammaOffset = 17;
-    OutputInfoTable[2][3].RightHaloWidth = 12;
-    OutputInfoTable[1][2].TestPattern = 10;
-    OutputInfoTable[1][2].TestGrid = 1;
-    OutputInfoTable[1][3].TestPattern = 11; // outside the list: nothing selected
-    OutputInfoTable[1][1].BasicGamma = 1.75f;
-    OutputInfoTable[1][1].OverlapWidth = 300;
-    OutputInfoTable[1][1].FeatherMode = 0; // neither curve: the group stays as it is
+    d.model().editOutput(1, 1, [&](OutputInfo &r) { r.BlackLevel = 200; });
+    d.model().editOutput(1, 1, [&](OutputInfo &r) { r.RightGamma = 2.2f; });
+    d.model().editOutput(1, 1, [&](OutputInfo &r) { r.LeftGamma = 3.0f; });
+    d.model().editOutput(1, 1, [&](OutputInfo &r) { r.LeftFeathering = 1; });
+    d.model().editOutput(2, 3, [&](OutputInfo &r) { r.LeftGammaWidth = 321; });
+    d.model().editOutput(2, 3, [&](OutputInfo &r) { r.RightGammaOffset = 17; });
+    d.model().editOutput(2, 3, [&](OutputInfo &r) { r.RightHaloWidth = 12; });
+    d.model().editOutput(1, 2, [&](OutputInfo &r) { r.TestPattern = 10; });
+    d.model().editOutput(1, 2, [&](OutputInfo &r) { r.TestGrid = 1; });
+    d.model().editOutput(1, 3,
+                         [](OutputInfo &r) { r.TestPattern = 11; }); // outside the list: nothing selected
+    d.model().editOutput(1, 1, [&](OutputInfo &r) { r.BasicGamma = 1.75f; });
+    d.model().editOutput(1, 1, [&](OutputInfo &r) { r.OverlapWidth = 300; });
+    d.model().editOutput(1, 1,
+                         [](OutputInfo &r) { r.FeatherMode = 0; }); // neither curve: the group stays as it is
     auto *curve = d.find<RadioGroup>("FeatherRadioGroup");
     curve->setItemIndex(1);
     d.rig->com1->clearRequests();

@@ -1,8 +1,8 @@
 // The field editors on a small page of their own, against the simulator behind a Controller with two
 // devices: exit validation and its messages, the pair rule, Refreshing and the link, every-device
 // families, the bridge threshold's empty text, spin limits, the Enter key and the CommandBusy guard.
+#include "DeviceModel.h"
 #include "FieldEditors.h"
-#include "ModelTables.h"
 #include "ProtocolRig.h"
 #include "SpinButton.h"
 
@@ -21,9 +21,9 @@ struct Page {
     ProtocolRig rig{ProtocolRig::Setup{true, {1, 2}}};
     QWidget window;
     QLineEdit *other = new QLineEdit(&window); // somewhere to move the focus to
-    FieldEditors editors{
-        PageContext{*rig.commands, rig.state, rig.host, [this] { return rig.engine->LinkActive(); }},
-        &window};
+    FieldEditors editors{PageContext{*rig.commands, rig.model, rig.state, rig.host,
+                                     [this] { return rig.engine->LinkActive(); }},
+                         &window};
     QStringList restored;
 
     Page() {
@@ -200,19 +200,19 @@ void FieldEditorsTest::pairValidatesWidthFirstAndFocusesTheFailure() {
 
 void FieldEditorsTest::linkDownOrRefreshingSendsNothingButBridgeThresholdKeepsItsValue() {
     Page page;
-    OutputInfoTable[2][1].BlackLevel = 7;
+    page.rig.model.editOutput(2, 1, [&](OutputInfo &r) { r.BlackLevel = 7; });
     page.rig.state.Refreshing = true;
     page.edit("Black5Edit")->setText("90");
     QVERIFY(page.editors.EditExit("Black5Edit"));
     page.rig.state.Refreshing = false;
     page.rig.engine->SetLinkActive(false);
     QVERIFY(page.editors.EditExit("Black5Edit"));
-    QCOMPARE(int(OutputInfoTable[2][1].BlackLevel), 7);
+    QCOMPARE(int(page.rig.model.output(2, 1).BlackLevel), 7);
 
     page.edit("BridgeThresholdEdit")->setText("99");
     QVERIFY(page.editors.EditExit("BridgeThresholdEdit"));
-    QCOMPARE(int(OutputInfoTable[1][1].BridgeThreshold), 99);
-    QCOMPARE(int(OutputInfoTable[2][1].BridgeThreshold), 99);
+    QCOMPARE(int(page.rig.model.output(1, 1).BridgeThreshold), 99);
+    QCOMPARE(int(page.rig.model.output(2, 1).BridgeThreshold), 99);
     QVERIFY(page.wire(0).isEmpty());
     QVERIFY(page.rig.host.messages().isEmpty());
 }

@@ -47,7 +47,7 @@ void ProjectorSetupTest::whiteWithTwoDevices() {
     QVERIFY(!d.box("ProjTest1RasterCheckBox")->isChecked());
     QVERIFY(!d.box("ProjTest3GridCheckBox")->isChecked());
     QCOMPARE(group(d, 4)->itemIndex(), 5);
-    QCOMPARE(int(OutputInfoTable[2][4].TestPattern), 9);
+    QCOMPARE(int(d.model().output(2, 4).TestPattern), 9);
     QCOMPARE(d.state().CommandBusy, 0);
     QVERIFY(!d.state().Refreshing);
 }
@@ -90,12 +90,12 @@ void ProjectorSetupTest::oneDeviceLinkDown() {
     QCOMPARE(d.state().DeviceCount, 1);
     d.list("TestPattern5ComboBox")->setCurrentIndex(3);
     d.rig->trigger("DisconnectSerialCo1");
-    OutputInfoTable[2][1].TestPattern = 7;
+    d.model().editOutput(2, 1, [&](OutputInfo &r) { r.TestPattern = 7; });
     group(d, 2)->item(1)->click();
     QVERIFY(d.wire(0).isEmpty());
     for (int c = 1; c <= 4; ++c)
-        QCOMPARE(int(OutputInfoTable[1][c].TestPattern), 5);
-    QCOMPARE(int(OutputInfoTable[2][1].TestPattern), 7); // device 2 untouched
+        QCOMPARE(int(d.model().output(1, c).TestPattern), 5);
+    QCOMPARE(int(d.model().output(2, 1).TestPattern), 7); // device 2 untouched
     QCOMPARE(d.list("TestPattern4ComboBox")->currentText(), QString("Black"));
     QVERIFY(d.box("OutputRaster4CheckBox")->isChecked());
     QCOMPARE(d.list("TestPattern5ComboBox")->currentIndex(), 3); // screens 5-8 not refreshed

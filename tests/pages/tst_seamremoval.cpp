@@ -76,8 +76,8 @@ void SeamRemovalTest::channelSevenSendsAllEightGains() {
     d.edit("SeamGain3Edit")->setText("90");
     QVERIFY(d.seams->fieldEditors()->EditExit("SeamGain3Edit"));
     QCOMPARE(d.wire(1), QStringList{"*2MANSEAM 3 -4 220 221 90 223 224 225 226 227"});
-    QCOMPARE(int(OutputInfoTable[2][3].SeamGain[2]), 90);
-    QCOMPARE(OutputInfoTable[2][3].SeamStart, -4);
+    QCOMPARE(int(d.model().output(2, 3).SeamGain[2]), 90);
+    QCOMPARE(d.model().output(2, 3).SeamStart, -4);
 }
 
 // A gain typed into another field would otherwise go out as it stands (300 stored as 44).
@@ -126,15 +126,16 @@ void SeamRemovalTest::everyGainIsCheckedBeforeSending() {
 void SeamRemovalTest::refresh() {
     SeamRig d({1});
     d.edit("BridgeThresholdEdit")->setText("");
-    OutputInfo &out = OutputInfoTable[1][1];
-    out.SeamGain[0] = 200;
-    out.BridgeThreshold = 0;
-    out.SeamBridge = 1;
+    d.model().editOutput(1, 1, [](OutputInfo &out) {
+        out.SeamGain[0] = 200;
+        out.BridgeThreshold = 0;
+        out.SeamBridge = 1;
+    });
     d.seams->RefreshSeamPage();
     QCOMPARE(d.gains().first(), QString("200"));
     QCOMPARE(d.edit("BridgeThresholdEdit")->text(), QString()); // 0: the field keeps its text
     QVERIFY(d.seams->bridgeSingleChecked());
-    out.BridgeThreshold = 40;
+    d.model().editOutput(1, 1, [](OutputInfo &out) { out.BridgeThreshold = 40; });
     d.select(2);
     d.select(1); // a channel select refreshes too
     QCOMPARE(d.edit("BridgeThresholdEdit")->text(), QString("40"));
@@ -189,7 +190,7 @@ void SeamRemovalTest::bridgeBoxes() {
         QCheckBox *single = two.box("SeamBridgeSingleConfigCheckBox");
         QTest::mouseClick(single, Qt::LeftButton, {}, QPoint(6, single->height() / 2));
         QCOMPARE(two.wire(1), QStringList{"*2BRDGSEAM 2 1"});
-        QCOMPARE(int(OutputInfoTable[2][2].SeamBridge), 1);
+        QCOMPARE(int(two.model().output(2, 2).SeamBridge), 1);
         QCheckBox *all = two.box("SeamBridgeAllConfigCheckBox");
         QTest::mouseClick(all, Qt::LeftButton, {}, QPoint(6, all->height() / 2));
         QStringList everyChannel;
@@ -206,7 +207,7 @@ void SeamRemovalTest::bridgeBoxes() {
     down.box("SeamBridgeAllConfigCheckBox")->setChecked(true);
     QVERIFY(down.seams->bridgeSingleChecked());
     QVERIFY(down.wire(0).isEmpty());
-    QCOMPARE(int(OutputInfoTable[1][1].SeamBridge), 0);
+    QCOMPARE(int(down.model().output(1, 1).SeamBridge), 0);
 }
 
 void SeamRemovalTest::resetSeamGain() {

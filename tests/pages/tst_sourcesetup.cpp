@@ -75,9 +75,9 @@ void SourceSetupTest::channelSelectMapsToDeviceAndChannel() {
     d.edit("PhaseEdit")->setText("-2");
     QVERIFY(d.source->fieldEditors()->EditExit("PhaseEdit"));
     QCOMPARE(d.wire(1), QStringList{"*2ICPHOKX 2 M -2"});
-    QCOMPARE(InputInfoTable[2][2].PhaseOffset, -2);
+    QCOMPARE(d.model().input(2, 2).PhaseOffset, -2);
     // Send Current Settings' entry: selecting the selected screen again still loads it.
-    InputInfoTable[2][2].PhaseOffset = 9;
+    d.model().editInput(2, 2, [&](InputInfo &r) { r.PhaseOffset = 9; });
     d.source->selectScreen(6);
     QCOMPARE(d.edit("PhaseEdit")->text(), QString("9"));
 }
@@ -128,12 +128,13 @@ void SourceSetupTest::lockedAndUnlockedChannels() {
 // and the H position field checks against them.
 void SourceSetupTest::positionBoundsFollowTheSelectedChannel() {
     SourceRig d({1, 2});
-    InputInfo &in = InputInfoTable[1][3];
+    InputInfo in = d.model().input(1, 3);
     in.HPositionCenter = 200;
     in.HPositionLimit = -1;
     in.HTotal = 1344;
     in.HActive = 1024;
     in.HPosition = 200;
+    d.model().setInput(1, 3, in);
     d.select(3);
     QCOMPARE(d.state().HPositionMin, 72);
     QCOMPARE(d.state().HPositionMax, 317);
@@ -148,13 +149,15 @@ void SourceSetupTest::positionBoundsFollowTheSelectedChannel() {
     QCOMPARE(d.state().HPositionMax, 296 + 128);
 
     // Screen 7 is device 2's channel 3: its own bounds, not those of device 1's channel 3.
-    in.VPositionCenter = 20;
-    in.VPositionLimit = -1;
-    InputInfo &second = InputInfoTable[2][3];
-    second = in;
+    d.model().editInput(1, 3, [](InputInfo &first) {
+        first.VPositionCenter = 20;
+        first.VPositionLimit = -1;
+    });
+    InputInfo second = d.model().input(1, 3);
     second.HPositionCenter = 250;
     second.HTotal = 1400;
     second.VPositionCenter = 40;
+    d.model().setInput(2, 3, second);
     d.select(7);
     QCOMPARE(d.state().HPositionMin, 122);
     QCOMPARE(d.state().HPositionMax, 373);
@@ -211,7 +214,7 @@ void SourceSetupTest::resetConfig() {
 void SourceSetupTest::autoColorBalance() {
     SourceRig d({1});
     // Cancelled at the second question: nothing sent, and the page activation still shows the model.
-    InputInfoTable[1][1].PhaseOffset = 7;
+    d.model().editInput(1, 1, [&](InputInfo &r) { r.PhaseOffset = 7; });
     d.rig->host.expectOkCancel(true, "Automatic Color Balance takes several minutes");
     d.rig->host.expectOkCancel(false, "IMPORTANT: Verify that Horizontal Bars 1");
     d.find<QPushButton>("AutoColorBalanceButton")->click();
@@ -255,7 +258,7 @@ void SourceSetupTest::overallLevelDigitsAndSpinStep() {
     QVERIFY(QTest::qWaitForWindowExposed(d.rig->form.get()));
     QTRY_COMPARE(d.rig->host.pendingAnswers(), 0);
     d.rig->host.entries.clear();
-    InputInfoTable[1][1].OverallContrast = 100.45f;
+    d.model().editInput(1, 1, [&](InputInfo &r) { r.OverallContrast = 100.45f; });
     d.source->selectScreen(1);
     QCOMPARE(d.edit("LeftOContrastEdit")->text(), QString("100.45"));
 
@@ -266,7 +269,7 @@ void SourceSetupTest::overallLevelDigitsAndSpinStep() {
     QCOMPARE(d.edit("LeftOContrastEdit")->text(), QString("102.6"));
     const QStringList sent = d.commands(1);
     QVERIFY2(sent == QStringList{"*1ICNTKX 1 C 102.6"}, qPrintable(sent.join(", ")));
-    QCOMPARE(InputInfoTable[1][1].OverallContrast, 102.6f);
+    QCOMPARE(d.model().input(1, 1).OverallContrast, 102.6f);
     QVERIFY(d.messages().isEmpty());
 }
 

@@ -1,7 +1,7 @@
 #include "ProtocolRig.h"
 
+#include "ConfigFile.h"
 #include "EventPump.h"
-#include "ModelTables.h"
 
 #include <QTest>
 
@@ -43,8 +43,8 @@ ProtocolRig::ProtocolRig(const Setup &setup)
     engine->setControllerMode(setup.controller);
     engine->AckChar = setup.controller ? '>' : '#';
     engine->SetLinkActive(setup.linkActive);
-    queries = std::make_unique<StatusQueries>(*engine, state);
-    commands = std::make_unique<CommandSet>(*engine, state, *queries);
+    queries = std::make_unique<StatusQueries>(*engine, model);
+    commands = std::make_unique<CommandSet>(*engine, model, *queries);
 }
 
 ProtocolRig::~ProtocolRig() {
@@ -67,7 +67,7 @@ QList<QByteArray> ProtocolRig::rawRequests() const {
 }
 
 void ProtocolRig::clearModel() {
-    std::memset(InputInfoTable, 0, sizeof InputInfoTable);
-    std::memset(OutputInfoTable, 0, sizeof OutputInfoTable);
-    std::memset(SystemInfoTable, 0, sizeof SystemInfoTable);
+    model.applyImage(QByteArray(int(ConfigFile::FileSize), '\0'));
+    for (int device = 1; device <= 2; ++device)
+        model.setSystem(device, SystemInfo{});
 }

@@ -2,6 +2,7 @@
 
 #include "CommandEngine.h"
 #include "CommandSet.h"
+#include "DeviceModel.h"
 #include "KestrixSimulator.h"
 #include "Pacing.h"
 #include "ScriptedHost.h"
@@ -39,12 +40,14 @@ public:
     // The requests the simulator received since the last clear, as raw bytes.
     QList<QByteArray> rawRequests() const;
 
-    static void clearModel();
+    // Every record back to zero, as a fresh model.
+    void clearModel();
 
     Pacing pacing;
     ScriptedHost host;
     int commandBusy = 0;
-    WindowState state;
+    DeviceModel model;
+    WindowState &state = model.state();
     KestrixSimulator sim;
     TApdComPort port;
     std::unique_ptr<CommandEngine> engine;

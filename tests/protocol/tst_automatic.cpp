@@ -1,4 +1,4 @@
-#include "ModelTables.h"
+#include "DeviceModel.h"
 #include "ProtocolRig.h"
 
 #include <QElapsedTimer>
@@ -129,7 +129,7 @@ void tst_automatic::controllerOperations() {
     QFETCH(QString, status);
     ProtocolRig rig(mode(true));
     QVERIFY2(rig.ok(), qPrintable(rig.error()));
-    OutputInfoTable[2][1].TotalProjectors = quint8(projectors);
+    rig.model.editOutput(2, 1, [&](OutputInfo &r) { r.TotalProjectors = quint8(projectors); });
     RefreshLog refreshes(rig);
 
     if (token == "RGBADJ")
@@ -186,7 +186,7 @@ void tst_automatic::pollWaitGrowsWithProjectorsAtRealTiming() {
     setup.pacingFactor = 1.0;
     ProtocolRig rig(setup);
     QVERIFY2(rig.ok(), qPrintable(rig.error()));
-    OutputInfoTable[1][1].TotalProjectors = 2;
+    rig.model.editOutput(1, 1, [&](OutputInfo &r) { r.TotalProjectors = 2; });
     QElapsedTimer clock;
     clock.start();
     rig.commands->RunAutoPosition(1);
@@ -235,7 +235,7 @@ void tst_automatic::autoSeam() {
     // The device's measured gains reach the model through the read-back.
     const auto measured = rig.sim.device(1).outputs[2].seamGain;
     QVERIFY(measured[7] != 0);
-    QCOMPARE(OutputInfoTable[1][3].SeamGain[7], modelUpdated ? measured[7] : quint8(0));
+    QCOMPARE(rig.model.output(1, 3).SeamGain[7], modelUpdated ? measured[7] : quint8(0));
     QCOMPARE(refreshes.entries, QStringList{"seam"});
     QCOMPARE(rig.sim.device(1).autoSeams, 1);
 }

@@ -1,4 +1,5 @@
-#include "ModelTables.h"
+#include "ConfigFile.h"
+#include "DeviceModel.h"
 #include "ProtocolRig.h"
 
 #include <QElapsedTimer>
@@ -183,10 +184,10 @@ void tst_commandset::linkDownWritesModelOnly() {
     for (const BuilderCase &c : builderCases())
         c.call(*rig.commands);
 
-    QCOMPARE(OutputInfoTable[1][2].BlackLevel, quint8(40));
-    QCOMPARE(OutputInfoTable[1][1].AdvancedMode, quint8(1));
-    QCOMPARE(OutputInfoTable[2][1].TotalProjectors, quint8(6));
-    QCOMPARE(InputInfoTable[1][3].PhaseOffset, -16);
+    QCOMPARE(rig.model.output(1, 2).BlackLevel, quint8(40));
+    QCOMPARE(rig.model.output(1, 1).AdvancedMode, quint8(1));
+    QCOMPARE(rig.model.output(2, 1).TotalProjectors, quint8(6));
+    QCOMPARE(rig.model.input(1, 3).PhaseOffset, -16);
     // Nothing reached the line, and no follow-up ran without a link.
     QTest::qWait(50);
     QCOMPARE(rig.sim.receivedBytes(), QByteArray());
@@ -224,12 +225,12 @@ void tst_commandset::modelEffects() {
     c.SendBridgeThreshold(2, 77);
     c.SendFeatherMode(2, 1);
 
-    QCOMPARE(OutputInfoTable[2][3].BlackLevel, quint8(200));
-    QCOMPARE(OutputInfoTable[1][3].BlackLevel, quint8(0));
-    const OutputInfo &o12 = OutputInfoTable[1][2];
+    QCOMPARE(rig.model.output(2, 3).BlackLevel, quint8(200));
+    QCOMPARE(rig.model.output(1, 3).BlackLevel, quint8(0));
+    const OutputInfo &o12 = rig.model.output(1, 2);
     QCOMPARE(QList<int>({o12.LeftHaloWidth, o12.LeftHaloOffset, o12.RightHaloWidth, o12.RightHaloOffset}),
              QList<int>({5, 6, 7, 8}));
-    const InputInfo &in = InputInfoTable[1][1];
+    const InputInfo &in = rig.model.input(1, 1);
     QCOMPARE(in.OverallContrast, 110.5f);
     QCOMPARE(in.RedContrast, -3.5f);
     QCOMPARE(in.GreenContrast, 4.0f);
@@ -237,15 +238,15 @@ void tst_commandset::modelEffects() {
     QCOMPARE(in.OverallBrightness, 90.0f);
     QCOMPARE(in.BlueBrightness, 1.5f);
     QCOMPARE(in.RedBrightness, 0.0f);
-    QCOMPARE(InputInfoTable[2][4].HPosition, 301);
-    QCOMPARE(InputInfoTable[2][4].VPosition, 37);
-    const OutputInfo &o14 = OutputInfoTable[1][4];
+    QCOMPARE(rig.model.input(2, 4).HPosition, 301);
+    QCOMPARE(rig.model.input(2, 4).VPosition, 37);
+    const OutputInfo &o14 = rig.model.output(1, 4);
     QCOMPARE(o14.SeamStart, -4);
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(o14.SeamGain), 8),
              QByteArray::fromHex("01020304050607FF"));
     QCOMPARE(o14.SeamBridge, quint8(1));
 
-    const OutputInfo &s2 = OutputInfoTable[2][1];
+    const OutputInfo &s2 = rig.model.output(2, 1);
     QCOMPARE(s2.DataDoubling, quint8(1));
     QCOMPARE(s2.Justification, quint8(1));
     QCOMPARE(s2.OverlapWidth, 192);
@@ -258,8 +259,8 @@ void tst_commandset::modelEffects() {
     QCOMPARE(s2.AdvancedMode, quint8(1));
     // Device 1 and the other channel records of device 2 are untouched.
     static const OutputInfo zero = {};
-    QVERIFY(std::memcmp(&OutputInfoTable[1][1], &zero, sizeof zero) == 0);
-    QVERIFY(std::memcmp(&OutputInfoTable[2][2], &zero, sizeof zero) == 0);
+    QVERIFY(std::memcmp(&rig.model.output(1, 1), &zero, sizeof zero) == 0);
+    QVERIFY(std::memcmp(&rig.model.output(2, 2), &zero, sizeof zero) == 0);
 }
 
 void tst_commandset::outOfRangeAddressesIgnored() {
@@ -278,10 +279,7 @@ void tst_commandset::outOfRangeAddressesIgnored() {
     QVERIFY(!rig.queries->QueryOutputInfo(2, 5));
     QVERIFY(!rig.queries->QuerySystemInfo(0));
 
-    static const InputInfo zeroIn[3][5] = {};
-    static const OutputInfo zeroOut[3][5] = {};
-    QVERIFY(std::memcmp(InputInfoTable, zeroIn, sizeof zeroIn) == 0);
-    QVERIFY(std::memcmp(OutputInfoTable, zeroOut, sizeof zeroOut) == 0);
+    QCOMPARE(rig.model.image(), QByteArray(int(ConfigFile::FileSize), '\0'));
     QTest::qWait(30);
     QCOMPARE(rig.sim.receivedBytes(), QByteArray());
     QVERIFY(rig.host.entries.isEmpty());
@@ -292,14 +290,14 @@ void tst_commandset::testPatternChannelFiveStaysOnOneDevice() {
     QVERIFY2(rig.ok(), qPrintable(rig.error()));
     rig.commands->SendTestPattern(1, 5, 9, 1, 1);
     for (int ch = 1; ch <= 4; ++ch) {
-        QCOMPARE(OutputInfoTable[1][ch].TestPattern, quint8(9));
-        QCOMPARE(OutputInfoTable[1][ch].OutputRaster, quint8(1));
-        QCOMPARE(OutputInfoTable[1][ch].TestGrid, quint8(1));
-        QCOMPARE(OutputInfoTable[2][ch].TestPattern, quint8(0));
+        QCOMPARE(rig.model.output(1, ch).TestPattern, quint8(9));
+        QCOMPARE(rig.model.output(1, ch).OutputRaster, quint8(1));
+        QCOMPARE(rig.model.output(1, ch).TestGrid, quint8(1));
+        QCOMPARE(rig.model.output(2, ch).TestPattern, quint8(0));
     }
     static const OutputInfo zero = {};
-    QVERIFY(std::memcmp(&OutputInfoTable[1][0], &zero, sizeof zero) == 0);
-    QVERIFY(std::memcmp(&OutputInfoTable[2][0], &zero, sizeof zero) == 0);
+    QVERIFY(std::memcmp(&rig.model.output(1, 0), &zero, sizeof zero) == 0);
+    QVERIFY(std::memcmp(&rig.model.output(2, 0), &zero, sizeof zero) == 0);
     // The device is told channel 5 and sets all four itself.
     QVERIFY(rig.waitForRequests(1));
     QCOMPARE(rig.sim.requests().first().raw, QByteArray("OTPMKX 5 9 1 1\r"));
@@ -307,8 +305,8 @@ void tst_commandset::testPatternChannelFiveStaysOnOneDevice() {
         QCOMPARE(rig.sim.device(1).outputs[ch].testPattern, quint8(9));
 
     rig.commands->SendTestPattern(1, 3, 2, 0, 0);
-    QCOMPARE(OutputInfoTable[1][3].TestPattern, quint8(2));
-    QCOMPARE(OutputInfoTable[1][4].TestPattern, quint8(9));
+    QCOMPARE(rig.model.output(1, 3).TestPattern, quint8(2));
+    QCOMPARE(rig.model.output(1, 4).TestPattern, quint8(9));
 }
 
 void tst_commandset::forEveryDeviceFollowsDeviceCount() {
@@ -385,8 +383,8 @@ void tst_commandset::featherModeRereadsOutputs() {
     QCOMPARE(spy.count(), 1);
     QVERIFY(refreshingDuringSignal);
     QVERIFY(!rig.state.Refreshing);
-    QCOMPARE(OutputInfoTable[2][3].LeftGammaWidth, 123);
-    QCOMPARE(OutputInfoTable[2][1].AdvancedMode, quint8(1)); // now as the device reports it
+    QCOMPARE(rig.model.output(2, 3).LeftGammaWidth, 123);
+    QCOMPARE(rig.model.output(2, 1).AdvancedMode, quint8(1)); // now as the device reports it
     QVERIFY(!rig.host.busyCursor);
 }
 
@@ -398,7 +396,7 @@ void tst_commandset::inputConfigResetRereadsInputs() {
     QCOMPARE(rig.rawRequests(),
              QList<QByteArray>({"ICRSTKX 2\r", "IINFOKX 1\r", "IINFOKX 2\r", "IINFOKX 3\r", "IINFOKX 4\r"}));
     QCOMPARE(spy.count(), 1);
-    QCOMPARE(InputInfoTable[1][4].HTotal, rig.sim.device(1).inputs[3].hTotal);
+    QCOMPARE(rig.model.input(1, 4).HTotal, rig.sim.device(1).inputs[3].hTotal);
 }
 
 void tst_commandset::commandsReadBack_data() {
@@ -434,26 +432,26 @@ void tst_commandset::commandsReadBack() {
     c.SendFeatherCurve(d, 1);
     c.SendBridgeThreshold(d, 42);
 
-    ProtocolRig::clearModel();
+    rig.clearModel();
     QCOMPARE(rig.queries->ReadDeviceRecords(d, {}), 1);
     QVERIFY(rig.host.unexpected.isEmpty());
     for (const SimRequest &r : rig.sim.requests())
         QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
 
-    QCOMPARE(OutputInfoTable[d][1].BlackLevel, quint8(33));
-    QCOMPARE(OutputInfoTable[d][2].TestPattern, quint8(7));
-    QCOMPARE(OutputInfoTable[d][2].OutputRaster, quint8(1));
-    QCOMPARE(OutputInfoTable[d][3].SeamStart, -4);
-    QCOMPARE(QByteArray(reinterpret_cast<const char *>(OutputInfoTable[d][3].SeamGain), 8),
+    QCOMPARE(rig.model.output(d, 1).BlackLevel, quint8(33));
+    QCOMPARE(rig.model.output(d, 2).TestPattern, quint8(7));
+    QCOMPARE(rig.model.output(d, 2).OutputRaster, quint8(1));
+    QCOMPARE(rig.model.output(d, 3).SeamStart, -4);
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(rig.model.output(d, 3).SeamGain), 8),
              QByteArray::fromHex("0B0C0D0E0F101112"));
-    QCOMPARE(OutputInfoTable[d][3].SeamBridge, quint8(1));
-    const InputInfo &in = InputInfoTable[d][4];
+    QCOMPARE(rig.model.output(d, 3).SeamBridge, quint8(1));
+    const InputInfo &in = rig.model.input(d, 4);
     QCOMPARE(in.GreenContrast, -2.5f);
     QCOMPARE(in.OverallBrightness, 102.5f);
     QCOMPARE(in.PhaseOffset, -3);
     QCOMPARE(in.HPosition, 300);
     QCOMPARE(in.VPosition, 40);
-    const OutputInfo &sys = OutputInfoTable[d][1];
+    const OutputInfo &sys = rig.model.output(d, 1);
     QCOMPARE(sys.DataDoubling, quint8(1));
     QCOMPARE(sys.Justification, quint8(1));
     QCOMPARE(sys.OverlapWidth, 200);

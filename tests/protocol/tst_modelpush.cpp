@@ -2,9 +2,9 @@
 // hold afterwards, read back through the status queries, and how a colour value outside its range is
 // reported and left out.
 #include "ConfigFile.h"
+#include "DeviceModel.h"
 #include "ModelFields.h"
 #include "ModelPushValues.h"
-#include "ModelTables.h"
 #include "ProtocolRig.h"
 #include "SettingsPush.h"
 
@@ -140,7 +140,7 @@ void tst_modelpush::everySettingReadsBack() {
     const int projectors = devices == 2 ? 8 : 4;
 
     readAll(rig);
-    const QByteArray before = ConfigFile::image();
+    const QByteArray before = rig.model.image();
     QByteArray file = before;
     int changed = 0;
     for (const Change &change : changes(projectors)) {
@@ -157,17 +157,17 @@ void tst_modelpush::everySettingReadsBack() {
     for (const Field &f : ModelFields::all())
         settings += f.setting ? 1 : 0;
     QCOMPARE(changed, settings); // a new setting needs a value here
-    QVERIFY(ConfigFile::applyImage(file));
+    QVERIFY(rig.model.applyImage(file));
 
-    ModelPushValues values(*rig.commands, rig.host);
-    SettingsPush push(*rig.commands, rig.state, rig.host, [] { return true; });
+    ModelPushValues values(rig.model, *rig.commands, rig.host);
+    SettingsPush push(*rig.commands, rig.model, rig.host, [] { return true; });
     QCOMPARE(push.run(values, &values, &values), SettingsPush::Result::Sent);
     QCOMPARE(rig.host.messages(), QStringList{});
     noRejectedRequests(rig);
 
     // The long output record carries the feather widths, the short one the halos in the same place: read
     // the short one first, then the long one, which keeps the halos.
-    ProtocolRig::clearModel();
+    rig.clearModel();
     for (quint8 format : {quint8(0x40), quint8(0x42)}) {
         for (int d = 1; d <= devices; ++d) {
             SimDevice device = rig.sim.device(d);
@@ -176,7 +176,7 @@ void tst_modelpush::everySettingReadsBack() {
         }
         readAll(rig);
     }
-    const QByteArray after = ConfigFile::image();
+    const QByteArray after = rig.model.image();
     int compared = 0;
     for (const Field &f : ModelFields::all()) {
         if (!f.setting) continue;
@@ -215,7 +215,7 @@ void tst_modelpush::colourOutOfRangeReportedAndLeftOut() {
     ProtocolRig rig(setup);
     QVERIFY2(rig.ok(), qPrintable(rig.error()));
     readAll(rig);
-    QByteArray file = ConfigFile::image();
+    QByteArray file = rig.model.image();
     auto set = [&](const char *name, int d, int c, double v) {
         const Field *f = ModelFields::find(Record::Input, QString::fromLatin1(name));
         QVERIFY(f && ModelFields::setValue(file, *f, d, c, v));
@@ -226,13 +226,15 @@ void tst_modelpush::colourOutOfRangeReportedAndLeftOut() {
     set("BlueBrightness", 1, 3, -7.5);
     const Field *total = ModelFields::find(Record::Output, QStringLiteral("TotalProjectors"));
     QVERIFY(total && ModelFields::setValue(file, *total, 1, 1, 3));
-    QVERIFY(ConfigFile::applyImage(file));
+    QVERIFY(rig.model.applyImage(file));
     // A patched file: not a number, which the overall range and an offset's range must both refuse.
-    InputInfoTable[1][2].OverallBrightness = std::numeric_limits<float>::quiet_NaN();
-    InputInfoTable[1][3].GreenBrightness = -std::numeric_limits<float>::infinity();
+    rig.model.editInput(1, 2,
+                        [&](InputInfo &r) { r.OverallBrightness = std::numeric_limits<float>::quiet_NaN(); });
+    rig.model.editInput(1, 3,
+                        [&](InputInfo &r) { r.GreenBrightness = -std::numeric_limits<float>::infinity(); });
 
-    ModelPushValues values(*rig.commands, rig.host);
-    SettingsPush push(*rig.commands, rig.state, rig.host, [] { return true; });
+    ModelPushValues values(rig.model, *rig.commands, rig.host);
+    SettingsPush push(*rig.commands, rig.model, rig.host, [] { return true; });
     QCOMPARE(push.run(values, &values, &values), SettingsPush::Result::Sent);
     noRejectedRequests(rig);
     const QStringList messages = rig.host.messages();
@@ -264,14 +266,14 @@ void tst_modelpush::valuesGoOutAsThePagesShowThem() {
     ProtocolRig rig(setup);
     QVERIFY2(rig.ok(), qPrintable(rig.error()));
     readAll(rig);
-    OutputInfoTable[1][1].TotalProjectors = 2;
-    InputInfoTable[1][2].BlueContrast = 1.3496f;
-    InputInfoTable[1][2].OverallContrast = 100.4496f; // five digits: 100.45
-    OutputInfoTable[1][2].LeftGamma = 1.3496f;
-    OutputInfoTable[1][1].BasicGamma = 2.3496f;
+    rig.model.editOutput(1, 1, [&](OutputInfo &r) { r.TotalProjectors = 2; });
+    rig.model.editInput(1, 2, [&](InputInfo &r) { r.BlueContrast = 1.3496f; });
+    rig.model.editInput(1, 2, [](InputInfo &r) { r.OverallContrast = 100.4496f; }); // five digits: 100.45
+    rig.model.editOutput(1, 2, [&](OutputInfo &r) { r.LeftGamma = 1.3496f; });
+    rig.model.editOutput(1, 1, [&](OutputInfo &r) { r.BasicGamma = 2.3496f; });
 
-    ModelPushValues values(*rig.commands, rig.host);
-    SettingsPush push(*rig.commands, rig.state, rig.host, [] { return true; });
+    ModelPushValues values(rig.model, *rig.commands, rig.host);
+    SettingsPush push(*rig.commands, rig.model, rig.host, [] { return true; });
     QCOMPARE(push.run(values, &values, &values), SettingsPush::Result::Sent);
     QCOMPARE(rig.host.messages(), QStringList{});
     const QList<QByteArray> wire = rig.rawRequests();

@@ -1,5 +1,5 @@
+#include "DeviceModel.h"
 #include "EventPump.h"
-#include "ModelTables.h"
 #include "ProtocolRig.h"
 
 #include <QElapsedTimer>
@@ -131,14 +131,14 @@ void tst_statusqueries::roundTrip() {
     QVERIFY(rig.queries->QueryInputInfo(device, 3));
     QVERIFY(rig.queries->QueryOutputInfo(device, 2));
 
-    const SystemInfo &sys = SystemInfoTable[device];
+    const SystemInfo &sys = rig.model.system(device);
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(sys.bytes), 8), QByteArray("\x12\x34"
                                                                                   "3.01b",
                                                                                   7) +
                                                                            '\0');
     QCOMPARE(sys.version(), QStringLiteral("3.01b"));
 
-    const InputInfo &in = InputInfoTable[device][3];
+    const InputInfo &in = rig.model.input(device, 3);
     QCOMPARE(in.VideoLoaded, quint8(1));
     QCOMPARE(in.VideoLocked, quint8(3));
     QCOMPARE(in.PhaseOffset, -9);
@@ -154,7 +154,7 @@ void tst_statusqueries::roundTrip() {
     QCOMPARE(QList<float>({in.OverallBrightness, in.RedBrightness, in.GreenBrightness, in.BlueBrightness}),
              QList<float>({90.5f, 1.5f, -0.1f, 25.0f}));
 
-    const OutputInfo &out = OutputInfoTable[device][2];
+    const OutputInfo &out = rig.model.output(device, 2);
     QCOMPARE(QList<int>({out.OutputFormat, out.FrameRate, out.OutputSync, out.AdvancedMode,
                          out.ProjectorGroup, out.TotalProjectors, out.DataDoubling, out.Justification}),
              QList<int>({3, 2, 7, 1, 4, 6, 8, 9}));
@@ -175,8 +175,8 @@ void tst_statusqueries::roundTrip() {
 
     // Nothing else in the tables moved.
     static const InputInfo zeroIn = {};
-    QVERIFY(std::memcmp(&InputInfoTable[device][2], &zeroIn, sizeof zeroIn) == 0);
-    QVERIFY(std::memcmp(&InputInfoTable[3 - device][3], &zeroIn, sizeof zeroIn) == 0);
+    QVERIFY(std::memcmp(&rig.model.input(device, 2), &zeroIn, sizeof zeroIn) == 0);
+    QVERIFY(std::memcmp(&rig.model.input(3 - device, 3), &zeroIn, sizeof zeroIn) == 0);
 }
 
 void tst_statusqueries::shortForms() {
@@ -187,17 +187,19 @@ void tst_statusqueries::shortForms() {
     dev.outputFormat = 0x3F;
     rig.sim.setDevice(1, dev);
 
-    InputInfoTable[1][3].HPositionLimit = 500;
-    InputInfoTable[1][3].VPositionLimit = 60;
-    OutputInfo &out = OutputInfoTable[1][2];
-    out.LeftGammaWidth = 1, out.LeftGammaOffset = 2, out.RightGammaWidth = 3, out.RightGammaOffset = 4;
-    out.BridgeThreshold = 50;
+    rig.model.editInput(1, 3, [&](InputInfo &r) { r.HPositionLimit = 500; });
+    rig.model.editInput(1, 3, [&](InputInfo &r) { r.VPositionLimit = 60; });
+    rig.model.editOutput(1, 2, [](OutputInfo &out) {
+        out.LeftGammaWidth = 1, out.LeftGammaOffset = 2, out.RightGammaWidth = 3, out.RightGammaOffset = 4;
+        out.BridgeThreshold = 50;
+    });
 
     QVERIFY(rig.queries->QueryInputInfo(1, 3));
     QVERIFY(rig.queries->QueryOutputInfo(1, 2));
-    QCOMPARE(InputInfoTable[1][3].HPositionLimit, -1);
-    QCOMPARE(InputInfoTable[1][3].VPositionLimit, -1);
-    QCOMPARE(InputInfoTable[1][3].BlueBrightness, 25.0f);
+    QCOMPARE(rig.model.input(1, 3).HPositionLimit, -1);
+    QCOMPARE(rig.model.input(1, 3).VPositionLimit, -1);
+    QCOMPARE(rig.model.input(1, 3).BlueBrightness, 25.0f);
+    const OutputInfo &out = rig.model.output(1, 2);
     QCOMPARE(QList<int>({out.LeftHaloWidth, out.LeftHaloOffset, out.RightHaloWidth, out.RightHaloOffset}),
              QList<int>({11, 12, 13, 14}));
     QCOMPARE(QList<int>({out.LeftGammaWidth, out.LeftGammaOffset, out.RightGammaWidth, out.RightGammaOffset}),
@@ -232,21 +234,27 @@ void tst_statusqueries::parseFailures() {
     rig.sim.setDevice(1, dev);
     if (noMarker) rig.sim.injectFault(SimFault::NoMarker);
 
-    std::memset(&SystemInfoTable[1], 0x6B, sizeof(SystemInfo));
-    std::memset(&InputInfoTable[1][2], 0x6B, sizeof(InputInfo));
-    std::memset(&OutputInfoTable[1][2], 0x6B, sizeof(OutputInfo));
+    SystemInfo system;
+    InputInfo input;
+    OutputInfo output;
+    std::memset(&system, 0x6B, sizeof system);
+    std::memset(static_cast<void *>(&input), 0x6B, sizeof input);
+    std::memset(static_cast<void *>(&output), 0x6B, sizeof output);
+    rig.model.setSystem(1, system);
+    rig.model.setInput(1, 2, input);
+    rig.model.setOutput(1, 2, output);
     const QByteArray before =
-        QByteArray(reinterpret_cast<const char *>(&InputInfoTable[1][2]), sizeof(InputInfo)) +
-        QByteArray(reinterpret_cast<const char *>(&OutputInfoTable[1][2]), sizeof(OutputInfo)) +
-        QByteArray(reinterpret_cast<const char *>(&SystemInfoTable[1]), sizeof(SystemInfo));
+        QByteArray(reinterpret_cast<const char *>(&rig.model.input(1, 2)), sizeof(InputInfo)) +
+        QByteArray(reinterpret_cast<const char *>(&rig.model.output(1, 2)), sizeof(OutputInfo)) +
+        QByteArray(reinterpret_cast<const char *>(&rig.model.system(1)), sizeof(SystemInfo));
 
     QVERIFY(!runQuery(rig, Kind(kind), 1, 2));
     QFETCH(QString, status);
     QCOMPARE(rig.host.statusTexts.value(rig.host.statusTexts.size() - 1), status);
     const QByteArray after =
-        QByteArray(reinterpret_cast<const char *>(&InputInfoTable[1][2]), sizeof(InputInfo)) +
-        QByteArray(reinterpret_cast<const char *>(&OutputInfoTable[1][2]), sizeof(OutputInfo)) +
-        QByteArray(reinterpret_cast<const char *>(&SystemInfoTable[1]), sizeof(SystemInfo));
+        QByteArray(reinterpret_cast<const char *>(&rig.model.input(1, 2)), sizeof(InputInfo)) +
+        QByteArray(reinterpret_cast<const char *>(&rig.model.output(1, 2)), sizeof(OutputInfo)) +
+        QByteArray(reinterpret_cast<const char *>(&rig.model.system(1)), sizeof(SystemInfo));
     QCOMPARE(after, before);
     QCOMPARE(rig.sim.requests().size(), 1); // a parse failure is not asked again
     QVERIFY(rig.host.messages().isEmpty());
@@ -274,9 +282,9 @@ void tst_statusqueries::echoAheadOfRecord() {
     rig.sim.setOptions(o);
     rig.sim.setDevice(1, distinctDevice());
     QVERIFY(rig.queries->QueryOutputInfo(1, 2));
-    QCOMPARE(OutputInfoTable[1][2].OverlapWidth, 304);
+    QCOMPARE(rig.model.output(1, 2).OverlapWidth, 304);
     QVERIFY(rig.queries->QueryInputInfo(1, 3));
-    QCOMPARE(InputInfoTable[1][3].HTotal, 1688);
+    QCOMPARE(rig.model.input(1, 3).HTotal, 1688);
 }
 
 // A reply that closes properly but whose record is shorter than its format promises: the bytes the
@@ -288,7 +296,7 @@ void tst_statusqueries::truncatedReplyIsRefused() {
     QVERIFY2(rig.ok(), qPrintable(rig.error()));
     rig.sim.setDevice(1, distinctDevice());
     QVERIFY(rig.queries->QueryInputInfo(1, 3)); // leaves a full long record in the reply area
-    const InputInfo before = InputInfoTable[1][3];
+    const InputInfo before = rig.model.input(1, 3);
 
     // Long-form marker, only the 70 bytes of the short payload, then the line end and "#". The "#"
     // stands at index 74, past the minimum reply length, so the engine accepts the reply.
@@ -300,7 +308,7 @@ void tst_statusqueries::truncatedReplyIsRefused() {
 
     QVERIFY(rig.host.messages().isEmpty()); // the reply was accepted: no time-out
     QCOMPARE(rig.host.statusTexts.last(), QStringLiteral("Error parsing IINFOKX message...."));
-    QVERIFY(std::memcmp(&InputInfoTable[1][3], &before, sizeof before) == 0);
+    QVERIFY(std::memcmp(&rig.model.input(1, 3), &before, sizeof before) == 0);
 
     // The same bytes as a short-form record are complete and parse.
     rig.sim.injectFault(SimFault::Silence);
@@ -310,16 +318,16 @@ void tst_statusqueries::truncatedReplyIsRefused() {
                         shortPayload + "\r\n#");
     });
     QVERIFY(rig.queries->QueryInputInfo(1, 3));
-    QCOMPARE(InputInfoTable[1][3].HTotal, 0x02020202);
-    QCOMPARE(InputInfoTable[1][3].HPositionLimit, -1);
+    QCOMPARE(rig.model.input(1, 3).HTotal, 0x02020202);
+    QCOMPARE(rig.model.input(1, 3).HPositionLimit, -1);
 
     // A complete record whose own bytes look like a line end followed by NUL is read whole.
     rig.sim.injectFault(SimFault::Silence);
     const QByteArray limits = QByteArray::fromHex("0D0A0005") + QByteArray::fromHex("00000040");
     QTimer::singleShot(30, [&] { rig.sim.sendRaw(QByteArray("\x01N") + shortPayload + limits + "\r\n#"); });
     QVERIFY(rig.queries->QueryInputInfo(1, 3));
-    QCOMPARE(InputInfoTable[1][3].HPositionLimit, 0x0D0A0005);
-    QCOMPARE(InputInfoTable[1][3].VPositionLimit, 64);
+    QCOMPARE(rig.model.input(1, 3).HPositionLimit, 0x0D0A0005);
+    QCOMPARE(rig.model.input(1, 3).VPositionLimit, 64);
 }
 
 void tst_statusqueries::controllerRepeats_data() {
@@ -375,7 +383,7 @@ void tst_statusqueries::closedPortFailsWithoutStaleBytes() {
     rig.port.SetOpen(false);
     QVERIFY(!rig.queries->QueryOutputInfo(1, 3));
     static const OutputInfo zero = {};
-    QVERIFY(std::memcmp(&OutputInfoTable[1][3], &zero, sizeof zero) == 0);
+    QVERIFY(std::memcmp(&rig.model.output(1, 3), &zero, sizeof zero) == 0);
 }
 
 void tst_statusqueries::readDeviceRecords_data() {
