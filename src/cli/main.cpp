@@ -26,7 +26,7 @@ int main(int argc, char **argv) {
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("lumivane-cli"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.02"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(LUMIVANE_VERSION));
 
     CliStreams streams;
     streams.errIsTerminal = isatty(fileno(stderr)) != 0;

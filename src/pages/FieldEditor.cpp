@@ -97,7 +97,7 @@ void FieldEditor::send(double value, int offset) {
 }
 
 void FieldEditor::step(int direction) {
-    BusyScope busy(group.context().state);
+    BusyScope busy(group.context().state.CommandBusy);
     if (!busy) return;
     const FieldFamily &f = family();
     double value = 0;

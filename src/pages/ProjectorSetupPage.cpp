@@ -104,7 +104,7 @@ void ProjectorSetupPage::patternOf(int k, int &pattern, int &grid, int &raster) 
 
 void ProjectorSetupPage::ProjTestRadioGroupClick(int k) {
     if (!ctx || ctx->state.Refreshing) return;
-    BusyScope busy(ctx->state);
+    BusyScope busy(ctx->state.CommandBusy);
     if (!busy) return;
     // A check box clicked before any item: "Off" is taken (its own click finds the page busy).
     if ((k == 1 || k == 3) && groups[k]->itemIndex() < 0) groups[k]->setItemIndex(0);

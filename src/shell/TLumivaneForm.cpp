@@ -1,6 +1,7 @@
 #include "TLumivaneForm.h"
 
 #include "AboutBox.h"
+#include "BusyScope.h"
 #include "CommandEngine.h"
 #include "CommandSet.h"
 #include "ConfigFileMenu.h"
@@ -203,8 +204,7 @@ void TLumivaneForm::PhasePageControlChange() {
 // keeps the refreshed controls from sending. CommandBusy is cleared for it so that handlers raised by the
 // refresh (the advanced mode's group switch) and the page activation see no device action in progress.
 void TLumivaneForm::refreshPagesAfterRead() {
-    const qint32 busy = windowState.CommandBusy;
-    windowState.CommandBusy = 0;
+    BusyScope released(windowState.CommandBusy, BusyScope::Kind::Release);
     // The wall's projector count was taken over without the list's change handling: the channel
     // selects and screen groups must offer every screen of that wall before they show and send them.
     planningPeers->followProjectorCount(planning->numOfScreenComboBox()->currentIndex() + 1);
@@ -213,7 +213,6 @@ void TLumivaneForm::refreshPagesAfterRead() {
     seamRemoval->RefreshSeamPage();
     planning->OWidthEditExit();
     PhasePageControlChange();
-    windowState.CommandBusy = busy;
 }
 
 // Everything the pages show goes to the devices in one pass (the menu guard holds CommandBusy for it).
@@ -234,10 +233,8 @@ void TLumivaneForm::wireMenu() {
     // Handlers that talk to the devices do nothing while another one is under way.
     auto guarded = [this](auto handler) {
         return [this, handler] {
-            if (windowState.CommandBusy) return;
-            windowState.CommandBusy = 1;
-            handler();
-            windowState.CommandBusy = 0;
+            BusyScope busy(windowState.CommandBusy);
+            if (busy) handler();
         };
     };
     on("OpenConfigurationFile1", [this] { configFileMenu->OpenConfigurationFile1Click(); });
@@ -314,9 +311,8 @@ void TLumivaneForm::FormShow() {
     windowState.Refreshing = false;
 
     if (host().askYesNo(QString::fromLatin1(kConnectCaption), QString::fromLatin1(kConnectQuestion))) {
-        windowState.CommandBusy = 1;
+        BusyScope busy(windowState.CommandBusy, BusyScope::Kind::Hold);
         connector->SearchAllClick();
-        windowState.CommandBusy = 0;
     } else {
         host().showMessage(QString::fromLatin1(kOfflineNote));
     }
