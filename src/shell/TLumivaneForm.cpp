@@ -42,6 +42,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -227,6 +228,11 @@ void TLumivaneForm::SendCurrentSettingstoKestrixs1Click() {
 }
 
 void TLumivaneForm::wireMenu() {
+    // F10 opens the menu bar, as Alt and the menus' letters do.
+    auto *menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this, [this] {
+        if (!menuBar()->actions().isEmpty()) menuBar()->setActiveAction(menuBar()->actions().constFirst());
+    });
     auto on = [this](const char *name, auto handler) {
         connect(mainMenu->action(QString::fromLatin1(name)), &QAction::triggered, this, handler);
     };
