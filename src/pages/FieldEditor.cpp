@@ -15,7 +15,11 @@
 FieldEditor::FieldEditor(FieldEditors &group, const FieldRow &row, QLineEdit *edit, SpinButton *spin)
     : QObject(edit), group(group), fieldRow(row), lineEdit(edit), spinButton(spin) {
     edit->installEventFilter(this);
+    edit->setAccessibleName(accessibleName(row));
+    edit->setToolTip(rangeToolTip(row));
     if (spin) {
+        spin->setAccessibleName(accessibleName(row) + QStringLiteral(" up/down"));
+        spin->setToolTip(rangeToolTip(row));
         spin->setRepeatInterval(row.spinInterval);
         connect(spin, &SpinButton::upClick, this, &FieldEditor::UpDownUpClick);
         connect(spin, &SpinButton::downClick, this, &FieldEditor::UpDownDownClick);

@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -75,6 +76,9 @@ QGroupBox *ProjectorSetupPage::buildGroup(int k, const QString &caption, const Q
     auto *left = new QVBoxLayout;
     groups[k] = new RadioGroup(tr("Test Patterns"), items, columns, box);
     groups[k]->setObjectName(QStringLiteral("ProjTest%1RadioGroup").arg(k));
+    // The four groups share their item texts ("Off"): each item is named after its own group.
+    for (int i = 0; i < items.size(); ++i)
+        groups[k]->item(i)->setAccessibleName(QStringLiteral("%1: %2").arg(caption, items[i]));
     left->addWidget(groups[k]);
     if (extra) {
         extra->setParent(box);

@@ -6,6 +6,7 @@
 #include "CommandSet.h"
 #include "ConfigFileMenu.h"
 #include "ConnectionController.h"
+#include "ControlNames.h"
 #include "DeviceReader.h"
 #include "DisplaySetupPage.h"
 #include "EventPump.h"
@@ -85,6 +86,7 @@ TLumivaneForm::TLumivaneForm(const FormOptions &opts) : options(opts) {
     guardedHost = std::make_unique<GuardedHost>(*user);
     buildLink();
     wirePages();
+    nameControls(phasePages);
     wireMenu();
 
     // Fixed client area, the menu bar included.
