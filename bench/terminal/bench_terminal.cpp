@@ -131,7 +131,8 @@ int main(int argc, char **argv) {
                 const qsizetype n = std::min(Piece, bytes.size() - done);
                 qsizetype written = 0;
                 while (written < n) {
-                    const ssize_t w = ::write(master, bytes.constData() + done + written, size_t(n - written));
+                    const ssize_t w =
+                        ::write(master, bytes.constData() + done + written, size_t(n - written));
                     if (w < 0 && errno != EAGAIN && errno != EINTR) {
                         failed = true;
                         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
@@ -192,13 +193,15 @@ int main(int argc, char **argv) {
     std::printf("traffic log: %zu chunks, %.2f MiB held (bound %.2f MiB), %lld bytes dropped\n",
                 log.chunks().size(), double(log.memoryUse()) / (1024.0 * 1024.0), capMiB,
                 static_cast<long long>(log.droppedBytes()));
-    std::printf("CPU of the program's thread: %.3f s per MB (57600 baud at %.0f %% of one core allows %.2f s per "
-                "MB); at 57600 baud that is %.2f %% of one core\n",
-                cpuPerMb, CoreShare * 100, budgetPerMb, cpuPerMb * BytesPerSecond / 1e6 * 100);
+    std::printf(
+        "CPU of the program's thread: %.3f s per MB (57600 baud at %.0f %% of one core allows %.2f s per "
+        "MB); at 57600 baud that is %.2f %% of one core\n",
+        cpuPerMb, CoreShare * 100, budgetPerMb, cpuPerMb * BytesPerSecond / 1e6 * 100);
     std::printf("peak memory: VmRSS %.1f MiB before any traffic, %.1f MiB after the warm-up (the pane full), "
                 "VmHWM %.1f MiB\n",
                 rssCold / 1024.0, rssBefore / 1024.0, peak / 1024.0);
-    std::printf("  above the warm-up: %.2f MiB (allowed: the log's bound plus 10 %% = %.2f MiB); above the cold start: "
+    std::printf("  above the warm-up: %.2f MiB (allowed: the log's bound plus 10 %% = %.2f MiB); above the "
+                "cold start: "
                 "%.2f MiB (the pane's full scroll-back, glyph caches and backing store included)\n",
                 growthMiB, allowedMiB, coldGrowthMiB);
     std::printf("saving the full log: %s in %.3f s; VmHWM then %.2f MiB above the start\n",

@@ -75,6 +75,7 @@ private slots:
     void trafficLogFile();
     void trafficLogSaveFailure();
     void trafficAcrossSessions();
+    void trafficLogHeaderNamesTheDevices();
 };
 
 void InformationTest::labelsWaitForReadOrFile() {
@@ -668,6 +669,20 @@ void InformationTest::trafficAcrossSessions() {
     QVERIFY(!capture->isChecked());
     QVERIFY(!terminal->capturing());
     QVERIFY(captured().endsWith(" -- port closed\n"));
+}
+
+// Through a Controller, the header of a saved log or a capture names the mode and each device's ID and
+// version.
+void InformationTest::trafficLogHeaderNamesTheDevices() {
+    const SimOptions sim = controller({5, 6});
+    LinkRig rig(&sim, nullptr);
+    rig.trigger("SearchAll");
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QCOMPARE(rig.form->state().DeviceCount, 2);
+    const QStringList header = terminalOf(rig)->header();
+    for (const char *line : {"Mode: Controller (RS-485)", "Kestrix 1 RS-485 ID: 5", "Kestrix 2 RS-485 ID: 6",
+                             "Kestrix 1 version: 2.17a", "Kestrix 2 version: 2.17a", "Link: active"})
+        QVERIFY2(header.contains(QString::fromLatin1(line)), qPrintable(header.join('\n')));
 }
 
 QTEST_MAIN(InformationTest)
