@@ -61,6 +61,11 @@ void TrafficLog::record(Direction direction, const QByteArray &bytes, qint64 tim
         if (continues) {
             n = std::min<qsizetype>(bytes.size() - done, MaxChunkBytes - last->bytes.size());
             m_chunkMemory -= blockCost(last->bytes);
+            // Grown by doubling, but never past a full chunk: a full chunk then has no slack, and the
+            // allocator sees few distinct sizes.
+            if (const qsizetype needed = last->bytes.size() + n; needed > last->bytes.capacity())
+                last->bytes.reserve(
+                    std::min<qsizetype>(MaxChunkBytes, std::max(needed, 2 * last->bytes.capacity())));
             last->bytes.append(bytes.constData() + done, n);
             m_chunkMemory += blockCost(last->bytes);
             if (m_capture) captured += escaped(QByteArray::fromRawData(bytes.constData() + done, n));

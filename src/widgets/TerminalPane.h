@@ -79,8 +79,8 @@ protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
-    // Tab is a key to send, not a move to the next control.
-    bool focusNextPrevChild(bool) override { return false; }
+    // Tab is a key to send, not a move to the next control; Shift+Tab still leaves the pane.
+    bool focusNextPrevChild(bool next) override { return !next && QPlainTextEdit::focusNextPrevChild(next); }
 
 private:
     void onDataAvailable(int count);

@@ -439,7 +439,7 @@ QString lines(int from, int to) {
 } // namespace
 
 // Keys that make control codes go out as those codes, and typed text beyond ASCII as UTF-8; none of
-// them moves the focus or is taken by a shortcut.
+// them moves the focus or is taken by a shortcut, and Shift+Tab leaves the pane.
 void InformationTest::terminalKeys() {
     const SimOptions sim = direct();
     LinkRig rig(&sim, nullptr);
@@ -474,6 +474,11 @@ void InformationTest::terminalKeys() {
         QTRY_COMPARE(rig.com1->receivedBytes(), c.sent + "x");
         QCOMPARE(QApplication::focusWidget(), terminal);
     }
+    // Shift+Tab is the way out for the keyboard.
+    rig.com1->clearRequests();
+    QTest::keyClick(terminal, Qt::Key_Backtab, Qt::ShiftModifier);
+    QVERIFY(QApplication::focusWidget() != terminal);
+    QCOMPARE(rig.com1->receivedBytes(), QByteArray());
 }
 
 // One line without an end is cut into lines of at most MaxLineChars, so the pane never holds more than
