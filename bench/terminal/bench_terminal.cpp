@@ -4,7 +4,7 @@
 //    (57600 baud carries 5760 bytes a second, 10 bits a byte: 0.05 / 5760 s of CPU per byte at most,
 //    that is 8.68 s per MB);
 //  - the peak resident memory above what the process held once the pane was full (after a warm-up of
-//    300 kB, the log emptied after it), against the traffic log's bound plus 10 %; and, for the
+//    1 MB, the log emptied after it), against the traffic log's bound plus 10 %; and, for the
 //    record, above what it held before any traffic;
 //  - how long saving the full log takes.
 // The traffic arrives in pieces of 100 bytes (what a USB adapter hands over at 57600 baud, about
@@ -151,7 +151,7 @@ int main(int argc, char **argv) {
     // A warm-up fills the pane's scroll-back, its glyph caches and the window's backing store: what
     // the pane holds for good, however long the traffic goes on. The log starts afresh after it.
     const long rssCold = statusKb("VmRSS:");
-    if (!push(traffic(300 * 1000))) {
+    if (!push(traffic(1000 * 1000))) {
         std::fprintf(stderr, "writing to the pseudo-terminal failed\n");
         return 1;
     }
