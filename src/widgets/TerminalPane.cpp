@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextDocumentLayout>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -77,14 +78,18 @@ TerminalPane::TerminalPane(QWidget *parent) : QPlainTextEdit(parent) {
 void TerminalPane::attach(TApdComPort *p) {
     port = p;
     connect(port, &TApdComPort::OnTriggerAvail, this, &TerminalPane::onDataAvailable);
-    // The failure is told from the event loop: it is found inside the port's own calls.
-    port->trafficLog().setCaptureFailureHandler([this](const QString &path, const QString &reason) {
+    // A failed capture is found inside the port's own calls: it is told from the event loop, and only
+    // while the pane is still there.
+    QPointer<TerminalPane> self(this);
+    port->trafficLog().setCaptureFailureHandler([self](const QString &path, const QString &reason) {
+        if (!self) return;
         QMetaObject::invokeMethod(
-            this,
-            [this, path, reason] {
-                emit captureChanged(false);
-                if (messenger_)
-                    messenger_(
+            self,
+            [self, path, reason] {
+                TerminalPane *pane = self;
+                emit pane->captureChanged(false);
+                if (pane->messenger_)
+                    pane->messenger_(
                         tr("Error! The capture to %1 stopped: %2. What was captured before is in the file.")
                             .arg(path, reason));
             },

@@ -76,6 +76,7 @@ private slots:
     void trafficLogSaveFailure();
     void trafficAcrossSessions();
     void trafficLogHeaderNamesTheDevices();
+    void captureFailure();
 };
 
 void InformationTest::labelsWaitForReadOrFile() {
@@ -688,6 +689,38 @@ void InformationTest::trafficLogHeaderNamesTheDevices() {
     for (const char *line : {"Mode: Controller (RS-485)", "Kestrix 1 RS-485 ID: 5", "Kestrix 2 RS-485 ID: 6",
                              "Kestrix 1 version: 2.17a", "Kestrix 2 version: 2.17a", "Link: active"})
         QVERIFY2(header.contains(QString::fromLatin1(line)), qPrintable(header.join('\n')));
+}
+
+// A capture that cannot be written (a full disk) stops, says why, and its button goes back up; one that
+// cannot be started says why and leaves the button up.
+void InformationTest::captureFailure() {
+    const SimOptions sim = direct();
+    LinkRig rig(&sim, nullptr);
+    connectShown(rig);
+    TerminalPane *terminal = terminalOf(rig);
+    auto *capture = rig.find<QPushButton>("TerminalCaptureButton");
+    QTemporaryDir dir;
+    terminal->setCapturePathChooser([&] { return dir.filePath("missing/capture.txt"); });
+    QTest::mouseClick(capture, Qt::LeftButton);
+    QVERIFY(!capture->isChecked());
+    QCOMPARE(rig.host.messages().size(), 1);
+    QVERIFY2(rig.host.messages().first().startsWith("Error! Unable to capture the traffic to " +
+                                                    dir.filePath("missing/capture.txt") + ": the folder "),
+             qPrintable(rig.host.messages().first()));
+
+    if (!QFile::exists("/dev/full")) QSKIP("no /dev/full on this system");
+    // Without a header the capture starts on a full disk; the first traffic finds it full.
+    terminal->setHeaderProvider([] { return QStringList(); });
+    terminal->setCapturePathChooser([] { return QStringLiteral("/dev/full"); });
+    QTest::mouseClick(capture, Qt::LeftButton);
+    QVERIFY(capture->isChecked());
+    QTest::keyClick(terminal, Qt::Key_Q);
+    QTRY_COMPARE(rig.host.messages().size(), 2);
+    QVERIFY2(rig.host.messages().last().startsWith("Error! The capture to /dev/full stopped: "),
+             qPrintable(rig.host.messages().last()));
+    QVERIFY(!rig.host.messages().last().contains("Unknown error"));
+    QVERIFY(!capture->isChecked());
+    QVERIFY(!terminal->capturing());
 }
 
 QTEST_MAIN(InformationTest)
