@@ -75,7 +75,13 @@ bool TApdComPort::openDevice() {
         m_serial.close();
         return false;
     }
-    m_traffic.clear();
+    // The log runs on across sessions: the one that failed is what support asks for.
+    m_traffic.mark(tr("port opened: %1, %2 baud, parity %3, %4")
+                       .arg(path)
+                       .arg(m_baud)
+                       .arg(parityName(m_parity), m_serial.flowControl() == QSerialPort::HardwareControl
+                                                      ? tr("RTS/CTS flow control")
+                                                      : tr("no flow control")));
     emit openChanged(true);
     return true;
 }
@@ -83,6 +89,7 @@ bool TApdComPort::openDevice() {
 void TApdComPort::closeDevice() {
     if (!m_serial.isOpen()) return;
     m_serial.close();
+    m_traffic.mark(tr("port closed"));
     emit openChanged(false);
 }
 
@@ -97,6 +104,7 @@ bool TApdComPort::applySetting(const std::function<bool()> &apply) {
 
 bool TApdComPort::SetBaud(int baud) {
     if (!applySetting([&] { return m_serial.setBaudRate(baud); })) return false;
+    if (baud != m_baud && isOpen()) m_traffic.mark(tr("baud changed to %1").arg(baud));
     m_baud = baud;
     return true;
 }
@@ -104,8 +112,25 @@ bool TApdComPort::SetBaud(int baud) {
 bool TApdComPort::SetParity(QSerialPort::Parity parity) {
     // A refused parity (a pseudo-terminal only does 8N1) leaves the old one in force.
     if (!applySetting([&] { return m_serial.setParity(parity); })) return false;
+    if (parity != m_parity && isOpen()) m_traffic.mark(tr("parity changed to %1").arg(parityName(parity)));
     m_parity = parity;
     return true;
+}
+
+QString TApdComPort::parityName(QSerialPort::Parity parity) {
+    switch (parity) {
+    case QSerialPort::NoParity:
+        return tr("none");
+    case QSerialPort::EvenParity:
+        return tr("even");
+    case QSerialPort::OddParity:
+        return tr("odd");
+    case QSerialPort::SpaceParity:
+        return tr("space");
+    case QSerialPort::MarkParity:
+        return tr("mark");
+    }
+    return QString::number(int(parity));
 }
 
 QString TApdComPort::groupDenyingAccess(const QString &path) {
@@ -322,6 +347,7 @@ void TApdComPort::onError(QSerialPort::SerialPortError error) {
     const QString reason = m_serial.errorString();
     m_errorText = reason;
     ++m_lossCount;
+    m_traffic.mark(tr("line lost: %1").arg(reason));
     closeDevice();
     QMetaObject::invokeMethod(
         this, [this, reason] { emit lineLost(reason); }, Qt::QueuedConnection);

@@ -95,8 +95,12 @@ public:
     bool CTS() const { return lineIsHigh(Line::CTS); }
     bool DCD() const { return lineIsHigh(Line::DCD); }
 
-    // Every byte sent and received since the port was last opened.
+    // Every byte sent and received, with a mark where the port opened and closed, the baud rate or
+    // parity changed, or the line was lost.
     const TrafficLog &trafficLog() const { return m_traffic; }
+    TrafficLog &trafficLog() { return m_traffic; }
+    // "none", "even", "odd", "space" or "mark".
+    static QString parityName(QSerialPort::Parity parity);
 
 signals:
     // The data-available notification. Listeners read the bytes with GetBlock before returning.

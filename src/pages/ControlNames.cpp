@@ -68,5 +68,6 @@ void nameControls(QWidget *root) {
         for (char edge : {'L', 'R'})
             if (screenHasEdge(screen, edge))
                 name(root, edgeNames(screen, edge).enable,
-                     QStringLiteral("Screen %1 Edge feathering (%2)").arg(screen).arg(QLatin1Char(edge)), QString());
+                     QStringLiteral("Screen %1 Edge feathering (%2)").arg(screen).arg(QLatin1Char(edge)),
+                     QString());
 }

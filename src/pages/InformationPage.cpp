@@ -5,6 +5,7 @@
 #include "Host.h"
 #include "StatusLabels.h"
 #include "StatusLightsWidget.h"
+#include "TerminalControls.h"
 #include "TerminalPane.h"
 
 #include <QCheckBox>
@@ -23,8 +24,15 @@ InformationPage::InformationPage(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("InfoTabSheet"));
     terminal = new TerminalPane(this);
 
+    // The terminal with its tool row above and its line input below, where the pane alone stood.
+    auto *terminalColumn = new QVBoxLayout;
+    terminalColumn->setSpacing(2);
+    terminalColumn->addWidget(new TerminalToolBar(terminal, this));
+    terminalColumn->addWidget(terminal, 1);
+    terminalColumn->addWidget(new TerminalLineInput(terminal, this));
+
     auto *layout = new QGridLayout(this);
-    layout->addWidget(terminal, 0, 0, 2, 1);
+    layout->addLayout(terminalColumn, 0, 0, 2, 1);
     layout->addWidget(buildInfoGroup(), 2, 0, 3, 1);
     layout->addWidget(buildRs232Group(), 0, 1, Qt::AlignTop);
     layout->addWidget(buildHardwareSetupGroup(), 1, 1);

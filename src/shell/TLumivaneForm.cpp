@@ -39,7 +39,9 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
 #include <QEventLoop>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -191,8 +193,39 @@ void TLumivaneForm::wirePages() {
                 menu->menuAction()->setEnabled(enabled);
     });
     infoPage->terminalPane()->attach(comPort);
-    infoPage->terminalPane()->setMessenger([this](const QString &text) { host().showMessage(text); });
+    TerminalPane *terminal = infoPage->terminalPane();
+    terminal->setMessenger([this](const QString &text) { host().showMessage(text); });
+    terminal->setStatusReporter([this](const QString &text) { host().setStatusText(text); });
+    terminal->setHeaderProvider([this] { return trafficLogHeader(); });
     connect(phasePages, &QTabWidget::currentChanged, this, [this] { PhasePageControlChange(); });
+}
+
+QStringList TLumivaneForm::trafficLogHeader() const {
+    const TApdComPort &port = *comPort;
+    const bool controller = commandEngine->controllerMode();
+    QStringList header{
+        QStringLiteral("Lumivane traffic log, %1").arg(QDateTime::currentDateTime().toString(Qt::ISODate)),
+        QStringLiteral("Port: %1 (COM%2), %3")
+            .arg(port.devicePath())
+            .arg(port.ComNumber())
+            .arg(port.isOpen() ? QStringLiteral("open") : QStringLiteral("closed")),
+        QStringLiteral("Baud: %1").arg(port.Baud()),
+        QStringLiteral("Parity: %1").arg(TApdComPort::parityName(port.Parity())),
+        QStringLiteral("Mode: %1")
+            .arg(controller ? QStringLiteral("Controller (RS-485)") : QStringLiteral("direct")),
+        QStringLiteral("Link: %1")
+            .arg(commandEngine->LinkActive() ? QStringLiteral("active") : QStringLiteral("down")),
+    };
+    const int devices = std::clamp(windowState.DeviceCount, 1, 2);
+    for (int device = 1; device <= devices; ++device) {
+        if (controller && infoPage->kestrixIdEdit(device)->isVisibleTo(infoPage))
+            header << QStringLiteral("Kestrix %1 RS-485 ID: %2")
+                          .arg(device)
+                          .arg(infoPage->kestrixIdEdit(device)->text());
+        const QString version = deviceModel.system(device).version();
+        if (!version.isEmpty()) header << QStringLiteral("Kestrix %1 version: %2").arg(device).arg(version);
+    }
+    return header;
 }
 
 // The pages fill in their own page-change handling; the window only routes it.

@@ -101,6 +101,9 @@ private:
     void showAbout();
     void refreshPagesAfterRead();
     void SendCurrentSettingstoKestrixs1Click();
+    // The lines heading a saved traffic log or a capture: port, baud, parity, link mode, device IDs
+    // and versions as far as known.
+    QStringList trafficLogHeader() const;
 
     FormOptions options;
     DeviceModel deviceModel;

@@ -1,5 +1,6 @@
 // The Information page through the real window: the status labels and their text formats, the hidden
 // switch, the factory reset on the wire, and the terminal pane with its traffic log.
+#include "CommandEngine.h"
 #include "DeviceModel.h"
 #include "DisplaySetupPage.h"
 #include "InformationPage.h"
@@ -10,10 +11,14 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTextDocument>
 
 namespace {
@@ -55,8 +60,15 @@ private slots:
     void resetNotSent_data();
     void resetNotSent();
     void terminalShowsAndSends();
+    void terminalKeys();
+    void terminalBoundsLongLines();
+    void terminalKeepsSelectionAndView();
+    void lineInput();
     void trafficLogFile();
     void trafficLogSaveFailure();
+    void trafficAcrossSessions();
+    void trafficLogHeaderNamesTheDevices();
+    void captureFailure();
 };
 
 void InformationTest::labelsWaitForReadOrFile() {
@@ -342,12 +354,23 @@ void InformationTest::trafficLogFile() {
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    const QRegularExpression shape(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} (TX|RX) .+$)");
-    for (const QByteArray &line : lines.mid(0, lines.size() - 1))
+    QVERIFY(rig.host.statusTexts.contains("Traffic log saved to " + path));
+    const QList<QByteArray> all = file.readAll().split('\n');
+    // A header names the link; then one line per burst or mark.
+    QList<QByteArray> header, lines;
+    for (const QByteArray &line : all.mid(0, all.size() - 1))
+        (line.startsWith("# ") ? header : lines) << line;
+    QVERIFY(header.contains("# Mode: direct"));
+    QVERIFY(header.contains("# Baud: 38400"));
+    QVERIFY(header.contains("# Parity: none"));
+    QVERIFY(header.contains("# Port: " + rig.com1->slavePath().toUtf8() + " (COM1), open"));
+    QVERIFY(header.contains("# Kestrix 1 version: 2.17a"));
+    const QRegularExpression shape(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} (TX|RX|--) .+$)");
+    for (const QByteArray &line : lines)
         QVERIFY2(shape.match(QString::fromLatin1(line)).hasMatch(), line.constData());
-    // The probe went out first and the read's answers came back through waits.
-    QVERIFY(lines.first().endsWith(" TX \\x0D"));
+    // The port opened, then the probe went out and the read's answers came back through waits.
+    QVERIFY(lines.at(0).contains(" -- port opened: " + rig.com1->slavePath().toUtf8() + ", 38400 baud"));
+    QVERIFY(lines.at(1).endsWith(" TX \\x0D"));
     QByteArray received;
     for (const QByteArray &line : lines)
         if (line.contains(" RX ")) received += line.mid(line.indexOf(" RX ") + 4);
@@ -355,16 +378,21 @@ void InformationTest::trafficLogFile() {
     QVERIFY(
         std::any_of(lines.begin(), lines.end(), [](const QByteArray &l) { return l.endsWith(" RX OK"); }));
     QVERIFY(std::any_of(lines.begin(), lines.end(),
-                        [](const QByteArray &l) { return l.endsWith(" RX hi\\x01"); }));
+                        [](const QByteArray &l) { return l.contains(" RX ") && l.endsWith("hi\\x01"); }));
     QByteArray sent;
     for (const QByteArray &line : lines)
         if (line.contains(" TX ")) sent += line.mid(line.indexOf(" TX ") + 4);
     QVERIFY(sent.endsWith("\\x08 \\x08"));
 
-    // Reopening the port starts a new log.
+    // Reopening the port keeps the log, with the close and the opening marked between the sessions.
     rig.form->port().SetOpen(false);
     QVERIFY(rig.form->port().SetOpen(true));
-    QCOMPARE(rig.form->port().trafficLog().chunks().size(), 0);
+    const QList<QByteArray> after = rig.form->port().trafficLog().toText().split('\n');
+    QVERIFY(after.contains(lines.at(0)));
+    QVERIFY(std::any_of(after.begin(), after.end(),
+                        [](const QByteArray &l) { return l.contains(" RX ") && l.endsWith("hi\\x01"); }));
+    QVERIFY(after.at(after.size() - 3).endsWith(" -- port closed"));
+    QVERIFY(after.at(after.size() - 2).contains(" -- port opened: "));
 }
 
 void InformationTest::trafficLogSaveFailure() {
@@ -380,9 +408,320 @@ void InformationTest::trafficLogSaveFailure() {
     terminal->setSavePathChooser([&] { return dir.filePath("missing/traffic.txt"); });
     terminal->saveTrafficLog();
     QCOMPARE(rig.host.messages().size(), 1);
-    QVERIFY2(rig.host.messages().first().startsWith("The traffic log could not be saved to "),
-             qPrintable(rig.host.messages().first()));
+    const QString message = rig.host.messages().first();
+    QVERIFY2(message.startsWith("Error! ") && message.contains(dir.filePath("missing/traffic.txt")) &&
+                 message.contains("does not exist") && !message.contains("Unknown error"),
+             qPrintable(message));
     QVERIFY(!QFile::exists(dir.filePath("missing/traffic.txt")));
+    QVERIFY(!rig.host.statusTexts.join('\n').contains("Traffic log saved"));
+}
+
+namespace {
+
+TerminalPane *terminalOf(LinkRig &rig) {
+    return rig.find<TerminalPane>("AdTerminal1");
+}
+
+// The window shown on the Information page, connected to a direct-mode simulator.
+void connectShown(LinkRig &rig) {
+    rig.showOffline();
+    rig.trigger("SearchAll");
+    QTRY_VERIFY(rig.form->engine().LinkActive());
+    rig.form->phasePageControl()->setCurrentWidget(rig.form->informationPage());
+    rig.host.entries.clear();
+}
+
+QString lines(int from, int to) {
+    QString text;
+    for (int i = from; i <= to; ++i)
+        text += QStringLiteral("line %1\r\n").arg(i);
+    return text;
+}
+
+} // namespace
+
+// Keys that make control codes go out as those codes, and typed text beyond ASCII as UTF-8; none of
+// them moves the focus or is taken by a shortcut, and Shift+Tab leaves the pane.
+void InformationTest::terminalKeys() {
+    const SimOptions sim = direct();
+    LinkRig rig(&sim, nullptr);
+    connectShown(rig);
+    TerminalPane *terminal = terminalOf(rig);
+    terminal->setFocus();
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        QString text; // what the keyboard gives with the key; empty for QTest's own
+        QByteArray sent;
+    };
+    const Case cases[] = {
+        {Qt::Key_C, Qt::ControlModifier, {}, "\x03"},
+        {Qt::Key_A, Qt::ControlModifier, {}, "\x01"},
+        {Qt::Key_Z, Qt::ControlModifier, {}, "\x1a"},
+        {Qt::Key_Escape, Qt::NoModifier, {}, "\x1b"},
+        {Qt::Key_Tab, Qt::NoModifier, {}, "\t"},
+        {Qt::Key(0x20ac), Qt::NoModifier, QString::fromUtf8("\u20ac"), "\xe2\x82\xac"},
+        {Qt::Key_Eacute, Qt::NoModifier, QString::fromUtf8("\u00e9"), "\xc3\xa9"},
+        {Qt::Key_Up, Qt::NoModifier, {}, ""},
+        {Qt::Key_K, Qt::NoModifier, {}, "k"},
+    };
+    for (const Case &c : cases) {
+        rig.com1->clearRequests();
+        if (c.text.isEmpty())
+            QTest::keyClick(terminal, c.key, c.modifiers);
+        else
+            QTest::sendKeyEvent(QTest::Click, terminal, c.key, c.text, c.modifiers);
+        // A key that sends nothing is followed by one that does, so that the check waits on the wire.
+        QTest::keyClick(terminal, Qt::Key_X);
+        QTRY_COMPARE(rig.com1->receivedBytes(), c.sent + "x");
+        QCOMPARE(QApplication::focusWidget(), terminal);
+    }
+    // Shift+Tab is the way out for the keyboard.
+    rig.com1->clearRequests();
+    QTest::keyClick(terminal, Qt::Key_Backtab, Qt::ShiftModifier);
+    QVERIFY(QApplication::focusWidget() != terminal);
+    QCOMPARE(rig.com1->receivedBytes(), QByteArray());
+}
+
+// One line without an end is cut into lines of at most MaxLineChars, so the pane never holds more than
+// ScrollBackLines x MaxLineChars characters and each arrival costs the same however long the line is;
+// the newest characters are all there.
+void InformationTest::terminalBoundsLongLines() {
+    LinkRig rig(nullptr, nullptr);
+    TerminalPane *terminal = terminalOf(rig);
+    QByteArray sent;
+    for (int i = 0; i < 64; ++i) {
+        QByteArray piece(8 * 1024, Qt::Uninitialized);
+        for (qsizetype j = 0; j < piece.size(); ++j)
+            piece[j] = char('a' + (i * 7 + j) % 26);
+        sent += piece;
+        terminal->showReceived(piece);
+    }
+    const QTextDocument *doc = terminal->document();
+    int longest = 0;
+    for (QTextBlock block = doc->firstBlock(); block.isValid(); block = block.next())
+        longest = std::max(longest, block.length() - 1);
+    QCOMPARE(longest, TerminalPane::MaxLineChars);
+    QVERIFY(doc->characterCount() <= TerminalPane::ScrollBackLines * (TerminalPane::MaxLineChars + 1));
+    QVERIFY(QString(terminal->toPlainText()).remove('\n').endsWith(QString::fromLatin1(sent.right(100000))));
+
+    // The hexadecimal view keeps the same bound.
+    terminal->setHexView(true);
+    terminal->showReceived(QByteArray(5000, '\x1b'));
+    const QTextBlock last = doc->lastBlock();
+    QCOMPARE(last.text(), QString("1B ").repeated(5000 % TerminalPane::HexBytesPerLine));
+    QCOMPARE(last.previous().text(), QString("1B ").repeated(TerminalPane::HexBytesPerLine));
+}
+
+// Arriving bytes leave the user's selection alone and do not scroll a pane the user scrolled up or
+// paused; a pane at the end, not paused, follows the new lines.
+void InformationTest::terminalKeepsSelectionAndView() {
+    const SimOptions sim = direct();
+    LinkRig rig(&sim, nullptr);
+    connectShown(rig);
+    TerminalPane *terminal = terminalOf(rig);
+    QScrollBar *bar = terminal->verticalScrollBar();
+    terminal->clear();
+    rig.com1->sendRaw(lines(1, 300).toLatin1());
+    QTRY_VERIFY(terminal->toPlainText().contains("line 300\n"));
+    QTRY_COMPARE(bar->value(), bar->maximum()); // it followed
+    QVERIFY(bar->maximum() > 0);
+
+    bar->setValue(0);
+    QTextCursor selection(terminal->document());
+    selection.setPosition(0);
+    selection.setPosition(6, QTextCursor::KeepAnchor);
+    terminal->setTextCursor(selection);
+    rig.com1->sendRaw(lines(301, 350).toLatin1());
+    QTRY_VERIFY(terminal->toPlainText().contains("line 350\n"));
+    QCOMPARE(bar->value(), 0);
+    QCOMPARE(terminal->textCursor().selectedText(), QString("line 1"));
+
+    // Paused at the end: the view stays where it was.
+    bar->setValue(bar->maximum());
+    const int pausedAt = bar->value();
+    QTest::mouseClick(rig.find<QPushButton>("TerminalPauseButton"), Qt::LeftButton);
+    QVERIFY(terminal->autoScrollPaused());
+    rig.com1->sendRaw(lines(351, 400).toLatin1());
+    QTRY_VERIFY(terminal->toPlainText().contains("line 400\n"));
+    QCOMPARE(bar->value(), pausedAt);
+    QVERIFY(bar->maximum() > pausedAt);
+    QCOMPARE(terminal->textCursor().selectedText(), QString("line 1"));
+
+    // Going on again brings the end into view, and it is followed from then on.
+    QTest::mouseClick(rig.find<QPushButton>("TerminalPauseButton"), Qt::LeftButton);
+    QCOMPARE(bar->value(), bar->maximum());
+    rig.com1->sendRaw(lines(401, 450).toLatin1());
+    QTRY_VERIFY(terminal->toPlainText().contains("line 450\n"));
+    QCOMPARE(bar->value(), bar->maximum());
+
+    // Clear empties the view, and only the view.
+    QTest::mouseClick(rig.find<QPushButton>("TerminalClearButton"), Qt::LeftButton);
+    QCOMPARE(terminal->toPlainText(), QString());
+    QVERIFY(rig.form->port().trafficLog().toText().contains("line 450\\x0D\\x0A"));
+}
+
+// The line input sends a whole line with the chosen end; Up and Down walk the lines sent before.
+void InformationTest::lineInput() {
+    const SimOptions sim = direct();
+    LinkRig rig(&sim, nullptr);
+    connectShown(rig);
+    auto *edit = rig.find<QLineEdit>("TerminalLineEdit");
+    auto *ends = rig.find<QComboBox>("TerminalLineEndComboBox");
+    QCOMPARE(ends->currentText(), QString("CR"));
+    rig.com1->clearRequests();
+    const struct {
+        const char *end;
+        QByteArray bytes;
+    } cases[] = {{"CR", "\r"}, {"LF", "\n"}, {"CR LF", "\r\n"}, {"None", ""}};
+    QByteArray expected;
+    for (const auto &c : cases) {
+        ends->setCurrentText(QString::fromLatin1(c.end));
+        const QString line = QStringLiteral("RD %1 \u00b0").arg(c.end);
+        QTest::keyClicks(edit, QStringLiteral("RD %1 ").arg(c.end));
+        edit->insert(QStringLiteral("\u00b0"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        expected += line.toUtf8() + c.bytes;
+        QTRY_COMPARE(rig.com1->receivedBytes(), expected);
+        QCOMPARE(edit->text(), QString());
+    }
+    QTest::keyClicks(edit, "draft");
+    QTest::keyClick(edit, Qt::Key_Up);
+    QCOMPARE(edit->text(), QStringLiteral("RD None \u00b0"));
+    QTest::keyClick(edit, Qt::Key_Up);
+    QCOMPARE(edit->text(), QStringLiteral("RD CR LF \u00b0"));
+    QTest::keyClick(edit, Qt::Key_Down);
+    QCOMPARE(edit->text(), QStringLiteral("RD None \u00b0"));
+    QTest::keyClick(edit, Qt::Key_Down);
+    QCOMPARE(edit->text(), QString("draft"));
+    for (const char *name : {"TerminalLineEdit", "TerminalLineEndComboBox", "TerminalSendButton",
+                             "TerminalViewComboBox", "TerminalHexButton", "TerminalPauseButton",
+                             "TerminalClearButton", "TerminalSaveButton", "TerminalCaptureButton"})
+        QVERIFY2(!rig.find<QWidget>(name)->accessibleName().isEmpty(), name);
+}
+
+// A capture started by the user follows the traffic as it happens, across a reconnect; the log view
+// shows the bursts with their times, sent and received apart, in hexadecimal on demand; the close and
+// the reopening, a baud change and a lost line are marked.
+void InformationTest::trafficAcrossSessions() {
+    const SimOptions sim = direct();
+    LinkRig rig(&sim, nullptr);
+    connectShown(rig);
+    TerminalPane *terminal = terminalOf(rig);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("capture.txt");
+    terminal->setCapturePathChooser([&] { return path; });
+    auto *capture = rig.find<QPushButton>("TerminalCaptureButton");
+    QTest::mouseClick(capture, Qt::LeftButton);
+    QVERIFY(capture->isChecked());
+    QVERIFY(terminal->capturing());
+    QVERIFY(rig.host.statusTexts.contains("Capturing the traffic to " + path));
+    auto captured = [&] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    QVERIFY(captured().startsWith("# Lumivane traffic log, "));
+    QVERIFY(captured().contains("# Mode: direct\n"));
+
+    rig.com1->sendRaw("KX\x01>");
+    QTRY_VERIFY2(captured().contains(" RX KX\\x01>"), captured().constData());
+    rig.trigger("DisconnectSerialCo1");
+    QVERIFY(!rig.form->port().isOpen());
+    QVERIFY(rig.form->port().SetOpen(true));
+    QVERIFY(rig.form->port().SetBaud(57600));
+    QTest::keyClick(terminal, Qt::Key_Q);
+    QTRY_VERIFY(captured().endsWith(" TX q"));
+    const QByteArray wire = captured();
+    const qsizetype closed = wire.indexOf(" -- port closed\n");
+    QVERIFY(wire.indexOf(" RX KX\\x01>") < closed);
+    QVERIFY(closed < wire.indexOf(" -- port opened: "));
+    QVERIFY(wire.indexOf(" -- port opened: ") < wire.indexOf(" -- baud changed to 57600\n"));
+
+    // The log view.
+    auto *view = rig.find<QComboBox>("TerminalViewComboBox");
+    view->setCurrentText("Log");
+    QCOMPARE(terminal->view(), TerminalPane::View::Log);
+    QTRY_VERIFY(terminal->toPlainText().contains(" TX q"));
+    const QString shown = terminal->toPlainText();
+    QVERIFY(shown.contains(QRegularExpression(R"(\n\d\d:\d\d:\d\d\.\d{3} RX KX\\x01>\n)")));
+    QVERIFY(shown.contains(" -- port closed\n"));
+    auto colourOf = [&](const QString &marker) {
+        for (QTextBlock block = terminal->document()->firstBlock(); block.isValid(); block = block.next())
+            if (block.text().contains(marker))
+                for (auto it = block.begin(); !it.atEnd(); ++it)
+                    if (it.fragment().text().contains(marker.mid(4)))
+                        return it.fragment().charFormat().foreground().color();
+        return QColor();
+    };
+    const QColor sentColour = colourOf(" TX q"), receivedColour = colourOf(" RX KX\\x01>");
+    QVERIFY(sentColour.isValid() && receivedColour.isValid());
+    QVERIFY(sentColour != receivedColour);
+    rig.com1->sendRaw("ok");
+    QTRY_VERIFY(terminal->toPlainText().endsWith(" RX ok"));
+    QTest::mouseClick(rig.find<QPushButton>("TerminalHexButton"), Qt::LeftButton);
+    QVERIFY(terminal->toPlainText().contains(" RX 4B 58 01 3E \n"));
+    QVERIFY(terminal->toPlainText().endsWith(" RX 6F 6B "));
+
+    // The terminal view kept its own text meanwhile.
+    view->setCurrentText("Terminal");
+    QVERIFY(terminal->toPlainText().contains("KX>"));
+    QCOMPARE(terminal->palette().color(QPalette::Base), QColor(Qt::black));
+
+    // The line is lost: marked in the capture, which has everything up to there.
+    rig.com1->stop();
+    QTRY_VERIFY(!rig.form->port().isOpen());
+    QTRY_VERIFY(captured().contains(" -- line lost: "));
+    QVERIFY(captured().indexOf(" -- line lost: ") < captured().lastIndexOf(" -- port closed"));
+    QTest::mouseClick(capture, Qt::LeftButton);
+    QVERIFY(!capture->isChecked());
+    QVERIFY(!terminal->capturing());
+    QVERIFY(captured().endsWith(" -- port closed\n"));
+}
+
+// Through a Controller, the header of a saved log or a capture names the mode and each device's ID and
+// version.
+void InformationTest::trafficLogHeaderNamesTheDevices() {
+    const SimOptions sim = controller({5, 6});
+    LinkRig rig(&sim, nullptr);
+    rig.trigger("SearchAll");
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QCOMPARE(rig.form->state().DeviceCount, 2);
+    const QStringList header = terminalOf(rig)->header();
+    for (const char *line : {"Mode: Controller (RS-485)", "Kestrix 1 RS-485 ID: 5", "Kestrix 2 RS-485 ID: 6",
+                             "Kestrix 1 version: 2.17a", "Kestrix 2 version: 2.17a", "Link: active"})
+        QVERIFY2(header.contains(QString::fromLatin1(line)), qPrintable(header.join('\n')));
+}
+
+// A capture that cannot be written (a full disk) stops, says why, and its button goes back up; one that
+// cannot be started says why and leaves the button up.
+void InformationTest::captureFailure() {
+    const SimOptions sim = direct();
+    LinkRig rig(&sim, nullptr);
+    connectShown(rig);
+    TerminalPane *terminal = terminalOf(rig);
+    auto *capture = rig.find<QPushButton>("TerminalCaptureButton");
+    QTemporaryDir dir;
+    terminal->setCapturePathChooser([&] { return dir.filePath("missing/capture.txt"); });
+    QTest::mouseClick(capture, Qt::LeftButton);
+    QVERIFY(!capture->isChecked());
+    QCOMPARE(rig.host.messages().size(), 1);
+    QVERIFY2(rig.host.messages().first().startsWith("Error! Unable to capture the traffic to " +
+                                                    dir.filePath("missing/capture.txt") + ": the folder "),
+             qPrintable(rig.host.messages().first()));
+
+    if (!QFile::exists("/dev/full")) QSKIP("no /dev/full on this system");
+    // Without a header the capture starts on a full disk; the first traffic finds it full.
+    terminal->setHeaderProvider([] { return QStringList(); });
+    terminal->setCapturePathChooser([] { return QStringLiteral("/dev/full"); });
+    QTest::mouseClick(capture, Qt::LeftButton);
+    QVERIFY(capture->isChecked());
+    QTest::keyClick(terminal, Qt::Key_Q);
+    QTRY_COMPARE(rig.host.messages().size(), 2);
+    QVERIFY2(rig.host.messages().last().startsWith("Error! The capture to /dev/full stopped: "),
+             qPrintable(rig.host.messages().last()));
+    QVERIFY(!rig.host.messages().last().contains("Unknown error"));
+    QVERIFY(!capture->isChecked());
+    QVERIFY(!terminal->capturing());
 }
 
 QTEST_MAIN(InformationTest)

@@ -3,7 +3,6 @@
 #include "EventPump.h"
 #include "Pacing.h"
 #include "TickDeadline.h"
-#include "TrafficLog.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -133,32 +132,6 @@ private slots:
 
     // A close during nested waits: every wait ends at once, and the deferred close runs from the main
     // loop only after the outermost one has returned.
-    // The traffic log is bounded: past its capacity the oldest chunks go, the newest always stays,
-    // and the text says how much was dropped. The default bound holds for a port left open for days.
-    void trafficLogKeepsWithinItsCapacity() {
-        TrafficLog log(100);
-        for (char c : QByteArray("abcde"))
-            log.record(TrafficLog::Direction::Sent, QByteArray(30, c));
-        QCOMPARE(log.chunks().size(), 3);
-        QCOMPARE(log.chunks().first().bytes, QByteArray(30, 'c'));
-        QCOMPARE(log.droppedBytes(), 60);
-        QVERIFY(log.toText().startsWith("(60 earlier bytes not kept)\n"));
-        log.record(TrafficLog::Direction::Received, QByteArray(500, 'z'));
-        QCOMPARE(log.chunks().size(), 1);
-        QCOMPARE(log.droppedBytes(), 150);
-
-        TrafficLog byDefault;
-        const QByteArray mebibyte(1024 * 1024, 'x');
-        for (int i = 0; i < 12; ++i)
-            byDefault.record(TrafficLog::Direction::Received, mebibyte);
-        qint64 held = 0;
-        for (const TrafficLog::Chunk &chunk : byDefault.chunks())
-            held += chunk.bytes.size();
-        QVERIFY(held <= TrafficLog::DefaultCapacity);
-        QVERIFY(TrafficLog::DefaultCapacity <= 64 * 1024 * 1024);
-        QCOMPARE(held + byDefault.droppedBytes(), 12 * mebibyte.size());
-    }
-
     void abortUnwindsNestedWaitsThenRunsDeferredWork() {
         QObject context;
         int depthWhenRun = -1;
