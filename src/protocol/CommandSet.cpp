@@ -47,23 +47,16 @@ bool CommandSet::controllerMode() const {
 }
 
 // The engine names the device to the user should the command go unacknowledged.
-void CommandSet::sendController(int device, int settleCount) {
+void CommandSet::sendController(int device, const QByteArray &command, int settleCount) {
     if (recorder) {
-        QByteArray text(engine.CommandBuffer);
+        QByteArray text = command;
         const QByteArray address = '*' + QByteArray::number(DeviceId(device));
         if (text.startsWith(address)) text.remove(0, address.size());
         if (text.endsWith('!')) text.chop(1);
         recorder(device, text);
         return;
     }
-    engine.ComputeChecksum();
-    engine.SendControllerCommand(settleCount, {device, DeviceId(device)});
-}
-
-void CommandSet::sendDirectWithAck(int ackTicks) {
-    engine.AckWaitTicks = ackTicks;
-    engine.SendDirectCommand();
-    engine.AckWaitTicks = kNormalAckTicks;
+    engine.SendControllerCommand(command, settleCount, {device, DeviceId(device)});
 }
 
 void CommandSet::requestRefresh(void (CommandSet::*signal)()) {
@@ -77,17 +70,15 @@ bool CommandSet::sendRow(int device, const CommandRow &row, const QByteArray &ar
     if (!linkActive()) return false;
     const QByteArray tail = arguments.isEmpty() ? QByteArray() : ' ' + arguments;
     if (controllerMode()) {
-        const QByteArray text = '*' + QByteArray::number(DeviceId(device)) + row.token + tail + '!';
-        engine.setCommand("%s", text.constData());
-        sendController(device, row.settle);
+        sendController(device, '*' + QByteArray::number(DeviceId(device)) + row.token + tail + '!',
+                       row.settle);
         if (row.followUp == FollowUp::ReadOutputs) EventPump::processPending();
     } else {
         const QByteArray text = row.token + tail + '\r';
-        engine.setCommand("%s", text.constData());
         if (row.direct == DirectHandling::Write)
-            engine.WriteToPort(QByteArray(engine.CommandBuffer));
+            engine.WriteToPort(text);
         else
-            sendDirectWithAck(row.ackTicks);
+            engine.SendDirectCommand(text, row.ackTicks);
     }
     switch (row.followUp) {
     case FollowUp::None:

@@ -117,8 +117,7 @@ private:
     // the row's follow-up. False when the link is down and nothing was sent.
     template <typename... Args> bool send(int device, Cmd cmd, Args... args);
     bool sendRow(int device, const CommandRow &row, const QByteArray &arguments);
-    void sendController(int device, int settleCount);
-    void sendDirectWithAck(int ackTicks = kNormalAckTicks);
+    void sendController(int device, const QByteArray &command, int settleCount);
     void requestRefresh(void (CommandSet::*signal)());
     void runAutomatic(int device, const char *token, const QString &statusText, int pollSettlePerProjector,
                       int directAckTicks);

@@ -61,14 +61,12 @@ void CommandSet::runAutomatic(int device, const char *token, const QString &stat
         host.setStatusText(statusText);
         if (controllerMode()) {
             const int projectors = model.output(device, 1).TotalProjectors;
-            engine.setCommand("*%d%s!", DeviceId(device), token);
-            sendController(device, 0);
-            engine.setCommand("*%d !", DeviceId(device));
-            sendController(device, pollSettlePerProjector * projectors);
+            const QByteArray address = '*' + QByteArray::number(DeviceId(device));
+            sendController(device, address + token + '!', 0);
+            sendController(device, address + " !", pollSettlePerProjector * projectors);
             EventPump::processPending();
         } else {
-            engine.setCommand("%s\r\r", token);
-            sendDirectWithAck(directAckTicks);
+            engine.SendDirectCommand(token + QByteArrayLiteral("\r\r"), directAckTicks);
         }
     }
     host.setStatusText(QString());

@@ -75,8 +75,7 @@ constexpr bool rowsInOrder() {
 }
 static_assert(rowsInOrder(), "one row per command, in the order of CommandSet::Cmd");
 
-template <typename... Args>
-bool CommandSet::send(int device, Cmd cmd, Args... args) {
+template <typename... Args> bool CommandSet::send(int device, Cmd cmd, Args... args) {
     const CommandRow &row = kCommands[std::size_t(cmd)];
     char formatted[CommandEngine::AreaSize] = {};
     if constexpr (sizeof...(Args) > 0) std::snprintf(formatted, sizeof formatted, row.arguments, args...);
