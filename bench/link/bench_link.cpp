@@ -61,7 +61,6 @@ struct Bench {
         port.SetComNumber(1);
         port.SetBaud(Baud);
         engine.setControllerMode(true);
-        engine.AckChar = '>';
         engine.setStatusLights(&lights);
         if (!port.SetOpen(true)) {
             std::fprintf(stderr, "port: %s\n", qPrintable(port.errorText()));
@@ -72,9 +71,8 @@ struct Bench {
     }
 
     void sendBlackLevel(int channel, int value) {
-        engine.setCommand("*%dBLKGN %d %d!", 1, channel, value);
-        engine.ComputeChecksum();
-        engine.SendControllerCommand(0);
+        engine.SendControllerCommand(
+            "*1BLKGN " + QByteArray::number(channel) + ' ' + QByteArray::number(value) + '!', 0);
     }
 
     double exchangeRatio() {
@@ -100,11 +98,9 @@ struct Bench {
     // One unanswered query: the watchdog ends it after 8 s.
     double unansweredWait() {
         sim.injectFault(SimFault::Silence, 1);
-        engine.setCommand("NKX\r");
-        engine.ReplyMinLength = 2;
         QElapsedTimer clock;
         clock.start();
-        engine.SendQuery();
+        engine.SendQuery("NKX\r", 2);
         return clock.nsecsElapsed() / 1e9;
     }
 

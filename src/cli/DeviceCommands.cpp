@@ -226,7 +226,7 @@ public:
         if (connected) return ExitStatus::Ok;
         const int status = failure(ExitStatus::NoDevice);
         // Only when nothing answered: a device that answered was refused for another reason, said.
-        if (status == ExitStatus::NoDevice && !engine.LinkOk && !stops.received()) explainPorts();
+        if (status == ExitStatus::NoDevice && !engine.linkOk() && !stops.received()) explainPorts();
         return status;
     }
 

@@ -31,7 +31,6 @@ ConnectFlow::ConnectFlow(CommandEngine &engine, Host &host, WindowState &state, 
 void ConnectFlow::setControllerMode(bool on) {
     view.controllerModeShown(on);
     engine.setControllerMode(on);
-    engine.AckChar = on ? '>' : '#';
     engine.port().SetHWFlowOptions(
         on ? TApdComPort::HWFlowOptions(TApdComPort::hwfUseRTS | TApdComPort::hwfRequireCTS)
            : TApdComPort::HWFlowOptions());
@@ -134,7 +133,6 @@ bool ConnectFlow::searchAll() {
             return false;
         }
         engine.SetLinkActive(true);
-        engine.ReplyFailed = false;
     } else {
         // A search the user ended (the program closing) tries nothing more.
         if (engine.aborted()) return false;
@@ -188,7 +186,6 @@ bool ConnectFlow::direct() {
         return false;
     if (!checkDeviceCount()) return false;
     engine.SetLinkActive(true);
-    engine.ReplyFailed = false;
     view.deviceMenusEnabled(true);
     return true;
 }

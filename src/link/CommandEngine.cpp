@@ -10,7 +10,6 @@
 #include <QScopeGuard>
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -57,11 +56,15 @@ CommandEngine::CommandEngine(TApdComPort &port, Host &host, int &commandBusy, co
     connect(&m_port, &TApdComPort::lineLost, this, &CommandEngine::onLineLost);
 }
 
-void CommandEngine::setCommand(const char *fmt, ...) {
-    va_list args;
-    va_start(args, fmt);
-    std::vsnprintf(CommandBuffer, sizeof CommandBuffer, fmt, args);
-    va_end(args);
+void CommandEngine::setCommand(const QByteArray &text) {
+    qstrncpy(CommandBuffer, text.constData(), sizeof CommandBuffer);
+}
+
+Reply CommandEngine::takeReply() const {
+    Reply reply;
+    reply.outcome = ReplyFailed ? m_failure : Reply::Outcome::Answered;
+    reply.area = QByteArray(reinterpret_cast<const char *>(ReplyArea), AreaSize);
+    return reply;
 }
 
 void CommandEngine::SetLinkActive(bool on) {
@@ -95,17 +98,6 @@ void CommandEngine::settle(int steps) {
         EventPump::processPending();
     else
         EventPump::pause(steps * m_pacing.settleStepMs);
-}
-
-void CommandEngine::ComputeChecksum() {
-    int sum = 0;
-    for (const char *p = CommandBuffer; p < CommandBuffer + AreaSize && *p; ++p)
-        sum += uchar(*p);
-    CommandChecksum = sum % 256;
-}
-
-QByteArray CommandEngine::checksumDigits() const {
-    return QByteArray::number(CommandChecksum & 0xFF, 16).toUpper().rightJustified(2, '0');
 }
 
 QByteArray CommandEngine::checksumDigits(const QByteArray &text) {
@@ -165,8 +157,10 @@ bool CommandEngine::SendAndWaitAck(const QByteArray &text) {
     return acknowledged;
 }
 
-bool CommandEngine::SendControllerCommand(int settleCount, const CommandTarget &target) {
+bool CommandEngine::SendControllerCommand(const QByteArray &command, int settleCount,
+                                          const CommandTarget &target) {
     if (!m_port.isOpen()) return false;
+    setCommand(command);
     const bool showedBusy = !m_host.isBusyCursor();
     if (showedBusy) m_host.setBusyCursor(true);
     const QByteArray text(CommandBuffer, int(strnlen(CommandBuffer, AreaSize)));
@@ -178,7 +172,7 @@ bool CommandEngine::SendControllerCommand(int settleCount, const CommandTarget &
         m_port.FlushInBuffer();
         WriteToPort(QByteArrayLiteral("PASS "));
         WriteToPort(text);
-        WriteToPort(checksumDigits(text)); // of this text, whatever another sender left in CommandChecksum
+        WriteToPort(checksumDigits(text));
         m_timer1.start();
         AwaitingReply = true;
         WriteToPort(QByteArrayLiteral("\r\r"));
@@ -223,14 +217,19 @@ bool CommandEngine::keepResending(const CommandTarget &target, const QByteArray 
             .arg(describe(target), QString::fromLatin1(text), QString::number(attempts)));
 }
 
-void CommandEngine::SendQuery() {
-    if (!m_port.isOpen()) return;
+Reply CommandEngine::SendQuery(const QByteArray &request, int minLength) {
+    if (!m_port.isOpen()) return {Reply::Outcome::NotSent, QByteArray(AreaSize, '\0')};
+    setCommand(request);
+    ReplyMinLength = minLength;
+    // A clean area: bytes an earlier, longer reply left behind can never pass for part of this one.
+    std::memset(ReplyArea, 0, sizeof ReplyArea);
     sendQueryOnce();
     if (ControllerDebug && !aborted() && m_port.isOpen()) {
         SendAndWaitAck(DebugOff);
         pause(m_pacing.debugQueryPauseMs);
         sendQueryOnce();
     }
+    return takeReply();
 }
 
 void CommandEngine::sendQueryOnce() {
@@ -242,7 +241,9 @@ void CommandEngine::sendQueryOnce() {
     awaitReply();
 }
 
-void CommandEngine::SendDirectCommand() {
+bool CommandEngine::SendDirectCommand(const QByteArray &command, int ackTicks) {
+    setCommand(command);
+    AckWaitTicks = ackTicks;
     const bool showedBusy = !m_host.isBusyCursor();
     if (showedBusy) m_host.setBusyCursor(true);
     bool answered = false;
@@ -256,8 +257,11 @@ void CommandEngine::SendDirectCommand() {
         if (!answered) m_lossesReported = m_port.lossCount();
     }
     LinkOk = answered;
+    // The recovery re-sends the command with the normal wait, and the next command brings its own.
+    AckWaitTicks = DefaultAckWaitTicks;
     if (!LinkOk) RecoverLink();
     if (showedBusy) m_host.setBusyCursor(false);
+    return LinkOk;
 }
 
 void CommandEngine::RecoverLink() {
@@ -288,6 +292,13 @@ void CommandEngine::requestExit() {
     m_host.exitProcess(-1);
     m_exitRequested = true;
     EventPump::requestAbort();
+}
+
+bool CommandEngine::Probe(int portNumber) {
+    AckWaitTicks = ProbeAckWaitTicks;
+    LinkOk = ProbePort(portNumber);
+    AckWaitTicks = DefaultAckWaitTicks;
+    return LinkOk;
 }
 
 bool CommandEngine::ProbePort(int portNumber) {
@@ -324,8 +335,8 @@ bool CommandEngine::ProbePort(int portNumber) {
 
 void CommandEngine::beginWait() {
     ReplyFailed = false;
-    ControllerError = false;
     ControllerDebug = false;
+    m_failure = Reply::Outcome::Answered;
     ReplyArea[0] = 0;
     ReplyPos = 0;
     m_stored = 0;
@@ -345,6 +356,7 @@ void CommandEngine::finishWait() {
 
 void CommandEngine::failWait() {
     m_timer1.stop();
+    m_failure = Reply::Outcome::Failed;
     ReplyFailed = true;
     finishWait();
 }
@@ -352,6 +364,7 @@ void CommandEngine::failWait() {
 void CommandEngine::Timer1Timer() {
     m_timer1.stop();
     m_host.showMessage(QString::fromLatin1(TextTimeout));
+    m_failure = Reply::Outcome::TimedOut;
     ReplyFailed = true;
     finishWait();
 }
@@ -389,12 +402,14 @@ bool CommandEngine::actOnControllerMessage(ControllerMessage message) {
     case ControllerMessage::Incomplete:
         return false;
     case ControllerMessage::Rejected:
-        ControllerError = true;
+        m_failure = Reply::Outcome::ControllerError;
         break;
     case ControllerMessage::DebugPrompt:
         ControllerDebug = true;
+        m_failure = Reply::Outcome::ControllerDebug;
         break;
     case ControllerMessage::NoResponse:
+        m_failure = Reply::Outcome::NoResponse;
         m_timer1.stop();
         m_host.showMessage(QString::fromLatin1(TextNoResponse));
         break;
@@ -403,7 +418,7 @@ bool CommandEngine::actOnControllerMessage(ControllerMessage message) {
         m_timer1.stop();
         m_host.setStatusText(QString::fromLatin1(TextControllerErrorCode));
         pause(m_pacing.controllerErrorPauseMs);
-        ControllerError = true;
+        m_failure = Reply::Outcome::ControllerError;
         break;
     }
     ReplyFailed = true;

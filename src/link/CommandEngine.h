@@ -18,11 +18,30 @@ struct CommandTarget {
     int id = 0;
 };
 
-// The one path to the devices. Builders and queries format a request into CommandBuffer and call one
-// of the send operations; the engine frames it for the link mode, writes it, waits for the
-// acknowledgement while the window stays live, repeats Controller commands until they are
-// acknowledged (asking the user every few failed attempts whether to go on), and leaves reply bytes
-// in ReplyArea for the parsers.
+// What a query brought back: the reply, or why there is none.
+struct Reply {
+    enum class Outcome {
+        Answered,
+        NotSent,         // the port was closed: nothing went out
+        TimedOut,        // nothing acknowledged it before the watchdog
+        ControllerError, // the Controller refused it or reported an error
+        ControllerDebug, // the Controller sat at its debug prompt
+        NoResponse,      // the Controller heard nothing from the device
+        Failed,          // the line closed under the wait, the reply did not fit, or the program is closing
+    };
+    Outcome outcome = Outcome::NotSent;
+    // The reply area after the exchange, AreaSize bytes: what arrived, the acknowledgement replaced by a
+    // NUL, zeros after it.
+    QByteArray area;
+
+    bool answered() const { return outcome == Outcome::Answered; }
+    const quint8 *data() const { return reinterpret_cast<const quint8 *>(area.constData()); }
+};
+
+// The one path to the devices. Builders and queries hand it a request and get its result back; the
+// engine frames it for the link mode, writes it, waits for the acknowledgement while the window stays
+// live, repeats Controller commands until they are acknowledged (asking the user every few failed
+// attempts whether to go on), and returns the reply bytes for the parsers.
 //
 // Event-driven waits (SendControllerCommand, SendQuery) end through the receive handler
 // ApdComPort1TriggerAvail or the watchdog Timer1; raw waits (SendAndWaitAck) through the port's
@@ -62,22 +81,6 @@ public:
         bool showedBusy = false;
     };
 
-    // The request text, NUL-terminated. setCommand formats into it and never writes past it.
-    char CommandBuffer[AreaSize] = {};
-    void setCommand(const char *fmt, ...) __attribute__((format(printf, 2, 3)));
-
-    quint8 ReplyArea[AreaSize] = {};
-    int ReplyPos = 0;
-    int ReplyMinLength = 0;
-    int CommandChecksum = 0;
-    char AckChar = '#';
-    int AckWaitTicks = DefaultAckWaitTicks;
-    bool AwaitingReply = false;
-    bool ReplyFailed = false;
-    bool ControllerError = false;
-    bool ControllerDebug = false;
-    int LinkOk = 0;
-
     bool LinkActive() const { return m_linkActive; }
     bool IsLinkActive() const { return m_linkActive; }
     // Also switches the status lights' monitoring (when lights are attached).
@@ -86,25 +89,45 @@ public:
 
     // Controller mode mirrors RS485CheckBox; the user interface keeps the two in step.
     bool controllerMode() const { return m_controllerMode; }
-    void setControllerMode(bool on) { m_controllerMode = on; }
+    // Also sets the acknowledgement character of the mode.
+    void setControllerMode(bool on) {
+        m_controllerMode = on;
+        AckChar = on ? '>' : '#';
+    }
 
-    void ComputeChecksum();
-    // CommandChecksum as two uppercase hexadecimal digits ("0A", "E3").
-    QByteArray checksumDigits() const;
-    // The checksum digits of a text itself.
+    // The checksum a Controller frame carries: the byte sum of the text modulo 256, as two uppercase
+    // hexadecimal digits ("0A", "E3").
     static QByteArray checksumDigits(const QByteArray &text);
+    // The character that acknowledges a command and ends a reply: ">" from the Controller, "#" from a
+    // device on the line.
+    char ackChar() const { return AckChar; }
+    // The acknowledgement wait of the raw exchange under way (or of the next one), in ticks.
+    int ackWaitTicks() const { return AckWaitTicks; }
+    // Whether the last direct command or search found the device answering.
+    bool linkOk() const { return LinkOk; }
+
     void WriteToPort(const QByteArray &bytes);
+    // Writes text and waits for the acknowledgement character; true when it came.
     bool SendAndWaitAck(const QByteArray &text);
-    // True when the command was acknowledged; false when the port is closed or closed meanwhile, the
-    // program is closing, or the user stopped resending it (commandAbandoned() has then been emitted).
-    bool SendControllerCommand(int settleCount, const CommandTarget &target = {});
+    // Sends command ("*5DDBL 1!") to the Controller in its frame ("PASS ", the text, its checksum, CR
+    // CR), then settles for settleCount steps. True when the command was acknowledged; false when the
+    // port is closed or closed meanwhile, the program is closing, or the user stopped resending it
+    // (commandAbandoned() has then been emitted).
+    bool SendControllerCommand(const QByteArray &command, int settleCount, const CommandTarget &target = {});
     // The last command whose resending the user stopped, and whom it was for (empty text before any).
     const QByteArray &abandonedCommand() const { return m_abandonedText; }
     const CommandTarget &abandonedTarget() const { return m_abandonedTarget; }
-    void SendQuery();
-    void SendDirectCommand();
+    // Sends request as it is and waits for its reply, which counts from minLength bytes on; behind the
+    // Controller a query that met its debug prompt is sent once more after leaving it.
+    Reply SendQuery(const QByteArray &request, int minLength);
+    // Sends a direct command and waits ackTicks for its acknowledgement; an unanswered command starts
+    // the recovery of the line, which re-sends it once the line answers (with the normal wait). True when
+    // the line works in the end.
+    bool SendDirectCommand(const QByteArray &command, int ackTicks = DefaultAckWaitTicks);
     void RecoverLink();
-    bool ProbePort(int portNumber);
+    // Opens the port numbered portNumber and asks whether a device answers there, with the short probe
+    // wait; the answer is also what linkOk() reports afterwards.
+    bool Probe(int portNumber);
 
     // The receive handler, run on every data-available notification of the port.
     void ApdComPort1TriggerAvail(int count);
@@ -150,10 +173,26 @@ private:
     void sendQueryOnce();
     void examineReply();
     bool actOnControllerMessage(ControllerMessage message);
+    bool ProbePort(int portNumber);
+    void setCommand(const QByteArray &text);
+    Reply takeReply() const;
     void onPortOpenChanged(bool open);
     void onLineLost(const QString &reason);
     void requestExit();
     bool keepResending(const CommandTarget &target, const QByteArray &text, int attempts);
+
+    // The request text, NUL-terminated; never written past its end.
+    char CommandBuffer[AreaSize] = {};
+    quint8 ReplyArea[AreaSize] = {};
+    int ReplyPos = 0;
+    int ReplyMinLength = 0;
+    char AckChar = '#';
+    int AckWaitTicks = DefaultAckWaitTicks;
+    bool AwaitingReply = false;
+    bool ReplyFailed = false;
+    bool ControllerDebug = false;
+    int LinkOk = 0;
+    Reply::Outcome m_failure = Reply::Outcome::Answered; // why the last wait failed
 
     TApdComPort &m_port;
     Host &m_host;

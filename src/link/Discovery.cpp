@@ -49,21 +49,17 @@ int Discovery::SearchPorts(const std::function<void()> &onFoundOnCom1) {
     Host &host = engine.host();
     host.setPagesEnabled(false);
     host.setBusyCursor(true);
-    engine.AckWaitTicks = CommandEngine::ProbeAckWaitTicks;
-
     int found = -1;
-    engine.LinkOk = engine.ProbePort(1);
-    if (engine.LinkOk) {
+    if (engine.Probe(1)) {
         host.setStatusText(QStringLiteral("Established communication with Kestrix on Com 1"));
         if (onFoundOnCom1) onFoundOnCom1();
         found = 1;
-    } else if (!engine.aborted() && (engine.LinkOk = engine.ProbePort(2))) {
+    } else if (!engine.aborted() && engine.Probe(2)) {
         found = 2;
     } else {
         engine.port().SetOpen(false);
     }
 
-    engine.AckWaitTicks = CommandEngine::DefaultAckWaitTicks;
     host.setBusyCursor(false);
     host.setPagesEnabled(true);
     return found;
@@ -71,20 +67,20 @@ int Discovery::SearchPorts(const std::function<void()> &onFoundOnCom1) {
 
 ControllerCount Discovery::QueryKestrixCount() {
     // The Controller answers this itself: no RS-485 ID, no frame, no checksum.
-    engine.setCommand("NKX\r");
-    engine.ReplyMinLength = 2;
-    engine.SendQuery();
-    if (engine.ReplyFailed) {
-        if (!engine.controllerMode() || !engine.ControllerError) return {};
-        for (int repeat = 0; engine.ControllerError && repeat < kMaxCountRepeats && !engine.aborted();
+    const QByteArray request = QByteArrayLiteral("NKX\r");
+    const int minLength = 2;
+    Reply reply = engine.SendQuery(request, minLength);
+    if (!reply.answered()) {
+        if (!engine.controllerMode() || reply.outcome != Reply::Outcome::ControllerError) return {};
+        for (int repeat = 0; reply.outcome == Reply::Outcome::ControllerError && repeat < kMaxCountRepeats &&
+                             !engine.aborted();
              ++repeat)
-            engine.SendQuery();
-        if (engine.ReplyFailed) return {};
+            reply = engine.SendQuery(request, minLength);
+        if (!reply.answered()) return {};
     }
 
-    const int length =
-        int(strnlen(reinterpret_cast<const char *>(engine.ReplyArea), CommandEngine::AreaSize));
-    const ControllerCount result = parseControllerCount(engine.ReplyArea, length);
+    const int length = int(strnlen(reply.area.constData(), CommandEngine::AreaSize));
+    const ControllerCount result = parseControllerCount(reply.data(), length);
     if (result.numbers == 0)
         engine.host().setStatusText(QStringLiteral("Error detecting # of Kestrix(s) from Controller"));
     return result;

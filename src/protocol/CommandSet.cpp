@@ -1,4 +1,5 @@
 #include "CommandSet.h"
+#include "CommandTable.h"
 
 #include "CommandEngine.h"
 #include "DeviceModel.h"
@@ -46,27 +47,16 @@ bool CommandSet::controllerMode() const {
 }
 
 // The engine names the device to the user should the command go unacknowledged.
-void CommandSet::sendController(int device, int settleCount) {
+void CommandSet::sendController(int device, const QByteArray &command, int settleCount) {
     if (recorder) {
-        QByteArray text(engine.CommandBuffer);
+        QByteArray text = command;
         const QByteArray address = '*' + QByteArray::number(DeviceId(device));
         if (text.startsWith(address)) text.remove(0, address.size());
         if (text.endsWith('!')) text.chop(1);
         recorder(device, text);
         return;
     }
-    engine.ComputeChecksum();
-    engine.SendControllerCommand(settleCount, {device, DeviceId(device)});
-}
-
-void CommandSet::writeDirect() {
-    engine.WriteToPort(QByteArray(engine.CommandBuffer));
-}
-
-void CommandSet::sendDirectWithAck(int ackTicks) {
-    engine.AckWaitTicks = ackTicks;
-    engine.SendDirectCommand();
-    engine.AckWaitTicks = kNormalAckTicks;
+    engine.SendControllerCommand(command, settleCount, {device, DeviceId(device)});
 }
 
 void CommandSet::requestRefresh(void (CommandSet::*signal)()) {
@@ -76,17 +66,39 @@ void CommandSet::requestRefresh(void (CommandSet::*signal)()) {
     state.Refreshing = wasRefreshing;
 }
 
+bool CommandSet::sendRow(int device, const CommandRow &row, const QByteArray &arguments) {
+    if (!linkActive()) return false;
+    const QByteArray tail = arguments.isEmpty() ? QByteArray() : ' ' + arguments;
+    if (controllerMode()) {
+        sendController(device, '*' + QByteArray::number(DeviceId(device)) + row.token + tail + '!',
+                       row.settle);
+        if (row.followUp == FollowUp::ReadOutputs) EventPump::processPending();
+    } else {
+        const QByteArray text = row.token + tail + '\r';
+        if (row.direct == DirectHandling::Write)
+            engine.WriteToPort(text);
+        else
+            engine.SendDirectCommand(text, row.ackTicks);
+    }
+    switch (row.followUp) {
+    case FollowUp::None:
+        break;
+    case FollowUp::ReadOutputs:
+        queries.QueryOutputs(device);
+        requestRefresh(&CommandSet::displaySetupRefreshRequested);
+        break;
+    case FollowUp::ReadInputs:
+        queries.QueryInputs(device);
+        requestRefresh(&CommandSet::sourceSetupRefreshRequested);
+        break;
+    }
+    return true;
+}
+
 void CommandSet::SendBlackLevel(int device, int channel, int level) {
     if (!IsAddressable(device, channel)) return;
     model.editOutput(device, channel, [&](OutputInfo &out) { out.BlackLevel = quint8(level); });
-    if (!linkActive()) return;
-    if (controllerMode()) {
-        engine.setCommand("*%dBLKGN %d %d!", DeviceId(device), channel, level);
-        sendController(device, 0);
-    } else {
-        engine.setCommand("BLKGN %d %d\r", channel, level);
-        writeDirect();
-    }
+    send(device, Cmd::BlackLevel, channel, level);
 }
 
 void CommandSet::SendFeatherMode(int device, int advanced) {
@@ -94,33 +106,15 @@ void CommandSet::SendFeatherMode(int device, int advanced) {
     const bool wasBusy = engine.host().isBusyCursor();
     engine.host().setBusyCursor(true);
     model.editOutput(device, 1, [&](OutputInfo &out) { out.AdvancedMode = quint8(advanced); });
-    if (linkActive()) {
-        if (controllerMode()) {
-            engine.setCommand("*%dKXCTRL %d!", DeviceId(device), advanced);
-            sendController(device, advanced == 1 ? 1250 : 300);
-            EventPump::processPending();
-        } else {
-            engine.setCommand("KXCTRL %d\r", advanced);
-            sendDirectWithAck(580);
-        }
-        // Switching the feathering mode changes what the device reports for every output.
-        queries.QueryOutputs(device);
-        requestRefresh(&CommandSet::displaySetupRefreshRequested);
-    }
+    // The device takes longer to switch into the advanced mode than out of it.
+    send(device, advanced == 1 ? Cmd::FeatherModeAdvanced : Cmd::FeatherModeBasic, advanced);
     engine.host().setBusyCursor(wasBusy);
 }
 
 void CommandSet::SendDataDoubling(int device, int on) {
     if (!IsAddressable(device)) return;
     model.editOutput(device, 1, [&](OutputInfo &out) { out.DataDoubling = quint8(on); });
-    if (!linkActive()) return;
-    if (controllerMode()) {
-        engine.setCommand("*%dDDBL %d!", DeviceId(device), on);
-        sendController(device, 0);
-    } else {
-        engine.setCommand("DDBL %d\r", on);
-        sendDirectWithAck();
-    }
+    send(device, Cmd::DataDoubling, on);
 }
 
 void CommandSet::SendDisplayLayout(int device, int justification, int overlap) {
@@ -129,14 +123,7 @@ void CommandSet::SendDisplayLayout(int device, int justification, int overlap) {
         system.Justification = quint8(justification);
         system.OverlapWidth = overlap;
     });
-    if (!linkActive()) return;
-    if (controllerMode()) {
-        engine.setCommand("*%dDISP %d %d!", DeviceId(device), justification, overlap);
-        sendController(device, 400);
-    } else {
-        engine.setCommand("DISP %d %d\r", justification, overlap);
-        sendDirectWithAck();
-    }
+    send(device, Cmd::DisplayLayout, justification, overlap);
 }
 
 void CommandSet::SendBasicFeather(int device, int enable, double gamma) {
@@ -145,14 +132,7 @@ void CommandSet::SendBasicFeather(int device, int enable, double gamma) {
         system.BasicGamma = float(gamma);
         system.BasicFeathering = qint16(enable);
     });
-    if (!linkActive()) return;
-    if (controllerMode()) {
-        engine.setCommand("*%dEFTB %d %4.1f!", DeviceId(device), enable, gamma);
-        sendController(device, 5);
-    } else {
-        engine.setCommand("EFTB %d %4.1f\r", enable, gamma);
-        sendDirectWithAck();
-    }
+    send(device, Cmd::BasicFeather, enable, gamma);
 }
 
 void CommandSet::SendHalo(int device, int channel, char side, int width, int offset) {
@@ -167,26 +147,12 @@ void CommandSet::SendHalo(int device, int channel, char side, int width, int off
         }
         if (side == 'L' || side == 'R') out.Held |= OutputHeld::halo(side);
     });
-    if (!linkActive()) return;
-    if (controllerMode()) {
-        engine.setCommand("*%dHALO %d %c %d %d!", DeviceId(device), channel, side, width, offset);
-        sendController(device, 0);
-    } else {
-        engine.setCommand("HALO %d %c %d %d\r", channel, side, width, offset);
-        writeDirect();
-    }
+    send(device, Cmd::Halo, channel, side, width, offset);
 }
 
 void CommandSet::SendFactoryReset(int device, char kind) {
     if (!IsAddressable(device)) return;
-    if (!linkActive()) return;
-    if (controllerMode()) {
-        engine.setCommand("*%dRESETKX %c!", DeviceId(device), kind);
-        sendController(device, 6500);
-    } else {
-        engine.setCommand("RESETKX %c\r", kind);
-        sendDirectWithAck(810);
-    }
+    send(device, Cmd::FactoryReset, kind);
 }
 
 void CommandSet::SendTestPattern(int device, int channel, int pattern, int raster, int grid) {
@@ -200,14 +166,7 @@ void CommandSet::SendTestPattern(int device, int channel, int pattern, int raste
             out.TestGrid = quint8(grid);
         });
     }
-    if (!linkActive()) return;
-    if (controllerMode()) {
-        engine.setCommand("*%dOTPMKX %d %d %d %d!", DeviceId(device), channel, pattern, raster, grid);
-        sendController(device, 0);
-    } else {
-        engine.setCommand("OTPMKX %d %d %d %d\r", channel, pattern, raster, grid);
-        sendDirectWithAck();
-    }
+    send(device, Cmd::TestPattern, channel, pattern, raster, grid);
 }
 
 void CommandSet::SendInputContrast(int device, int channel, char colour, double value) {
@@ -215,14 +174,7 @@ void CommandSet::SendInputContrast(int device, int channel, char colour, double 
     model.editInput(device, channel, [&](InputInfo &in) {
         if (float *field = colourField(in, colour, true)) *field = float(value);
     });
-    if (!linkActive()) return;
-    if (controllerMode()) {
-        engine.setCommand("*%dICNTKX %d %c %4.1f!", DeviceId(device), channel, colour, value);
-        sendController(device, 0);
-    } else {
-        engine.setCommand("ICNTKX %d %c %4.1f\r", channel, colour, value);
-        writeDirect();
-    }
+    send(device, Cmd::InputContrast, channel, colour, value);
 }
 
 void CommandSet::SendInputBrightness(int device, int channel, char colour, double value) {
@@ -230,80 +182,35 @@ void CommandSet::SendInputBrightness(int device, int channel, char colour, doubl
     model.editInput(device, channel, [&](InputInfo &in) {
         if (float *field = colourField(in, colour, false)) *field = float(value);
     });
-    if (!linkActive()) return;
-    if (controllerMode()) {
-        engine.setCommand("*%dIBRTKX %d %c %4.1f!", DeviceId(device), channel, colour, value);
-        sendController(device, 0);
-    } else {
-        engine.setCommand("IBRTKX %d %c %4.1f\r", channel, colour, value);
-        writeDirect();
-    }
+    send(device, Cmd::InputBrightness, channel, colour, value);
 }
 
 void CommandSet::SendInputPhase(int device, int channel, int phase) {
     if (!IsAddressable(device, channel)) return;
     model.editInput(device, channel, [&](InputInfo &in) { in.PhaseOffset = phase; });
-    if (!linkActive()) return;
-    if (controllerMode()) {
-        engine.setCommand("*%dICPHOKX %d M %d!", DeviceId(device), channel, phase);
-        sendController(device, 0);
-    } else {
-        engine.setCommand("ICPHOKX %d M %d\r", channel, phase);
-        writeDirect();
-    }
+    send(device, Cmd::InputPhase, channel, phase);
 }
 
 void CommandSet::SendInputHPosition(int device, int channel, int position) {
     if (!IsAddressable(device, channel)) return;
     model.editInput(device, channel, [&](InputInfo &in) { in.HPosition = position; });
-    if (!linkActive()) return;
-    if (controllerMode()) {
-        engine.setCommand("*%dIRSPKX %d M H %d!", DeviceId(device), channel, position);
-        sendController(device, 0);
-    } else {
-        engine.setCommand("IRSPKX %d M H %d\r", channel, position);
-        writeDirect();
-    }
+    send(device, Cmd::InputHPosition, channel, position);
 }
 
 void CommandSet::SendInputVPosition(int device, int channel, int position) {
     if (!IsAddressable(device, channel)) return;
     model.editInput(device, channel, [&](InputInfo &in) { in.VPosition = position; });
-    if (!linkActive()) return;
-    if (controllerMode()) {
-        engine.setCommand("*%dIRSPKX %d M V %d!", DeviceId(device), channel, position);
-        sendController(device, 0);
-    } else {
-        engine.setCommand("IRSPKX %d M V %d\r", channel, position);
-        writeDirect();
-    }
+    send(device, Cmd::InputVPosition, channel, position);
 }
 
 void CommandSet::SendInputConfigSave(int device, int channel) {
     if (!IsAddressable(device, channel)) return;
-    if (!linkActive()) return;
-    if (controllerMode()) {
-        engine.setCommand("*%dICSAVKX %d!", DeviceId(device), channel);
-        sendController(device, 100);
-    } else {
-        engine.setCommand("ICSAVKX %d\r", channel);
-        sendDirectWithAck();
-    }
+    send(device, Cmd::InputConfigSave, channel);
 }
 
 void CommandSet::SendInputConfigReset(int device, int channel) {
     if (!IsAddressable(device, channel)) return;
-    if (!linkActive()) return;
-    if (controllerMode()) {
-        engine.setCommand("*%dICRSTKX %d!", DeviceId(device), channel);
-        sendController(device, 150);
-    } else {
-        engine.setCommand("ICRSTKX %d\r", channel);
-        sendDirectWithAck();
-    }
-    // The device has put its own defaults in place: read them back for every input.
-    queries.QueryInputs(device);
-    requestRefresh(&CommandSet::sourceSetupRefreshRequested);
+    send(device, Cmd::InputConfigReset, channel);
 }
 
 void CommandSet::SendProjectorCount(int device, int total) {
@@ -313,14 +220,7 @@ void CommandSet::SendProjectorCount(int device, int total) {
         system.ProjectorGroup = quint8(group);
         system.TotalProjectors = quint8(total);
     });
-    if (!linkActive()) return;
-    if (controllerMode()) {
-        engine.setCommand("*%dPRJ %d %d!", DeviceId(device), group, total);
-        sendController(device, 150);
-    } else {
-        engine.setCommand("PRJ %d %d\r", group, total);
-        sendDirectWithAck(180);
-    }
+    send(device, Cmd::ProjectorCount, group, total);
 }
 
 void CommandSet::SendSeamGains(int device, int channel, int start, const std::array<int, 8> &g) {
@@ -330,55 +230,25 @@ void CommandSet::SendSeamGains(int device, int channel, int start, const std::ar
         for (int i = 0; i < 8; ++i)
             out.SeamGain[i] = quint8(g[i]);
     });
-    if (!linkActive()) return;
-    if (controllerMode()) {
-        engine.setCommand("*%dMANSEAM %d %d %d %d %d %d %d %d %d %d!", DeviceId(device), channel, start, g[0],
-                          g[1], g[2], g[3], g[4], g[5], g[6], g[7]);
-        sendController(device, 0);
-    } else {
-        engine.setCommand("MANSEAM %d %d %d %d %d %d %d %d %d %d\r", channel, start, g[0], g[1], g[2], g[3],
-                          g[4], g[5], g[6], g[7]);
-        sendDirectWithAck();
-    }
+    send(device, Cmd::SeamGains, channel, start, g[0], g[1], g[2], g[3], g[4], g[5], g[6], g[7]);
 }
 
 void CommandSet::SendSeamBridge(int device, int channel, int on) {
     if (!IsAddressable(device, channel)) return;
     model.editOutput(device, channel, [&](OutputInfo &out) { out.SeamBridge = quint8(on); });
-    if (!linkActive()) return;
-    if (controllerMode()) {
-        engine.setCommand("*%dBRDGSEAM %d %d!", DeviceId(device), channel, on);
-        sendController(device, 20);
-    } else {
-        engine.setCommand("BRDGSEAM %d %d\r", channel, on);
-        sendDirectWithAck(120);
-    }
+    send(device, Cmd::SeamBridge, channel, on);
 }
 
 void CommandSet::SendSystemSave(int device) {
     if (!IsAddressable(device)) return;
-    if (!linkActive()) return;
-    if (controllerMode()) {
-        engine.setCommand("*%dSYSAVE!", DeviceId(device));
-        sendController(device, 1000);
-    } else {
-        engine.setCommand("SYSAVE\r");
-        sendDirectWithAck();
-    }
+    send(device, Cmd::SystemSave);
 }
 
 void CommandSet::SendFeatherCurve(int device, int item) {
     if (!IsAddressable(device)) return;
     const char curve = item == 1 ? 'L' : 'S';
     model.editOutput(device, 1, [&](OutputInfo &out) { out.FeatherMode = quint8(curve); });
-    if (!linkActive()) return;
-    if (controllerMode()) {
-        engine.setCommand("*%dFEATHER %c!", DeviceId(device), curve);
-        sendController(device, 490);
-    } else {
-        engine.setCommand("FEATHER %c\r", curve);
-        sendDirectWithAck();
-    }
+    send(device, Cmd::FeatherCurve, curve);
 }
 
 void CommandSet::SendEdgeFeather(int device, int channel, char side, int enable, double gamma, int width,
@@ -396,26 +266,11 @@ void CommandSet::SendEdgeFeather(int device, int channel, char side, int enable,
             out.Held |= OutputHeld::feather(side);
         }
     });
-    if (!linkActive()) return;
-    if (controllerMode()) {
-        engine.setCommand("*%dPEFT %d %c %d %4.1f %d %d!", DeviceId(device), channel, side, enable, gamma,
-                          width, offset);
-        sendController(device, 50);
-    } else {
-        engine.setCommand("PEFT %d %c %d %4.1f %d %d\r", channel, side, enable, gamma, width, offset);
-        sendDirectWithAck();
-    }
+    send(device, Cmd::EdgeFeather, channel, side, enable, gamma, width, offset);
 }
 
 void CommandSet::SendBridgeThreshold(int device, int threshold) {
     if (!IsAddressable(device)) return;
     model.editOutput(device, 1, [&](OutputInfo &out) { out.BridgeThreshold = quint8(threshold); });
-    if (!linkActive()) return;
-    if (controllerMode()) {
-        engine.setCommand("*%dBRTHRS %d!", DeviceId(device), threshold);
-        sendController(device, 100);
-    } else {
-        engine.setCommand("BRTHRS %d\r", threshold);
-        sendDirectWithAck();
-    }
+    send(device, Cmd::BridgeThreshold, threshold);
 }

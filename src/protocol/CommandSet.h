@@ -12,6 +12,7 @@ class DeviceModel;
 
 class CommandEngine;
 class StatusQueries;
+struct CommandRow;
 
 // One builder per device command. Every builder that carries a setting stores it in the model first,
 // also when the link is down; then, if the link is active, it formats the command for the current link
@@ -24,6 +25,35 @@ class CommandSet : public QObject {
 public:
     // The acknowledgement wait of direct commands outside their own exchange, in ticks.
     static constexpr int kNormalAckTicks = 80;
+
+    // The commands of the command table (CommandTable.h), one row each.
+    enum class Cmd {
+        BlackLevel,
+        FeatherModeBasic,
+        FeatherModeAdvanced,
+        DataDoubling,
+        DisplayLayout,
+        BasicFeather,
+        Halo,
+        FactoryReset,
+        TestPattern,
+        InputContrast,
+        InputBrightness,
+        InputPhase,
+        InputHPosition,
+        InputVPosition,
+        InputConfigSave,
+        InputConfigReset,
+        ProjectorCount,
+        SeamGains,
+        SeamBridge,
+        SystemSave,
+        FeatherCurve,
+        EdgeFeather,
+        BridgeThreshold,
+        AutoSeam,
+        Count
+    };
 
     CommandSet(CommandEngine &engine, DeviceModel &model, StatusQueries &queries, QObject *parent = nullptr);
 
@@ -83,9 +113,11 @@ signals:
 private:
     bool linkActive() const;
     bool controllerMode() const;
-    void sendController(int device, int settleCount);
-    void writeDirect();
-    void sendDirectWithAck(int ackTicks = kNormalAckTicks);
+    // Formats the command's arguments by its row of the table and sends it for the link mode, then does
+    // the row's follow-up. False when the link is down and nothing was sent.
+    template <typename... Args> bool send(int device, Cmd cmd, Args... args);
+    bool sendRow(int device, const CommandRow &row, const QByteArray &arguments);
+    void sendController(int device, const QByteArray &command, int settleCount);
     void requestRefresh(void (CommandSet::*signal)());
     void runAutomatic(int device, const char *token, const QString &statusText, int pollSettlePerProjector,
                       int directAckTicks);

@@ -2,6 +2,7 @@
 // colour balance, position, phase) and the program reads the result back afterwards.
 #include "CommandEngine.h"
 #include "CommandSet.h"
+#include "CommandTable.h"
 #include "DeviceModel.h"
 #include "EventPump.h"
 #include "ModelAccessors.h"
@@ -9,16 +10,12 @@
 
 void CommandSet::RunAutoSeam(int device, int channel) {
     if (!IsAddressable(device, channel)) return;
-    if (!linkActive()) return;
+    if (!send(device, Cmd::AutoSeam, channel)) return;
     if (controllerMode()) {
-        engine.setCommand("*%dAUTOSEAM %d!", DeviceId(device), channel);
-        sendController(device, 100);
         EventPump::processPending();
         // The device may still be busy with the seam when asked: one more try before giving up.
         if (!queries.QueryOutputInfo(device, channel)) queries.QueryOutputInfo(device, channel);
     } else {
-        engine.setCommand("AUTOSEAM %d\r", channel);
-        sendDirectWithAck(120);
         queries.QueryOutputInfo(device, channel);
     }
     requestRefresh(&CommandSet::seamRemovalRefreshRequested);
@@ -64,14 +61,12 @@ void CommandSet::runAutomatic(int device, const char *token, const QString &stat
         host.setStatusText(statusText);
         if (controllerMode()) {
             const int projectors = model.output(device, 1).TotalProjectors;
-            engine.setCommand("*%d%s!", DeviceId(device), token);
-            sendController(device, 0);
-            engine.setCommand("*%d !", DeviceId(device));
-            sendController(device, pollSettlePerProjector * projectors);
+            const QByteArray address = '*' + QByteArray::number(DeviceId(device));
+            sendController(device, address + token + '!', 0);
+            sendController(device, address + " !", pollSettlePerProjector * projectors);
             EventPump::processPending();
         } else {
-            engine.setCommand("%s\r\r", token);
-            sendDirectWithAck(directAckTicks);
+            engine.SendDirectCommand(token + QByteArrayLiteral("\r\r"), directAckTicks);
         }
     }
     host.setStatusText(QString());

@@ -23,20 +23,19 @@ const char *queryName(StatusQueries::RecordKind kind) {
     return "";
 }
 
-// The smallest reply position at which the engine accepts the closing acknowledgement.
-int replyMinLength(StatusQueries::RecordKind kind) {
+} // namespace
+
+int StatusQueries::replyMinLength(RecordKind kind) {
     switch (kind) {
-    case StatusQueries::RecordKind::System:
+    case RecordKind::System:
         return 8;
-    case StatusQueries::RecordKind::Input:
+    case RecordKind::Input:
         return 70;
-    case StatusQueries::RecordKind::Output:
+    case RecordKind::Output:
         return 62;
     }
     return 0;
 }
-
-} // namespace
 
 StatusQueries::StatusQueries(CommandEngine &engine, DeviceModel &model)
     : engine(engine), model(model), state(model.state()) {}
@@ -89,68 +88,48 @@ int StatusQueries::ReadDeviceRecords(int device, const ReadObserver &observer) {
 
 bool StatusQueries::query(RecordKind kind, int device, int channel) {
     if (!IsAddressable(device, kind == RecordKind::System ? 1 : channel)) return false;
-    formatQuery(kind, device, channel);
-    engine.ReplyMinLength = replyMinLength(kind);
-    if (!exchange(kind)) return false;
-    return parseReply(kind, device, channel);
+    const int minLength = replyMinLength(kind);
+    const Reply reply = exchange(kind, queryText(kind, device, channel), minLength);
+    if (!reply.answered()) return false;
+    return parseReply(kind, device, channel, reply, minLength);
 }
 
-void StatusQueries::formatQuery(RecordKind kind, int device, int channel) {
-    const int id = state.DeviceIds[device];
+QByteArray StatusQueries::queryText(RecordKind kind, int device, int channel) const {
+    const QByteArray id = QByteArray::number(state.DeviceIds[device]);
+    const QByteArray number = QByteArray::number(channel);
     const bool controller = engine.controllerMode();
     switch (kind) {
     case RecordKind::System:
-        if (controller)
-            engine.setCommand("KXQUERY *%dSYINFOKX!\r", id);
-        else
-            engine.setCommand("SYINFOKX\r");
-        break;
+        return controller ? "KXQUERY *" + id + "SYINFOKX!\r" : QByteArray("SYINFOKX\r");
     case RecordKind::Input:
-        if (controller)
-            engine.setCommand("KXQUERY *%dIINFOKX %1d!\r", id, channel);
-        else
-            engine.setCommand("IINFOKX %1d\r", channel);
-        break;
+        return controller ? "KXQUERY *" + id + "IINFOKX " + number + "!\r" : "IINFOKX " + number + '\r';
     case RecordKind::Output:
-        if (controller)
-            engine.setCommand("KXQUERY *%dOINFOKX %1d!\r", id, channel);
-        else
-            engine.setCommand("OINFOKX %1d\r", channel);
-        break;
+        return controller ? "KXQUERY *" + id + "OINFOKX " + number + "!\r" : "OINFOKX " + number + '\r';
     }
+    return {};
 }
 
-// Sends the query and repeats it where the Controller asks for that; true when a reply arrived.
-bool StatusQueries::exchange(RecordKind kind) {
-    // With the port closed the engine sends nothing and leaves its flags and reply area as the last
-    // exchange left them; parsing those would copy another record's bytes into this one.
-    if (!engine.port().isOpen()) return false;
-
-    sendOnce();
-    if (!engine.ReplyFailed) return true;
-    if (!engine.controllerMode()) return false;
+// Sends the query and repeats it where the Controller asks for that.
+Reply StatusQueries::exchange(RecordKind kind, const QByteArray &request, int minLength) {
+    Reply reply = engine.SendQuery(request, minLength);
+    if (reply.answered() || !engine.controllerMode()) return reply;
 
     auto worthRepeating = [&] {
-        if (kind != RecordKind::Output) return engine.ControllerError;
+        if (reply.outcome == Reply::Outcome::ControllerError) return true;
         // Output records are also asked again when the Controller let nothing at all through.
-        return engine.ControllerError || engine.ReplyArea[0] == 0;
+        return kind == RecordKind::Output && reply.outcome != Reply::Outcome::NotSent && reply.area[0] == 0;
     };
-    for (int repeat = 0; repeat < kMaxRepeats && engine.ReplyFailed && worthRepeating(); ++repeat) {
-        if (engine.aborted() || !engine.port().isOpen()) return false;
-        sendOnce();
+    for (int repeat = 0; repeat < kMaxRepeats && !reply.answered() && worthRepeating(); ++repeat) {
+        if (engine.aborted() || !engine.port().isOpen()) return reply;
+        reply = engine.SendQuery(request, minLength);
     }
-    return !engine.ReplyFailed;
+    return reply;
 }
 
-void StatusQueries::sendOnce() {
-    // A clean area: bytes an earlier, longer reply left behind can never pass for part of this one.
-    std::memset(engine.ReplyArea, 0, sizeof engine.ReplyArea);
-    engine.SendQuery();
-}
-
-bool StatusQueries::parseReply(RecordKind kind, int device, int channel) {
-    const quint8 *reply = engine.ReplyArea;
-    const int length = replyDataEnd();
+bool StatusQueries::parseReply(RecordKind kind, int device, int channel, const Reply &answer, int minLength) {
+    const quint8 *reply = answer.data();
+    const int length = StatusParsers::replyDataEnd(reply, CommandEngine::AreaSize, minLength,
+                                                   engine.controllerMode(), quint8(engine.ackChar()));
     const int marker = findMarker(kind, reply, length);
     bool parsed = false;
     if (marker >= 0) {
@@ -181,11 +160,6 @@ bool StatusQueries::parseReply(RecordKind kind, int device, int channel) {
     }
     if (!parsed) reportParseFailure(kind);
     return parsed;
-}
-
-int StatusQueries::replyDataEnd() const {
-    return StatusParsers::replyDataEnd(engine.ReplyArea, int(sizeof engine.ReplyArea), engine.ReplyMinLength,
-                                       engine.controllerMode(), quint8(engine.AckChar));
 }
 
 void StatusQueries::reportParseFailure(RecordKind kind) {

@@ -5,9 +5,12 @@
 
 class DeviceModel;
 
+#include <QByteArray>
+
 #include <functional>
 
 class CommandEngine;
+struct Reply;
 
 // The three status queries: each asks one device for one record, waits for the reply through the
 // engine and copies the record into the model tables. A failed query leaves the record as it was.
@@ -25,6 +28,9 @@ public:
     static constexpr int kMaxRepeats = 5;
 
     StatusQueries(CommandEngine &engine, DeviceModel &model);
+
+    // The smallest reply position at which the engine accepts the closing acknowledgement of a query.
+    static int replyMinLength(RecordKind kind);
 
     bool QuerySystemInfo(int device);
     bool QueryInputInfo(int device, int channel);
@@ -51,11 +57,9 @@ public:
 
 private:
     bool query(RecordKind kind, int device, int channel);
-    void formatQuery(RecordKind kind, int device, int channel);
-    bool exchange(RecordKind kind);
-    void sendOnce();
-    bool parseReply(RecordKind kind, int device, int channel);
-    int replyDataEnd() const;
+    QByteArray queryText(RecordKind kind, int device, int channel) const;
+    Reply exchange(RecordKind kind, const QByteArray &request, int minLength);
+    bool parseReply(RecordKind kind, int device, int channel, const Reply &answer, int minLength);
     void reportParseFailure(RecordKind kind);
 
     CommandEngine &engine;

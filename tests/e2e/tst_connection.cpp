@@ -135,7 +135,7 @@ void ConnectionTest::controllerFoundOnSecondPass() {
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
     QVERIFY(rig.form->engine().LinkActive());
     QVERIFY(rig.form->findChild<QCheckBox *>("RS485CheckBox")->isChecked());
-    QCOMPARE(rig.form->engine().AckChar, '>');
+    QCOMPARE(rig.form->engine().ackChar(), '>');
     QVERIFY(rig.form->findChild<QAction *>("Defaultvalues1")->isChecked());
     QCOMPARE(rig.form->port().Baud(), 57600);
 

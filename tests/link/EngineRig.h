@@ -21,17 +21,24 @@ struct EngineRig {
     // to be waited out, long enough for the answers that do come.
     static Pacing silentDevice() { return Pacing::real().pausesScaled(0.05).withDeadlines(600, 15); }
 
-    void controllerMode() {
-        engine.setControllerMode(true);
-        engine.AckChar = '>';
+    void controllerMode() { engine.setControllerMode(true); }
+
+    // The Controller command the next send() carries.
+    void command(const char *text) { commandText = text; }
+    bool send(int settleCount, const CommandTarget &target = {}) {
+        return engine.SendControllerCommand(commandText, settleCount, target);
     }
 
-    void command(const char *text) {
-        engine.setCommand("%s", text);
-        engine.ComputeChecksum();
-    }
+    // The query the next query() sends, and its reply.
+    void query() { answer = engine.SendQuery(request, minLength); }
+    bool failed() const { return !answer.answered(); }
+    bool controllerError() const { return answer.outcome == Reply::Outcome::ControllerError; }
+    QByteArray reply() const { return answer.area; }
 
-    QByteArray reply() const { return QByteArray(reinterpret_cast<const char *>(engine.ReplyArea), 250); }
+    QByteArray commandText;
+    QByteArray request;
+    int minLength = 0;
+    Reply answer;
 
     PtyPeer peer;
     TApdComPort port;

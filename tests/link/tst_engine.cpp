@@ -56,17 +56,18 @@ private slots:
         QFETCH(QByteArray, text);
         QFETCH(int, sum);
         QFETCH(QByteArray, digits);
-        EngineRig rig;
-        rig.command(text.constData());
-        QCOMPARE(rig.engine.CommandChecksum, sum);
-        QCOMPARE(rig.engine.checksumDigits(), digits);
+        QCOMPARE(CommandEngine::checksumDigits(text), digits);
+        QCOMPARE(CommandEngine::checksumDigits(text).toInt(nullptr, 16), sum);
     }
 
-    void setCommandNeverWritesPastTheBuffer() {
-        EngineRig rig;
-        const QByteArray longText(400, 'x');
-        rig.engine.setCommand("%s", longText.constData());
-        QCOMPARE(qstrlen(rig.engine.CommandBuffer), 249u);
+    // A request longer than the command buffer goes out cut at the buffer's end.
+    void longRequestIsCutAtTheBuffer() {
+        EngineRig rig(EngineRig::silentDevice());
+        rig.request = QByteArray(400, 'x');
+        rig.minLength = 2;
+        rig.query();
+        QVERIFY(rig.failed());
+        QTRY_COMPARE(rig.peer.received, QByteArray(249, 'x'));
     }
 
     void controllerCommandOnTheWire() {
@@ -74,12 +75,10 @@ private slots:
         rig.controllerMode();
         rig.command("*1DDBL 1!");
         rig.peer.respond = controllerScript({filler(15) + "LR>"});
-        rig.engine.SendControllerCommand(0);
+        const bool acknowledged = rig.send(0);
         QCOMPARE(rig.peer.received, QByteArray("PASS *1DDBL 1!E3\r\r"));
         QCOMPARE(rig.peer.received.size(), 18);
-        QVERIFY(!rig.engine.ReplyFailed);
-        QVERIFY(!rig.engine.AwaitingReply);
-        QCOMPARE(rig.engine.ReplyMinLength, 17);
+        QVERIFY(acknowledged);
         QCOMPARE(rig.host.statusTexts, QStringList({QStringLiteral("Sending command...."), QString()}));
         QVERIFY(rig.host.pagesEnabled);
         QCOMPARE(rig.host.pagesDisabledCount, 1);
@@ -102,7 +101,7 @@ private slots:
                 if (chunk.direction == TrafficLog::Direction::Sent) sent += chunk.bytes;
             writtenAtStatus.append(QString::fromLatin1(sent));
         };
-        rig.engine.SendControllerCommand(0);
+        rig.send(0);
         rig.engine.SendAndWaitAck("debug 0\r");
         QCOMPARE(writtenAtStatus, QStringList({QStringLiteral("PASS *1DDBL 1!E3\r\r"),
                                                QStringLiteral("PASS *1DDBL 1!E3\r\rdebug 0\r")}));
@@ -126,7 +125,7 @@ private slots:
             for (int i = 0; i < 2; ++i) {
                 CommandEngine::Batch inner(rig.engine); // nested: only the outermost restores
                 rig.command("*1DDBL 1!");
-                QVERIFY(rig.engine.SendControllerCommand(0));
+                QVERIFY(rig.send(0));
             }
             rig.engine.SendAndWaitAck("debug 0\r");
             QCOMPARE(rig.host.pagesStates, QList<bool>({false, false, false}));
@@ -141,7 +140,7 @@ private slots:
         // Afterwards each command restores the window again.
         rig.host.pagesStates.clear();
         rig.command("*1DDBL 1!");
-        rig.engine.SendControllerCommand(0);
+        rig.send(0);
         QCOMPARE(rig.host.pagesStates, QList<bool>({false, true}));
         QVERIFY(!rig.host.busyCursor);
     }
@@ -151,32 +150,24 @@ private slots:
     void controllerAcknowledgementIndex_data() {
         QTest::addColumn<QByteArray>("firstAnswer");
         QTest::addColumn<int>("attempts");
-        QTest::addColumn<int>("ackIndex");
-        QTest::addColumn<int>("nulIndex");
-        QTest::newRow("at 17 after LR") << filler(15) + "LR>" << 1 << 17 << 17;
-        QTest::newRow("at 16 after LR") << filler(14) + "LR>" << 2 << -1 << -1;
-        QTest::newRow("at 16, then again at 19") << filler(14) + "LR>LR>" << 1 << 19 << 19;
-        QTest::newRow("at 17 without LR") << filler(15) + "XR>" << 2 << -1 << -1;
-        QTest::newRow("two bytes after the ack") << filler(15) + "LR>ab" << 1 << 17 << 19;
+        QTest::newRow("at 17 after LR") << filler(15) + "LR>" << 1;
+        QTest::newRow("at 16 after LR") << filler(14) + "LR>" << 2;
+        QTest::newRow("at 16, then again at 19") << filler(14) + "LR>LR>" << 1;
+        QTest::newRow("at 17 without LR") << filler(15) + "XR>" << 2;
+        QTest::newRow("two bytes after the ack") << filler(15) + "LR>ab" << 1;
     }
 
     void controllerAcknowledgementIndex() {
         QFETCH(QByteArray, firstAnswer);
         QFETCH(int, attempts);
-        QFETCH(int, ackIndex);
-        QFETCH(int, nulIndex);
         EngineRig rig(EngineRig::silentDevice());
         rig.controllerMode();
         rig.command("*1DDBL 1!");
         rig.peer.respond = controllerScript({firstAnswer, filler(15) + "LR>"});
-        rig.engine.SendControllerCommand(0);
+        const bool acknowledged = rig.send(0);
         QCOMPARE(rig.peer.requests.size(), attempts);
         QCOMPARE(rig.host.messages().count(Timeout), attempts - 1);
-        QVERIFY(!rig.engine.ReplyFailed);
-        if (nulIndex >= 0) {
-            QCOMPARE(rig.engine.ReplyArea[nulIndex], quint8(0));
-            QCOMPARE(rig.engine.ReplyArea[ackIndex], quint8(ackIndex == nulIndex ? 0 : '>'));
-        }
+        QVERIFY(acknowledged);
     }
 
     // Direct mode: a query ends on "#" only right after CR LF and at ReplyMinLength or later; the
@@ -194,17 +185,17 @@ private slots:
         QFETCH(QByteArray, answer);
         QFETCH(bool, failed);
         EngineRig rig(EngineRig::silentDevice());
-        rig.engine.setCommand("KXQUERY 1 1\r");
-        rig.engine.ReplyMinLength = 5;
+        rig.request = "KXQUERY 1 1\r";
+        rig.minLength = 5;
         rig.peer.respond = [&](const QByteArray &) { return answer; };
-        rig.engine.SendQuery();
-        QCOMPARE(rig.engine.ReplyFailed, failed);
-        QVERIFY(!rig.engine.ControllerError);
+        rig.query();
+        QCOMPARE(rig.failed(), failed);
+        QVERIFY(!rig.controllerError());
         QCOMPARE(rig.peer.received, QByteArray("KXQUERY 1 1\r"));
         QCOMPARE(rig.host.messages(), failed ? QStringList{Timeout} : QStringList{});
         if (!failed) {
             QCOMPARE(rig.reply().left(answer.size() - 1), answer.chopped(1));
-            QCOMPARE(rig.engine.ReplyArea[answer.size() - 1], quint8(0));
+            QCOMPARE(rig.reply().at(answer.size() - 1), '\0');
         }
         QVERIFY(rig.host.statusTexts.isEmpty()); // a query leaves the status bar to its caller
     }
@@ -239,20 +230,18 @@ private slots:
         QFETCH(QString, status);
         EngineRig rig;
         rig.controllerMode();
-        rig.engine.setCommand("NKX\r");
-        rig.engine.ReplyMinLength = 2;
+        rig.request = "NKX\r";
+        rig.minLength = 2;
         rig.peer.respond = [&](const QByteArray &) {
             if (!part2.isEmpty()) rig.peer.writeLater(part2, 40); // a separate notification
             return part1;
         };
         QElapsedTimer clock;
         clock.start();
-        rig.engine.SendQuery();
+        rig.query();
         QVERIFY(clock.elapsed() < rig.pacing.watchdogMs);
-        QVERIFY(rig.engine.ReplyFailed);
-        QCOMPARE(rig.engine.ControllerError, controllerError);
-        QVERIFY(!rig.engine.ControllerDebug);
-        QCOMPARE(rig.engine.ReplyPos, 0);
+        QVERIFY(rig.answer.outcome ==
+                (controllerError ? Reply::Outcome::ControllerError : Reply::Outcome::NoResponse));
         QCOMPARE(rig.host.messages(), message.isEmpty() ? QStringList{} : QStringList{message});
         QCOMPARE(rig.host.statusTexts, status.isEmpty() ? QStringList{} : QStringList{status});
     }
@@ -276,10 +265,10 @@ private slots:
                 return filler(15) + "LR>";
             return {};
         };
-        rig.engine.SendControllerCommand(0);
+        const bool acknowledged = rig.send(0);
         QCOMPARE(rig.host.messages(), QStringList{});
         QCOMPARE(frames, 2);
-        QVERIFY(!rig.engine.ReplyFailed);
+        QVERIFY(acknowledged);
         QVERIFY(rig.host.statusTexts.contains(ErrorCode));
     }
 
@@ -291,12 +280,12 @@ private slots:
         rig.host.boxOpenMs = rig.pacing.watchdogMs * 2;
         rig.command("*1DDBL 1!");
         rig.peer.respond = controllerScript({"!ERR 4\r\n", filler(15) + "LR>"});
-        rig.engine.SendControllerCommand(0);
+        const bool acknowledged = rig.send(0);
         QCOMPARE(rig.host.messages(), QStringList{NoResponse});
         QVERIFY(rig.host.entries.at(0).busyCursor);
         QVERIFY(!rig.host.busyCursor);
         QCOMPARE(rig.peer.requests.size(), 2);
-        QVERIFY(!rig.engine.ReplyFailed);
+        QVERIFY(acknowledged);
     }
 
     void debugPromptBeforeACommandSendsDebugZeroThenRepeats() {
@@ -304,12 +293,12 @@ private slots:
         rig.controllerMode();
         rig.command("*2BLKGN 1 40!");
         rig.peer.respond = controllerScript({"?\r\nDEB", filler(25) + "LR>"});
-        rig.engine.SendControllerCommand(0);
+        const bool acknowledged = rig.send(0);
         QCOMPARE(rig.peer.requests.size(), 3);
         QVERIFY(rig.peer.requests.at(0).startsWith("PASS *2BLKGN 1 40!"));
         QCOMPARE(rig.peer.requests.at(1), QByteArray("debug 0\r"));
         QCOMPARE(rig.peer.requests.at(2), rig.peer.requests.at(0));
-        QVERIFY(!rig.engine.ReplyFailed);
+        QVERIFY(acknowledged);
         QVERIFY(rig.host.statusTexts.contains(QStringLiteral("Resending message....")));
         QVERIFY(rig.host.messages().isEmpty());
     }
@@ -317,14 +306,13 @@ private slots:
     void debugPromptDuringAQueryRepeatsItOnce() {
         EngineRig rig;
         rig.controllerMode();
-        rig.engine.setCommand("NKX\r");
-        rig.engine.ReplyMinLength = 2;
+        rig.request = "NKX\r";
+        rig.minLength = 2;
         rig.peer.respond = controllerScript({"?\r\nDEB", "?\r\nDEB"});
-        rig.engine.SendQuery();
+        rig.query();
         QCOMPARE(rig.peer.requests,
                  QList<QByteArray>({"NKX\r", "debug 0\r", "NKX\r"})); // no further repetition
-        QVERIFY(rig.engine.ReplyFailed);
-        QVERIFY(rig.engine.ControllerDebug);
+        QVERIFY(rig.answer.outcome == Reply::Outcome::ControllerDebug);
     }
 
     void timeoutShowsOneMessagePerAttemptAndRepeats() {
@@ -332,7 +320,7 @@ private slots:
         rig.controllerMode();
         rig.command("*1DDBL 1!");
         rig.peer.respond = controllerScript({QByteArray(), QByteArray(), filler(15) + "LR>"});
-        rig.engine.SendControllerCommand(0);
+        rig.send(0);
         QCOMPARE(rig.peer.requests.size(), 3);
         QCOMPARE(rig.host.messages(), QStringList({Timeout, Timeout}));
         QCOMPARE(rig.host.statusTexts.count(QStringLiteral("Resending message....")), 2);
@@ -375,16 +363,16 @@ private slots:
                                      .arg(3 * (i + 1)));
         QSignalSpy abandoned(&rig.engine, &CommandEngine::commandAbandoned);
 
-        QCOMPARE(rig.engine.SendControllerCommand(0, {2, 7}), acknowledged);
+        QCOMPARE(rig.send(0, {2, 7}), acknowledged);
         QVERIFY2(rig.host.unexpected.isEmpty(), qPrintable(rig.host.unexpected.join('\n')));
         QCOMPARE(rig.host.pendingAnswers(), 0);
         QCOMPARE(rig.peer.requests.size(), attempts);
         for (const QByteArray &request : rig.peer.requests)
-            QCOMPARE(request, QByteArray("PASS *7BLKGN 4 21!" + rig.engine.checksumDigits() + "\r\r"));
+            QCOMPARE(request, QByteArray("PASS *7BLKGN 4 21!" +
+                                         CommandEngine::checksumDigits("*7BLKGN 4 21!") + "\r\r"));
         for (const ScriptedHost::Entry &e : rig.host.entries)
             if (e.kind == ScriptedHost::Kind::YesNo)
                 QCOMPARE(e.caption, QStringLiteral("Lumivane - Resend Command Verification"));
-        QCOMPARE(rig.engine.ReplyFailed, !acknowledged);
         QCOMPARE(abandoned.count(), acknowledged ? 0 : 1);
         QCOMPARE(rig.engine.abandonedCommand(), acknowledged ? QByteArray() : QByteArray("*7BLKGN 4 21!"));
         QCOMPARE(rig.engine.abandonedTarget().device, acknowledged ? 0 : 2);
@@ -399,33 +387,31 @@ private slots:
     // Nothing may be written past the 250-byte reply area: a longer reply ends the wait as failed.
     void replyAreaNeverOverflows() {
         EngineRig rig;
-        rig.engine.setCommand("KXQUERY 1 1\r");
-        rig.engine.ReplyMinLength = 5;
+        rig.request = "KXQUERY 1 1\r";
+        rig.minLength = 5;
         rig.peer.respond = [](const QByteArray &) { return QByteArray(300, 'z'); };
-        const int minLength = rig.engine.ReplyMinLength;
-        rig.engine.SendQuery();
-        QVERIFY(rig.engine.ReplyFailed);
-        QCOMPARE(rig.engine.ReplyPos, 0);
-        QCOMPARE(rig.engine.ReplyMinLength, minLength); // the field after ReplyPos is untouched
-        QVERIFY(rig.host.messages().isEmpty());         // ended at once, not by the watchdog
+        rig.query();
+        QVERIFY(rig.answer.outcome == Reply::Outcome::Failed);
+        QVERIFY(rig.host.messages().isEmpty()); // ended at once, not by the watchdog
 
         // A reply that ends exactly at the last byte of the area still counts.
         rig.peer.respond = [](const QByteArray &) { return filler(247) + "\r\n#"; };
-        rig.engine.SendQuery();
-        QVERIFY(!rig.engine.ReplyFailed);
-        QCOMPARE(rig.engine.ReplyArea[249], quint8(0));
+        rig.query();
+        QVERIFY(!rig.failed());
+        QCOMPARE(rig.reply().size(), CommandEngine::AreaSize);
+        QCOMPARE(rig.reply().at(249), '\0');
     }
 
     void closedPortSendsNothing() {
         EngineRig rig;
         rig.port.SetOpen(false);
-        rig.engine.setCommand("DDBL 1\r");
         QVERIFY(rig.engine.SendAndWaitAck("x\r"));
-        rig.engine.SendDirectCommand(); // acknowledged "by" the closed port: no recovery, no question
-        QCOMPARE(rig.engine.LinkOk, 1);
+        // Acknowledged "by" the closed port: no recovery, no question.
+        QVERIFY(rig.engine.SendDirectCommand("DDBL 1\r"));
+        QVERIFY(rig.engine.linkOk());
         rig.controllerMode();
-        rig.engine.SendControllerCommand(5);
-        rig.engine.SendQuery();
+        rig.send(5);
+        rig.query();
         QVERIFY(rig.host.entries.isEmpty());
         QVERIFY(rig.host.statusTexts.isEmpty());
         QCOMPARE(rig.host.pagesDisabledCount, 0);
@@ -462,10 +448,10 @@ private slots:
         };
         QElapsedTimer clock;
         clock.start();
-        rig.engine.SendControllerCommand(0);
+        const bool acknowledged = rig.send(0);
         QVERIFY(clock.elapsed() < rig.pacing.watchdogMs);
         QVERIFY(!rig.port.isOpen());
-        QVERIFY(rig.engine.ReplyFailed);
+        QVERIFY(!acknowledged);
         QVERIFY(rig.host.pagesEnabled);
         QVERIFY(!rig.host.busyCursor);
         QTRY_COMPARE(rig.host.messages().size(), 1);
@@ -481,10 +467,9 @@ private slots:
         QTimer::singleShot(100, [] { EventPump::requestAbort(); });
         QElapsedTimer clock;
         clock.start();
-        rig.engine.SendControllerCommand(1000);
+        QVERIFY(!rig.send(1000));
         QVERIFY(clock.elapsed() < 1000);
         QVERIFY(rig.engine.aborted());
-        QVERIFY(!rig.engine.AwaitingReply);
         QVERIFY(rig.host.messages().isEmpty());
         QVERIFY(rig.host.pagesEnabled);
         QVERIFY(!rig.host.busyCursor);
@@ -524,26 +509,26 @@ private slots:
         const Durations generic = Durations::measure(2600, [&] {
             rig.command("*1DDBL 1!");
             rig.peer.respond = controllerScript({"!ERR 7", filler(15) + "LR>"});
-            rig.engine.SendControllerCommand(300);
+            rig.send(300);
             return true;
         });
         QVERIFY2(generic.within(2100, 2600), generic.describe());
 
         const Durations debugPause = Durations::measure(1400, [&] {
-            rig.engine.setCommand("NKX\r");
-            rig.engine.ReplyMinLength = 2;
+            rig.request = "NKX\r";
+            rig.minLength = 2;
             rig.peer.respond = controllerScript({"?\r\nDEB", "2 5 6\r\nLR>"});
-            rig.engine.SendQuery();
-            return !rig.engine.ReplyFailed;
+            rig.query();
+            return !rig.failed();
         });
         QVERIFY2(debugPause.within(1000, 1400), debugPause.describe());
 
         rig.peer.respond = {};
         int timeouts = 0;
         const Durations watchdog = Durations::measure(8400, [&] {
-            rig.engine.SendQuery();
+            rig.query();
             ++timeouts;
-            return rig.engine.ReplyFailed;
+            return rig.failed();
         });
         QVERIFY2(watchdog.within(8000, 8400), watchdog.describe());
         QCOMPARE(rig.host.messages(), QStringList(timeouts, Timeout));

@@ -43,8 +43,7 @@ int cancelRecoveryChild(int argc, char **argv) {
     host.expectOkCancel(false, QStringLiteral("Error! COM Port communication"));
     int busy = 0;
     CommandEngine engine(port, host, busy, EngineRig::silentDevice());
-    engine.setCommand("DDBL 1\r");
-    engine.SendDirectCommand();
+    engine.SendDirectCommand("DDBL 1\r");
     return 3; // only reached if Cancel did not end the process
 }
 } // namespace
@@ -57,8 +56,8 @@ private slots:
 
     void probeOfAMissingPortSaysNothing() {
         EngineRig rig;
-        QVERIFY(!rig.engine.ProbePort(2));
-        QVERIFY(!rig.engine.ProbePort(0));
+        QVERIFY(!rig.engine.Probe(2));
+        QVERIFY(!rig.engine.Probe(0));
         QVERIFY(rig.host.entries.isEmpty());
     }
 
@@ -68,7 +67,7 @@ private slots:
         QSerialPort other;
         other.setPortName(rig.peer.slavePath());
         QVERIFY(other.open(QIODevice::ReadWrite));
-        QVERIFY(!rig.engine.ProbePort(1));
+        QVERIFY(!rig.engine.Probe(1));
         QCOMPARE(rig.host.messages(),
                  QStringList{QStringLiteral(
                      "Note: COM Port #1 is not responding/being used by another application.")});
@@ -104,7 +103,7 @@ private slots:
             QCOMPARE(::setegid(65534), 0);
             QCOMPARE(::seteuid(65534), 0);
         }
-        const bool found = engine.ProbePort(portNumber);
+        const bool found = engine.Probe(portNumber);
         if (root) {
             QCOMPARE(::seteuid(0), 0);
             QCOMPARE(::setegid(0), 0);
@@ -139,7 +138,6 @@ private slots:
             return QByteArray();
         };
         rig.host.boxOpenMs = 150; // a person reading the dialog: events go on meanwhile
-        rig.engine.setCommand("DDBL 1\r");
         rig.peer.respond = [&](const QByteArray &) {
             QTimer::singleShot(30, [&] {
                 rig.peer.hangUp();
@@ -149,7 +147,7 @@ private slots:
         };
         rig.host.expectOkCancel(true, ComPortError); // retry: the line is still gone
         rig.host.expectOkCancel(false, ComPortError);
-        rig.engine.SendDirectCommand();
+        rig.engine.SendDirectCommand("DDBL 1\r");
         QStringList shown;
         for (const auto &entry : rig.host.entries)
             shown << entry.caption + QStringLiteral(": ") + entry.text.left(40);
@@ -179,9 +177,9 @@ private slots:
         QFETCH(int, crs);
         EngineRig rig(EngineRig::silentDevice());
         rig.port.SetOpen(false); // the probe opens it
-        rig.engine.AckWaitTicks = CommandEngine::ProbeAckWaitTicks;
         rig.peer.respond = answerRequests(rig.peer, answered);
-        QCOMPARE(rig.engine.ProbePort(1), found);
+        QCOMPARE(rig.engine.Probe(1), found);
+        QCOMPARE(rig.engine.linkOk(), found);
         QVERIFY(rig.port.isOpen()); // left open either way; the caller closes it
         EventPump::pause(20);
         QCOMPARE(rig.peer.received, QByteArray(crs, '\r'));
@@ -194,33 +192,35 @@ private slots:
             QTimer::singleShot(10, [&] { rig.peer.hangUp(); });
             return QByteArray();
         };
-        rig.engine.AckWaitTicks = 80;
-        QVERIFY(!rig.engine.ProbePort(1));
+        QVERIFY(!rig.engine.Probe(1));
         EventPump::pause(20);
         QCOMPARE(rig.host.messages(), QStringList{QStringLiteral("Note: COM Port #1 is not responding.")});
     }
 
     void directCommandRecoversAfterAReprobe() {
         EngineRig rig(EngineRig::silentDevice());
-        rig.engine.setCommand("AUTOCB 1\r");
-        rig.engine.AckWaitTicks = 20; // a command's own longer wait is not reused by the recovery
         rig.peer.respond = answerRequests(rig.peer, {1, 2});
-        rig.engine.SendDirectCommand();
-        QCOMPARE(rig.engine.LinkOk, 1);
+        QList<int> ticks; // the wait of each raw exchange, as it begins
+        rig.host.onStatus = [&](const QString &text) {
+            if (text == QLatin1String("Sending command....")) ticks << rig.engine.ackWaitTicks();
+        };
+        // A command's own wait (20 ticks) is not reused by the recovery's probe and resend.
+        QVERIFY(rig.engine.SendDirectCommand("AUTOCB 1\r", 20));
+        QVERIFY(rig.engine.linkOk());
         QCOMPARE(rig.peer.requests, QList<QByteArray>({"AUTOCB 1\r", "\r", "AUTOCB 1\r"}));
-        QCOMPARE(rig.engine.AckWaitTicks, 80);
+        QCOMPARE(ticks, QList<int>({20, CommandEngine::ProbeAckWaitTicks, 80}));
+        QCOMPARE(rig.engine.ackWaitTicks(), 80);
         QVERIFY(rig.host.entries.isEmpty());
         QVERIFY(!rig.host.busyCursor);
     }
 
     void okInTheDialogProbesAgain() {
         EngineRig rig(EngineRig::silentDevice());
-        rig.engine.setCommand("DDBL 1\r");
         rig.host.expectOkCancel(true, ComPortError);
         // Command and both probe CRs unanswered; the probe after OK and the resend are answered.
         rig.peer.respond = answerRequests(rig.peer, {3, 4});
-        rig.engine.SendDirectCommand();
-        QCOMPARE(rig.engine.LinkOk, 1);
+        QVERIFY(rig.engine.SendDirectCommand("DDBL 1\r"));
+        QVERIFY(rig.engine.linkOk());
         QCOMPARE(rig.peer.requests, QList<QByteArray>({"DDBL 1\r", "\r", "\r", "\r", "DDBL 1\r"}));
         QCOMPARE(rig.host.entries.size(), 1);
         QCOMPARE(rig.host.entries.at(0).caption, QStringLiteral("COM Port error"));
@@ -231,9 +231,8 @@ private slots:
     // Cancel ends the process with -1; a host that returns anyway must not see the loop go on.
     void cancelInTheDialogStopsEverything() {
         EngineRig rig(EngineRig::silentDevice());
-        rig.engine.setCommand("DDBL 1\r");
         rig.host.expectOkCancel(false, ComPortError);
-        rig.engine.SendDirectCommand();
+        rig.engine.SendDirectCommand("DDBL 1\r");
         QCOMPARE(rig.host.exitStatuses, QList<int>{-1});
         QCOMPARE(rig.host.entries.size(), 1);
         QVERIFY(rig.engine.aborted());
@@ -259,8 +258,7 @@ private slots:
         ClosingHost host;
         int busy = 0;
         CommandEngine engine(port, host, busy, EngineRig::silentDevice());
-        engine.setCommand("DDBL 1\r");
-        engine.SendDirectCommand();
+        engine.SendDirectCommand("DDBL 1\r");
         QVERIFY(host.exitStatuses.isEmpty());
         QVERIFY(engine.aborted());
         QCOMPARE(peer.requests, QList<QByteArray>({"DDBL 1\r", "\r", "\r"}));

@@ -26,7 +26,6 @@ struct SimRig {
         port.SetComNumber(1);
         if (options.mode == SimOptions::Controller) {
             engine.setControllerMode(true);
-            engine.AckChar = '>';
             port.SetBaud(57600);
         }
         port.SetOpen(true);
@@ -96,10 +95,7 @@ private slots:
         SimRig rig(controllerOptions());
         QVERIFY(rig.started);
         if (fault >= 0) rig.sim.injectFault(SimFault(fault), 1, arg);
-        rig.engine.setCommand("*%dBLKGN %d %d!", 6, 1, 40);
-        rig.engine.ComputeChecksum();
-        rig.engine.SendControllerCommand(0);
-        QVERIFY(!rig.engine.ReplyFailed);
+        QVERIFY(rig.engine.SendControllerCommand("*6BLKGN 1 40!", 0));
         QCOMPARE(rig.kinds(), requests);
         const SimRequest last = rig.sim.requests().constLast();
         QVERIFY(last.framed);
@@ -112,11 +108,9 @@ private slots:
     void deviceCountQueryLeavesTheReplyInTheArea() {
         SimRig rig(controllerOptions());
         QVERIFY(rig.started);
-        rig.engine.setCommand("NKX\r");
-        rig.engine.ReplyMinLength = 2;
-        rig.engine.SendQuery();
-        QVERIFY(!rig.engine.ReplyFailed);
-        const QByteArray reply(reinterpret_cast<const char *>(rig.engine.ReplyArea));
+        const Reply answer = rig.engine.SendQuery("NKX\r", 2);
+        QVERIFY(answer.answered());
+        const QByteArray reply(answer.area.constData()); // up to the NUL put for the acknowledgement
         QVERIFY2(reply.contains("2 5 6\r\nLR"), reply.constData());
         QCOMPARE(rig.sim.requests().constFirst().raw, QByteArray("NKX\r"));
     }
@@ -124,17 +118,14 @@ private slots:
     void directProbeCommandAndRecovery() {
         SimRig rig(SimOptions{});
         QVERIFY(rig.started);
-        rig.engine.AckWaitTicks = CommandEngine::ProbeAckWaitTicks;
-        QVERIFY(rig.engine.ProbePort(1));
-        rig.engine.AckWaitTicks = CommandEngine::DefaultAckWaitTicks;
+        QVERIFY(rig.engine.Probe(1));
         rig.sim.injectFault(SimFault::Silence, 1, 0, "BLKGN");
-        rig.engine.setCommand("BLKGN %d %d\r", 2, 17);
-        rig.engine.SendDirectCommand();
+        QVERIFY(rig.engine.SendDirectCommand("BLKGN 2 17\r"));
         QList<QByteArray> raw;
         for (const SimRequest &r : rig.sim.requests())
             raw.append(r.raw);
         QCOMPARE(raw, (QList<QByteArray>{"\r", "BLKGN 2 17\r", "\r", "BLKGN 2 17\r"}));
-        QCOMPARE(rig.engine.LinkOk, 1);
+        QVERIFY(rig.engine.linkOk());
         QCOMPARE(rig.sim.device(1).outputs[1].blackLevel, quint8(17));
         QVERIFY(rig.host.entries.isEmpty());
     }
@@ -147,10 +138,9 @@ private slots:
         SimRig rig(o);
         QVERIFY(rig.started);
         QVERIFY(rig.port.SetBaud(38400));
-        rig.engine.AckWaitTicks = CommandEngine::ProbeAckWaitTicks;
-        QVERIFY(!rig.engine.ProbePort(1));
+        QVERIFY(!rig.engine.Probe(1));
         QVERIFY(rig.port.SetBaud(57600));
-        QVERIFY(rig.engine.ProbePort(1));
+        QVERIFY(rig.engine.Probe(1));
         QCOMPARE(rig.sim.lineBaud(), 57600);
     }
 };

@@ -41,7 +41,6 @@ ProtocolRig::ProtocolRig(const Setup &setup)
     }
     engine = std::make_unique<CommandEngine>(port, host, commandBusy, pacing);
     engine->setControllerMode(setup.controller);
-    engine->AckChar = setup.controller ? '>' : '#';
     engine->SetLinkActive(setup.linkActive);
     queries = std::make_unique<StatusQueries>(*engine, model);
     commands = std::make_unique<CommandSet>(*engine, model, *queries);

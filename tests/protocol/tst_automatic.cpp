@@ -71,14 +71,14 @@ void tst_automatic::colourBalanceDirect() {
     RefreshLog refreshes(rig);
     QList<int> ackTicks;
     rig.host.onStatus = [&](const QString &text) {
-        if (text == QLatin1String("Sending command....")) ackTicks << rig.engine->AckWaitTicks;
+        if (text == QLatin1String("Sending command....")) ackTicks << rig.engine->ackWaitTicks();
     };
 
     rig.commands->RunAutoColorBalance(1);
 
     QCOMPARE(rig.rawRequests(), inputQueries(false) + QList<QByteArray>{"RGBADJ\r\r"} + inputQueries(false));
     QCOMPARE(ackTicks, QList<int>{31810});
-    QCOMPARE(rig.engine->AckWaitTicks, 80);
+    QCOMPARE(rig.engine->ackWaitTicks(), 80);
     QCOMPARE(rig.sim.device(1).autoColorBalances, 1);
     QVERIFY(rig.host.statusTexts.contains(
         QStringLiteral("Automatic Color Balance in progress. Please wait....")));
@@ -169,7 +169,7 @@ void tst_automatic::directOperations() {
     QVERIFY2(rig.ok(), qPrintable(rig.error()));
     QList<int> ackTicks;
     rig.host.onStatus = [&](const QString &text) {
-        if (text == QLatin1String("Sending command....")) ackTicks << rig.engine->AckWaitTicks;
+        if (text == QLatin1String("Sending command....")) ackTicks << rig.engine->ackWaitTicks();
     };
     if (token == "AUTOPOS")
         rig.commands->RunAutoPosition(1);
@@ -177,7 +177,7 @@ void tst_automatic::directOperations() {
         rig.commands->RunAutoPhase(1);
     QCOMPARE(rig.rawRequests(), QList<QByteArray>{token + "\r\r"} + inputQueries(false));
     QCOMPARE(ackTicks, QList<int>{ticks});
-    QCOMPARE(rig.engine->AckWaitTicks, 80);
+    QCOMPARE(rig.engine->ackWaitTicks(), 80);
 }
 
 void tst_automatic::pollWaitGrowsWithProjectorsAtRealTiming() {

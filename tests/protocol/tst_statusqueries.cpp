@@ -109,7 +109,7 @@ void tst_statusqueries::queryTexts() {
     QVERIFY(runQuery(rig, Kind(kind), device, 3));
     QFETCH(QByteArray, text);
     QCOMPARE(rig.rawRequests(), QList<QByteArray>{text});
-    QTEST(rig.engine->ReplyMinLength, "minLength");
+    QTEST(StatusQueries::replyMinLength(Kind(kind)), "minLength");
     QVERIFY(rig.host.entries.isEmpty());
 }
 
