@@ -6,6 +6,7 @@
 #include "ConfigFileMenu.h"
 #include "ConnectionController.h"
 #include "DeviceReader.h"
+#include "BlendPreviewPage.h"
 #include "DisplaySetupPage.h"
 #include "EventPump.h"
 #include "FieldEditors.h"
@@ -103,12 +104,14 @@ void TLumivaneForm::buildPages() {
     displaySetup = new DisplaySetupPage(phasePages);
     seamRemoval = new SeamRemovalPage(phasePages);
     infoPage = new InformationPage(phasePages);
+    blendPreview = new BlendPreviewPage(phasePages);
     phasePages->addTab(planning, tr("Planning"));
     phasePages->addTab(projectorSetup, tr("Projector Setup"));
     phasePages->addTab(sourceSetup, tr("Source Setup"));
     phasePages->addTab(displaySetup, tr("Display Setup"));
     phasePages->addTab(seamRemoval, tr("Seam Removal"));
     phasePages->addTab(infoPage, tr("Information"));
+    phasePages->addTab(blendPreview, tr("Blend Preview"));
     setCentralWidget(phasePages);
     WheelGuard::apply(phasePages);
     PageSwitchGuard::apply({phasePages, displaySetup->screenPages()});
@@ -179,6 +182,7 @@ void TLumivaneForm::wirePages() {
     connect(infoPage, &InformationPage::systemSaveClicked, displaySetup,
             &DisplaySetupPage::SystemSaveButtonClick);
     infoPage->attach(context);
+    blendPreview->attach(context);
     connect(infoPage, &InformationPage::hiddenGroupsToggled, displaySetup,
             &DisplaySetupPage::setServiceGroupsVisible);
     connect(infoPage, &InformationPage::menusEnabledRequested, this, [this](bool enabled) {
