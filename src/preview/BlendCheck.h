@@ -30,6 +30,11 @@ namespace blend {
 
 enum class Curve { SCurve, Linear };
 
+// The projector gammas the preview accepts, and the one it assumes unless told.
+constexpr double kDefaultProjectorGamma = 2.2;
+constexpr double kMinProjectorGamma = 1.0;
+constexpr double kMaxProjectorGamma = 3.5;
+
 // One edge of one projector as the device will blend it.
 struct Edge {
     bool enabled = false;
@@ -60,7 +65,7 @@ struct BlendInput {
     std::array<OutputInfo, planning::kMaxProjectors + 1> screens{}; // [1..8]; device d's system values
                                                                     // are those of its first screen
     int devicesConnected = 0; // 0 when no device is connected (a file is checked)
-    double projectorGamma = 2.2;
+    double projectorGamma = kDefaultProjectorGamma;
 };
 
 // The window's wall: the plan the Planning page holds (projector count, width and overlap), falling
