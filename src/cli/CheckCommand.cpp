@@ -63,14 +63,14 @@ int reportFindings(DeviceModel &model, int devices, const CliOptions &options, c
                                     {QStringLiteral("screens"), screens},
                                     {QStringLiteral("text"), f.text}});
         }
-        const QJsonObject json{{QStringLiteral("format"), kJsonFormat},
-                               {QStringLiteral("source"), devices > 0 ? QStringLiteral("devices")
-                                                                      : QStringLiteral("file")},
-                               {QStringLiteral("projectors"), wall.input.projectors},
-                               {QStringLiteral("projectorWidth"), wall.input.projectorWidth},
-                               {QStringLiteral("overlap"), wall.input.overlap},
-                               {QStringLiteral("projectorGamma"), wall.input.projectorGamma},
-                               {QStringLiteral("findings"), list}};
+        const QJsonObject json{
+            {QStringLiteral("format"), kJsonFormat},
+            {QStringLiteral("source"), devices > 0 ? QStringLiteral("devices") : QStringLiteral("file")},
+            {QStringLiteral("projectors"), wall.input.projectors},
+            {QStringLiteral("projectorWidth"), wall.input.projectorWidth},
+            {QStringLiteral("overlap"), wall.input.overlap},
+            {QStringLiteral("projectorGamma"), wall.input.projectorGamma},
+            {QStringLiteral("findings"), list}};
         writeText(streams.out, QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Indented)));
     } else {
         for (const blend::Finding &f : wall.findings)

@@ -15,8 +15,9 @@ struct CliStreams {
 int runPlan(const CliOptions &options, const CliStreams &streams);
 int runDump(const CliOptions &options, const CliStreams &streams);
 int runPorts(const CliOptions &options, const CliStreams &streams);
-int runDeviceCommand(const CliOptions &options, const CliStreams &streams); // read, push, diff, check --devices
-int runCheck(const CliOptions &options, const CliStreams &streams);         // check FILE
+int runDeviceCommand(const CliOptions &options,
+                     const CliStreams &streams);                    // read, push, diff, check --devices
+int runCheck(const CliOptions &options, const CliStreams &streams); // check FILE
 int runPreview(const CliOptions &options, const CliStreams &streams);
 
 // The findings of the wall in the model (a file's or the devices' records) on out, as text or JSON;

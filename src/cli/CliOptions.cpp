@@ -311,15 +311,17 @@ CliParse parseCliArguments(const QStringList &arguments) {
         o.projectorGamma = parser.value(gamma).toDouble(&ok);
         if (!ok || !(o.projectorGamma >= blend::kMinProjectorGamma) ||
             !(o.projectorGamma <= blend::kMaxProjectorGamma))
-            return error(QStringLiteral("--gamma takes a number from 1 to 3.5, not '%1'").arg(parser.value(gamma)),
-                         name);
+            return error(
+                QStringLiteral("--gamma takes a number from 1 to 3.5, not '%1'").arg(parser.value(gamma)),
+                name);
     }
     if (info->command == CliOptions::Command::Preview) {
         o.picture = parser.value(picture);
         if (o.picture.isEmpty()) return error(QStringLiteral("preview needs -o PICTURE.png or .svg"), name);
         const QString lower = o.picture.toLower();
         if (!lower.endsWith(QLatin1String(".png")) && !lower.endsWith(QLatin1String(".svg")))
-            return error(QStringLiteral("-o takes a name ending in .png or .svg, not '%1'").arg(o.picture), name);
+            return error(QStringLiteral("-o takes a name ending in .png or .svg, not '%1'").arg(o.picture),
+                         name);
     }
 
     if (deviceCommand) {

@@ -32,9 +32,9 @@ struct CliOptions {
     bool centred = true;
 
     // check, preview
-    bool checkDevices = false;  // check: what the devices hold instead of a file
+    bool checkDevices = false;   // check: what the devices hold instead of a file
     double projectorGamma = 2.2; // the light model's projector gamma
-    QString picture;            // preview: the .png or .svg to write
+    QString picture;             // preview: the .png or .svg to write
 };
 
 struct CliParse {

@@ -95,7 +95,8 @@ void BlendPreviewPage::refresh() {
     if (!model) return;
     ++refreshes;
     const bool linked = linkActive && linkActive();
-    current = blend::analyse(blend::inputFromModel(*model, gammaEdit->value(), linked ? state->DeviceCount : 0));
+    current =
+        blend::analyse(blend::inputFromModel(*model, gammaEdit->value(), linked ? state->DeviceCount : 0));
     const int width = std::max(scroll->viewport()->width(), 400);
     drawn = BlendPicture::render(current, QSize(width, BlendPicture::kDefaultSize.height()));
     canvas->setPixmap(QPixmap::fromImage(drawn));

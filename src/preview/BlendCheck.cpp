@@ -136,8 +136,8 @@ private:
                         .arg(gammaText(l.gamma))
                         .arg(effect));
         }
-        for (const auto &[screen, side, edge] :
-             {std::tuple{a.screen, QStringLiteral("right"), r}, std::tuple{b.screen, QStringLiteral("left"), l}}) {
+        for (const auto &[screen, side, edge] : {std::tuple{a.screen, QStringLiteral("right"), r},
+                                                 std::tuple{b.screen, QStringLiteral("left"), l}}) {
             if (edge.enabled && edge.width != overlap)
                 add(Finding::Kind::WidthNotOverlap, {screen},
                     QStringLiteral("Screen %1's %2 feather width %3 differs from the planned overlap %4: %5.")
@@ -145,10 +145,9 @@ private:
                         .arg(side)
                         .arg(edge.width)
                         .arg(overlap)
-                        .arg(edge.width < overlap ? QStringLiteral("part of the overlap is not feathered, %1")
-                                                        .arg(effect)
-                                                  : QStringLiteral("the ramp reaches past the overlap, %1")
-                                                        .arg(effect)));
+                        .arg(edge.width < overlap
+                                 ? QStringLiteral("part of the overlap is not feathered, %1").arg(effect)
+                                 : QStringLiteral("the ramp reaches past the overlap, %1").arg(effect)));
             if (edge.haloWidth > overlap)
                 add(Finding::Kind::HaloWiderThanOverlap, {screen},
                     QStringLiteral("Screen %1's %2 halo width %3 is wider than the overlap %4: the halo "
@@ -161,8 +160,9 @@ private:
         }
         if (a.blackLevel != b.blackLevel)
             add(Finding::Kind::BlackLevelMismatch, both,
-                QStringLiteral("Black levels differ at the seam of %1 (%2 and %3): a step in the brightness of "
-                               "dark scenes at that seam.")
+                QStringLiteral(
+                    "Black levels differ at the seam of %1 (%2 and %3): a step in the brightness of "
+                    "dark scenes at that seam.")
                     .arg(screensText(a.screen))
                     .arg(a.blackLevel)
                     .arg(b.blackLevel));
@@ -173,8 +173,9 @@ private:
         const Projector &last = wall.projectors.constLast();
         if (first.advanced && first.left.enabled)
             add(Finding::Kind::OuterEdgeFeathered, {first.screen},
-                QStringLiteral("Screen %1's left edge is feathered at the wall's outer edge: the picture fades "
-                               "to dark at the left edge of the wall.")
+                QStringLiteral(
+                    "Screen %1's left edge is feathered at the wall's outer edge: the picture fades "
+                    "to dark at the left edge of the wall.")
                     .arg(first.screen));
         if (last.advanced && last.right.enabled)
             add(Finding::Kind::OuterEdgeFeathered, {last.screen},
@@ -191,8 +192,9 @@ private:
             const OutputInfo &two = in.screens[5];
             if (one.OverlapWidth != two.OverlapWidth)
                 add(Finding::Kind::DeviceOverlapMismatch, {},
-                    QStringLiteral("Kestrix 1 holds an overlap of %1 pixels and Kestrix 2 one of %2: the seams "
-                                   "of screens 5 to 8 are blended for a different wall.")
+                    QStringLiteral(
+                        "Kestrix 1 holds an overlap of %1 pixels and Kestrix 2 one of %2: the seams "
+                        "of screens 5 to 8 are blended for a different wall.")
                         .arg(one.OverlapWidth)
                         .arg(two.OverlapWidth));
             if (one.TotalProjectors != two.TotalProjectors)
@@ -204,8 +206,9 @@ private:
         }
         if (in.devicesConnected > 0 && needed > in.devicesConnected)
             add(Finding::Kind::TooFewDevices, {},
-                QStringLiteral("The plan of %1 projectors needs %2 Kestrix devices but %3 is connected: screens "
-                               "5 to %1 stay dark.")
+                QStringLiteral(
+                    "The plan of %1 projectors needs %2 Kestrix devices but %3 is connected: screens "
+                    "5 to %1 stay dark.")
                     .arg(in.projectors)
                     .arg(needed)
                     .arg(in.devicesConnected));
@@ -330,12 +333,12 @@ BlendWall analyse(const BlendInput &input) {
         seam.start = layout.slices[p + 1].start;
         seam.end = layout.slices[p].end;
         // The blend zones may reach past the overlap; judge the light across all of them.
-        const double from = std::min(seam.start, seam.end - std::max(wall.projectors[p].right.width +
-                                                                         wall.projectors[p].right.offset,
-                                                                     0));
-        const double to = std::max(seam.end, seam.start + std::max(wall.projectors[p + 1].left.width +
-                                                                       wall.projectors[p + 1].left.offset,
-                                                                   0));
+        const double from = std::min(
+            seam.start,
+            seam.end - std::max(wall.projectors[p].right.width + wall.projectors[p].right.offset, 0));
+        const double to = std::max(
+            seam.end,
+            seam.start + std::max(wall.projectors[p + 1].left.width + wall.projectors[p + 1].left.offset, 0));
         seam.minLight = seam.maxLight = 1;
         for (int x = std::max(0, int(std::floor(from))); x < std::min(pixels, int(std::ceil(to))); ++x) {
             seam.minLight = std::min(seam.minLight, wall.light[size_t(x)]);

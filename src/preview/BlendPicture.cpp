@@ -73,7 +73,8 @@ void paintBars(QPainter &painter, const BlendWall &wall, const BlendPicture::Lay
                                    .arg(proj.curve == blend::Curve::Linear ? QStringLiteral(", linear")
                                                                            : QStringLiteral(", S-curve"));
         painter.setPen(Qt::black);
-        painter.fillRect(QRect((x0 + x1) / 2 - 70, top + 2, 140, l.rowHeight - 9), QColor(255, 255, 255, 200));
+        painter.fillRect(QRect((x0 + x1) / 2 - 70, top + 2, 140, l.rowHeight - 9),
+                         QColor(255, 255, 255, 200));
         textAt(painter, (x0 + x1) / 2, top + 2, inside, Qt::AlignHCenter);
     }
 }
@@ -111,8 +112,8 @@ double summedAt(const BlendWall &wall, double imageX) {
 }
 
 void paintRamps(QPainter &painter, const BlendWall &wall, const BlendPicture::Layout &l) {
-    paintAxes(painter, l.ramps, QStringLiteral("Each projector's light across its slice (its feather ramps)"), 1,
-              0.5, l, true);
+    paintAxes(painter, l.ramps, QStringLiteral("Each projector's light across its slice (its feather ramps)"),
+              1, 0.5, l, true);
     painter.setRenderHint(QPainter::Antialiasing, true);
     for (int p = 0; p < wall.projectors.size(); ++p) {
         const blend::Projector &proj = wall.projectors[p];
@@ -125,8 +126,9 @@ void paintRamps(QPainter &painter, const BlendWall &wall, const BlendPicture::La
 }
 
 void paintLight(QPainter &painter, const BlendWall &wall, const BlendPicture::Layout &l) {
-    paintAxes(painter, l.light, QStringLiteral("Light summed across the wall (1 = one projector at full white)"),
-              2, 0.5, l, false);
+    paintAxes(painter, l.light,
+              QStringLiteral("Light summed across the wall (1 = one projector at full white)"), 2, 0.5, l,
+              false);
     // Where the sum leaves 1: red above, blue below.
     for (int x = l.bars.left(); x < l.bars.right(); ++x) {
         const double v = summedAt(wall, (x - l.bars.left() + 0.5) * l.imageWidth / l.bars.width());
@@ -202,8 +204,9 @@ QStringList BlendPicture::modelNotes(double projectorGamma) {
             .arg(number(projectorGamma)),
         QStringLiteral("Ramps start at the edge's offset and rise over its width: S-curve 3t²-2t³, linear t. "
                        "Basic mode feathers every seam over the overlap width."),
-        QStringLiteral("Matching ramps sum to 1 across a seam; halos and black levels are shown as set and do "
-                       "not enter the sum."),
+        QStringLiteral(
+            "Matching ramps sum to 1 across a seam; halos and black levels are shown as set and do "
+            "not enter the sum."),
     };
 }
 
@@ -280,7 +283,7 @@ bool BlendPicture::save(const BlendWall &wall, const QString &path, QString *err
     }
     if (!render(wall).save(&file, "PNG") || !file.commit()) {
         *error = file.errorString().isEmpty() ? QStringLiteral("the picture could not be written")
-                                               : file.errorString();
+                                              : file.errorString();
         return false;
     }
     return true;

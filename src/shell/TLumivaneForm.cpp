@@ -1,12 +1,12 @@
 #include "TLumivaneForm.h"
 
 #include "AboutBox.h"
+#include "BlendPreviewPage.h"
 #include "CommandEngine.h"
 #include "CommandSet.h"
 #include "ConfigFileMenu.h"
 #include "ConnectionController.h"
 #include "DeviceReader.h"
-#include "BlendPreviewPage.h"
 #include "DisplaySetupPage.h"
 #include "EventPump.h"
 #include "FieldEditors.h"

@@ -50,9 +50,9 @@ struct FormOptions {
     std::function<void()> quit;
 };
 
-// The main window: menus, the six pages and the blend preview, the status bar. It owns the serial port, the command engine,
-// the settings model and the flows that span pages (connecting, reading the devices), and wires the
-// menu items to their handlers.
+// The main window: menus, the six pages and the blend preview, the status bar. It owns the serial port, the
+// command engine, the settings model and the flows that span pages (connecting, reading the devices), and
+// wires the menu items to their handlers.
 class TLumivaneForm : public QMainWindow {
     Q_OBJECT
 public:

@@ -893,10 +893,12 @@ void TestCli::checkAndPreviewAFile() {
     QVERIFY(writeBytes(path("bad.kxc"), bad));
     run = runCli({QStringLiteral("check"), path("bad.kxc")});
     QCOMPARE(run.status, 1);
-    QVERIFY2(run.out.startsWith(QStringLiteral("Feather widths differ at the seam of screens 2 and 3 (screen 2 "
-                                               "right 384, screen 3 left 320): a bright band")),
-             qPrintable(run.out));
-    run = runCli({QStringLiteral("check"), QStringLiteral("--json"), QStringLiteral("-")}, {}, path("bad.kxc"));
+    QVERIFY2(
+        run.out.startsWith(QStringLiteral("Feather widths differ at the seam of screens 2 and 3 (screen 2 "
+                                          "right 384, screen 3 left 320): a bright band")),
+        qPrintable(run.out));
+    run =
+        runCli({QStringLiteral("check"), QStringLiteral("--json"), QStringLiteral("-")}, {}, path("bad.kxc"));
     QCOMPARE(run.status, 1);
     const QJsonObject json = QJsonDocument::fromJson(run.out.toUtf8()).object();
     QCOMPARE(json.value(QStringLiteral("format")).toInt(), 1);
@@ -922,15 +924,18 @@ void TestCli::checkAndPreviewAFile() {
           QStringList{QStringLiteral("preview"), path("blank.kxc"), QStringLiteral("-o"), path("blank.png")},
           QStringList{QStringLiteral("preview"), path("bad.kxc"), QStringLiteral("-o"), path("wall.bmp")},
           QStringList{QStringLiteral("preview"), path("bad.kxc")},
-          QStringList{QStringLiteral("check"), path("bad.kxc"), QStringLiteral("--gamma"), QStringLiteral("0")},
+          QStringList{QStringLiteral("check"), path("bad.kxc"), QStringLiteral("--gamma"),
+                      QStringLiteral("0")},
           QStringList{QStringLiteral("check"), path("bad.kxc"), QStringLiteral("--devices")}}) {
         run = runCli(arguments);
-        QVERIFY2(run.status == 2, qPrintable(arguments.join(QLatin1Char(' ')) + QLatin1String(": ") + run.err));
+        QVERIFY2(run.status == 2,
+                 qPrintable(arguments.join(QLatin1Char(' ')) + QLatin1String(": ") + run.err));
     }
     QVERIFY(!QFile::exists(path("blank.png")));
     run = runCli({QStringLiteral("check"), path("missing.kxc")});
     QCOMPARE(run.status, 3);
-    run = runCli({QStringLiteral("preview"), path("bad.kxc"), QStringLiteral("-o"), path("nowhere/wall.png")});
+    run =
+        runCli({QStringLiteral("preview"), path("bad.kxc"), QStringLiteral("-o"), path("nowhere/wall.png")});
     QCOMPARE(run.status, 3);
 }
 
@@ -948,8 +953,11 @@ void TestCli::checkTheDevices() {
     QCOMPARE(findings.size(), 2);
     for (const QJsonValue &f : findings)
         QCOMPARE(f.toObject().value(QStringLiteral("kind")).toString(), QStringLiteral("blackLevelMismatch"));
-    QVERIFY(findings.at(0).toObject().value(QStringLiteral("text")).toString().contains(
-        QStringLiteral("screens 2 and 3 (0 and 12)")));
+    QVERIFY(findings.at(0)
+                .toObject()
+                .value(QStringLiteral("text"))
+                .toString()
+                .contains(QStringLiteral("screens 2 and 3 (0 and 12)")));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

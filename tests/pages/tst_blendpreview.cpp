@@ -71,7 +71,8 @@ void TestBlendPreview::followsTheModelAndThePlan() {
                  QStringLiteral("Feathering is off on both sides of the seam of screens 1 and 2")),
              qPrintable(items(findings).join('\n')));
     QVERIFY(!page->picture().isNull());
-    QCOMPARE(page->picture().width(), page->findChild<QWidget *>(QStringLiteral("BlendPictureLabel"))->width());
+    QCOMPARE(page->picture().width(),
+             page->findChild<QWidget *>(QStringLiteral("BlendPictureLabel"))->width());
 
     // Basic feathering switched on over the planned overlap: one redraw for the three fields, the
     // picture changes and the findings clear.
@@ -84,15 +85,16 @@ void TestBlendPreview::followsTheModelAndThePlan() {
     });
     form->model().editOutput(1, 2, [](OutputInfo &out) { out.BlackLevel = 0; }); // no change: no signal
     QTRY_COMPARE(page->refreshCount(), refreshes + 1);
-    QCOMPARE(items(findings),
-             QStringList{QStringLiteral("No findings: the settings agree with each other and with the plan.")});
+    QCOMPARE(items(findings), QStringList{QStringLiteral(
+                                  "No findings: the settings agree with each other and with the plan.")});
     QVERIFY(page->picture() != before);
 
     // One field of one screen: the neighbours' black levels now differ.
     const QImage feathered = page->picture();
     form->model().editOutput(1, 2, [](OutputInfo &out) { out.BlackLevel = 40; });
     QTRY_COMPARE(findings->count(), 2);
-    QVERIFY(items(findings).first().startsWith(QStringLiteral("Black levels differ at the seam of screens 1 and 2 (0 and 40)")));
+    QVERIFY(items(findings).first().startsWith(
+        QStringLiteral("Black levels differ at the seam of screens 1 and 2 (0 and 40)")));
     QVERIFY(page->picture() != feathered);
 
     // The projector gamma of the light model redraws the summed light.

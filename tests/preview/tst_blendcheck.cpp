@@ -89,7 +89,8 @@ void TestBlendCheck::matchedRampsSumToOne() {
     const BlendWall wall = analyse(in);
     QCOMPARE(int(wall.light.size()), projectors * 1280 - (projectors - 1) * 384);
     for (size_t x = 0; x < wall.light.size(); ++x)
-        QVERIFY2(std::abs(wall.light[x] - 1) < 1e-6, qPrintable(QStringLiteral("x %1: %2").arg(x).arg(wall.light[x])));
+        QVERIFY2(std::abs(wall.light[x] - 1) < 1e-6,
+                 qPrintable(QStringLiteral("x %1: %2").arg(x).arg(wall.light[x])));
     QCOMPARE(wall.seams.size(), projectors - 1);
     QVERIFY(wall.findings.isEmpty());
 }
@@ -146,44 +147,41 @@ void TestBlendCheck::findings_data() {
     QTest::newRow("consistent 8 on two devices")
         << 8 << Change([](BlendInput &in) { in.devicesConnected = 2; }) << QList<Kind>{} << QList<int>{}
         << QString();
-    QTest::newRow("consistent basic 4")
-        << 4 << Change([](BlendInput &in) { in.screens[1].AdvancedMode = 0; }) << QList<Kind>{}
-        << QList<int>{} << QString();
+    QTest::newRow("consistent basic 4") << 4 << Change([](BlendInput &in) { in.screens[1].AdvancedMode = 0; })
+                                        << QList<Kind>{} << QList<int>{} << QString();
     QTest::newRow("offsets differ")
         << 3 << Change([](BlendInput &in) { in.screens[2].RightGammaOffset = 20; })
         << QList<Kind>{Kind::FeatherOffsetMismatch} << QList<int>{2, 3}
         << QStringLiteral("(screen 2 right 20, screen 3 left 0): a dark band at the seam of screens 2 "
                           "and 3");
     QTest::newRow("both widths wider than the overlap")
-        << 2 << Change([](BlendInput &in) { in.screens[1].RightGammaWidth = in.screens[2].LeftGammaWidth = 448; })
+        << 2
+        << Change([](BlendInput &in) { in.screens[1].RightGammaWidth = in.screens[2].LeftGammaWidth = 448; })
         << QList<Kind>{Kind::WidthNotOverlap, Kind::WidthNotOverlap} << QList<int>{1}
         << QStringLiteral("Screen 1's right feather width 448 differs from the planned overlap 384: the ramp "
                           "reaches past the overlap, a dark band at the seam of screens 1 and 2");
-    QTest::newRow("gammas differ")
-        << 3 << Change([](BlendInput &in) { in.screens[3].LeftGamma = 1.8f; }) << QList<Kind>{Kind::GammaMismatch}
-        << QList<int>{2, 3} << QStringLiteral("(screen 2 right 2.2, screen 3 left 1.8): a dark band");
+    QTest::newRow("gammas differ") << 3 << Change([](BlendInput &in) { in.screens[3].LeftGamma = 1.8f; })
+                                   << QList<Kind>{Kind::GammaMismatch} << QList<int>{2, 3}
+                                   << QStringLiteral("(screen 2 right 2.2, screen 3 left 1.8): a dark band");
     QTest::newRow("one side enabled")
         << 3 << Change([](BlendInput &in) { in.screens[3].LeftFeathering = 0; })
         << QList<Kind>{Kind::EnabledOneSide} << QList<int>{2, 3}
         << QStringLiteral("Feathering is on for screen 2's right edge only at the seam of screens 2 and 3: a "
                           "bright band");
-    QTest::newRow("basic feathering off")
-        << 3 << Change([](BlendInput &in) {
-               in.screens[1].AdvancedMode = 0;
-               in.screens[1].BasicFeathering = 0;
-           })
-        << QList<Kind>{Kind::SeamNotFeathered, Kind::SeamNotFeathered} << QList<int>{1, 2}
-        << QStringLiteral("twice the light");
+    QTest::newRow("basic feathering off") << 3 << Change([](BlendInput &in) {
+        in.screens[1].AdvancedMode = 0;
+        in.screens[1].BasicFeathering = 0;
+    }) << QList<Kind>{Kind::SeamNotFeathered, Kind::SeamNotFeathered}
+                                          << QList<int>{1, 2} << QStringLiteral("twice the light");
     QTest::newRow("outer edges feathered")
-        << 3 << Change([](BlendInput &in) { in.screens[1].LeftFeathering = in.screens[3].RightFeathering = 1; })
+        << 3
+        << Change([](BlendInput &in) { in.screens[1].LeftFeathering = in.screens[3].RightFeathering = 1; })
         << QList<Kind>{Kind::OuterEdgeFeathered, Kind::OuterEdgeFeathered} << QList<int>{1}
         << QStringLiteral("fades to dark at the left edge of the wall");
-    QTest::newRow("outer edge values unused in basic mode")
-        << 3 << Change([](BlendInput &in) {
-               in.screens[1].AdvancedMode = 0;
-               in.screens[1].LeftFeathering = 1;
-           })
-        << QList<Kind>{} << QList<int>{} << QString();
+    QTest::newRow("outer edge values unused in basic mode") << 3 << Change([](BlendInput &in) {
+        in.screens[1].AdvancedMode = 0;
+        in.screens[1].LeftFeathering = 1;
+    }) << QList<Kind>{} << QList<int>{} << QString();
     QTest::newRow("halo wider than the overlap")
         << 2 << Change([](BlendInput &in) {
                in.overlap = 64;
@@ -240,8 +238,9 @@ void TestBlendCheck::widthMismatchNamesBothScreens() {
     QCOMPARE(kindsOf(wall), (QList<Kind>{Kind::FeatherWidthMismatch, Kind::WidthNotOverlap}));
     const Finding &f = wall.findings.constFirst();
     QCOMPARE(f.screens, (QList<int>{2, 3}));
-    QCOMPARE(f.text, QStringLiteral("Feather widths differ at the seam of screens 2 and 3 (screen 2 right 384, "
-                                    "screen 3 left 320): a bright band at the seam of screens 2 and 3."));
+    QCOMPARE(f.text,
+             QStringLiteral("Feather widths differ at the seam of screens 2 and 3 (screen 2 right 384, "
+                            "screen 3 left 320): a bright band at the seam of screens 2 and 3."));
     // Under the model: screen 3 is at full light while screen 2 still ramps down.
     QVERIFY(wall.seams[1].maxLight > 1.1);
     QCOMPARE(wall.seams[1].minLight, 1.0);

@@ -88,9 +88,8 @@ void MainWindowTest::skeleton() {
 
     auto *pages = form.findChild<QTabWidget *>("PhasePageControl");
     QVERIFY(pages);
-    const QStringList captions{"Planning",      "Projector Setup", "Source Setup",
-                               "Display Setup", "Seam Removal",    "Information",
-                               "Blend Preview"};
+    const QStringList captions{"Planning",     "Projector Setup", "Source Setup", "Display Setup",
+                               "Seam Removal", "Information",     "Blend Preview"};
     const QStringList names{"PlanningTabSheet",     "ProjAlignTabSheet",   "SourceSetupTabSheet",
                             "DisplaySetupTabSheet", "SeamRemovalTabSheet", "InfoTabSheet",
                             "BlendPreviewTabSheet"};
