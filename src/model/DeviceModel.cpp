@@ -19,7 +19,8 @@ QStringList differingFields(ModelFields::Record kind, const Record &before, cons
     const char *a = reinterpret_cast<const char *>(&before);
     const char *b = reinterpret_cast<const char *>(&after);
     for (const ModelFields::Field &field : ModelFields::all())
-        if (field.record == kind && std::memcmp(a + field.offset, b + field.offset, ModelFields::size(field.type)))
+        if (field.record == kind &&
+            std::memcmp(a + field.offset, b + field.offset, ModelFields::size(field.type)))
             names.append(QLatin1String(field.name));
     return names;
 }
