@@ -29,11 +29,10 @@ BlendPreviewPage::BlendPreviewPage(QWidget *parent) : QWidget(parent) {
     gammaEdit->setToolTip(tr("The gamma the projectors apply to the signal: the light model raises each "
                              "projector's feather ramp to this gamma over the edge's gamma."));
     gammaLabel->setBuddy(gammaEdit);
-    auto *modelNote = new QLabel(tr("A model of what the settings ask for, not a measurement: full-white "
-                                    "picture, ramps raised to projector gamma / edge gamma."),
-                                 this);
+    modelNote = new QLabel(BlendPicture::modelNotes(gammaEdit->value()).join(QLatin1Char(' ')), this);
     modelNote->setObjectName(QStringLiteral("BlendModelLabel"));
     modelNote->setWordWrap(true);
+    modelNote->setStyleSheet(QStringLiteral("font-size: 8pt"));
     top->addWidget(gammaLabel);
     top->addWidget(gammaEdit);
     top->addSpacing(12);
@@ -54,7 +53,7 @@ BlendPreviewPage::BlendPreviewPage(QWidget *parent) : QWidget(parent) {
     findings = new QListWidget(this);
     findings->setObjectName(QStringLiteral("BlendFindingsList"));
     findings->setWordWrap(true);
-    findings->setFixedHeight(118);
+    findings->setFixedHeight(96);
     findingsLabel->setBuddy(findings);
     layout->addWidget(findingsLabel);
     layout->addWidget(findings);
@@ -97,8 +96,12 @@ void BlendPreviewPage::refresh() {
     const bool linked = linkActive && linkActive();
     current =
         blend::analyse(blend::inputFromModel(*model, gammaEdit->value(), linked ? state->DeviceCount : 0));
-    const int width = std::max(scroll->viewport()->width(), 400);
-    drawn = BlendPicture::render(current, QSize(width, BlendPicture::kDefaultSize.height()));
+    // As wide as the view, and as high when the charts fit in it; otherwise the view scrolls.
+    const QSize view = scroll->viewport()->size();
+    const QSize size(std::max(view.width(), 400),
+                     std::max(view.height(), BlendPicture::minimumHeight(current, false)));
+    drawn = BlendPicture::render(current, size, false);
+    modelNote->setText(BlendPicture::modelNotes(current.input.projectorGamma).join(QLatin1Char(' ')));
     canvas->setPixmap(QPixmap::fromImage(drawn));
     canvas->resize(drawn.size());
 

@@ -42,6 +42,7 @@ private:
     std::function<bool()> linkActive;
     QDoubleSpinBox *gammaEdit = nullptr;
     QLabel *canvas = nullptr;
+    QLabel *modelNote = nullptr;
     QScrollArea *scroll = nullptr;
     QListWidget *findings = nullptr;
     blend::BlendWall current;

@@ -173,20 +173,33 @@ int BlendPicture::Layout::lightY(double v) const {
     return light.bottom() - int(std::lround(v * (light.height() - 1) / kLightTop));
 }
 
-BlendPicture::Layout BlendPicture::layout(const BlendWall &wall, QSize size) {
+namespace {
+constexpr int kTitleHeight = 46;
+constexpr int kChartGap = 24;
+constexpr int kNotesHeight = 64;
+constexpr int kMinRamps = 60;
+constexpr int kMinLight = 80;
+} // namespace
+
+int BlendPicture::minimumHeight(const BlendWall &wall, bool withNotes) {
+    const Layout l = layout(wall, QSize(kDefaultSize.width(), 0), withNotes);
+    return l.bars.bottom() + 2 * kChartGap + kMinRamps + kMinLight + (withNotes ? kNotesHeight + 6 : 6);
+}
+
+BlendPicture::Layout BlendPicture::layout(const BlendWall &wall, QSize size, bool withNotes) {
     Layout l;
     const int width = size.width() - kLeftMargin - kRightMargin;
     l.imageWidth = wall.imageWidth;
     l.rowHeight = 20;
     l.title = QRect(0, 0, size.width(), 24);
     const int rows = std::max(1, int(wall.projectors.size()));
-    l.bars = QRect(kLeftMargin, 46, width, rows * (l.rowHeight + 3));
-    const int notesHeight = 64;
-    const int rest = size.height() - l.bars.bottom() - notesHeight - 2 * 24;
-    const int rampHeight = std::max(60, rest * 2 / 5);
-    l.ramps = QRect(kLeftMargin, l.bars.bottom() + 24, width, rampHeight);
-    l.light = QRect(kLeftMargin, l.ramps.bottom() + 24, width, std::max(80, rest - rampHeight));
-    l.notes = QRect(4, l.light.bottom() + 6, size.width() - 8, notesHeight);
+    l.bars = QRect(kLeftMargin, kTitleHeight, width, rows * (l.rowHeight + 3));
+    const int notesHeight = withNotes ? kNotesHeight : 0;
+    const int rest = size.height() - l.bars.bottom() - notesHeight - 2 * kChartGap - 6;
+    const int rampHeight = std::max(kMinRamps, rest * 2 / 5);
+    l.ramps = QRect(kLeftMargin, l.bars.bottom() + kChartGap, width, rampHeight);
+    l.light = QRect(kLeftMargin, l.ramps.bottom() + kChartGap, width, std::max(kMinLight, rest - rampHeight));
+    if (withNotes) l.notes = QRect(4, l.light.bottom() + 6, size.width() - 8, notesHeight);
     return l;
 }
 
@@ -210,10 +223,10 @@ QStringList BlendPicture::modelNotes(double projectorGamma) {
     };
 }
 
-void BlendPicture::paint(QPainter &painter, const BlendWall &wall, QSize size) {
+void BlendPicture::paint(QPainter &painter, const BlendWall &wall, QSize size, bool withNotes) {
     painter.fillRect(QRect(QPoint(0, 0), size), background());
     painter.setPen(Qt::black);
-    const Layout l = layout(wall, size);
+    const Layout l = layout(wall, size, withNotes);
     if (wall.empty()) {
         textAt(painter, 8, 8,
                QStringLiteral("No wall to preview: plan the wall on the Planning page, read the devices or "
@@ -234,6 +247,7 @@ void BlendPicture::paint(QPainter &painter, const BlendWall &wall, QSize size) {
     paintBars(painter, wall, l);
     paintRamps(painter, wall, l);
     paintLight(painter, wall, l);
+    if (!withNotes) return;
     painter.setPen(Qt::black);
     int y = l.notes.top();
     for (const QString &line : modelNotes(wall.input.projectorGamma)) {
@@ -242,10 +256,10 @@ void BlendPicture::paint(QPainter &painter, const BlendWall &wall, QSize size) {
     }
 }
 
-QImage BlendPicture::render(const BlendWall &wall, QSize size) {
+QImage BlendPicture::render(const BlendWall &wall, QSize size, bool withNotes) {
     QImage image(size, QImage::Format_RGB32);
     QPainter painter(&image);
-    paint(painter, wall, size);
+    paint(painter, wall, size, withNotes);
     return image;
 }
 

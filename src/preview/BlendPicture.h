@@ -33,7 +33,10 @@ public:
         int rampY(double light) const;
         int lightY(double light) const;
     };
-    static Layout layout(const blend::BlendWall &wall, QSize size = kDefaultSize);
+    // withNotes: the light model in words under the charts (the page says it beside the picture).
+    static Layout layout(const blend::BlendWall &wall, QSize size = kDefaultSize, bool withNotes = true);
+    // The smallest height that fits the charts of the wall's projectors.
+    static int minimumHeight(const blend::BlendWall &wall, bool withNotes);
 
     // Projector k's (0..7) colour.
     static QColor projectorColour(int index);
@@ -43,8 +46,9 @@ public:
     // The light model the picture follows, one line per assumption.
     static QStringList modelNotes(double projectorGamma);
 
-    static void paint(QPainter &painter, const blend::BlendWall &wall, QSize size = kDefaultSize);
-    static QImage render(const blend::BlendWall &wall, QSize size = kDefaultSize);
+    static void paint(QPainter &painter, const blend::BlendWall &wall, QSize size = kDefaultSize,
+                      bool withNotes = true);
+    static QImage render(const blend::BlendWall &wall, QSize size = kDefaultSize, bool withNotes = true);
     // Writes the picture to a .png or .svg file (by its name's ending); false with the reason.
     static bool save(const blend::BlendWall &wall, const QString &path, QString *error);
 };
