@@ -13,6 +13,9 @@
 
 namespace {
 
+// Long enough for a loaded machine under the sanitizers; the waits end as soon as the page redraws.
+constexpr int kWait = 30000;
+
 QStringList items(QListWidget *list) {
     QStringList out;
     for (int i = 0; i < list->count(); ++i)
@@ -47,7 +50,8 @@ void TestBlendPreview::init() {
     options.quit = [] {};
     form = std::make_unique<TLumivaneForm>(options);
     form->show();
-    QTRY_VERIFY(!host.messages().isEmpty()); // the offline note: the first plan has been made
+    QTRY_VERIFY_WITH_TIMEOUT(!host.messages().isEmpty(),
+                             kWait); // the offline note: the first plan has been made
     pages = form->findChild<QTabWidget *>(QStringLiteral("PhasePageControl"));
     page = form->findChild<BlendPreviewPage *>(QStringLiteral("BlendPreviewTabSheet"));
     QVERIFY(pages && page);
@@ -62,7 +66,7 @@ void TestBlendPreview::cleanup() {
 
 void TestBlendPreview::followsTheModelAndThePlan() {
     pages->setCurrentWidget(page);
-    QTRY_VERIFY(page->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(page->isVisible(), kWait);
     // The first plan: 3 projectors overlapping by 384; the blank records feather nothing.
     QCOMPARE(page->wall().projectors.size(), 3);
     QCOMPARE(page->wall().input.overlap, 384.0);
@@ -84,7 +88,7 @@ void TestBlendPreview::followsTheModelAndThePlan() {
         out.OverlapWidth = 384;
     });
     form->model().editOutput(1, 2, [](OutputInfo &out) { out.BlackLevel = 0; }); // no change: no signal
-    QTRY_COMPARE(page->refreshCount(), refreshes + 1);
+    QTRY_COMPARE_WITH_TIMEOUT(page->refreshCount(), refreshes + 1, kWait);
     QCOMPARE(items(findings), QStringList{QStringLiteral(
                                   "No findings: the settings agree with each other and with the plan.")});
     QVERIFY(page->picture() != before);
@@ -92,7 +96,7 @@ void TestBlendPreview::followsTheModelAndThePlan() {
     // One field of one screen: the neighbours' black levels now differ.
     const QImage feathered = page->picture();
     form->model().editOutput(1, 2, [](OutputInfo &out) { out.BlackLevel = 40; });
-    QTRY_COMPARE(findings->count(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(findings->count(), 2, kWait);
     QVERIFY(items(findings).first().startsWith(
         QStringLiteral("Black levels differ at the seam of screens 1 and 2 (0 and 40)")));
     QVERIFY(page->picture() != feathered);
@@ -100,7 +104,7 @@ void TestBlendPreview::followsTheModelAndThePlan() {
     // The projector gamma of the light model redraws the summed light.
     const QImage at22 = page->picture();
     page->findChild<QDoubleSpinBox *>(QStringLiteral("ProjectorGammaEdit"))->setValue(2.6);
-    QTRY_VERIFY(page->picture() != at22);
+    QTRY_VERIFY_WITH_TIMEOUT(page->picture() != at22, kWait);
     QCOMPARE(page->wall().input.projectorGamma, 2.6);
     QVERIFY(page->wall().seams.first().minLight < 0.95);
 
@@ -111,7 +115,7 @@ void TestBlendPreview::followsTheModelAndThePlan() {
     count->setCurrentIndex(3);
     emit count->activated(3);
     pages->setCurrentWidget(page);
-    QTRY_COMPARE(page->wall().projectors.size(), 4);
+    QTRY_COMPARE_WITH_TIMEOUT(page->wall().projectors.size(), 4, kWait);
 }
 
 void TestBlendPreview::hiddenPageWaitsUntilShown() {
@@ -122,7 +126,7 @@ void TestBlendPreview::hiddenPageWaitsUntilShown() {
     QCoreApplication::processEvents();
     QCOMPARE(page->refreshCount(), refreshes);
     pages->setCurrentWidget(page);
-    QTRY_VERIFY(page->refreshCount() > refreshes);
+    QTRY_VERIFY_WITH_TIMEOUT(page->refreshCount() > refreshes, kWait);
     QVERIFY(items(findings).join('\n').contains(QStringLiteral("(0 and 5)")));
 }
 
