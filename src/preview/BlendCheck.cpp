@@ -76,6 +76,7 @@ public:
         for (const Seam &seam : wall.seams)
             checkSeam(seam);
         checkOuterEdges();
+        checkBasicWidths();
         checkDevices();
     }
 
@@ -138,7 +139,9 @@ private:
         }
         for (const auto &[screen, side, edge] : {std::tuple{a.screen, QStringLiteral("right"), r},
                                                  std::tuple{b.screen, QStringLiteral("left"), l}}) {
-            if (edge.enabled && edge.width != overlap)
+            // In basic mode every edge takes its device's overlap width: said once per device below.
+            const bool advanced = screen == a.screen ? a.advanced : b.advanced;
+            if (advanced && edge.enabled && edge.width != overlap)
                 add(Finding::Kind::WidthNotOverlap, {screen},
                     QStringLiteral("Screen %1's %2 feather width %3 differs from the planned overlap %4: %5.")
                         .arg(screen)
@@ -182,6 +185,37 @@ private:
                 QStringLiteral("Screen %1's right edge is feathered at the wall's outer edge: the picture "
                                "fades to dark at the right edge of the wall.")
                     .arg(last.screen));
+    }
+
+    // A device in basic mode feathers all its seams over its own overlap width.
+    void checkBasicWidths() {
+        const int overlap = int(wall.input.overlap);
+        for (int device : {1, 2}) {
+            QList<int> screens;
+            const Seam *first = nullptr;
+            for (const Seam &seam : wall.seams) {
+                for (int screen : {seam.left, seam.left + 1}) {
+                    const Projector &p = wall.projectors[screen - 1];
+                    const bool edgeEnabled = screen == seam.left ? p.right.enabled : p.left.enabled;
+                    if (ScreenDevice(screen) != device || p.advanced || !edgeEnabled) continue;
+                    if (!screens.contains(screen)) screens.append(screen);
+                    if (!first) first = &seam;
+                }
+            }
+            const int width = wall.input.screens[device == 1 ? 1 : 5].OverlapWidth;
+            if (!first || width == overlap) continue;
+            std::sort(screens.begin(), screens.end());
+            add(Finding::Kind::WidthNotOverlap, screens,
+                QStringLiteral(
+                    "Kestrix %1 feathers its seams over its overlap width %2, which differs from the "
+                    "planned overlap %3: %4 %5, and the same at its other seams.")
+                    .arg(device)
+                    .arg(width)
+                    .arg(overlap)
+                    .arg(width < overlap ? QStringLiteral("part of the overlap is not feathered,")
+                                         : QStringLiteral("the ramps reach past the overlap,"))
+                    .arg(seamEffect(*first)));
+        }
     }
 
     void checkDevices() {

@@ -160,6 +160,15 @@ void TestBlendCheck::findings_data() {
         << QList<Kind>{Kind::WidthNotOverlap, Kind::WidthNotOverlap} << QList<int>{1}
         << QStringLiteral("Screen 1's right feather width 448 differs from the planned overlap 384: the ramp "
                           "reaches past the overlap, a dark band at the seam of screens 1 and 2");
+    QTest::newRow("basic mode width differs from the plan, said once")
+        << 4 << Change([](BlendInput &in) {
+               in.screens[1].AdvancedMode = 0;
+               in.overlap = 320;
+           })
+        << QList<Kind>{Kind::WidthNotOverlap} << QList<int>{1, 2, 3, 4}
+        << QStringLiteral("Kestrix 1 feathers its seams over its overlap width 384, which differs from the "
+                          "planned overlap 320: the ramps reach past the overlap, a dark band at the seam of "
+                          "screens 1 and 2, and the same at its other seams.");
     QTest::newRow("gammas differ") << 3 << Change([](BlendInput &in) { in.screens[3].LeftGamma = 1.8f; })
                                    << QList<Kind>{Kind::GammaMismatch} << QList<int>{2, 3}
                                    << QStringLiteral("(screen 2 right 2.2, screen 3 left 1.8): a dark band");
