@@ -5,6 +5,7 @@
 #include <QDoubleSpinBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
 #include <QScrollArea>
@@ -29,6 +30,12 @@ BlendPreviewPage::BlendPreviewPage(QWidget *parent) : QWidget(parent) {
     gammaEdit->setToolTip(tr("The gamma the projectors apply to the signal: the light model raises each "
                              "projector's feather ramp to this gamma over the edge's gamma."));
     gammaLabel->setBuddy(gammaEdit);
+    // Named for a screen reader, the spin box's own text field included.
+    gammaEdit->setAccessibleName(tr("Projector gamma"));
+    if (auto *text = gammaEdit->findChild<QLineEdit *>()) {
+        text->setAccessibleName(tr("Projector gamma value"));
+        text->setToolTip(tr("Projector gamma of the light model, 1 to 3.5 (no unit)"));
+    }
     modelNote = new QLabel(BlendPicture::modelNotes(gammaEdit->value()).join(QLatin1Char(' ')), this);
     modelNote->setObjectName(QStringLiteral("BlendModelLabel"));
     modelNote->setWordWrap(true);
@@ -55,6 +62,7 @@ BlendPreviewPage::BlendPreviewPage(QWidget *parent) : QWidget(parent) {
     findings->setWordWrap(true);
     findings->setFixedHeight(96);
     findingsLabel->setBuddy(findings);
+    findings->setAccessibleName(tr("Blend findings"));
     layout->addWidget(findingsLabel);
     layout->addWidget(findings);
 
