@@ -139,7 +139,7 @@ CliParse parseCliArguments(const QStringList &arguments) {
         if (argument == QLatin1String("--version") || first == QLatin1String("-v")) {
             CliParse parse;
             parse.outcome = CliParse::ExitOk;
-            parse.output = QStringLiteral("lumivane-cli 1.02\n");
+            parse.output = QStringLiteral("lumivane-cli " LUMIVANE_VERSION "\n");
             return parse;
         }
     }

@@ -36,7 +36,7 @@ int main(int argc, char **argv) {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
     QCoreApplication::setApplicationName(QStringLiteral("lumivane-cli"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.02"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(LUMIVANE_VERSION));
 
     CliStreams streams;
     streams.errIsTerminal = isatty(fileno(stderr)) != 0;

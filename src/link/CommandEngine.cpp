@@ -1,5 +1,7 @@
 #include "CommandEngine.h"
 
+#include "BusyScope.h"
+
 #include "EventPump.h"
 #include "Host.h"
 #include "StatusLightController.h"
@@ -148,8 +150,7 @@ void CommandEngine::requestDone() {
 bool CommandEngine::SendAndWaitAck(const QByteArray &text) {
     m_rawWaitFailed = false;
     if (!m_port.isOpen()) return true;
-    const int savedBusy = m_commandBusy;
-    m_commandBusy = 1;
+    BusyScope busy(m_commandBusy, BusyScope::Kind::Hold);
     m_port.FlushInBuffer();
     WriteToPort(text);
     m_host.setStatusText(QString::fromLatin1(TextSending));
@@ -161,7 +162,6 @@ bool CommandEngine::SendAndWaitAck(const QByteArray &text) {
         m_batchLeftWindow = true;
     else
         m_host.setPagesEnabled(true);
-    m_commandBusy = savedBusy;
     return acknowledged;
 }
 

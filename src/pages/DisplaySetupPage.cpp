@@ -235,7 +235,7 @@ void DisplaySetupPage::applyAdvancedVisibility() {
 
 void DisplaySetupPage::TestPatternComboBoxChange(int s) {
     if (!ctx) return;
-    BusyScope busy(ctx->state);
+    BusyScope busy(ctx->state.CommandBusy);
     if (!busy) return;
     ClearProjectorTestPatterns();
     if (!canSend()) return;
@@ -249,7 +249,7 @@ void DisplaySetupPage::TestPatternComboBoxChange(int s) {
 
 void DisplaySetupPage::AdvanceModeCheckBoxClick() {
     if (ctx) {
-        BusyScope busy(ctx->state);
+        BusyScope busy(ctx->state.CommandBusy);
         if (busy && canSend()) {
             const int advanced = advancedMode->isChecked() ? 1 : 0;
             ctx->commands.ForEveryDevice([&](int d) { ctx->commands.SendFeatherMode(d, advanced); });
@@ -261,7 +261,7 @@ void DisplaySetupPage::AdvanceModeCheckBoxClick() {
 
 void DisplaySetupPage::BasicEdgeFeatheringCheckBoxClick() {
     if (!ctx) return;
-    BusyScope busy(ctx->state);
+    BusyScope busy(ctx->state.CommandBusy);
     if (!busy || !canSend()) return;
     double gamma = 0;
     if (!FieldEditor::parse(FieldKind::Decimal, basicGamma->text(), gamma)) {
@@ -275,7 +275,7 @@ void DisplaySetupPage::BasicEdgeFeatheringCheckBoxClick() {
 
 void DisplaySetupPage::EnDataDoubleCheckBoxClick() {
     if (!ctx) return;
-    BusyScope busy(ctx->state);
+    BusyScope busy(ctx->state.CommandBusy);
     if (!busy || !canSend()) return;
     const int on = dataDouble->isChecked() ? 1 : 0;
     ctx->commands.ForEveryDevice([&](int d) { ctx->commands.SendDataDoubling(d, on); });
@@ -283,7 +283,7 @@ void DisplaySetupPage::EnDataDoubleCheckBoxClick() {
 
 void DisplaySetupPage::FeatherRadioGroupClick() {
     if (!ctx) return;
-    BusyScope busy(ctx->state);
+    BusyScope busy(ctx->state.CommandBusy);
     if (!busy || !canSend() || featherCurve->itemIndex() < 0) return;
     const int item = featherCurve->itemIndex();
     ctx->commands.ForEveryDevice([&](int d) { ctx->commands.SendFeatherCurve(d, item); });
@@ -297,7 +297,7 @@ void DisplaySetupPage::setServiceGroupsVisible(bool visible) {
 
 void DisplaySetupPage::SystemSaveButtonClick() {
     if (!ctx) return;
-    BusyScope busy(ctx->state);
+    BusyScope busy(ctx->state.CommandBusy);
     if (!busy || !canSend()) return;
     ctx->commands.ForEveryDevice([&](int d) { ctx->commands.SendSystemSave(d); });
 }

@@ -15,7 +15,11 @@
 FieldEditor::FieldEditor(FieldEditors &group, const FieldRow &row, QLineEdit *edit, SpinButton *spin)
     : QObject(edit), group(group), fieldRow(row), lineEdit(edit), spinButton(spin) {
     edit->installEventFilter(this);
+    edit->setAccessibleName(accessibleName(row));
+    edit->setToolTip(rangeToolTip(row));
     if (spin) {
+        spin->setAccessibleName(accessibleName(row) + QStringLiteral(" up/down"));
+        spin->setToolTip(rangeToolTip(row));
         spin->setRepeatInterval(row.spinInterval);
         connect(spin, &SpinButton::upClick, this, &FieldEditor::UpDownUpClick);
         connect(spin, &SpinButton::downClick, this, &FieldEditor::UpDownDownClick);
@@ -97,7 +101,7 @@ void FieldEditor::send(double value, int offset) {
 }
 
 void FieldEditor::step(int direction) {
-    BusyScope busy(group.context().state);
+    BusyScope busy(group.context().state.CommandBusy);
     if (!busy) return;
     const FieldFamily &f = family();
     double value = 0;

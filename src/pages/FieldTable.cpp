@@ -235,3 +235,82 @@ QString haloOffsetName(int screen, char edge) {
     if (screen == 8) return QStringLiteral("HaloOffset8Edit");
     return QStringLiteral("%1HaloOffset%2Edit").arg(QLatin1Char(edge)).arg(screen);
 }
+
+namespace {
+
+struct FamilyWords {
+    FamilyId id;
+    const char *what; // the field's own name, without screen or edge
+    const char *unit;
+};
+
+const FamilyWords kFamilyWords[] = {
+    {FamilyId::BlackLevel, "Black level", "steps"},
+    {FamilyId::HaloWidth, "Halo width", "pixels"},
+    {FamilyId::HaloOffset, "Halo offset", "pixels"},
+    {FamilyId::EdgeGamma, "Gamma", "gamma"},
+    {FamilyId::FeatherWidth, "Feather width", "pixels"},
+    {FamilyId::FeatherOffset, "Feather offset", "pixels"},
+    {FamilyId::BasicGamma, "Basic feathering gamma", "gamma"},
+    {FamilyId::SeamGain, "Seam gain", "steps"},
+    {FamilyId::BridgeThreshold, "Bridge threshold", "steps"},
+    {FamilyId::OverallLevel, "Overall", "percent"},
+    {FamilyId::ColourLevel, "", "percent, around the overall value"},
+    {FamilyId::HPosition, "H position", "pixels"},
+    {FamilyId::VPosition, "V position", "lines"},
+    {FamilyId::Phase, "Phase", "steps"},
+};
+
+const FamilyWords &wordsOf(FamilyId id) {
+    for (const FamilyWords &w : kFamilyWords)
+        if (w.id == id) return w;
+    return kFamilyWords[0];
+}
+
+QString colourName(char colour) {
+    switch (colour) {
+    case 'R':
+        return QStringLiteral("Red");
+    case 'G':
+        return QStringLiteral("Green");
+    case 'B':
+        return QStringLiteral("Blue");
+    }
+    return QStringLiteral("Overall");
+}
+
+} // namespace
+
+QString accessibleName(const FieldRow &row) {
+    QString what = QString::fromLatin1(wordsOf(row.family).what);
+    if (row.family == FamilyId::SeamGain) {
+        // SeamGain3Edit is the third gain.
+        what += QLatin1Char(' ') + row.name.mid(8, row.name.size() - 8 - 4);
+    } else if (row.family == FamilyId::OverallLevel || row.family == FamilyId::ColourLevel) {
+        const bool contrast = row.name.contains(QLatin1String("Contrast"));
+        what =
+            colourName(row.colour) + (contrast ? QStringLiteral(" contrast") : QStringLiteral(" brightness"));
+    }
+    QString name = row.screen ? QStringLiteral("Screen %1 %2").arg(row.screen).arg(what) : what;
+    if (row.edge) name += QStringLiteral(" (%1)").arg(QLatin1Char(row.edge));
+    return name;
+}
+
+QString rangeToolTip(const FieldRow &row) {
+    const FieldFamily &family = fieldFamily(row.family);
+    const QString unit = QString::fromLatin1(wordsOf(row.family).unit);
+    QString range;
+    switch (family.rangeSource) {
+    case RangeSource::Fixed:
+        range = QStringLiteral("%1 to %2").arg(family.lower).arg(family.upper);
+        break;
+    case RangeSource::FeatherWidth:
+        range = QStringLiteral("%1 to the widest overlap the plan allows").arg(family.lower);
+        break;
+    case RangeSource::HPosition:
+    case RangeSource::VPosition:
+        range = QStringLiteral("within the bounds the selected input reports");
+        break;
+    }
+    return QStringLiteral("%1: %2 (%3)").arg(accessibleName(row), range, unit);
+}

@@ -79,6 +79,12 @@ const QList<FieldRow> &fieldRows();
 // Null when no field has that name.
 const FieldRow *findFieldRow(const QString &name);
 
+// What a screen reader says for the field: what it is, for which screen and edge ("Screen 2 Gamma (L)",
+// "Seam gain 3", "Red contrast", "Overlap width" style).
+QString accessibleName(const FieldRow &row);
+// The field's unit and range, for its tooltip ("Screen 2 Gamma (L): 1 to 5 (gamma)").
+QString rangeToolTip(const FieldRow &row);
+
 // Names of a screen's edge controls (screen 1 has both edges, 2..7 both, 8 only the left edge).
 struct EdgeNames {
     QString enable, gamma, width, offset;

@@ -164,7 +164,7 @@ void InformationPage::ScreenInfoComboBoxChange() {
 
 void InformationPage::ResetButtonClick() {
     if (!ctx) return;
-    BusyScope busy(ctx->state);
+    BusyScope busy(ctx->state.CommandBusy);
     if (!busy) return;
     emit menusEnabledRequested(false);
     const auto menusBack = qScopeGuard([this] { emit menusEnabledRequested(true); });

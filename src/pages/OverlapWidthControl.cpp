@@ -1,5 +1,7 @@
 #include "OverlapWidthControl.h"
 
+#include "BusyScope.h"
+
 #include "Host.h"
 #include "PlanningMath.h"
 #include "PlanningPeers.h"
@@ -125,8 +127,8 @@ void OverlapWidthControl::OWidthPlanningEditExit() {
 }
 
 void OverlapWidthControl::step(int delta) {
-    if (state.CommandBusy) return;
-    state.CommandBusy = 1;
+    BusyScope busy(state.CommandBusy);
+    if (!busy) return;
     bool ok = false;
     const int value = displayEdit()->text().trimmed().toInt(&ok);
     const bool inRange =
@@ -135,7 +137,6 @@ void OverlapWidthControl::step(int delta) {
         show(value + delta);
         OWidthEditExit();
     }
-    state.CommandBusy = 0;
 }
 
 void OverlapWidthControl::OWidthUpDownUpClick() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BusyScope.h"
 #include "DeviceModel.h"
 #include "WindowState.h"
 
@@ -20,26 +21,6 @@ struct PageContext {
 
     bool LinkActive() const { return linkActive && linkActive(); }
     int deviceCount() const { return state.DeviceCount; }
-};
-
-// The handler guard: does nothing while another device action is in progress, otherwise holds
-// CommandBusy for its own lifetime and clears it on every way out.
-class BusyScope {
-public:
-    explicit BusyScope(WindowState &state) : state(state), entered(state.CommandBusy == 0) {
-        if (entered) state.CommandBusy = 1;
-    }
-    ~BusyScope() {
-        if (entered) state.CommandBusy = 0;
-    }
-    BusyScope(const BusyScope &) = delete;
-    BusyScope &operator=(const BusyScope &) = delete;
-    // False when the handler must do nothing.
-    explicit operator bool() const { return entered; }
-
-private:
-    WindowState &state;
-    bool entered;
 };
 
 // Sets Refreshing for its lifetime and puts the previous value back.

@@ -1,6 +1,7 @@
 // The Planning page's calculator: its handlers and the computations they chain.
 #include "PlanningPage.h"
 
+#include "BusyScope.h"
 #include "DeviceModel.h"
 #include "Host.h"
 #include "ModelAccessors.h"
@@ -146,13 +147,10 @@ bool PlanningPage::refreshModelFromDevices() {
 }
 
 void PlanningPage::CalcOutButtonClick() {
-    if (state->CommandBusy == 1) return;
-    state->CommandBusy = 1;
+    BusyScope busy(state->CommandBusy);
+    if (!busy) return;
     calcOut->setEnabled(false);
-    auto finish = qScopeGuard([this] {
-        state->CommandBusy = 0;
-        calcOut->setEnabled(true);
-    });
+    auto finish = qScopeGuard([this] { calcOut->setEnabled(true); });
     double width = 0, height = 0;
     if (!readScreenSize(horizontalOut, "Horizontal", &width)) return;
     state->ScreenWidth = width;

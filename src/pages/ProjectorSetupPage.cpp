@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -75,6 +76,9 @@ QGroupBox *ProjectorSetupPage::buildGroup(int k, const QString &caption, const Q
     auto *left = new QVBoxLayout;
     groups[k] = new RadioGroup(tr("Test Patterns"), items, columns, box);
     groups[k]->setObjectName(QStringLiteral("ProjTest%1RadioGroup").arg(k));
+    // The four groups share their item texts ("Off"): each item is named after its own group.
+    for (int i = 0; i < items.size(); ++i)
+        groups[k]->item(i)->setAccessibleName(QStringLiteral("%1: %2").arg(caption, items[i]));
     left->addWidget(groups[k]);
     if (extra) {
         extra->setParent(box);
@@ -104,7 +108,7 @@ void ProjectorSetupPage::patternOf(int k, int &pattern, int &grid, int &raster) 
 
 void ProjectorSetupPage::ProjTestRadioGroupClick(int k) {
     if (!ctx || ctx->state.Refreshing) return;
-    BusyScope busy(ctx->state);
+    BusyScope busy(ctx->state.CommandBusy);
     if (!busy) return;
     // A check box clicked before any item: "Off" is taken (its own click finds the page busy).
     if ((k == 1 || k == 3) && groups[k]->itemIndex() < 0) groups[k]->setItemIndex(0);

@@ -205,7 +205,7 @@ bool SeamRemovalPage::SendManualSeamGains() {
 
 void SeamRemovalPage::SeamBridgeSingleConfigCheckBoxClick() {
     if (!ctx) return;
-    BusyScope busy(ctx->state);
+    BusyScope busy(ctx->state.CommandBusy);
     if (!busy || !canSend()) return;
     const int s = selectedScreen();
     ctx->commands.SendSeamBridge(ScreenDevice(s), ScreenChannel(s), bridgeSingle->isChecked() ? 1 : 0);
@@ -213,7 +213,7 @@ void SeamRemovalPage::SeamBridgeSingleConfigCheckBoxClick() {
 
 void SeamRemovalPage::SeamBridgeAllConfigCheckBoxClick() {
     if (!ctx) return;
-    BusyScope busy(ctx->state);
+    BusyScope busy(ctx->state.CommandBusy);
     if (!busy) return;
     const int on = bridgeAll->isChecked() ? 1 : 0;
     if (canSend())
@@ -227,7 +227,7 @@ void SeamRemovalPage::SeamBridgeAllConfigCheckBoxClick() {
 
 void SeamRemovalPage::SeamAutoSingleConfigButtonClick() {
     if (!ctx) return;
-    BusyScope busy(ctx->state);
+    BusyScope busy(ctx->state.CommandBusy);
     if (!busy || !canSend()) return;
     const int s = selectedScreen();
     ctx->commands.RunAutoSeam(ScreenDevice(s), ScreenChannel(s)); // refreshes this page afterwards
@@ -235,7 +235,7 @@ void SeamRemovalPage::SeamAutoSingleConfigButtonClick() {
 
 void SeamRemovalPage::SeamAutoAllConfigButtonClick() {
     if (!ctx) return;
-    BusyScope busy(ctx->state);
+    BusyScope busy(ctx->state.CommandBusy);
     if (!busy || !canSend()) return;
     // Every channel of a device, whatever the number of projectors.
     ctx->commands.ForEveryDevice([this](int d) {
@@ -246,7 +246,7 @@ void SeamRemovalPage::SeamAutoAllConfigButtonClick() {
 
 void SeamRemovalPage::ResetSeamGainButtonClick() {
     if (!ctx) return;
-    BusyScope busy(ctx->state);
+    BusyScope busy(ctx->state.CommandBusy);
     if (!busy) return;
     if (!ctx->host.askYesNo(QStringLiteral("Lumivane - Reset Seam Gain Verification"),
                             QStringLiteral("Resetting Seam Gains will reset all seam gain values back to 128 "

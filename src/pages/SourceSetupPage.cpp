@@ -291,7 +291,7 @@ void SourceSetupPage::RefreshSourceColor(int s) {
 
 void SourceSetupPage::SaveConfigButtonClick() {
     if (!ctx) return;
-    BusyScope busy(ctx->state);
+    BusyScope busy(ctx->state.CommandBusy);
     if (!busy || !canSend()) return;
     const int s = selectedScreen();
     ctx->commands.SendInputConfigSave(ScreenDevice(s), ScreenChannel(s));
@@ -299,7 +299,7 @@ void SourceSetupPage::SaveConfigButtonClick() {
 
 void SourceSetupPage::SaveAllConfigButtonClick() {
     if (!ctx) return;
-    BusyScope busy(ctx->state);
+    BusyScope busy(ctx->state.CommandBusy);
     if (!busy || !canSend()) return;
     // Every input of a device is stored, whatever the number of projectors.
     ctx->commands.ForEveryDevice([this](int d) {
@@ -310,7 +310,7 @@ void SourceSetupPage::SaveAllConfigButtonClick() {
 
 void SourceSetupPage::AutoConfigButtonClick() {
     if (!ctx) return;
-    BusyScope busy(ctx->state);
+    BusyScope busy(ctx->state.CommandBusy);
     if (!busy || !canSend()) return;
     if (!ctx->host.askYesNo(QStringLiteral("Lumivane - Input Config Reset Verification"),
                             QStringLiteral("Resetting Input Configuration will reset input settings for the "
@@ -327,7 +327,7 @@ void SourceSetupPage::AutoConfigButtonClick() {
 void SourceSetupPage::AutoColorBalanceButtonClick() {
     if (!ctx) return;
     {
-        BusyScope busy(ctx->state);
+        BusyScope busy(ctx->state.CommandBusy);
         if (!busy) return;
         const QString caption = QStringLiteral("Lumivane - Confirm Auto Color Balance");
         Host &host = ctx->host;
@@ -362,7 +362,7 @@ void SourceSetupPage::runAutomatic(int which) {
     if (!ctx) return;
     const AutomaticSetup &a = kAutomatic[which];
     {
-        BusyScope busy(ctx->state);
+        BusyScope busy(ctx->state.CommandBusy);
         if (!busy) return;
         Host &host = ctx->host;
         if (host.askOkCancel(QString::fromLatin1(a.caption), QString::fromLatin1(a.question))) {

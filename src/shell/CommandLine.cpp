@@ -38,7 +38,7 @@ CommandLineResult parseCommandLine(const QStringList &arguments) {
     }
     if (parser.isSet(version)) {
         result.outcome = CommandLineResult::ExitOk;
-        result.output = QStringLiteral("lumivane 1.02\n");
+        result.output = QStringLiteral("lumivane " LUMIVANE_VERSION "\n");
         return result;
     }
     result.options.ports.applyOptions(parser);

@@ -1,5 +1,6 @@
 #include "ConfigFileMenu.h"
 
+#include "BusyScope.h"
 #include "DeviceModel.h"
 
 #include "ConfigFile.h"
@@ -67,8 +68,9 @@ void ConfigFileMenu::SaveConfigurationtoFile1Click() {
 
 void ConfigFileMenu::OpenConfigurationFile1Click() {
     // Replacing the model under a device action (a read or a push waiting for an answer) would mix
-    // the two; the load waits until the action has ended.
-    if (state.CommandBusy) return;
+    // the two; the load waits until the action has ended, and no device action starts during the load.
+    BusyScope busy(state.CommandBusy);
+    if (!busy) return;
     const QString path = openDialog();
     if (path.isEmpty()) return;
     host.setBusyCursor(true);

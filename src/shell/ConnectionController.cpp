@@ -92,7 +92,6 @@ bool ConnectionController::askQueryDevices(const QString &text) {
 void ConnectionController::SearchAllClick() {
     if (!connectFlow.connect(ConnectFlow::Route::SearchAll)) return;
     readDevices();
-    state.CommandBusy = 0;
 }
 
 void ConnectionController::KestrixconnectedthruController1Click() {
@@ -108,7 +107,6 @@ void ConnectionController::KestrixconnectedtoSerialPortdirectly1Click() {
     if (askQueryDevices(QStringLiteral("Serial communication established. Do you wish to query the Kestrix's "
                                        "settings and update the Lumivane?")))
         readDevices();
-    state.CommandBusy = 0;
 }
 
 void ConnectionController::DisconnectSerialCo1Click() {

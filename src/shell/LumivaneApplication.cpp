@@ -9,7 +9,7 @@
 
 LumivaneApplication::LumivaneApplication(int &argc, char **argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("lumivane"));
-    setApplicationVersion(QStringLiteral("1.02"));
+    setApplicationVersion(QStringLiteral(LUMIVANE_VERSION));
     // The installed desktop entry and icon carry this id; desktops match the window to them by it.
     setDesktopFileName(QStringLiteral("org.lumivane.Lumivane"));
     setWindowIcon(QIcon::fromTheme(QStringLiteral("org.lumivane.Lumivane")));

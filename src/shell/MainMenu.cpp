@@ -1,6 +1,7 @@
 #include "MainMenu.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -13,34 +14,67 @@ struct MenuItem {
     const char *caption;
     const char *name;
     int flags;
+    char mnemonic = 0; // the letter Alt (or the open menu) takes to the item; underlined in the caption
 };
+
+// The letters of the menus themselves (Alt+F opens File).
+struct MenuMnemonic {
+    const char *caption;
+    char mnemonic;
+};
+const MenuMnemonic kMenuMnemonics[] = {
+    {"File", 'F'},     {"Serial Port", 'S'}, {"Help", 'H'},   {"Settings (Adv users only)", 'A'},
+    {"COM Port", 'C'}, {"Baud", 'B'},        {"Parity", 'P'}, {"Search for Kestrix(s) ...", 'S'},
+};
+
+// The caption with an ampersand before the first occurrence of the letter (either case), so that the
+// text shown stays the caption and the letter is underlined.
+QString withMnemonic(const QString &caption, char letter) {
+    if (!letter) return caption;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption.at(i) == QLatin1Char('&')) { // "&&" shows one ampersand: skip it whole
+            ++i;
+            continue;
+        }
+        if (caption.at(i).toUpper() == QChar::fromLatin1(letter).toUpper())
+            return caption.left(i) + QLatin1Char('&') + caption.mid(i);
+    }
+    return caption;
+}
+
+char menuMnemonic(const QString &caption) {
+    for (const MenuMnemonic &m : kMenuMnemonics)
+        if (caption == QLatin1String(m.caption)) return m.mnemonic;
+    return 0;
+}
 
 // The whole menu bar in display order. "&&" shows one ampersand.
 const MenuItem kMenuItems[] = {
-    {"File", "Open Configuration File", "OpenConfigurationFile1", Enabled},
-    {"File", "Save Configuration to File", "SaveConfigurationtoFile1", Enabled},
-    {"File", "Send Current Settings to Kestrix(s)", "SendCurrentSettingstoKestrixs1", Disabled},
-    {"File", "Exit", "Exit1", Enabled},
-    {"Serial Port|Settings (Adv users only)|COM Port", "Search (COM 1 && COM 2)", "SearchCOM1COM21", Checked},
-    {"Serial Port|Settings (Adv users only)|Baud", "Default values", "Defaultvalues1", Checked},
-    {"Serial Port|Settings (Adv users only)|Baud", "9600", "N9600", Checkable | SeparatorBefore},
-    {"Serial Port|Settings (Adv users only)|Baud", "19200", "N19200", Checkable},
-    {"Serial Port|Settings (Adv users only)|Baud", "38400", "N38400", Checkable},
-    {"Serial Port|Settings (Adv users only)|Baud", "57600", "N57600", Checkable},
-    {"Serial Port|Settings (Adv users only)|Parity", "None", "ParityNone", Checked},
-    {"Serial Port|Settings (Adv users only)|Parity", "Odd", "ParityOdd", Checkable},
-    {"Serial Port|Settings (Adv users only)|Parity", "Even", "ParityEven", Checkable},
-    {"Serial Port|Settings (Adv users only)|Parity", "Mark", "ParityMark", Checkable},
-    {"Serial Port|Settings (Adv users only)|Parity", "Space", "ParitySpace", Checkable},
-    {"Serial Port|Search for Kestrix(s) ...", "Search....", "SearchAll", Enabled},
+    {"File", "Open Configuration File", "OpenConfigurationFile1", Enabled, 'O'},
+    {"File", "Save Configuration to File", "SaveConfigurationtoFile1", Enabled, 'S'},
+    {"File", "Send Current Settings to Kestrix(s)", "SendCurrentSettingstoKestrixs1", Disabled, 'd'},
+    {"File", "Exit", "Exit1", Enabled, 'x'},
+    {"Serial Port|Settings (Adv users only)|COM Port", "Search (COM 1 && COM 2)", "SearchCOM1COM21", Checked,
+     'S'},
+    {"Serial Port|Settings (Adv users only)|Baud", "Default values", "Defaultvalues1", Checked, 'D'},
+    {"Serial Port|Settings (Adv users only)|Baud", "9600", "N9600", Checkable | SeparatorBefore, '9'},
+    {"Serial Port|Settings (Adv users only)|Baud", "19200", "N19200", Checkable, '1'},
+    {"Serial Port|Settings (Adv users only)|Baud", "38400", "N38400", Checkable, '3'},
+    {"Serial Port|Settings (Adv users only)|Baud", "57600", "N57600", Checkable, '5'},
+    {"Serial Port|Settings (Adv users only)|Parity", "None", "ParityNone", Checked, 'N'},
+    {"Serial Port|Settings (Adv users only)|Parity", "Odd", "ParityOdd", Checkable, 'O'},
+    {"Serial Port|Settings (Adv users only)|Parity", "Even", "ParityEven", Checkable, 'E'},
+    {"Serial Port|Settings (Adv users only)|Parity", "Mark", "ParityMark", Checkable, 'M'},
+    {"Serial Port|Settings (Adv users only)|Parity", "Space", "ParitySpace", Checkable, 'S'},
+    {"Serial Port|Search for Kestrix(s) ...", "Search....", "SearchAll", Enabled, 'S'},
     {"Serial Port|Search for Kestrix(s) ...", "Kestrix(s) connected to Controller",
-     "KestrixconnectedthruController1", SeparatorBefore},
+     "KestrixconnectedthruController1", SeparatorBefore, 'C'},
     {"Serial Port|Search for Kestrix(s) ...", "Kestrix connected to Serial Port directly",
-     "KestrixconnectedtoSerialPortdirectly1", Enabled},
-    {"Serial Port", "Read from Kestrix(s) ...", "ReadfromKestrixs1", Disabled},
-    {"Serial Port", "Disconnect Serial Communication", "DisconnectSerialCo1", SeparatorBefore},
-    {"Help", "Help with Lumivane Serial connection", "HelpwithLumivaneSerialconnection1", Enabled},
-    {"Help", "About...", "About1", Enabled},
+     "KestrixconnectedtoSerialPortdirectly1", Enabled, 'D'},
+    {"Serial Port", "Read from Kestrix(s) ...", "ReadfromKestrixs1", Disabled, 'R'},
+    {"Serial Port", "Disconnect Serial Communication", "DisconnectSerialCo1", SeparatorBefore, 'D'},
+    {"Help", "Help with Lumivane Serial connection", "HelpwithLumivaneSerialconnection1", Enabled, 'H'},
+    {"Help", "About...", "About1", Enabled, 'A'},
 };
 
 // Names of the menus that handlers switch off as a whole.
@@ -61,7 +95,8 @@ MainMenu::MainMenu(QMenuBar *bar) : QObject(bar) {
             sofar += QLatin1Char('|') + caption;
             QMenu *&slot = menus[sofar];
             if (!slot) {
-                slot = menu ? menu->addMenu(caption) : bar->addMenu(caption);
+                const QString shown = withMnemonic(caption, menuMnemonic(caption));
+                slot = menu ? menu->addMenu(shown) : bar->addMenu(shown);
                 slot->setObjectName(menuName(caption));
             }
             menu = slot;
@@ -72,13 +107,17 @@ MainMenu::MainMenu(QMenuBar *bar) : QObject(bar) {
     for (const MenuItem &item : kMenuItems) {
         QMenu *menu = menuFor(QString::fromLatin1(item.path));
         if (item.flags & SeparatorBefore) menu->addSeparator();
-        QAction *action = menu->addAction(QString::fromLatin1(item.caption));
+        QAction *action = menu->addAction(withMnemonic(QString::fromLatin1(item.caption), item.mnemonic));
         action->setObjectName(QString::fromLatin1(item.name));
         action->setEnabled(!(item.flags & Disabled));
         action->setCheckable(item.flags & Checkable);
         action->setChecked((item.flags & Checked) == Checked);
         actions.insert(action->objectName(), action);
     }
+    // The usual shortcuts; the menus show them beside the items.
+    action(QStringLiteral("OpenConfigurationFile1"))->setShortcut(QKeySequence::Open);
+    action(QStringLiteral("SaveConfigurationtoFile1"))->setShortcut(QKeySequence::Save);
+    action(QStringLiteral("Exit1"))->setShortcut(QKeySequence::Quit);
 }
 
 QAction *MainMenu::action(const QString &objectName) const {

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScreen>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace {
@@ -100,6 +101,9 @@ TConnectionHelpForm::TConnectionHelpForm(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("ConnectionHelpForm"));
+    // Escape closes it, as it closes a dialog.
+    auto *close = new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
+    close->setContext(Qt::WindowShortcut);
     setWindowTitle(tr("Quillon - Lumivane : Connection Help"));
     setFixedSize(792, 400);
     QFont small = font();

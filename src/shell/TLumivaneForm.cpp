@@ -2,10 +2,12 @@
 
 #include "AboutBox.h"
 #include "BlendPreviewPage.h"
+#include "BusyScope.h"
 #include "CommandEngine.h"
 #include "CommandSet.h"
 #include "ConfigFileMenu.h"
 #include "ConnectionController.h"
+#include "ControlNames.h"
 #include "DeviceReader.h"
 #include "DisplaySetupPage.h"
 #include "EventPump.h"
@@ -42,6 +44,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -84,6 +87,7 @@ TLumivaneForm::TLumivaneForm(const FormOptions &opts) : options(opts) {
     guardedHost = std::make_unique<GuardedHost>(*user);
     buildLink();
     wirePages();
+    nameControls(phasePages);
     wireMenu();
 
     // Fixed client area, the menu bar included.
@@ -207,8 +211,7 @@ void TLumivaneForm::PhasePageControlChange() {
 // keeps the refreshed controls from sending. CommandBusy is cleared for it so that handlers raised by the
 // refresh (the advanced mode's group switch) and the page activation see no device action in progress.
 void TLumivaneForm::refreshPagesAfterRead() {
-    const qint32 busy = windowState.CommandBusy;
-    windowState.CommandBusy = 0;
+    BusyScope released(windowState.CommandBusy, BusyScope::Kind::Release);
     // The wall's projector count was taken over without the list's change handling: the channel
     // selects and screen groups must offer every screen of that wall before they show and send them.
     planningPeers->followProjectorCount(planning->numOfScreenComboBox()->currentIndex() + 1);
@@ -217,7 +220,6 @@ void TLumivaneForm::refreshPagesAfterRead() {
     seamRemoval->RefreshSeamPage();
     planning->OWidthEditExit();
     PhasePageControlChange();
-    windowState.CommandBusy = busy;
 }
 
 // Everything the pages show goes to the devices in one pass (the menu guard holds CommandBusy for it).
@@ -232,16 +234,19 @@ void TLumivaneForm::SendCurrentSettingstoKestrixs1Click() {
 }
 
 void TLumivaneForm::wireMenu() {
+    // F10 opens the menu bar, as Alt and the menus' letters do.
+    auto *menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this, [this] {
+        if (!menuBar()->actions().isEmpty()) menuBar()->setActiveAction(menuBar()->actions().constFirst());
+    });
     auto on = [this](const char *name, auto handler) {
         connect(mainMenu->action(QString::fromLatin1(name)), &QAction::triggered, this, handler);
     };
     // Handlers that talk to the devices do nothing while another one is under way.
     auto guarded = [this](auto handler) {
         return [this, handler] {
-            if (windowState.CommandBusy) return;
-            windowState.CommandBusy = 1;
-            handler();
-            windowState.CommandBusy = 0;
+            BusyScope busy(windowState.CommandBusy);
+            if (busy) handler();
         };
     };
     on("OpenConfigurationFile1", [this] { configFileMenu->OpenConfigurationFile1Click(); });
@@ -318,9 +323,8 @@ void TLumivaneForm::FormShow() {
     windowState.Refreshing = false;
 
     if (host().askYesNo(QString::fromLatin1(kConnectCaption), QString::fromLatin1(kConnectQuestion))) {
-        windowState.CommandBusy = 1;
+        BusyScope busy(windowState.CommandBusy, BusyScope::Kind::Hold);
         connector->SearchAllClick();
-        windowState.CommandBusy = 0;
     } else {
         host().showMessage(QString::fromLatin1(kOfflineNote));
     }

@@ -81,7 +81,7 @@ public:
     SourceSetupPage *sourceSetupPage() const { return sourceSetup; }
     SeamRemovalPage *seamRemovalPage() const { return seamRemoval; }
 
-    static QString versionText() { return QStringLiteral("Version 1.02"); }
+    static QString versionText() { return QStringLiteral("Version " LUMIVANE_VERSION); }
 
     // Brings the window to the front (a second start of the program asks for this).
     void bringToFront();

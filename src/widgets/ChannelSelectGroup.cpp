@@ -22,6 +22,7 @@ void ChannelSelectGroup::setChannelCount(int n) {
     for (int channel = 1; channel <= n; ++channel) {
         auto *item = new QRadioButton(QString::number(channel), this);
         item->setObjectName(QStringLiteral("%1Item%2").arg(objectName()).arg(channel));
+        item->setAccessibleName(QStringLiteral("Screen %1").arg(channel));
         buttons->addButton(item, channel);
         row->addWidget(item);
     }

@@ -10,6 +10,7 @@ RadioGroup::RadioGroup(const QString &caption, const QStringList &items, int col
     const int rows = (int(items.size()) + columns - 1) / columns;
     for (int i = 0; i < items.size(); ++i) {
         auto *button = new QRadioButton(items[i], this);
+        button->setAccessibleName(QStringLiteral("%1: %2").arg(caption, items[i]));
         buttons->addButton(button, i);
         layout->addWidget(button, i % rows, i / rows);
     }

@@ -1,5 +1,7 @@
 #include "SpinButton.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -10,7 +12,22 @@ namespace {
 constexpr int kCountedTicks = 3;
 } // namespace
 
+namespace {
+// A screen reader meets the button as a spin box (it changes the value of the field beside it), named
+// after that field by whoever pairs them.
+QAccessibleInterface *spinButtonAccessible(const QString &className, QObject *object) {
+    if (className == QLatin1String("SpinButton") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::SpinBox);
+    return nullptr;
+}
+} // namespace
+
 SpinButton::SpinButton(QWidget *parent) : QWidget(parent) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(spinButtonAccessible);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     // A coarse timer may fire up to 5% early; the repeat delay is part of how the button feels.

@@ -755,7 +755,7 @@ void TestCli::standardStreamsQuietAndVersion() {
                       QStringLiteral("/dev/null"), QStringLiteral("--version")}}) {
         const Run version = runCli(arguments);
         QCOMPARE(version.status, 0);
-        QCOMPARE(version.out, QStringLiteral("lumivane-cli 1.02\n"));
+        QCOMPARE(version.out, QStringLiteral("lumivane-cli " LUMIVANE_VERSION "\n"));
     }
 }
 

@@ -1,3 +1,4 @@
+#include "BusyScope.h"
 #include "Durations.h"
 #include "EventPump.h"
 #include "Pacing.h"
@@ -13,6 +14,32 @@ class TestLinkUnits : public QObject {
     Q_OBJECT
 private slots:
     void cleanup() { EventPump::clearAbort(); }
+
+    // Enter takes a free flag and refuses a held one; Hold and Release force it; every scope puts back
+    // what it found, so nested scopes never clear a flag their caller holds.
+    void busyScopeEntersHoldsReleasesAndRestores() {
+        int flag = 0;
+        {
+            BusyScope handler(flag);
+            QVERIFY(bool(handler));
+            QCOMPARE(flag, 1);
+            {
+                BusyScope nested(flag);
+                QVERIFY(!nested); // a handler raised during a device action does nothing
+                QCOMPARE(flag, 1);
+            }
+            QCOMPARE(flag, 1);
+            {
+                BusyScope refresh(flag, BusyScope::Kind::Release);
+                QVERIFY(bool(refresh));
+                QCOMPARE(flag, 0);
+                BusyScope wait(flag, BusyScope::Kind::Hold);
+                QCOMPARE(flag, 1);
+            }
+            QCOMPARE(flag, 1); // the refresh gave the handler its flag back
+        }
+        QCOMPARE(flag, 0);
+    }
 
     void tickDeadline_data() {
         QTest::addColumn<quint32>("start");

@@ -1,6 +1,7 @@
 // The real main window driven through a scripted host: the skeleton (menus, pages), the first-show
 // connect question and the exit question.
 #include "CommandEngine.h"
+#include "ConfigFileMenu.h"
 #include "EventPump.h"
 #include "InformationPage.h"
 #include "MainMenu.h"
@@ -12,6 +13,7 @@
 #include "TLumivaneForm.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -32,6 +34,18 @@ const QString kOfflineNote =
     "Lumivane "
     "to search for Kestrix(s).\nPlease refer to Kestrix manual for help with Lumivane serial connection.";
 
+// A caption as shown: the mnemonic's ampersand taken out, "&&" kept as it is.
+QString shown(const QString &text) {
+    QString out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) == QLatin1Char('&') && i + 1 < text.size() && text.at(i + 1) != QLatin1Char('&'))
+            continue;
+        if (text.at(i) == QLatin1Char('&')) out += text.at(i++);
+        out += text.at(i);
+    }
+    return out;
+}
+
 // The captions of the menus from the bar down to an action, e.g. "Serial Port|Settings (Adv users
 // only)|Baud".
 QString menuPath(QMenuBar *bar, QAction *target) {
@@ -39,7 +53,7 @@ QString menuPath(QMenuBar *bar, QAction *target) {
         for (QAction *a : menu->actions()) {
             if (a == target) return true;
             if (a->menu()) {
-                path.append(a->menu()->title());
+                path.append(shown(a->menu()->title()));
                 if (find(a->menu(), path)) return true;
                 path.removeLast();
             }
@@ -47,7 +61,7 @@ QString menuPath(QMenuBar *bar, QAction *target) {
         return false;
     };
     for (QAction *top : bar->actions()) {
-        QStringList path{top->menu()->title()};
+        QStringList path{shown(top->menu()->title())};
         if (find(top->menu(), path)) return path.join('|');
     }
     return {};
@@ -57,7 +71,7 @@ QString menuPath(QMenuBar *bar, QAction *target) {
 QStringList entries(QMenu *menu) {
     QStringList out;
     for (QAction *a : menu->actions())
-        out.append(a->isSeparator() ? QStringLiteral("-") : a->text());
+        out.append(a->isSeparator() ? QStringLiteral("-") : shown(a->text()));
     return out;
 }
 } // namespace
@@ -74,6 +88,7 @@ private slots:
     void exitQuestion_data();
     void exitQuestion();
     void auxiliaryWindows();
+    void keyboardReachesMenusAndClosesWindows();
     void statusTextSurvivesMenuHover();
     void closeWhileTheProgressNoticePaintsWaits();
     void progressNoticeShowsItsTextWhole();
@@ -161,7 +176,7 @@ void MainWindowTest::menuItems() {
     TLumivaneForm form;
     auto *action = form.findChild<QAction *>(name);
     QVERIFY2(action, qPrintable(name));
-    QCOMPARE(action->text(), caption);
+    QCOMPARE(shown(action->text()), caption);
     QCOMPARE(menuPath(form.menuBar(), action), path);
     QCOMPARE(action->isEnabled(), enabled);
     QCOMPARE(action->isChecked(), checked);
@@ -171,7 +186,7 @@ void MainWindowTest::menuOrder() {
     TLumivaneForm form;
     QStringList top;
     for (QAction *a : form.menuBar()->actions())
-        top.append(a->text());
+        top.append(shown(a->text()));
     QCOMPARE(top, (QStringList{"File", "Serial Port", "Help"}));
 
     QMenu *serial = form.menuBar()->actions().at(1)->menu();
@@ -326,6 +341,62 @@ void MainWindowTest::auxiliaryWindows() {
     form.findChild<QAction *>("HelpwithLumivaneSerialconnection1")->trigger();
     QVERIFY(help.isVisible());
     QVERIFY(!help.isModal());
+}
+
+// Everything from the keyboard, as a person presses the keys in the real window: Alt+F and F10 open
+// the File menu, Ctrl+O opens a file, Escape closes the help window and the About box.
+void MainWindowTest::keyboardReachesMenusAndClosesWindows() {
+    ScriptedHost host;
+    host.expectYesNo(false); // the connect question
+    FormOptions options;
+    options.host = &host;
+    TLumivaneForm form(options);
+    TInfoForm info;
+    TConnectionHelpForm help;
+    form.attachAuxiliaryWindows(&info, &help);
+    int opened = 0;
+    form.configFiles().setOpenDialog([&opened] {
+        ++opened;
+        return QString();
+    });
+    form.show();
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QMenu *file = form.menuBar()->actions().constFirst()->menu();
+
+    QTest::keyClick(&form, Qt::Key_F, Qt::AltModifier);
+    QTRY_VERIFY(file->isVisible());
+    QTest::keyClick(file, Qt::Key_Escape);
+    QTRY_VERIFY(!file->isVisible());
+    QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+
+    QTest::keyClick(&form, Qt::Key_F10);
+    QTRY_COMPARE(form.menuBar()->activeAction(), form.menuBar()->actions().constFirst());
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &form, Qt::Key_Escape);
+
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier);
+    QTRY_COMPARE(opened, 1);
+
+    form.findChild<QAction *>("HelpwithLumivaneSerialconnection1")->trigger();
+    QVERIFY(help.isVisible());
+    help.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&help));
+    QTest::keyClick(&help, Qt::Key_Escape);
+    QTRY_VERIFY(!help.isVisible());
+
+    // The About box is modal: Escape is pressed once it is up.
+    bool aboutClosedByEscape = false;
+    QTimer::singleShot(0, &form, [&] {
+        QWidget *about = nullptr;
+        if (!QTest::qWaitFor([&] { return (about = QApplication::activeModalWidget()) != nullptr; }, 5000))
+            return;
+        QTest::keyClick(about, Qt::Key_Escape);
+        aboutClosedByEscape = QTest::qWaitFor([about] { return !about->isVisible(); }, 5000);
+    });
+    form.findChild<QAction *>("About1")->trigger(); // returns when the box has closed
+    QVERIFY(aboutClosedByEscape);
 }
 
 // Passing over menu items sends status tips to the window; the status text stays until the next one.

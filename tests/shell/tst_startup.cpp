@@ -87,8 +87,7 @@ void StartupTest::programRefusesBadOptions_data() {
     QTest::addColumn<QString>("stderrHas");
     QTest::newRow("unknown option") << QStringList{"--frobnicate"} << 2 << ""
                                     << "Unknown option 'frobnicate'";
-    QTest::newRow("version") << QStringList{"--version"} << 0 << "lumivane 1.02"
-                             << "";
+    QTest::newRow("version") << QStringList{"--version"} << 0 << "lumivane " LUMIVANE_VERSION << "";
     QTest::newRow("help") << QStringList{"--help"} << 0 << "--com1 <PATH>"
                           << "";
 }
