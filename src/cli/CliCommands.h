@@ -15,4 +15,13 @@ struct CliStreams {
 int runPlan(const CliOptions &options, const CliStreams &streams);
 int runDump(const CliOptions &options, const CliStreams &streams);
 int runPorts(const CliOptions &options, const CliStreams &streams);
-int runDeviceCommand(const CliOptions &options, const CliStreams &streams); // read, push, diff
+int runDeviceCommand(const CliOptions &options,
+                     const CliStreams &streams);                    // read, push, diff, check --devices
+int runCheck(const CliOptions &options, const CliStreams &streams); // check FILE
+int runPreview(const CliOptions &options, const CliStreams &streams);
+
+// The findings of the wall in the model (a file's or the devices' records) on out, as text or JSON;
+// ExitStatus::Ok when there are none, Findings when there are, Usage when the records hold no wall.
+// devices is how many devices were read (0 for a file).
+class DeviceModel;
+int reportFindings(DeviceModel &model, int devices, const CliOptions &options, const CliStreams &streams);

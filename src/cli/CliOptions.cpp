@@ -1,5 +1,6 @@
 #include "CliOptions.h"
 
+#include "BlendCheck.h"
 #include "ExitStatus.h"
 
 #include <QCommandLineParser>
@@ -37,6 +38,19 @@ const CommandInfo kCommands[] = {
      "Plan a wall: aspect ratio, projectors, devices, overlap, input image size, each projector's "
      "slice and the image content notes.",
      "--screen WxH [--resolution 1280x1024] [--projectors N] [--align left|center] [--json]"},
+    {"check", CliOptions::Command::Check,
+     "Check a configuration file's settings (or with --devices what the devices hold) for blending "
+     "settings that disagree: neighbouring edges with different feather widths, offsets, gammas or "
+     "enables, feather widths that differ from the overlap, feathered outer edges, halos wider than the "
+     "overlap, different black levels, two devices holding different walls. Each finding names the "
+     "screens and values and says what it does on the wall. Exit status 0 when there is none, 1 when "
+     "there is any.",
+     "FILE.kxc|- | --devices [--gamma G] [--json]"},
+    {"preview", CliOptions::Command::Preview,
+     "Draw the Blend Preview page's picture of a configuration file: each projector's slice, blend zones, "
+     "halos and black level, the feather ramps and the light summed across the wall, under the light "
+     "model the picture states (a model, not a measurement).",
+     "FILE.kxc|- -o PICTURE.png|.svg [--gamma G]"},
     {"ports", CliOptions::Command::Ports,
      "List the serial ports of this machine: path, description, manufacturer, serial number and USB "
      "vendor and product IDs.",
@@ -55,8 +69,8 @@ QString exitStatusText() {
         const char *meaning;
     } statuses[] = {
         {ExitStatus::Ok, "done (diff: no differences)"},
-        {ExitStatus::Differ, "diff: the devices differ from the file"},
-        {ExitStatus::Usage, "wrong command line"},
+        {ExitStatus::Differ, "diff: the devices differ from the file; check: at least one finding"},
+        {ExitStatus::Usage, "wrong command line, or (check, preview) a file that describes no wall"},
         {ExitStatus::FileError, "a file could not be read or written, or is not a configuration file"},
         {ExitStatus::NoDevice, "no device found, or fewer devices than the file needs"},
         {ExitStatus::Communication, "the line failed or a device stopped answering"},
@@ -96,13 +110,13 @@ bool parsePair(const QString &text, double *first, double *second) {
 QString cliOverview() {
     QString text = QStringLiteral(
         "Usage: lumivane-cli COMMAND [options]\n\n"
-        "Reads, compares and pushes Kestrix configurations, dumps configuration files and plans walls,\n"
-        "without the window. Results go to stdout, progress and messages to stderr. A file named -\n"
-        "is standard input or output.\n\n"
+        "Reads, compares and pushes Kestrix configurations, dumps configuration files, plans walls,\n"
+        "checks blending settings and draws the blend preview, without the window. Results go to\n"
+        "stdout, progress and messages to stderr. A file named - is standard input or output.\n\n"
         "Commands:\n");
     for (const CommandInfo &info : kCommands)
         text +=
-            QStringLiteral("  %1 %2\n").arg(QLatin1String(info.name), -5).arg(QLatin1String(info.arguments));
+            QStringLiteral("  %1 %2\n").arg(QLatin1String(info.name), -7).arg(QLatin1String(info.arguments));
     text += QStringLiteral("\nOptions:\n"
                            "  -h, --help  describe the tool, or with a command that command\n"
                            "  --version   print the version (anywhere on the command line)\n"
@@ -136,9 +150,10 @@ CliParse parseCliArguments(const QStringList &arguments) {
         return error(QStringLiteral("unknown command '%1'").arg(first));
     }
     const QString name = QLatin1String(info->name);
+    const bool check = info->command == CliOptions::Command::Check;
     const bool deviceCommand = info->command == CliOptions::Command::Read ||
                                info->command == CliOptions::Command::Push ||
-                               info->command == CliOptions::Command::Diff;
+                               info->command == CliOptions::Command::Diff || check;
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QLatin1String(info->summary));
@@ -170,6 +185,16 @@ CliParse parseCliArguments(const QStringList &arguments) {
                               QStringLiteral("factor"), QStringLiteral("1"));
     pacing.setFlags(QCommandLineOption::HiddenFromHelp);
     QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print JSON instead of text."));
+    QCommandLineOption devices(QStringLiteral("devices"),
+                               QStringLiteral("Search for the devices, read them and check what they hold "
+                                              "instead of a file; the port options below apply."));
+    QCommandLineOption gamma(QStringLiteral("gamma"),
+                             QStringLiteral("The projectors' gamma in the light model (1 to 3.5; 2.2 by "
+                                            "default)."),
+                             QStringLiteral("G"), QStringLiteral("2.2"));
+    QCommandLineOption picture(QStringList{QStringLiteral("o"), QStringLiteral("output")},
+                               QStringLiteral("The picture to write: PNG or SVG by the name's ending."),
+                               QStringLiteral("PICTURE.png|.svg"));
     QCommandLineOption screen(QStringLiteral("screen"),
                               QStringLiteral("The output screen size, horizontal x vertical, in any unit."),
                               QStringLiteral("WxH"));
@@ -202,6 +227,19 @@ CliParse parseCliArguments(const QStringList &arguments) {
         break;
     case CliOptions::Command::Ports:
         parser.addOption(json);
+        break;
+    case CliOptions::Command::Check:
+        parser.addPositionalArgument(QStringLiteral("FILE.kxc"),
+                                     QStringLiteral("The configuration file; - reads standard input."));
+        parser.addOption(devices);
+        parser.addOption(gamma);
+        parser.addOption(json);
+        break;
+    case CliOptions::Command::Preview:
+        parser.addPositionalArgument(QStringLiteral("FILE.kxc"),
+                                     QStringLiteral("The configuration file; - reads standard input."));
+        parser.addOption(picture);
+        parser.addOption(gamma);
         break;
     case CliOptions::Command::Plan:
         parser.addOption(screen);
@@ -241,9 +279,15 @@ CliParse parseCliArguments(const QStringList &arguments) {
     CliOptions &o = parse.options;
     o.command = info->command;
     const QStringList positional = parser.positionalArguments();
+    if (check) {
+        o.checkDevices = parser.isSet(devices);
+        if (o.checkDevices && !positional.isEmpty())
+            return error(QStringLiteral("check takes a file or --devices, not both"), name);
+    }
     const bool wantsFile = info->command == CliOptions::Command::Push ||
                            info->command == CliOptions::Command::Diff ||
-                           info->command == CliOptions::Command::Dump;
+                           info->command == CliOptions::Command::Dump ||
+                           info->command == CliOptions::Command::Preview || (check && !o.checkDevices);
     if (wantsFile) {
         if (positional.isEmpty())
             return error(QStringLiteral("%1 needs a configuration file").arg(name), name);
@@ -260,8 +304,25 @@ CliParse parseCliArguments(const QStringList &arguments) {
     o.quiet = parser.isSet(quiet);
     if (info->command == CliOptions::Command::Push) o.dryRun = parser.isSet(dryRun);
     if (info->command == CliOptions::Command::Dump || info->command == CliOptions::Command::Plan ||
-        info->command == CliOptions::Command::Diff || info->command == CliOptions::Command::Ports)
+        info->command == CliOptions::Command::Diff || info->command == CliOptions::Command::Ports || check)
         o.json = parser.isSet(json);
+    if (check || info->command == CliOptions::Command::Preview) {
+        bool ok = false;
+        o.projectorGamma = parser.value(gamma).toDouble(&ok);
+        if (!ok || !(o.projectorGamma >= blend::kMinProjectorGamma) ||
+            !(o.projectorGamma <= blend::kMaxProjectorGamma))
+            return error(
+                QStringLiteral("--gamma takes a number from 1 to 3.5, not '%1'").arg(parser.value(gamma)),
+                name);
+    }
+    if (info->command == CliOptions::Command::Preview) {
+        o.picture = parser.value(picture);
+        if (o.picture.isEmpty()) return error(QStringLiteral("preview needs -o PICTURE.png or .svg"), name);
+        const QString lower = o.picture.toLower();
+        if (!lower.endsWith(QLatin1String(".png")) && !lower.endsWith(QLatin1String(".svg")))
+            return error(QStringLiteral("-o takes a name ending in .png or .svg, not '%1'").arg(o.picture),
+                         name);
+    }
 
     if (deviceCommand) {
         o.ports.applyOptions(parser);

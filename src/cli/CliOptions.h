@@ -7,7 +7,7 @@
 
 // What the command line asked for, read before anything touches a port or a file.
 struct CliOptions {
-    enum class Command { None, Read, Push, Diff, Dump, Plan, Ports };
+    enum class Command { None, Read, Push, Diff, Dump, Plan, Ports, Check, Preview };
     enum class Route { Search, Direct, Controller };
 
     Command command = Command::None;
@@ -30,6 +30,11 @@ struct CliOptions {
     int resolutionHeight = 1024;
     int projectors = 0;
     bool centred = true;
+
+    // check, preview
+    bool checkDevices = false;   // check: what the devices hold instead of a file
+    double projectorGamma = 2.2; // the light model's projector gamma
+    QString picture;             // preview: the .png or .svg to write
 };
 
 struct CliParse {

@@ -532,6 +532,13 @@ int runDryRun(DeviceSession &s, const QByteArray &file) {
 
 // Every value of the file a push would send that is outside its range, on stderr; status 7 when there
 // is any, before anything touches a port.
+int runCheckDevices(DeviceSession &s) {
+    if (int status = s.connect()) return status;
+    if (int status = s.read()) return status;
+    s.setPhase(DeviceSession::Phase::Done);
+    return reportFindings(s.model, s.state.DeviceCount, s.options, s.streams);
+}
+
 int refuseBadValues(const CliStreams &streams, const QString &path, const QByteArray &file) {
     const QList<SettingCheck::BadValue> bad = SettingCheck::check(file);
     if (bad.isEmpty()) return ExitStatus::Ok;
@@ -549,7 +556,7 @@ int refuseBadValues(const CliStreams &streams, const QString &path, const QByteA
 
 int runDeviceCommand(const CliOptions &options, const CliStreams &streams) {
     QByteArray file;
-    if (options.command != CliOptions::Command::Read) {
+    if (options.command != CliOptions::Command::Read && options.command != CliOptions::Command::Check) {
         const QString problem = readConfigurationImage(options.file, &file);
         if (!problem.isEmpty()) {
             writeText(streams.err, QStringLiteral("lumivane-cli: %1\n").arg(problem));
@@ -593,10 +600,14 @@ int runDeviceCommand(const CliOptions &options, const CliStreams &streams) {
     case CliOptions::Command::Push:
         status = runPush(session, file);
         break;
+    case CliOptions::Command::Check:
+        status = runCheckDevices(session);
+        break;
     default:
         break;
     }
     session.deliverPendingReports();
+    // Differ is also check's Findings: a run that got that far was not cut short.
     if (session.stopSignal() && status != ExitStatus::Ok && status != ExitStatus::Differ)
         status = StopSignals::exitStatus(session.stopSignal());
     session.summarize(status);

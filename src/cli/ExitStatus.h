@@ -5,6 +5,7 @@
 namespace ExitStatus {
 constexpr int Ok = 0;        // done; for diff: the devices hold what the file holds
 constexpr int Differ = 1;    // diff only: at least one setting differs
+constexpr int Findings = 1;  // check only: the settings disagree somewhere (at least one finding)
 constexpr int Usage = 2;     // unknown command or option, missing or malformed value
 constexpr int FileError = 3; // a file could not be read, is not a configuration file, or could not be written
 constexpr int NoDevice = 4;  // no device answered, or fewer devices than the file needs

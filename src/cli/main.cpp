@@ -6,8 +6,10 @@
 #include "FieldListing.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cstdio>
+#include <memory>
 #include <unistd.h>
 
 int main(int argc, char **argv) {
@@ -24,7 +26,15 @@ int main(int argc, char **argv) {
         return ExitStatus::Usage;
     }
 
-    QCoreApplication app(argc, argv);
+    // The preview draws text, which takes the font machinery of a GUI application; it never needs a
+    // display.
+    std::unique_ptr<QCoreApplication> app;
+    if (parse.options.command == CliOptions::Command::Preview) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("lumivane-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(LUMIVANE_VERSION));
 
@@ -40,6 +50,13 @@ int main(int argc, char **argv) {
         break;
     case CliOptions::Command::Ports:
         status = runPorts(parse.options, streams);
+        break;
+    case CliOptions::Command::Check:
+        status = parse.options.checkDevices ? runDeviceCommand(parse.options, streams)
+                                            : runCheck(parse.options, streams);
+        break;
+    case CliOptions::Command::Preview:
+        status = runPreview(parse.options, streams);
         break;
     case CliOptions::Command::Read:
     case CliOptions::Command::Push:

@@ -1,6 +1,7 @@
 #include "TLumivaneForm.h"
 
 #include "AboutBox.h"
+#include "BlendPreviewPage.h"
 #include "BusyScope.h"
 #include "CommandEngine.h"
 #include "CommandSet.h"
@@ -109,12 +110,14 @@ void TLumivaneForm::buildPages() {
     displaySetup = new DisplaySetupPage(phasePages);
     seamRemoval = new SeamRemovalPage(phasePages);
     infoPage = new InformationPage(phasePages);
+    blendPreview = new BlendPreviewPage(phasePages);
     phasePages->addTab(planning, tr("Planning"));
     phasePages->addTab(projectorSetup, tr("Projector Setup"));
     phasePages->addTab(sourceSetup, tr("Source Setup"));
     phasePages->addTab(displaySetup, tr("Display Setup"));
     phasePages->addTab(seamRemoval, tr("Seam Removal"));
     phasePages->addTab(infoPage, tr("Information"));
+    phasePages->addTab(blendPreview, tr("Blend Preview"));
     setCentralWidget(phasePages);
     WheelGuard::apply(phasePages);
     PageSwitchGuard::apply({phasePages, displaySetup->screenPages()});
@@ -185,6 +188,7 @@ void TLumivaneForm::wirePages() {
     connect(infoPage, &InformationPage::systemSaveClicked, displaySetup,
             &DisplaySetupPage::SystemSaveButtonClick);
     infoPage->attach(context);
+    blendPreview->attach(context);
     connect(infoPage, &InformationPage::hiddenGroupsToggled, displaySetup,
             &DisplaySetupPage::setServiceGroupsVisible);
     connect(infoPage, &InformationPage::menusEnabledRequested, this, [this](bool enabled) {

@@ -18,6 +18,7 @@ class DeviceReader;
 class DisplaySetupPage;
 class GuardedHost;
 class Host;
+class BlendPreviewPage;
 class InformationPage;
 class MainMenu;
 class PlanningPage;
@@ -49,9 +50,9 @@ struct FormOptions {
     std::function<void()> quit;
 };
 
-// The main window: menus, the six pages, the status bar. It owns the serial port, the command engine,
-// the settings model and the flows that span pages (connecting, reading the devices), and wires the
-// menu items to their handlers.
+// The main window: menus, the six pages and the blend preview, the status bar. It owns the serial port, the
+// command engine, the settings model and the flows that span pages (connecting, reading the devices), and
+// wires the menu items to their handlers.
 class TLumivaneForm : public QMainWindow {
     Q_OBJECT
 public:
@@ -73,6 +74,7 @@ public:
     ConfigFileMenu &configFiles() const { return *configFileMenu; }
     QTabWidget *phasePageControl() const { return phasePages; }
     InformationPage *informationPage() const { return infoPage; }
+    BlendPreviewPage *blendPreviewPage() const { return blendPreview; }
     PlanningPage *planningPage() const { return planning; }
     DisplaySetupPage *displaySetupPage() const { return displaySetup; }
     ProjectorSetupPage *projectorSetupPage() const { return projectorSetup; }
@@ -119,6 +121,7 @@ private:
     DisplaySetupPage *displaySetup = nullptr;
     SeamRemovalPage *seamRemoval = nullptr;
     InformationPage *infoPage = nullptr;
+    BlendPreviewPage *blendPreview = nullptr;
     TInfoForm *infoForm = nullptr;
     TConnectionHelpForm *helpForm = nullptr;
 

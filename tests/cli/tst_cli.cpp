@@ -6,6 +6,7 @@
 #include "ModelFields.h"
 #include "SettingCheck.h"
 
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -91,6 +92,32 @@ QByteArray sendableBlankImage() {
     return image;
 }
 
+// A file of n projectors in advanced mode, every seam feathered alike over the 384-pixel overlap.
+QByteArray blendedImage(int n) {
+    QByteArray image(int(ConfigFile::FileSize), '\0');
+    auto set = [&](const char *name, int device, int channel, double value) {
+        ModelFields::setValue(image, output(name), device, channel, value);
+    };
+    for (int s = 1; s <= n; ++s) {
+        const int d = s <= 4 ? 1 : 2;
+        const int c = s <= 4 ? s : s - 4;
+        set("LeftGamma", d, c, 2.2);
+        set("RightGamma", d, c, 2.2);
+        set("LeftFeathering", d, c, s > 1);
+        set("RightFeathering", d, c, s < n);
+        set("LeftGammaWidth", d, c, 384);
+        set("RightGammaWidth", d, c, 384);
+    }
+    for (int d = 1; d <= (n > 4 ? 2 : 1); ++d) {
+        set("OutputFormat", d, 1, 3); // 1280x1024
+        set("AdvancedMode", d, 1, 1);
+        set("TotalProjectors", d, 1, n);
+        set("OverlapWidth", d, 1, 384);
+        set("FeatherMode", d, 1, 'S');
+    }
+    return image;
+}
+
 } // namespace
 
 class TestCli : public QObject {
@@ -118,6 +145,8 @@ private slots:
     void portsListsThisMachine();
     void outOfRangeValuesAreRefusedBeforeTheLine();
     void dryRunPrintsWhatThePushSends();
+    void checkAndPreviewAFile();
+    void checkTheDevices();
 
 private:
     QStringList device(const QString &command, const QStringList &rest = {}) const;
@@ -850,6 +879,85 @@ void TestCli::dryRunPrintsWhatThePushSends() {
                     .arg(QString::fromLatin1(body.mid(digits)));
     }
     QCOMPARE(printed, wire);
+}
+
+void TestCli::checkAndPreviewAFile() {
+    QVERIFY(writeBytes(path("good.kxc"), blendedImage(6)));
+    Run run = runCli({QStringLiteral("check"), path("good.kxc")});
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QCOMPARE(run.out, QString());
+    QVERIFY(run.err.contains(QStringLiteral("No findings")));
+
+    QByteArray bad = blendedImage(6);
+    ModelFields::setValue(bad, output("LeftGammaWidth"), 1, 3, 320); // screen 3's left edge
+    QVERIFY(writeBytes(path("bad.kxc"), bad));
+    run = runCli({QStringLiteral("check"), path("bad.kxc")});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(
+        run.out.startsWith(QStringLiteral("Feather widths differ at the seam of screens 2 and 3 (screen 2 "
+                                          "right 384, screen 3 left 320): a bright band")),
+        qPrintable(run.out));
+    run =
+        runCli({QStringLiteral("check"), QStringLiteral("--json"), QStringLiteral("-")}, {}, path("bad.kxc"));
+    QCOMPARE(run.status, 1);
+    const QJsonObject json = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    QCOMPARE(json.value(QStringLiteral("format")).toInt(), 1);
+    QCOMPARE(json.value(QStringLiteral("source")).toString(), QStringLiteral("file"));
+    QCOMPARE(json.value(QStringLiteral("projectors")).toInt(), 6);
+    const QJsonArray findings = json.value(QStringLiteral("findings")).toArray();
+    QCOMPARE(findings.size(), 2);
+    const QJsonObject first = findings.at(0).toObject();
+    QCOMPARE(first.value(QStringLiteral("kind")).toString(), QStringLiteral("featherWidthMismatch"));
+    QCOMPARE(first.value(QStringLiteral("screens")).toArray(), (QJsonArray{2, 3}));
+
+    // The picture, as PNG or SVG; a file without a wall, a missing file and a bad name fail apart.
+    run = runCli({QStringLiteral("preview"), path("bad.kxc"), QStringLiteral("-o"), path("wall.png")});
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QCOMPARE(QImage(path("wall.png")).size(), QSize(960, 560));
+    run = runCli({QStringLiteral("preview"), path("bad.kxc"), QStringLiteral("-o"), path("wall.svg"),
+                  QStringLiteral("--gamma"), QStringLiteral("2.4")});
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QVERIFY(fileBytes(path("wall.svg")).contains("<svg"));
+    QVERIFY(writeBytes(path("blank.kxc"), QByteArray(int(ConfigFile::FileSize), '\0')));
+    for (const QStringList &arguments :
+         {QStringList{QStringLiteral("check"), path("blank.kxc")},
+          QStringList{QStringLiteral("preview"), path("blank.kxc"), QStringLiteral("-o"), path("blank.png")},
+          QStringList{QStringLiteral("preview"), path("bad.kxc"), QStringLiteral("-o"), path("wall.bmp")},
+          QStringList{QStringLiteral("preview"), path("bad.kxc")},
+          QStringList{QStringLiteral("check"), path("bad.kxc"), QStringLiteral("--gamma"),
+                      QStringLiteral("0")},
+          QStringList{QStringLiteral("check"), path("bad.kxc"), QStringLiteral("--devices")}}) {
+        run = runCli(arguments);
+        QVERIFY2(run.status == 2,
+                 qPrintable(arguments.join(QLatin1Char(' ')) + QLatin1String(": ") + run.err));
+    }
+    QVERIFY(!QFile::exists(path("blank.png")));
+    run = runCli({QStringLiteral("check"), path("missing.kxc")});
+    QCOMPARE(run.status, 3);
+    run =
+        runCli({QStringLiteral("preview"), path("bad.kxc"), QStringLiteral("-o"), path("nowhere/wall.png")});
+    QCOMPARE(run.status, 3);
+}
+
+void TestCli::checkTheDevices() {
+    Run run = runCli(device(QStringLiteral("check"), {QStringLiteral("--devices")}));
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    SimDevice first = sim->device(1);
+    first.outputs[2].blackLevel = 12; // screen 3
+    sim->setDevice(1, first);
+    run = runCli(device(QStringLiteral("check"), {QStringLiteral("--devices"), QStringLiteral("--json")}));
+    QCOMPARE(run.status, 1);
+    const QJsonObject json = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    QCOMPARE(json.value(QStringLiteral("source")).toString(), QStringLiteral("devices"));
+    const QJsonArray findings = json.value(QStringLiteral("findings")).toArray();
+    QCOMPARE(findings.size(), 2);
+    for (const QJsonValue &f : findings)
+        QCOMPARE(f.toObject().value(QStringLiteral("kind")).toString(), QStringLiteral("blackLevelMismatch"));
+    QVERIFY(findings.at(0)
+                .toObject()
+                .value(QStringLiteral("text"))
+                .toString()
+                .contains(QStringLiteral("screens 2 and 3 (0 and 12)")));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

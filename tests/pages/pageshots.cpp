@@ -1,5 +1,6 @@
-// Pictures of the Display Setup, Projector Setup, Source Setup and Seam Removal pages as the window draws
-// them, for looking at by eye (not a test). usage: pageshots OUT_DIR
+// Pictures of the Display Setup, Projector Setup, Source Setup, Seam Removal and Blend Preview pages as the
+// window draws them, for looking at by eye (not a test). usage: pageshots OUT_DIR
+#include "BlendPreviewPage.h"
 #include "DeviceModel.h"
 #include "DisplaySetupPage.h"
 #include "InformationPage.h"
@@ -107,5 +108,22 @@ int main(int argc, char **argv) {
     seams->PageActivated(true);
     QTest::qWait(100);
     form.grab().save(dir + "/seam-removal.png");
+
+    // The blend preview of a three-projector wall in advanced mode with one mismatched feather width.
+    model.editOutput(1, 1, [](OutputInfo &o) {
+        o.AdvancedMode = 1;
+        o.FeatherMode = 'S';
+    });
+    for (int c = 1; c <= 3; ++c)
+        model.editOutput(1, c, [c](OutputInfo &o) {
+            o.LeftGamma = o.RightGamma = 2.2f;
+            o.LeftFeathering = c > 1;
+            o.RightFeathering = c < 3;
+            o.LeftGammaWidth = c == 3 ? 320 : 384;
+            o.RightGammaWidth = 384;
+        });
+    form.phasePageControl()->setCurrentWidget(form.blendPreviewPage());
+    QTest::qWait(100);
+    form.grab().save(dir + "/blend-preview.png");
     return 0;
 }

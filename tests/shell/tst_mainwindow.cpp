@@ -103,12 +103,13 @@ void MainWindowTest::skeleton() {
 
     auto *pages = form.findChild<QTabWidget *>("PhasePageControl");
     QVERIFY(pages);
-    const QStringList captions{"Planning",      "Projector Setup", "Source Setup",
-                               "Display Setup", "Seam Removal",    "Information"};
+    const QStringList captions{"Planning",     "Projector Setup", "Source Setup", "Display Setup",
+                               "Seam Removal", "Information",     "Blend Preview"};
     const QStringList names{"PlanningTabSheet",     "ProjAlignTabSheet",   "SourceSetupTabSheet",
-                            "DisplaySetupTabSheet", "SeamRemovalTabSheet", "InfoTabSheet"};
-    QCOMPARE(pages->count(), 6);
-    for (int i = 0; i < 6; ++i) {
+                            "DisplaySetupTabSheet", "SeamRemovalTabSheet", "InfoTabSheet",
+                            "BlendPreviewTabSheet"};
+    QCOMPARE(pages->count(), 7);
+    for (int i = 0; i < 7; ++i) {
         QCOMPARE(pages->tabText(i), captions[i]);
         QCOMPARE(pages->widget(i)->objectName(), names[i]);
     }
