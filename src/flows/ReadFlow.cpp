@@ -28,10 +28,6 @@ bool ReadFlow::continueAfterFailure(const char *what, int channel) {
             .arg(channel));
 }
 
-int ReadFlow::readDevice(int device) {
-    return readDevice(device, 0, kRecordsPerDevice);
-}
-
 int ReadFlow::readDevice(int device, int doneBefore, int total) {
     using Kind = StatusQueries::RecordKind;
     host.showProgress(QStringLiteral("Lumivane querying Kestrix(s). Please wait...."));
@@ -75,49 +71,64 @@ void ReadFlow::endWithoutRecords() {
     host.setBusyCursor(false);
 }
 
+bool ReadFlow::countDevices() {
+    if (!engine.controllerMode()) {
+        state.DeviceCount = 1;
+        return true;
+    }
+    state.DeviceCount = connection.queryDeviceCount();
+    if (state.DeviceCount >= 1) return true;
+    host.showMessage(QStringLiteral("Kestrix not detected by Controller.\n(1)Check cables.\n(2)Make sure the "
+                                    "Kestrix has booted up completely and reboot the Controller."));
+    return false;
+}
+
+int ReadFlow::readDevices(int devices, int &result) {
+    const int total = devices * kRecordsPerDevice;
+    for (int device = 1; device <= devices; ++device) {
+        result = readDevice(device, (device - 1) * kRecordsPerDevice, total);
+        if (result != 1) return device;
+    }
+    return 0;
+}
+
+void ReadFlow::endAfterFailure(const QString &deviceName, int result) {
+    // A line that went away during the read has had its loss reported; there is nothing more to say.
+    if (engine.port().isOpen())
+        host.showMessage(
+            QStringLiteral("%1 communication error! Please check Serial connections and try again (%2)")
+                .arg(deviceName)
+                .arg(result));
+    endWithoutRecords();
+}
+
 bool ReadFlow::readAll() {
     host.setStatusText(QStringLiteral("Querying Kestrix(s). Please wait...."));
     host.setBusyCursor(true);
-
-    if (engine.controllerMode()) {
-        state.DeviceCount = connection.queryDeviceCount();
-        if (state.DeviceCount < 1) {
-            host.showMessage(
-                QStringLiteral("Kestrix not detected by Controller.\n(1)Check cables.\n(2)Make sure the "
-                               "Kestrix has booted up completely and reboot the Controller."));
-            endWithoutRecords();
-            return false;
-        }
-    } else {
-        state.DeviceCount = 1;
+    if (!countDevices()) {
+        endWithoutRecords();
+        return false;
     }
     view.deviceCountShown(state.DeviceCount);
 
     // Device 2 is read when the Controller counts exactly two; with more, only device 1 is addressed.
-    const int devices = state.DeviceCount == 2 ? 2 : 1;
-    const int total = devices * kRecordsPerDevice;
-    int result = readDevice(1, 0, total);
-    int failedDevice = result == 1 ? 0 : 1;
-    if (result == 1 && devices == 2) {
-        result = readDevice(2, kRecordsPerDevice, total);
-        failedDevice = result == 1 ? 0 : 2;
-    }
-    if (failedDevice && !engine.port().isOpen()) {
-        // The line went away during the read; its loss has been reported, nothing more to say.
-        endWithoutRecords();
+    int result = 0;
+    if (const int failed = readDevices(state.DeviceCount == 2 ? 2 : 1, result)) {
+        endAfterFailure(failed == 1 ? QStringLiteral("Kestrix") : QStringLiteral("Kestrix 2"), result);
         return false;
     }
-    if (failedDevice) {
-        host.showMessage(
-            QStringLiteral("%1 communication error! Please check Serial connections and try again (%2)")
-                .arg(failedDevice == 1 ? QStringLiteral("Kestrix") : QStringLiteral("Kestrix 2"))
-                .arg(result));
-        endWithoutRecords();
-        return false;
-    }
-
     view.allRead();
     host.setBusyCursor(false);
     host.setStatusText(QString());
+    return true;
+}
+
+bool ReadFlow::readForCalculation() {
+    if (!countDevices()) return false;
+    int result = 0;
+    if (const int failed = readDevices(qMin(state.DeviceCount, 2), result)) {
+        endAfterFailure(QStringLiteral("Kestrix %1").arg(failed), result);
+        return false;
+    }
     return true;
 }

@@ -40,12 +40,23 @@ public:
     // record that failed, and the messages when the read cannot go on. True when every device was read
     // (records the user chose to skip count as read).
     bool readAll();
-    // Reads one device. 1 when every record was read or skipped by the user; -1 when the system record
-    // failed; -2..-5 an input record of channel 1..4 and -6..-9 an output record, the user having
-    // chosen to stop.
-    int readDevice(int device);
+    // The calculator's read: the model is filled and nothing else. No status text or busy cursor of
+    // its own, no device count shown, and the pages are not brought in line; device 2 is read whenever
+    // the Controller counts two or more, and a failed device is named with its number ("Kestrix 1",
+    // "Kestrix 2"). True when every device was read.
+    bool readForCalculation();
 
 private:
+    // The devices the Controller counts (one on a direct line) into DeviceCount; false, with the
+    // message said, when the Controller sees none.
+    bool countDevices();
+    // Reads devices 1..devices. 0 when all were read; otherwise the device that failed, its result in
+    // `result` (-1 the system record, -2..-5 an input record of channel 1..4, -6..-9 an output record,
+    // the user having chosen to stop).
+    int readDevices(int devices, int &result);
+    // A device that failed: the message naming it (unless the line itself went away, which has been
+    // reported already), then the status text and the cursor cleared.
+    void endAfterFailure(const QString &deviceName, int result);
     int readDevice(int device, int doneBefore, int total);
     bool continueAfterFailure(const char *what, int channel);
     void warnOnInputFormatMismatch();

@@ -5,6 +5,7 @@
 #include "FieldEditors.h"
 #include "Host.h"
 #include "ModelAccessors.h"
+#include "OverlapWidthControl.h"
 #include "RadioGroup.h"
 #include "SettingRanges.h"
 #include "SpinButton.h"
@@ -397,7 +398,9 @@ void DisplaySetupPage::enableAfterCalculation() {
     basicGammaSpin->setEnabled(true);
 }
 
-void DisplaySetupPage::focusFirstTestPattern() {
-    const int first = screenPageControl->currentIndex() == 1 ? 5 : 1;
-    screens[first].pattern->setFocus(Qt::TabFocusReason);
+void DisplaySetupPage::shareOverlap(OverlapWidthControl &overlap) {
+    overlap.shareWith(overlapWidth, overlapWidthSpin, [this] {
+        const int first = screenPageControl->currentIndex() == 1 ? 5 : 1;
+        screens[first].pattern->setFocus(Qt::TabFocusReason);
+    });
 }

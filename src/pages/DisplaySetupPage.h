@@ -10,6 +10,7 @@
 #include <optional>
 
 class FieldEditors;
+class OverlapWidthControl;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -75,9 +76,10 @@ public:
     int advancedModeChecked() const;
 
     void enableAfterCalculation();
-    void focusFirstTestPattern();
-    QLineEdit *overlapWidthEdit() const { return overlapWidth; }
-    SpinButton *overlapWidthUpDown() const { return overlapWidthSpin; }
+    // The "Overlap Width" field and its spin button are the overlap the Planning page also shows: the
+    // shared control checks, sends and mirrors them. Enter in the field moves on to the first test
+    // pattern of the inner page shown.
+    void shareOverlap(OverlapWidthControl &overlap);
     QTabWidget *screenPages() const { return screenPageControl; }
 
 signals:

@@ -146,8 +146,7 @@ QWidget *FieldEditor::enterTarget() const {
     } else if (name == kEnterTestPattern) {
         name = pattern;
     }
-    if (auto *target = scope->findChild<QWidget *>(name)) return target;
-    return scope->window()->findChild<QWidget *>(name);
+    return scope->findChild<QWidget *>(name);
 }
 
 bool FieldEditor::EditKeyPress(QChar key) {

@@ -33,6 +33,9 @@ public:
     // Enter moves the focus to the field's Enter target; other characters are not filtered. True when
     // the key was Enter.
     bool EditKeyPress(QChar key);
+    // Where Enter moves the focus: a control of the field's own page, named by its row (the right edge's
+    // width when that field is shown, else the screen's test pattern, for the rows that say so).
+    QWidget *enterTarget() const;
     void UpDownUpClick() { step(+1); }
     void UpDownDownClick() { step(-1); }
 
@@ -50,7 +53,6 @@ private:
     void send(double value, int offset);
     void showMessage(const QString &text);
     void focusBack();
-    QWidget *enterTarget() const;
 
     FieldEditors &group;
     const FieldRow &fieldRow;

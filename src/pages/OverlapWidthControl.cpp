@@ -21,16 +21,34 @@ OverlapWidthControl::OverlapWidthControl(WindowState &state, Host &host, Plannin
     : QObject(parent), state(state), host(host), peers(peers), planning(planningEdit),
       hooks(std::move(hooks)) {
     planning->installEventFilter(this);
-    displayEdit()->installEventFilter(this);
-    // Both spin buttons step the one overlap.
-    for (SpinButton *upDown : {planningUpDown, peers.overlapWidthUpDown()}) {
-        connect(upDown, &SpinButton::upClick, this, &OverlapWidthControl::OWidthUpDownUpClick);
-        connect(upDown, &SpinButton::downClick, this, &OverlapWidthControl::OWidthUpDownDownClick);
-    }
+    connect(planningUpDown, &SpinButton::upClick, this, &OverlapWidthControl::OWidthUpDownUpClick);
+    connect(planningUpDown, &SpinButton::downClick, this, &OverlapWidthControl::OWidthUpDownDownClick);
 }
 
-QLineEdit *OverlapWidthControl::displayEdit() const {
-    return peers.overlapWidthEdit();
+// Both spin buttons step the one overlap.
+void OverlapWidthControl::shareWith(QLineEdit *deviceEdit, SpinButton *deviceUpDown,
+                                    std::function<void()> enterMoves) {
+    device = deviceEdit;
+    enterMovesOn = std::move(enterMoves);
+    device->installEventFilter(this);
+    connect(deviceUpDown, &SpinButton::upClick, this, &OverlapWidthControl::OWidthUpDownUpClick);
+    connect(deviceUpDown, &SpinButton::downClick, this, &OverlapWidthControl::OWidthUpDownDownClick);
+}
+
+QString OverlapWidthControl::text() const {
+    return device->text();
+}
+
+void OverlapWidthControl::setText(const QString &text) {
+    device->setText(text);
+}
+
+QString OverlapWidthControl::planningText() const {
+    return planning->text();
+}
+
+void OverlapWidthControl::setPlanningText(const QString &text) {
+    planning->setText(text);
 }
 
 // The overlap's limits: the table's, the upper one narrowed to half the projector width in use.
@@ -43,7 +61,7 @@ int OverlapWidthControl::highest() const {
 }
 
 void OverlapWidthControl::show(int overlap) {
-    displayEdit()->setText(QString::number(overlap));
+    device->setText(QString::number(overlap));
     planning->setText(QString::number(overlap));
 }
 
@@ -56,13 +74,13 @@ bool OverlapWidthControl::eventFilter(QObject *watched, QEvent *event) {
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && field->isEnabled()) {
             if (watched == planning)
                 OWidthPlanningEditExit();
-            else if (watched == displayEdit())
+            else if (watched == device)
                 OWidthEditExit();
         }
-    } else if (event->type() == QEvent::KeyPress && watched == displayEdit()) {
+    } else if (event->type() == QEvent::KeyPress && watched == device) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            peers.focusFirstTestPattern();
+            if (enterMovesOn) enterMovesOn();
             return true;
         }
     }
@@ -71,12 +89,12 @@ bool OverlapWidthControl::eventFilter(QObject *watched, QEvent *event) {
 
 // Back to the field the user is on: the Planning page's or the Display Setup page's, whichever is shown.
 void OverlapWidthControl::focusOverlapField() {
-    for (QLineEdit *field : {planning, displayEdit()})
+    for (QLineEdit *field : {planning, device})
         if (field->isVisible()) field->setFocus();
 }
 
 void OverlapWidthControl::OWidthEditExit() {
-    QLineEdit *edit = displayEdit();
+    QLineEdit *edit = device;
     bool ok = false;
     const int value = edit->text().trimmed().toInt(&ok);
     if (!ok) {
@@ -122,7 +140,7 @@ void OverlapWidthControl::showOverlapInForce() {
 }
 
 void OverlapWidthControl::OWidthPlanningEditExit() {
-    displayEdit()->setText(planning->text());
+    device->setText(planning->text());
     OWidthEditExit();
 }
 
@@ -130,7 +148,7 @@ void OverlapWidthControl::step(int delta) {
     BusyScope busy(state.CommandBusy);
     if (!busy) return;
     bool ok = false;
-    const int value = displayEdit()->text().trimmed().toInt(&ok);
+    const int value = device->text().trimmed().toInt(&ok);
     const bool inRange =
         delta > 0 ? value >= lowest() && value < highest() : value > lowest() && value <= highest();
     if (ok && inRange) {

@@ -12,7 +12,9 @@ struct WindowState;
 
 // The overlap between neighbouring projectors, held by two fields that always agree: the Planning
 // page's "Projector Overlap:" and the Display Setup page's "Overlap Width". Checks a new value on leaving
-// either field or on a spin button step, sends it to the devices and redraws the plan.
+// either field or on a spin button step, sends it to the devices and redraws the plan. The Planning page
+// owns the control; the Display Setup page hands over its own field and spin button (shareWith), and its
+// field's text is the overlap in force.
 class OverlapWidthControl : public QObject {
     Q_OBJECT
 public:
@@ -22,13 +24,19 @@ public:
         std::function<int()> alignment;   // the alignment list's index
         std::function<void()> writeNotes; // the image content notes, for the new image and aspect
     };
-    // planningEdit and planningUpDown are the Planning page's field and spin button; the Display Setup
-    // page's pair comes from the peers.
+    // planningEdit and planningUpDown are the Planning page's field and spin button.
     OverlapWidthControl(WindowState &state, Host &host, PlanningPeers &peers, QLineEdit *planningEdit,
                         SpinButton *planningUpDown, Hooks hooks, QObject *parent = nullptr);
+    // The Display Setup page's field and spin button; Enter in that field runs enterMovesOn. Called once,
+    // before the window is shown.
+    void shareWith(QLineEdit *deviceEdit, SpinButton *deviceUpDown, std::function<void()> enterMovesOn);
 
-    QLineEdit *displayEdit() const;
-    QLineEdit *planningEdit() const { return planning; }
+    // The Display Setup field's text: the overlap in force, as typed.
+    QString text() const;
+    void setText(const QString &text);
+    // The Planning page's field's text.
+    QString planningText() const;
+    void setPlanningText(const QString &text);
     // Writes an overlap into both fields.
     void show(int overlap);
 
@@ -52,5 +60,7 @@ private:
     Host &host;
     PlanningPeers &peers;
     QLineEdit *planning;
+    QLineEdit *device = nullptr;
+    std::function<void()> enterMovesOn;
     Hooks hooks;
 };

@@ -5,6 +5,7 @@
 class DeviceModel;
 class Host;
 class OverlapWidthControl;
+struct OutputInfo;
 class PlanningPeers;
 class QComboBox;
 class QLabel;
@@ -33,9 +34,16 @@ public:
     void prepare();
     bool isPrepared() const { return prepared; }
 
-    QComboBox *numOfScreenComboBox() const { return numOfScreen; }
-    QComboBox *imageAlignComboBox() const { return imageAlign; }
-    QLineEdit *overlapEdit() const { return overlapPlanning; }
+    // The wall as chosen on the page: the projector count (1..8) and the alignment list's index.
+    int projectors() const;
+    int alignment() const;
+    // The overlap, shared with the Display Setup page (which hands its field over to it).
+    OverlapWidthControl &overlapControl() const { return *overlap; }
+    // A read or a file load takes device 1's layout over from its first output record: the overlap, the
+    // alignment and the projector count (a value outside the lists leaves the choice as it was). With
+    // the window up, a layout that differs from the page's is said first. RecomputeFromDeviceLayout
+    // finishes the take-over.
+    void takeOverLayout(const OutputInfo &record);
 
     void SetPlanningDefaults();
     void CalcOutButtonClick();
@@ -63,10 +71,8 @@ private:
     QWidget *buildCalculator();
     QWidget *buildResults();
     QWidget *buildNotesAndPlacement();
-    int projectors() const;
     bool centred() const;
     bool readScreenSize(QLineEdit *edit, const char *which, double *value);
-    bool refreshModelFromDevices();
     void selectProjectors(double count);
     void showAspect();
     void showScreenWidth(const QString &text);

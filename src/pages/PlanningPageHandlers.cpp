@@ -33,6 +33,35 @@ int PlanningPage::projectors() const {
     return numOfScreen->currentIndex() + 1;
 }
 
+int PlanningPage::alignment() const {
+    return imageAlign->currentIndex();
+}
+
+void PlanningPage::takeOverLayout(const OutputInfo &record) {
+    if (window()->isVisible()) {
+        const bool alignDiffers = imageAlign->currentIndex() != record.Justification;
+        const bool countDiffers = numOfScreen->currentIndex() != record.TotalProjectors - 1;
+        QString what;
+        if (alignDiffers && countDiffers)
+            what = QStringLiteral("Number of Projectors and Input Material Alignment information");
+        else if (alignDiffers)
+            what = QStringLiteral("Input Material Alignment information");
+        else if (countDiffers)
+            what = QStringLiteral("Number of Projectors information");
+        if (!what.isEmpty())
+            host->showMessage(
+                QStringLiteral("Warning. %1 read from Kestrix(s) does not match current values "
+                               "in the Planning page. \rPlanning page values will be overwritten")
+                    .arg(what));
+    }
+    overlapPlanning->setText(QString::number(record.OverlapWidth));
+    if (record.Justification < imageAlign->count()) imageAlign->setCurrentIndex(record.Justification);
+    if (record.TotalProjectors >= 1 && record.TotalProjectors <= numOfScreen->count()) {
+        numOfScreen->setCurrentIndex(record.TotalProjectors - 1);
+        state->ProjectorCount = record.TotalProjectors;
+    }
+}
+
 bool PlanningPage::centred() const {
     return imageAlign->currentIndex() == kCentredItem;
 }
@@ -58,18 +87,9 @@ void PlanningPage::showDevicesNeeded(int n) {
 }
 
 PlanningPage::PlanSnapshot PlanningPage::snapshot() const {
-    return {state->ImageWidth,
-            state->AspectRatio,
-            state->ScreenWidth,
-            state->OverlapPixels,
-            state->ProjectorCount,
-            state->MaxOverlapWidth,
-            horizontalOut->text(),
-            imageSizeH->text(),
-            aspectLabel->text(),
-            kestrixCount->text(),
-            overlap->displayEdit()->text(),
-            overlapPlanning->text()};
+    return {state->ImageWidth,     state->AspectRatio,     state->ScreenWidth,    state->OverlapPixels,
+            state->ProjectorCount, state->MaxOverlapWidth, horizontalOut->text(), imageSizeH->text(),
+            aspectLabel->text(),   kestrixCount->text(),   overlap->text(),       overlapPlanning->text()};
 }
 
 void PlanningPage::restore(const PlanSnapshot &plan) {
@@ -83,7 +103,7 @@ void PlanningPage::restore(const PlanSnapshot &plan) {
     imageSizeH->setText(plan.imageWidthText);
     aspectLabel->setText(plan.aspectText);
     kestrixCount->setText(plan.kestrixText);
-    overlap->displayEdit()->setText(plan.overlapText);
+    overlap->setText(plan.overlapText);
     overlapPlanning->setText(plan.overlapPlanningText);
 }
 
@@ -119,33 +139,6 @@ bool PlanningPage::readScreenSize(QLineEdit *edit, const char *which, double *va
     return false;
 }
 
-bool PlanningPage::refreshModelFromDevices() {
-    if (peers->controllerMode()) {
-        state->DeviceCount = peers->queryKestrixCount();
-        if (state->DeviceCount < 1) {
-            host->showMessage(QStringLiteral(
-                "Kestrix not detected by Controller.\n(1)Check cables.\n(2)Make sure the Kestrix "
-                "has booted up completely and reboot the Controller."));
-            return false;
-        }
-    } else {
-        state->DeviceCount = 1;
-    }
-    for (int device = 1; device <= qMin(state->DeviceCount, 2); ++device) {
-        const int result = peers->readDevice(device);
-        if (result > 0) continue;
-        host->showMessage(
-            QStringLiteral("Kestrix %1 communication error! Please check Serial connections and "
-                           "try again (%2)")
-                .arg(device)
-                .arg(result));
-        host->setStatusText(QString());
-        host->setBusyCursor(false);
-        return false;
-    }
-    return true;
-}
-
 void PlanningPage::CalcOutButtonClick() {
     BusyScope busy(state->CommandBusy);
     if (!busy) return;
@@ -156,7 +149,8 @@ void PlanningPage::CalcOutButtonClick() {
     state->ScreenWidth = width;
     if (!readScreenSize(verticalOut, "Vertical", &height)) return;
     state->ScreenHeight = height;
-    if (peers->linkActive() && !refreshModelFromDevices()) return;
+    // While linked the model is refreshed from the devices first (the pages are not).
+    if (peers->linkActive() && !peers->readDevicesForCalculation()) return;
 
     peers->enableAfterCalculation();
     numOfScreen->setEnabled(true);
@@ -282,7 +276,7 @@ void PlanningPage::ImageAlignComboBoxChange() {
         return;
     }
     bool ok = false;
-    const int overlapWidth = overlap->displayEdit()->text().trimmed().toInt(&ok);
+    const int overlapWidth = overlap->text().trimmed().toInt(&ok);
     // An overlap field that holds no number has nothing to send.
     if (!state->Refreshing && peers->linkActive() && ok && imageAlign->currentIndex() >= 0) {
         peers->sendDisplayLayout(1, imageAlign->currentIndex(), overlapWidth);
@@ -293,7 +287,7 @@ void PlanningPage::ImageAlignComboBoxChange() {
 
 void PlanningPage::ComputeScreenOffsets() {
     bool ok = false;
-    const int overlapWidth = overlap->displayEdit()->text().trimmed().toInt(&ok);
+    const int overlapWidth = overlap->text().trimmed().toInt(&ok);
     if (ok) state->OverlapEditValue = overlapWidth;
     if (imageAlign->currentIndex() < 0) return;
     const SliceLayout layout =
@@ -312,7 +306,7 @@ void PlanningPage::ComputeScreenOffsets() {
 void PlanningPage::DrawPlanning() {
     PlanningDrawing::Wall wall;
     wall.projectors = projectors();
-    wall.overlapEdit = overlap->displayEdit()->text().trimmed().toInt();
+    wall.overlapEdit = overlap->text().trimmed().toInt();
     wall.projectorResH = state->ProjectorResH;
     wall.overlapPixels = state->OverlapPixels;
     wall.imageWidth = state->ImageWidth;

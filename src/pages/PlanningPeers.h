@@ -2,13 +2,9 @@
 
 #include <QString>
 
-class QLineEdit;
-class SpinButton;
-
 // What the Planning page needs from the rest of the window: the other pages' share of a projector-count
-// change, the Display Setup page's overlap width field, the Information page's slice labels, and the
-// link. The shell implements it by calling the other pages and the link's controllers; the page never
-// touches another page's widgets except the overlap width field it shares.
+// change, the Information page's slice labels, and the link. The shell implements it by calling the
+// other pages' operations and the link's controllers; the page never touches another page's widgets.
 class PlanningPeers {
 public:
     virtual ~PlanningPeers() = default;
@@ -22,11 +18,6 @@ public:
     // What the first calculation enables on the other pages (Display Setup's controls, the Information
     // page's Reset button).
     virtual void enableAfterCalculation() = 0;
-    // Enter in the overlap width field: on to the first test pattern of the inner page shown.
-    virtual void focusFirstTestPattern() = 0;
-    // The Display Setup page's "Overlap Width" field and its spin button.
-    virtual QLineEdit *overlapWidthEdit() const = 0;
-    virtual SpinButton *overlapWidthUpDown() const = 0;
 
     // Information page: projector p's slice of the source image ("N/A" for projectors not in the wall).
     virtual void showSlice(int projector, const QString &start, const QString &end) = 0;
@@ -34,10 +25,10 @@ public:
     // The link.
     virtual bool linkActive() const = 0;
     virtual bool controllerMode() const = 0;
-    virtual int queryKestrixCount() = 0;
     virtual bool checkKestrixCount() = 0;
-    // Reads one device's records into the model (the pages are not refreshed); 1 on success.
-    virtual int readDevice(int device) = 0;
+    // The calculator's read of the devices into the model (the pages are not refreshed), with its
+    // messages said; true when every device was read.
+    virtual bool readDevicesForCalculation() = 0;
     virtual void sendProjectorCount(int device, int total) = 0;
     virtual void sendDisplayLayout(int device, int justification, int overlap) = 0;
 };

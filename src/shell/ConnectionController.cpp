@@ -77,7 +77,7 @@ void ConnectionController::deviceMenusEnabled(bool on) {
 }
 
 int ConnectionController::plannedProjectorChoice() {
-    return planning.numOfScreenComboBox()->currentIndex();
+    return planning.projectors() - 1;
 }
 
 void ConnectionController::disconnected() {

@@ -7,19 +7,12 @@
 #include "PlanningPage.h"
 #include "WindowState.h"
 
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QWidget>
-
-namespace {
-const char *const kPlanningOverwritten = " \rPlanning page values will be overwritten";
-} // namespace
 
 DeviceReader::DeviceReader(const Parts &parts, std::function<void()> refreshPages, QObject *parent)
-    : QObject(parent), host(parts.host), model(parts.model), state(parts.model.state()),
-      connection(parts.connection), info(parts.info), planning(parts.planning), window(parts.window),
-      refreshPages(std::move(refreshPages)),
+    : QObject(parent), model(parts.model), state(parts.model.state()), connection(parts.connection),
+      info(parts.info), planning(parts.planning), refreshPages(std::move(refreshPages)),
       readFlow(parts.engine, parts.host, parts.model, parts.queries, parts.connection.flow(), *this) {}
 
 void DeviceReader::deviceCountShown(int count) {
@@ -48,35 +41,10 @@ void DeviceReader::refreshPagesFromModel() {
     state.Refreshing = wasRefreshing;
 }
 
-// The Planning page takes the wall layout over from device 1's first output record.
+// The Planning page takes the wall layout over from device 1's first output record; the device count is
+// checked against the taken-over projector count before the page recomputes its plan from it.
 void DeviceReader::takeOverPlanningLayout() {
-    const OutputInfo &record = model.output(1, 1);
-    QComboBox *align = planning.imageAlignComboBox();
-    QComboBox *projectors = planning.numOfScreenComboBox();
-    if (window.isVisible()) {
-        const bool alignDiffers = align->currentIndex() != record.Justification;
-        const bool countDiffers = projectors->currentIndex() != record.TotalProjectors - 1;
-        QString what;
-        if (alignDiffers && countDiffers)
-            what = QStringLiteral("Number of Projectors and Input Material Alignment information");
-        else if (alignDiffers)
-            what = QStringLiteral("Input Material Alignment information");
-        else if (countDiffers)
-            what = QStringLiteral("Number of Projectors information");
-        if (!what.isEmpty())
-            host.showMessage(
-                QStringLiteral("Warning. %1 read from Kestrix(s) does not match current values in the "
-                               "Planning page.%2")
-                    .arg(what, QString::fromLatin1(kPlanningOverwritten)));
-    }
-    planning.overlapEdit()->setText(QString::number(record.OverlapWidth));
-    // A value outside the lists (a device that reports no layout) leaves the choice as it was rather
-    // than blanking the list.
-    if (record.Justification < align->count()) align->setCurrentIndex(record.Justification);
-    if (record.TotalProjectors >= 1 && record.TotalProjectors <= projectors->count()) {
-        projectors->setCurrentIndex(record.TotalProjectors - 1);
-        state.ProjectorCount = record.TotalProjectors;
-    }
+    planning.takeOverLayout(model.output(1, 1));
     connection.flow().checkDeviceCount();
     planning.RecomputeFromDeviceLayout();
 }

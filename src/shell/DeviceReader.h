@@ -11,7 +11,6 @@ class ConnectionController;
 class Host;
 class InformationPage;
 class PlanningPage;
-class QWidget;
 class DeviceModel;
 class StatusQueries;
 struct WindowState;
@@ -29,16 +28,13 @@ public:
         ConnectionController &connection;
         InformationPage &info;
         PlanningPage &planning;
-        QWidget &window;
     };
     // refreshPages copies the model into the Source Setup, Display Setup and Seam Removal pages, runs
     // the overlap field's leave handling and the page-change handling (with Refreshing set).
     DeviceReader(const Parts &parts, std::function<void()> refreshPages, QObject *parent = nullptr);
 
-    // Reads one device. 1 when every record was read or skipped by the user; -1 when the system record
-    // failed; -2..-5 an input record of channel 1..4 and -6..-9 an output record, the user having
-    // chosen to stop.
-    int ReadDevice(int device) { return readFlow.readDevice(device); }
+    // The Planning page's calculator reads the devices into the model only (see ReadFlow).
+    bool readForCalculation() { return readFlow.readForCalculation(); }
     void ReadfromKestrixs1Click();
     // The pages brought in line with the model, with Refreshing set so that nothing is sent: the
     // Information page, the Planning page's take-over of device 1's layout (with its warnings), then
@@ -51,13 +47,11 @@ private:
     void allRead() override;
     void takeOverPlanningLayout();
 
-    Host &host;
     DeviceModel &model;
     WindowState &state;
     ConnectionController &connection;
     InformationPage &info;
     PlanningPage &planning;
-    QWidget &window;
     std::function<void()> refreshPages;
     ReadFlow readFlow;
 };

@@ -35,18 +35,6 @@ void ShellPlanningPeers::enableAfterCalculation() {
     p.info.showResetButton();
 }
 
-void ShellPlanningPeers::focusFirstTestPattern() {
-    p.display.focusFirstTestPattern();
-}
-
-QLineEdit *ShellPlanningPeers::overlapWidthEdit() const {
-    return p.display.overlapWidthEdit();
-}
-
-SpinButton *ShellPlanningPeers::overlapWidthUpDown() const {
-    return p.display.overlapWidthUpDown();
-}
-
 void ShellPlanningPeers::showSlice(int projector, const QString &start, const QString &end) {
     p.info.showSlice(projector, start, end);
 }
@@ -59,16 +47,12 @@ bool ShellPlanningPeers::controllerMode() const {
     return p.engine.controllerMode();
 }
 
-int ShellPlanningPeers::queryKestrixCount() {
-    return p.connection.QueryKestrixCount();
-}
-
 bool ShellPlanningPeers::checkKestrixCount() {
     return p.connection.CheckKestrixCount();
 }
 
-int ShellPlanningPeers::readDevice(int device) {
-    return p.reader.ReadDevice(device);
+bool ShellPlanningPeers::readDevicesForCalculation() {
+    return p.reader.readForCalculation();
 }
 
 void ShellPlanningPeers::sendProjectorCount(int device, int total) {

@@ -31,15 +31,11 @@ public:
     void arrangeScreens(int n) override;
     void applyAdvancedMode() override;
     void enableAfterCalculation() override;
-    void focusFirstTestPattern() override;
-    QLineEdit *overlapWidthEdit() const override;
-    SpinButton *overlapWidthUpDown() const override;
     void showSlice(int projector, const QString &start, const QString &end) override;
     bool linkActive() const override;
     bool controllerMode() const override;
-    int queryKestrixCount() override;
     bool checkKestrixCount() override;
-    int readDevice(int device) override;
+    bool readDevicesForCalculation() override;
     void sendProjectorCount(int device, int total) override;
     void sendDisplayLayout(int device, int justification, int overlap) override;
 

@@ -148,7 +148,7 @@ void TLumivaneForm::buildLink() {
         {*commandEngine, *guardedHost, windowState, *mainMenu, *infoPage, *planning},
         [this] { deviceReader->ReadfromKestrixs1Click(); }, [this] { PhasePageControlChange(); }, this);
     deviceReader = new DeviceReader(
-        {*commandEngine, *guardedHost, deviceModel, *statusQueries, *connector, *infoPage, *planning, *this},
+        {*commandEngine, *guardedHost, deviceModel, *statusQueries, *connector, *infoPage, *planning},
         [this] { refreshPagesAfterRead(); }, this);
     configFileMenu = new ConfigFileMenu({*guardedHost, deviceModel, *deviceReader, *this}, this);
     planningPeers = std::make_unique<ShellPlanningPeers>(
@@ -175,6 +175,7 @@ void TLumivaneForm::wirePages() {
     // The feather widths share the overlap's limit, which the planning calculation sets.
     displaySetup->fieldEditors()->setMaxOverlapWidth([this] { return int(windowState.MaxOverlapWidth); });
     planning->attach(deviceModel, *guardedHost, *planningPeers);
+    displaySetup->shareOverlap(planning->overlapControl());
     connect(commandSet, &CommandSet::displaySetupRefreshRequested, displaySetup,
             &DisplaySetupPage::RefreshDisplayPage);
     connect(commandSet, &CommandSet::sourceSetupRefreshRequested, sourceSetup,
@@ -247,7 +248,7 @@ void TLumivaneForm::refreshPagesAfterRead() {
     BusyScope released(windowState.CommandBusy, BusyScope::Kind::Release);
     // The wall's projector count was taken over without the list's change handling: the channel
     // selects and screen groups must offer every screen of that wall before they show and send them.
-    planningPeers->followProjectorCount(planning->numOfScreenComboBox()->currentIndex() + 1);
+    planningPeers->followProjectorCount(planning->projectors());
     sourceSetup->RefreshSourcePage();
     displaySetup->RefreshDisplayPage();
     seamRemoval->RefreshSeamPage();

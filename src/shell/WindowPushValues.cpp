@@ -5,6 +5,7 @@
 #include "FieldEditor.h"
 #include "FieldEditors.h"
 #include "ModelAccessors.h"
+#include "OverlapWidthControl.h"
 #include "PageContext.h"
 #include "PlanningPage.h"
 #include "SeamRemovalPage.h"
@@ -16,17 +17,16 @@
 #include <cstring>
 
 int WindowPushValues::projectorCount() {
-    return planning.numOfScreenComboBox()->currentIndex() + 1;
+    return planning.projectors();
 }
 
 int WindowPushValues::justification() {
-    return planning.imageAlignComboBox()->currentIndex();
+    return planning.alignment();
 }
 
 FieldValue WindowPushValues::overlapWidth() {
     double value = 0;
-    if (!FieldEditor::parse(FieldKind::Integer, display.overlapWidthEdit()->text(), value))
-        return std::nullopt;
+    if (!FieldEditor::parse(FieldKind::Integer, planning.overlapControl().text(), value)) return std::nullopt;
     return int(value);
 }
 

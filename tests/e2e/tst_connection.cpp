@@ -367,7 +367,7 @@ void ConnectionTest::controllerCountTooSmallForFiveProjectors() {
     LinkRig rig(&sim, nullptr);
     rig.host.expectYesNo(false, "Serial communication established with Controller.");
     rig.trigger("KestrixconnectedthruController1");
-    rig.form->planningPage()->numOfScreenComboBox()->setCurrentIndex(4);
+    rig.find<QComboBox>("NumOfScreenComboBox")->setCurrentIndex(4);
     rig.com1->clearRequests();
 
     QVERIFY(!rig.form->connection().CheckKestrixCount());
@@ -448,7 +448,7 @@ void ConnectionTest::lineLostDuringRead() {
     // The output records of both devices, as the file stores them.
     auto outputs = [&rig] { return rig.form->model().image().mid(ConfigFile::outputRecordOffset(1, 0)); };
     const QByteArray outputsBefore = outputs();
-    const QString overlapBefore = rig.form->planningPage()->overlapEdit()->text();
+    const QString overlapBefore = rig.find<QLineEdit>("OWidthPlanningEdit")->text();
     rig.com1->injectFault(SimFault::Silence, 1, 0, lostAt);
     rig.com1->setRequestObserver([&](const SimRequest &r) {
         if (r.raw.contains(lostAt))
@@ -464,7 +464,7 @@ void ConnectionTest::lineLostDuringRead() {
     QVERIFY2(rig.host.messages().first().startsWith("Error! COM Port #1 has stopped working ("),
              qPrintable(rig.host.messages().join('\n')));
     QCOMPARE(outputs(), outputsBefore);
-    QCOMPARE(rig.form->planningPage()->overlapEdit()->text(), overlapBefore);
+    QCOMPARE(rig.find<QLineEdit>("OWidthPlanningEdit")->text(), overlapBefore);
     QCOMPARE(rig.form->state().ModelFromDevices, 0);
     QVERIFY(!rig.host.progressVisible);
     QVERIFY(!rig.host.busyCursor);
@@ -550,9 +550,10 @@ void ConnectionTest::planningTakeOver() {
     rig.form->show();
     QTRY_COMPARE(rig.host.messages().size(), 1); // the offline note
     rig.host.entries.clear();
-    PlanningPage *planning = rig.form->planningPage();
-    planning->numOfScreenComboBox()->setCurrentIndex(pageProjectors - 1);
-    planning->imageAlignComboBox()->setCurrentIndex(pageAlign);
+    auto *projectors = rig.find<QComboBox>("NumOfScreenComboBox");
+    auto *align = rig.find<QComboBox>("ImageAlignComboBox");
+    projectors->setCurrentIndex(pageProjectors - 1);
+    align->setCurrentIndex(pageAlign);
 
     rig.host.expectYesNo(true, "Serial communication established.");
     rig.trigger("KestrixconnectedtoSerialPortdirectly1");
@@ -560,9 +561,9 @@ void ConnectionTest::planningTakeOver() {
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
     QCOMPARE(rig.host.messages(), warning.isEmpty() ? QStringList{} : QStringList{warning});
     // The page takes the devices' layout whether or not it warned.
-    QCOMPARE(planning->numOfScreenComboBox()->currentIndex(), 3);
-    QCOMPARE(planning->imageAlignComboBox()->currentIndex(), 0);
-    QCOMPARE(planning->overlapEdit()->text(), QString("256"));
+    QCOMPARE(projectors->currentIndex(), 3);
+    QCOMPARE(align->currentIndex(), 0);
+    QCOMPARE(rig.find<QLineEdit>("OWidthPlanningEdit")->text(), QString("256"));
     QCOMPARE(rig.form->state().ProjectorCount, 4.0);
 }
 

@@ -7,6 +7,7 @@
 
 #include "CommandEngine.h"
 #include "DisplaySetupPage.h"
+#include "FieldEditor.h"
 #include "SpinButton.h"
 
 #include <QCheckBox>
@@ -273,6 +274,7 @@ private slots:
     void checksumOfTheResentText();
     void noListTakesTheFocusFromTheWheel();
     void pushHoldsTheWindowAndEndsWithItRestored();
+    void everyEnterTargetIsOnItsOwnPage();
 
 private:
     WindowRig *rig(WindowRig::Mode mode);
@@ -451,3 +453,23 @@ void FocusTest::pushHoldsTheWindowAndEndsWithItRestored() {
 
 QTEST_MAIN(FocusTest)
 #include "tst_focus.moc"
+
+// Enter in a numeric field moves on within the field's own page: every row of the field table names a
+// control that the page holding the field has.
+void FocusTest::everyEnterTargetIsOnItsOwnPage() {
+    WindowRig *r = rig(WindowRig::Direct);
+    QVERIFY(r);
+    QTabWidget *pages = r->form->phasePageControl();
+    const auto pageOf = [pages](QWidget *w) -> QWidget * {
+        for (int i = 0; i < pages->count(); ++i)
+            if (pages->widget(i)->isAncestorOf(w)) return pages->widget(i);
+        return nullptr;
+    };
+    const QList<FieldEditor *> editors = r->form->findChildren<FieldEditor *>();
+    QVERIFY(editors.size() > 100);
+    for (const FieldEditor *editor : editors) {
+        QWidget *target = editor->enterTarget();
+        QVERIFY2(target, qPrintable(editor->row().name));
+        QVERIFY2(pageOf(target) && pageOf(target) == pageOf(editor->edit()), qPrintable(editor->row().name));
+    }
+}

@@ -121,6 +121,8 @@ private slots:
     void refusedCountLeavesThePlan();
     void shownValuesAreTheOnesInForce();
     void placementCentresFromThePlannedOverlap();
+    void calculationReadNamesTheFailedDevice_data();
+    void calculationReadNamesTheFailedDevice();
 };
 
 void PlanningTest::firstShowPlansThreeProjectors() {
@@ -708,3 +710,56 @@ void PlanningTest::placementCentresFromThePlannedOverlap() {
 
 QTEST_MAIN(PlanningTest)
 #include "tst_planning.moc"
+
+void PlanningTest::calculationReadNamesTheFailedDevice_data() {
+    QTest::addColumn<QByteArray>("failing");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("device 1")
+        << QByteArray("*5SYINFOKX")
+        << "Kestrix 1 communication error! Please check Serial connections and try again (-1)";
+    QTest::newRow("device 2")
+        << QByteArray("*6SYINFOKX")
+        << "Kestrix 2 communication error! Please check Serial connections and try again (-1)";
+}
+
+// A calculation while linked reads both devices behind the Controller into the model and nothing else:
+// no status text of its own, and a device that fails is named by its number, with the plan left as it
+// was.
+void PlanningTest::calculationReadNamesTheFailedDevice() {
+    QFETCH(QByteArray, failing);
+    QFETCH(QString, message);
+    SimOptions sim;
+    sim.mode = SimOptions::Controller;
+    sim.ids = {5, 6};
+    sim.onlyAtModeBaud = true;
+    LinkRig rig(&sim, nullptr);
+    rig.showOffline();
+    rig.host.expectYesNo(false, "Serial communication established with Controller.");
+    rig.trigger("KestrixconnectedthruController1");
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    rig.find<QLineEdit>("HorizontalOutEdit")->setText("25");
+    rig.find<QLineEdit>("VerticalOutEdit")->setText("10");
+    // What the page shows (the state's numbers after them include the screen size just read).
+    const QStringList before = plan(rig).mid(0, 9);
+    const int messagesBefore = int(rig.host.messages().size());
+    rig.host.statusTexts.clear();
+    rig.com1->clearRequests();
+
+    rig.com1->injectFault(SimFault::ControllerError, 1, '4', failing);
+    rig.find<QPushButton>("CalcOutButton")->click();
+
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QCOMPARE(
+        rig.host.messages().mid(messagesBefore),
+        (QStringList{"Error! Controller did not get response from Kestrix(s). Please check connections and "
+                     "Kestrix(s) Serial Mode settings.",
+                     message}));
+    QByteArray wire;
+    for (const SimRequest &request : rig.com1->requests())
+        wire += request.raw;
+    QVERIFY2(wire.contains("*5SYINFOKX"), wire.constData());
+    QCOMPARE(wire.contains("*6SYINFOKX"), failing.startsWith("*6"));
+    QCOMPARE(rig.host.statusTexts, QStringList{QString()});
+    QVERIFY(!rig.host.busyCursor);
+    QCOMPARE(plan(rig).mid(0, 9), before);
+}
