@@ -39,17 +39,17 @@ void DeviceReader::ReadfromKestrixs1Click() {
     readFlow.readAll();
 }
 
-void DeviceReader::refreshPagesFromModel() {
+void DeviceReader::refreshPagesFromModel(bool askDevices) {
     const bool wasRefreshing = state.Refreshing;
     state.Refreshing = true;
     info.ScreenInfoComboBoxChange();
-    takeOverPlanningLayout();
+    takeOverPlanningLayout(askDevices);
     refreshPages();
     state.Refreshing = wasRefreshing;
 }
 
 // The Planning page takes the wall layout over from device 1's first output record.
-void DeviceReader::takeOverPlanningLayout() {
+void DeviceReader::takeOverPlanningLayout(bool askDevices) {
     const OutputInfo &record = model.output(1, 1);
     QComboBox *align = planning.imageAlignComboBox();
     QComboBox *projectors = planning.numOfScreenComboBox();
@@ -77,6 +77,6 @@ void DeviceReader::takeOverPlanningLayout() {
         projectors->setCurrentIndex(record.TotalProjectors - 1);
         state.ProjectorCount = record.TotalProjectors;
     }
-    connection.flow().checkDeviceCount();
+    if (askDevices) connection.flow().checkDeviceCount();
     planning.RecomputeFromDeviceLayout();
 }
