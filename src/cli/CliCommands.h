@@ -40,4 +40,5 @@ QString outputProblem(const QString &path, const QString &command, const QString
 namespace report {
 struct Source;
 }
-int writeReport(report::Source &source, DeviceModel &model, const CliOptions &options, const CliStreams &streams);
+int writeReport(report::Source &source, DeviceModel &model, const CliOptions &options,
+                const CliStreams &streams);

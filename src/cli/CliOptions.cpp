@@ -118,8 +118,9 @@ QString cliOverview() {
     QString text = QStringLiteral(
         "Usage: lumivane-cli COMMAND [options]\n\n"
         "Reads, compares and pushes Kestrix configurations, dumps configuration files, plans walls,\n"
-        "checks blending settings and draws the blend preview, without the window. Results go to\n"
-        "stdout, progress and messages to stderr. A file named - is standard input or output.\n\n"
+        "checks blending settings, draws the blend preview and writes commissioning reports, without\n"
+        "the window. Results go to stdout, progress and messages to stderr. A file named - is standard\n"
+        "input or output.\n\n"
         "Commands:\n");
     for (const CommandInfo &info : kCommands)
         text +=
@@ -312,11 +313,10 @@ CliParse parseCliArguments(const QStringList &arguments) {
         if (o.checkDevices && !positional.isEmpty())
             return error(QStringLiteral("%1 takes a file or --devices, not both").arg(name), name);
     }
-    const bool wantsFile = info->command == CliOptions::Command::Push ||
-                           info->command == CliOptions::Command::Diff ||
-                           info->command == CliOptions::Command::Dump ||
-                           info->command == CliOptions::Command::Preview ||
-                           ((check || report) && !o.checkDevices);
+    const bool wantsFile =
+        info->command == CliOptions::Command::Push || info->command == CliOptions::Command::Diff ||
+        info->command == CliOptions::Command::Dump || info->command == CliOptions::Command::Preview ||
+        ((check || report) && !o.checkDevices);
     if (wantsFile) {
         if (positional.isEmpty())
             return error(QStringLiteral("%1 needs a configuration file").arg(name), name);

@@ -2,9 +2,9 @@
 #include "CliCommands.h"
 #include "CliHost.h"
 #include "CliOptions.h"
-#include "CommissioningReport.h"
 #include "CommandEngine.h"
 #include "CommandSet.h"
+#include "CommissioningReport.h"
 #include "ConfigFile.h"
 #include "ConnectFlow.h"
 #include "DeviceModel.h"
@@ -591,7 +591,8 @@ int runDeviceCommand(const CliOptions &options, const CliStreams &streams) {
     if (options.command == CliOptions::Command::Read || options.command == CliOptions::Command::Report) {
         const bool read = options.command == CliOptions::Command::Read;
         const QString problem =
-            read ? outputProblem(options.file, QStringLiteral("read"), QStringLiteral("the configuration file"))
+            read ? outputProblem(options.file, QStringLiteral("read"),
+                                 QStringLiteral("the configuration file"))
                  : outputProblem(options.picture, QStringLiteral("report"), QStringLiteral("the PDF"));
         if (!problem.isEmpty()) {
             writeText(streams.err, QStringLiteral("lumivane-cli: %1\n").arg(problem));

@@ -24,7 +24,8 @@ void say(const CliStreams &streams, const QString &text) {
 
 } // namespace
 
-int writeReport(report::Source &source, DeviceModel &model, const CliOptions &options, const CliStreams &streams) {
+int writeReport(report::Source &source, DeviceModel &model, const CliOptions &options,
+                const CliStreams &streams) {
     source.written = QDateTime::currentDateTime();
     source.siteNote = options.siteNote;
     source.image = model.image();
@@ -73,8 +74,7 @@ int runReport(const CliOptions &options, const CliStreams &streams) {
     }
     DeviceModel model;
     model.applyImage(image);
-    const QString name =
-        options.file == QLatin1String("-") ? QStringLiteral("standard input") : options.file;
+    const QString name = options.file == QLatin1String("-") ? QStringLiteral("standard input") : options.file;
     report::Source source;
     source.origin = QStringLiteral("the configuration file %1").arg(name);
     source.devices = report::devicesIn(image);

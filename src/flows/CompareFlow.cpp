@@ -73,12 +73,12 @@ bool CompareFlow::readDevice(DeviceModel &devices, int device, Outcome &outcome)
     if (result == 1) return true;
     // A line that went away has been reported by the link; a program closing says nothing more.
     if (engine.aborted() || !engine.port().isOpen()) return false;
-    outcome.failure = QStringLiteral("Lumivane could not compare the settings: %1 did not answer the "
-                                     "question for %2. Check the serial connection and that the device "
-                                     "is switched on, then try again.")
-                          .arg(deviceName(devices.state(), device, engine.controllerMode()),
-                               recordName(result, device)) +
-                      QLatin1String(kNothingChanged);
+    outcome.failure =
+        QStringLiteral("Lumivane could not compare the settings: %1 did not answer the "
+                       "question for %2. Check the serial connection and that the device "
+                       "is switched on, then try again.")
+            .arg(deviceName(devices.state(), device, engine.controllerMode()), recordName(result, device)) +
+        QLatin1String(kNothingChanged);
     return false;
 }
 

@@ -15,10 +15,10 @@ class Host;
 class CompareFlow {
 public:
     struct Outcome {
-        bool read = false;       // every record of every device was read
-        int devices = 0;         // the devices read and compared
-        QString failure;         // why not, in plain words (empty when the line's loss was already told)
-        QList<Difference> rows;  // by device, channel and field
+        bool read = false;      // every record of every device was read
+        int devices = 0;        // the devices read and compared
+        QString failure;        // why not, in plain words (empty when the line's loss was already told)
+        QList<Difference> rows; // by device, channel and field
     };
 
     CompareFlow(CommandEngine &engine, Host &host, const DeviceModel &window);

@@ -27,7 +27,8 @@ QList<Difference> differenceRows(const QByteArray &file, const QByteArray &devic
     return rows;
 }
 
-QByteArray withDeviceValues(const QByteArray &window, const QByteArray &devices, const QList<Difference> &rows) {
+QByteArray withDeviceValues(const QByteArray &window, const QByteArray &devices,
+                            const QList<Difference> &rows) {
     QByteArray image = window;
     for (const Difference &d : rows) {
         if (d.notReported) continue;

@@ -26,4 +26,5 @@ QList<Difference> differenceRows(const QByteArray &file, const QByteArray &devic
 
 // The image `window` with the devices' values of the rows put in, each at its own device and channel;
 // rows whose value the device does not report are left as the window holds them.
-QByteArray withDeviceValues(const QByteArray &window, const QByteArray &devices, const QList<Difference> &rows);
+QByteArray withDeviceValues(const QByteArray &window, const QByteArray &devices,
+                            const QList<Difference> &rows);

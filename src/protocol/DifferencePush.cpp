@@ -147,8 +147,9 @@ void DifferencePush::sendOutputs(int device) {
     for (char side : {'L', 'R'})
         for (int c = 1; c <= 4; ++c) {
             const bool left = side == 'L';
-            if (!wanted(device, c,
-                        {left ? "LeftHaloWidth" : "RightHaloWidth", left ? "LeftHaloOffset" : "RightHaloOffset"}))
+            if (!wanted(
+                    device, c,
+                    {left ? "LeftHaloWidth" : "RightHaloWidth", left ? "LeftHaloOffset" : "RightHaloOffset"}))
                 continue;
             const HaloValues &h = left ? screens[c - 1].leftHalo : screens[c - 1].rightHalo;
             go();

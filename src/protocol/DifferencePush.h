@@ -25,7 +25,8 @@ class DifferencePush {
 public:
     enum class Result { Sent, NotSent, InvalidValue };
 
-    DifferencePush(CommandSet &commands, const DeviceModel &model, Host &host, std::function<bool()> linkActive);
+    DifferencePush(CommandSet &commands, const DeviceModel &model, Host &host,
+                   std::function<bool()> linkActive);
     ~DifferencePush();
 
     // NotSent when the link is down or ended part-way (what went out stays sent); InvalidValue, with the

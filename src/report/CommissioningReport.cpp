@@ -73,9 +73,9 @@ QString planSection(const Plan &plan) {
     const planning::SliceLayout slices =
         planning::screenOffsets(plan.projectors, plan.projectorResH, plan.overlap, plan.centred);
     html += table({{QStringLiteral("Planned"), QStringLiteral("Value")},
-                   {QStringLiteral("Output screen size"), QStringLiteral("%1 x %2").arg(
-                                                              planning::formatGeneral(plan.screenWidth, 5),
-                                                              planning::formatGeneral(plan.screenHeight, 5))},
+                   {QStringLiteral("Output screen size"),
+                    QStringLiteral("%1 x %2").arg(planning::formatGeneral(plan.screenWidth, 5),
+                                                  planning::formatGeneral(plan.screenHeight, 5))},
                    {QStringLiteral("Projector resolution"),
                     QStringLiteral("%1x%2").arg(plan.projectorResH).arg(plan.projectorResV)},
                    {QStringLiteral("Number of projectors"), QString::number(plan.projectors)},
@@ -89,8 +89,8 @@ QString planSection(const Plan &plan) {
     QList<QStringList> sliceRows{{QStringLiteral("Projector"), QStringLiteral("Image slice start"),
                                   QStringLiteral("Image slice end")}};
     for (int p = 1; p <= slices.count; ++p)
-        sliceRows.append({QString::number(p), number(slices.slices[p - 1].start),
-                          number(slices.slices[p - 1].end)});
+        sliceRows.append(
+            {QString::number(p), number(slices.slices[p - 1].start), number(slices.slices[p - 1].end)});
     html += QStringLiteral("<h3>Each projector's slice of the input image</h3>\n") + table(sliceRows);
     html += QStringLiteral("<h3>Planning drawings</h3>\n<p><img src=\"%1\" width=\"%3\"></p>\n"
                            "<p><img src=\"%2\" width=\"%4\"></p>\n")
@@ -134,9 +134,8 @@ QString deviceSection(const Source &source, int device) {
                        : info.id > 0    ? QString::number(info.id)
                                         : QStringLiteral("none (connected directly)");
     const QString version = !info.version.isEmpty() ? info.version
-                            : source.versionsKnown
-                                ? QStringLiteral("not reported")
-                                : QStringLiteral("not known (not read from a device)");
+                            : source.versionsKnown  ? QStringLiteral("not reported")
+                                                    : QStringLiteral("not known (not read from a device)");
     QString html = QStringLiteral("<h2>Kestrix %1</h2>\n").arg(device);
     html += table({{QStringLiteral("Kestrix %1").arg(device), QStringLiteral("Value")},
                    {QStringLiteral("RS-485 ID"), id},
@@ -277,8 +276,8 @@ bool writePdf(const Source &source, QIODevice &out, QString *error) {
     QPdfWriter writer(&out);
     writer.setTitle(QStringLiteral("Lumivane commissioning report"));
     writer.setCreator(QStringLiteral("Lumivane " LUMIVANE_VERSION));
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
-                                     QPageLayout::Millimeter));
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                     QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
     document.print(&writer);
     // A write the device refused (a full disk) leaves its error on the file.
     const auto *file = qobject_cast<QFileDevice *>(&out);

@@ -47,12 +47,12 @@ struct Source {
     QString siteNote;
     QString origin; // where the settings come from, in words ("the devices on /dev/ttyUSB0")
     Plan plan;
-    QByteArray image;   // both devices' records, as DeviceModel::image()
-    int devices = 1;    // how many devices the report lists (1 or 2)
+    QByteArray image; // both devices' records, as DeviceModel::image()
+    int devices = 1;  // how many devices the report lists (1 or 2)
     bool idsKnown = false;
     bool versionsKnown = false;
     std::array<DeviceInfo, 3> info; // [1], [2]
-    QStringList link;   // one line each: port, baud, mode
+    QStringList link;               // one line each: port, baud, mode
     blend::BlendInput blend;
 };
 

@@ -18,11 +18,12 @@ QString CompareDialog::summary(const QList<Difference> &rows, int devices) {
     const int unseen =
         int(std::count_if(rows.cbegin(), rows.cend(), [](const Difference &d) { return d.notReported; }));
     const int differing = int(rows.size()) - unseen;
-    QString text = differing == 0
-                       ? QStringLiteral("The %1 Kestrix device(s) hold the window's settings.").arg(devices)
-                       : QStringLiteral("%1 setting(s) differ between the window and the %2 Kestrix device(s).")
-                             .arg(differing)
-                             .arg(devices);
+    QString text =
+        differing == 0
+            ? QStringLiteral("The %1 Kestrix device(s) hold the window's settings.").arg(devices)
+            : QStringLiteral("%1 setting(s) differ between the window and the %2 Kestrix device(s).")
+                  .arg(differing)
+                  .arg(devices);
     if (unseen > 0)
         text += QStringLiteral(" %1 value(s) the window would send are not reported by the devices' records "
                                "and could not be compared.")
@@ -42,7 +43,8 @@ CompareDialog::CompareDialog(const QList<Difference> &rows, int devices, QWidget
     list = new QTableWidget(int(rows.size()), 5, this);
     list->setObjectName(QStringLiteral("CompareTable"));
     list->setAccessibleName(QStringLiteral("Settings that differ"));
-    list->setHorizontalHeaderLabels({tr("Kestrix"), tr("Channel"), tr("Setting"), tr("Window"), tr("Kestrix value")});
+    list->setHorizontalHeaderLabels(
+        {tr("Kestrix"), tr("Channel"), tr("Setting"), tr("Window"), tr("Kestrix value")});
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->verticalHeader()->hide();

@@ -83,15 +83,16 @@ report::Source ReportExport::source(const QString &siteNote) const {
         s.info[d] = {linked && controller ? state.DeviceIds[d] : 0, model.system(d).version()};
 
     const TApdComPort &port = engine.port();
-    s.link = {QStringLiteral("Port: %1 (COM %2), %3")
-                  .arg(port.devicePath())
-                  .arg(port.ComNumber())
-                  .arg(port.isOpen() ? QStringLiteral("open") : QStringLiteral("closed")),
-              QStringLiteral("Baud: %1").arg(port.Baud()),
-              QStringLiteral("Mode: %1")
-                  .arg(controller ? QStringLiteral("through the Controller (RS-485)")
-                                  : QStringLiteral("direct (RS-232)")),
-              QStringLiteral("Link: %1").arg(linked ? QStringLiteral("established") : QStringLiteral("down"))};
+    s.link = {
+        QStringLiteral("Port: %1 (COM %2), %3")
+            .arg(port.devicePath())
+            .arg(port.ComNumber())
+            .arg(port.isOpen() ? QStringLiteral("open") : QStringLiteral("closed")),
+        QStringLiteral("Baud: %1").arg(port.Baud()),
+        QStringLiteral("Mode: %1")
+            .arg(controller ? QStringLiteral("through the Controller (RS-485)")
+                            : QStringLiteral("direct (RS-232)")),
+        QStringLiteral("Link: %1").arg(linked ? QStringLiteral("established") : QStringLiteral("down"))};
 
     // The Blend Preview's own wall: its plan, its projector gamma.
     preview.refresh();

@@ -152,8 +152,8 @@ void TLumivaneForm::buildLink() {
     deviceReader = new DeviceReader(
         {*commandEngine, *guardedHost, deviceModel, *statusQueries, *connector, *infoPage, *planning, *this},
         [this] { refreshPagesAfterRead(); }, this);
-    deviceCompare =
-        new DeviceCompare({*commandEngine, *guardedHost, deviceModel, *commandSet, *deviceReader, *this}, this);
+    deviceCompare = new DeviceCompare(
+        {*commandEngine, *guardedHost, deviceModel, *commandSet, *deviceReader, *this}, this);
     reportExporter =
         new ReportExport({*guardedHost, deviceModel, *commandEngine, *planning, *blendPreview, *this}, this);
     configFileMenu = new ConfigFileMenu({*guardedHost, deviceModel, *deviceReader, *this}, this);

@@ -985,16 +985,20 @@ void TestCli::reportOfAFile() {
           QStringLiteral("Kestrix 1"), QStringLiteral("Kestrix 2"),
           QStringLiteral("Black levels differ at the seam of screens 2 and 3 (0 and 12)"),
           QStringLiteral("No link: the report was written from the configuration file")})
-        QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral(" is missing from:\n") + text));
+        QVERIFY2(text.contains(expected),
+                 qPrintable(expected + QStringLiteral(" is missing from:\n") + text));
     // Rows of the tables, channel by channel: device 1's first, then device 2's.
     const QStringList rows{
-        QStringLiteral("Number of projectors\\s+6\\b"), QStringLiteral("Projector resolution\\s+1280x1024"),
-        QStringLiteral("Projector overlap\\s+384 pixels"), QStringLiteral("\\n6\\s+4480\\s+5760\\b"),
+        QStringLiteral("Number of projectors\\s+6\\b"),
+        QStringLiteral("Projector resolution\\s+1280x1024"),
+        QStringLiteral("Projector overlap\\s+384 pixels"),
+        QStringLiteral("\\n6\\s+4480\\s+5760\\b"),
         QStringLiteral("BlackLevel\\s+0\\s+0\\s+12\\s+0\\b[\\s\\S]*BlackLevel\\s+0\\s+40\\s+0\\s+0\\b"),
         QStringLiteral("RightGammaWidth\\s+384\\s+384\\s+384\\s+384\\b"),
         QStringLiteral("RS-485 ID\\s+not known")};
     for (const QString &row : rows)
-        QVERIFY2(QRegularExpression(row).match(text).hasMatch(), qPrintable(row + QStringLiteral(" not in:\n") + text));
+        QVERIFY2(QRegularExpression(row).match(text).hasMatch(),
+                 qPrintable(row + QStringLiteral(" not in:\n") + text));
 
     // Standard output, never a terminal; a bad command line is status 2, a bad file status 3.
     run = runCli({QStringLiteral("report"), path("wall.kxc"), QStringLiteral("-o"), QStringLiteral("-")},
@@ -1002,8 +1006,8 @@ void TestCli::reportOfAFile() {
     QCOMPARE(run.status, 0);
     QVERIFY(fileBytes(path("out.pdf")).startsWith("%PDF"));
     QCOMPARE(runCli({QStringLiteral("report"), path("wall.kxc")}).status, 2);
-    QCOMPARE(runCli({QStringLiteral("report"), path("wall.kxc"), QStringLiteral("--devices"), QStringLiteral("-o"),
-                     path("x.pdf")})
+    QCOMPARE(runCli({QStringLiteral("report"), path("wall.kxc"), QStringLiteral("--devices"),
+                     QStringLiteral("-o"), path("x.pdf")})
                  .status,
              2);
     QVERIFY(writeBytes(path("short.kxc"), "abc"));
@@ -1018,9 +1022,9 @@ void TestCli::reportOfTheDevices() {
     second.outputs[2].blackLevel = 37;
     second.version = {'3', '.', '0', '2', 'b'};
     sim->setDevice(2, second);
-    const Run run = runCli(device(QStringLiteral("report"), {QStringLiteral("--devices"), QStringLiteral("-o"),
-                                                             path("d.pdf"), QStringLiteral("--link"),
-                                                             QStringLiteral("controller")}));
+    const Run run = runCli(
+        device(QStringLiteral("report"), {QStringLiteral("--devices"), QStringLiteral("-o"), path("d.pdf"),
+                                          QStringLiteral("--link"), QStringLiteral("controller")}));
     QVERIFY2(run.status == 0, qPrintable(run.err));
     QString problem;
     const QString text = pdfText(path("d.pdf"), &problem);
@@ -1031,10 +1035,12 @@ void TestCli::reportOfTheDevices() {
         QStringLiteral("Output record form\\s+long: feathering widths and offsets, no halos"),
         QStringLiteral("BlackLevel\\s+0\\s+0\\s+0\\s+0\\b[\\s\\S]*BlackLevel\\s+0\\s+0\\s+37\\s+0\\b"),
         QStringLiteral("LeftHaloWidth\\s+not reported"),
-        QStringLiteral("Baud: 57600"), QStringLiteral("Mode: through the Controller \\(RS-485\\)"),
+        QStringLiteral("Baud: 57600"),
+        QStringLiteral("Mode: through the Controller \\(RS-485\\)"),
         QStringLiteral("Port: ") + QRegularExpression::escape(sim->slavePath())};
     for (const QString &row : rows)
-        QVERIFY2(QRegularExpression(row).match(text).hasMatch(), qPrintable(row + QStringLiteral(" not in:\n") + text));
+        QVERIFY2(QRegularExpression(row).match(text).hasMatch(),
+                 qPrintable(row + QStringLiteral(" not in:\n") + text));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

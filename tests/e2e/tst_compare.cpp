@@ -186,9 +186,8 @@ void CompareTest::listsTheChangesAndSendsThemInTheRealDialog() {
     QCOMPARE(shown, kChangedRows);
     QVERIFY(sendEnabled);
     // Exactly the commands of the listed settings, in the order Send Current Settings uses.
-    QCOMPARE(commandsOnWire(*rig.com1),
-             QStringList({"*6ICPHOKX 3 M 0", "*5BLKGN 2 0", "*5DDBL 0", "*6DDBL 0",
-                          "*5MANSEAM 3 -4 0 0 0 0 0 0 0 0"}));
+    QCOMPARE(commandsOnWire(*rig.com1), QStringList({"*6ICPHOKX 3 M 0", "*5BLKGN 2 0", "*5DDBL 0", "*6DDBL 0",
+                                                     "*5MANSEAM 3 -4 0 0 0 0 0 0 0 0"}));
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
     QCOMPARE(rig.com1->device(1).outputs[1].blackLevel, quint8(0));
     QCOMPARE(rig.com1->device(2).inputs[2].phaseOffset, 0);
