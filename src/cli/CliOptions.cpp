@@ -51,6 +51,13 @@ const CommandInfo kCommands[] = {
      "halos and black level, the feather ramps and the light summed across the wall, under the light "
      "model the picture states (a model, not a measurement).",
      "FILE.kxc|- -o PICTURE.png|.svg [--gamma G]"},
+    {"report", CliOptions::Command::Report,
+     "Write a commissioning report as a PDF: the date, a site note, the plan (screen size, resolution, "
+     "projectors, overlap, input image size, each projector's slice and the planning drawings), every "
+     "setting of every device per channel with its RS-485 ID, version and record form, the consistency "
+     "findings with the blend preview picture, and the link. From a configuration file, or with --devices "
+     "from what the devices hold.",
+     "FILE.kxc|- | --devices -o REPORT.pdf|- [--note TEXT] [--gamma G]"},
     {"ports", CliOptions::Command::Ports,
      "List the serial ports of this machine: path, description, manufacturer, serial number and USB "
      "vendor and product IDs.",
@@ -111,8 +118,9 @@ QString cliOverview() {
     QString text = QStringLiteral(
         "Usage: lumivane-cli COMMAND [options]\n\n"
         "Reads, compares and pushes Kestrix configurations, dumps configuration files, plans walls,\n"
-        "checks blending settings and draws the blend preview, without the window. Results go to\n"
-        "stdout, progress and messages to stderr. A file named - is standard input or output.\n\n"
+        "checks blending settings, draws the blend preview and writes commissioning reports, without\n"
+        "the window. Results go to stdout, progress and messages to stderr. A file named - is standard\n"
+        "input or output.\n\n"
         "Commands:\n");
     for (const CommandInfo &info : kCommands)
         text +=
@@ -150,10 +158,11 @@ CliParse parseCliArguments(const QStringList &arguments) {
         return error(QStringLiteral("unknown command '%1'").arg(first));
     }
     const QString name = QLatin1String(info->name);
+    const bool report = info->command == CliOptions::Command::Report;
     const bool check = info->command == CliOptions::Command::Check;
     const bool deviceCommand = info->command == CliOptions::Command::Read ||
                                info->command == CliOptions::Command::Push ||
-                               info->command == CliOptions::Command::Diff || check;
+                               info->command == CliOptions::Command::Diff || check || report;
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QLatin1String(info->summary));
@@ -195,6 +204,18 @@ CliParse parseCliArguments(const QStringList &arguments) {
     QCommandLineOption picture(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                QStringLiteral("The picture to write: PNG or SVG by the name's ending."),
                                QStringLiteral("PICTURE.png|.svg"));
+    QCommandLineOption document(QStringList{QStringLiteral("o"), QStringLiteral("output")},
+                                QStringLiteral("The PDF to write (replaced whole, or left as it was when "
+                                               "anything fails); - writes it to standard output."),
+                                QStringLiteral("REPORT.pdf"));
+    QCommandLineOption note(QStringLiteral("note"),
+                            QStringLiteral("A note about the site, printed under the date (empty by "
+                                           "default)."),
+                            QStringLiteral("TEXT"));
+    QCommandLineOption reportDevices(QStringLiteral("devices"),
+                                     QStringLiteral("Search for the devices, read them and report what they "
+                                                    "hold instead of a file; the port options below "
+                                                    "apply."));
     QCommandLineOption screen(QStringLiteral("screen"),
                               QStringLiteral("The output screen size, horizontal x vertical, in any unit."),
                               QStringLiteral("WxH"));
@@ -241,6 +262,14 @@ CliParse parseCliArguments(const QStringList &arguments) {
         parser.addOption(picture);
         parser.addOption(gamma);
         break;
+    case CliOptions::Command::Report:
+        parser.addPositionalArgument(QStringLiteral("FILE.kxc"),
+                                     QStringLiteral("The configuration file; - reads standard input."));
+        parser.addOption(reportDevices);
+        parser.addOption(document);
+        parser.addOption(note);
+        parser.addOption(gamma);
+        break;
     case CliOptions::Command::Plan:
         parser.addOption(screen);
         parser.addOption(resolution);
@@ -279,15 +308,15 @@ CliParse parseCliArguments(const QStringList &arguments) {
     CliOptions &o = parse.options;
     o.command = info->command;
     const QStringList positional = parser.positionalArguments();
-    if (check) {
-        o.checkDevices = parser.isSet(devices);
+    if (check || report) {
+        o.checkDevices = parser.isSet(check ? devices : reportDevices);
         if (o.checkDevices && !positional.isEmpty())
-            return error(QStringLiteral("check takes a file or --devices, not both"), name);
+            return error(QStringLiteral("%1 takes a file or --devices, not both").arg(name), name);
     }
-    const bool wantsFile = info->command == CliOptions::Command::Push ||
-                           info->command == CliOptions::Command::Diff ||
-                           info->command == CliOptions::Command::Dump ||
-                           info->command == CliOptions::Command::Preview || (check && !o.checkDevices);
+    const bool wantsFile =
+        info->command == CliOptions::Command::Push || info->command == CliOptions::Command::Diff ||
+        info->command == CliOptions::Command::Dump || info->command == CliOptions::Command::Preview ||
+        ((check || report) && !o.checkDevices);
     if (wantsFile) {
         if (positional.isEmpty())
             return error(QStringLiteral("%1 needs a configuration file").arg(name), name);
@@ -306,7 +335,7 @@ CliParse parseCliArguments(const QStringList &arguments) {
     if (info->command == CliOptions::Command::Dump || info->command == CliOptions::Command::Plan ||
         info->command == CliOptions::Command::Diff || info->command == CliOptions::Command::Ports || check)
         o.json = parser.isSet(json);
-    if (check || info->command == CliOptions::Command::Preview) {
+    if (check || report || info->command == CliOptions::Command::Preview) {
         bool ok = false;
         o.projectorGamma = parser.value(gamma).toDouble(&ok);
         if (!ok || !(o.projectorGamma >= blend::kMinProjectorGamma) ||
@@ -322,6 +351,12 @@ CliParse parseCliArguments(const QStringList &arguments) {
         if (!lower.endsWith(QLatin1String(".png")) && !lower.endsWith(QLatin1String(".svg")))
             return error(QStringLiteral("-o takes a name ending in .png or .svg, not '%1'").arg(o.picture),
                          name);
+    }
+
+    if (report) {
+        o.picture = parser.value(document);
+        if (o.picture.isEmpty()) return error(QStringLiteral("report needs -o REPORT.pdf"), name);
+        o.siteNote = parser.value(note);
     }
 
     if (deviceCommand) {

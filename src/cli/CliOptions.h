@@ -7,7 +7,7 @@
 
 // What the command line asked for, read before anything touches a port or a file.
 struct CliOptions {
-    enum class Command { None, Read, Push, Diff, Dump, Plan, Ports, Check, Preview };
+    enum class Command { None, Read, Push, Diff, Dump, Plan, Ports, Check, Preview, Report };
     enum class Route { Search, Direct, Controller };
 
     Command command = Command::None;
@@ -31,10 +31,11 @@ struct CliOptions {
     int projectors = 0;
     bool centred = true;
 
-    // check, preview
-    bool checkDevices = false;   // check: what the devices hold instead of a file
+    // check, preview, report
+    bool checkDevices = false;   // check, report: what the devices hold instead of a file
     double projectorGamma = 2.2; // the light model's projector gamma
-    QString picture;             // preview: the .png or .svg to write
+    QString picture;             // preview: the .png or .svg to write; report: the PDF ("-": stdout)
+    QString siteNote;            // report: the free-text note about the site
 };
 
 struct CliParse {

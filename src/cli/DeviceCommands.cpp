@@ -4,6 +4,7 @@
 #include "CliOptions.h"
 #include "CommandEngine.h"
 #include "CommandSet.h"
+#include "CommissioningReport.h"
 #include "ConfigFile.h"
 #include "ConnectFlow.h"
 #include "DeviceModel.h"
@@ -51,35 +52,6 @@ public:
 private:
     CliHost &host;
 };
-
-// Why an output file given to read cannot be written, found before anything is sent; empty when it
-// can. The file is replaced by renaming a new one over it, so its folder must take a new file.
-QString outputProblem(const QString &path) {
-    if (path == QLatin1String("-")) {
-        if (isatty(STDOUT_FILENO))
-            return QStringLiteral("read -o - writes the configuration file to standard output, which is a "
-                                  "terminal: redirect it to a file or a pipe.");
-        return QString();
-    }
-    const QFileInfo file(path);
-    const QString folder = file.absolutePath();
-    const QFileInfo folderInfo(folder);
-    if (file.isDir()) return QStringLiteral("Cannot write '%1': it is a folder.").arg(path);
-    if (!folderInfo.exists())
-        return QStringLiteral("Cannot write '%1': the folder %2 does not exist.").arg(path, folder);
-    if (!folderInfo.isDir())
-        return QStringLiteral("Cannot write '%1': %2 is not a folder.").arg(path, folder);
-    if (file.exists() && !file.isFile())
-        return QStringLiteral("Cannot write '%1': it is not a regular file.").arg(path);
-    const QByteArray name = QFile::encodeName(path);
-    if (file.exists() && ::access(name.constData(), W_OK) != 0)
-        return QStringLiteral("Cannot write '%1': %2.")
-            .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
-    if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0)
-        return QStringLiteral("Cannot write '%1': the folder %2 does not take new files (%3).")
-            .arg(path, folder, QString::fromLocal8Bit(std::strerror(errno)));
-    return QString();
-}
 
 // The window's Planning page says how many projectors are planned; here the file being pushed does.
 class CliConnectView : public ConnectView {
@@ -539,6 +511,28 @@ int runCheckDevices(DeviceSession &s) {
     return reportFindings(s.model, s.state.DeviceCount, s.options, s.streams);
 }
 
+// The report of what the devices hold, with their IDs, versions and the link they were read over.
+int runReportDevices(DeviceSession &s) {
+    if (int status = s.connect()) return status;
+    if (int status = s.read()) return status;
+    s.setPhase(DeviceSession::Phase::Done);
+    const bool controller = s.engine.controllerMode();
+    report::Source source;
+    source.origin = QStringLiteral("the Kestrix device(s) read over %1").arg(s.port.devicePath());
+    source.devices = s.state.DeviceCount == 2 ? 2 : 1;
+    source.idsKnown = true;
+    source.versionsKnown = true;
+    for (int d = 1; d <= source.devices; ++d)
+        source.info[d] = {controller ? s.state.DeviceIds[d] : 0, s.model.system(d).version()};
+    source.link = {QStringLiteral("Port: %1 (COM %2)").arg(s.port.devicePath()).arg(s.port.ComNumber()),
+                   QStringLiteral("Baud: %1").arg(s.port.Baud()),
+                   QStringLiteral("Mode: %1")
+                       .arg(controller ? QStringLiteral("through the Controller (RS-485)")
+                                       : QStringLiteral("direct (RS-232)"))};
+    source.blend.devicesConnected = s.state.DeviceCount;
+    return writeReport(source, s.model, s.options, s.streams);
+}
+
 int refuseBadValues(const CliStreams &streams, const QString &path, const QByteArray &file) {
     const QList<SettingCheck::BadValue> bad = SettingCheck::check(file);
     if (bad.isEmpty()) return ExitStatus::Ok;
@@ -554,17 +548,52 @@ int refuseBadValues(const CliStreams &streams, const QString &path, const QByteA
 
 } // namespace
 
+// Why an output file cannot be written, found before anything is sent; empty when it can. The file is
+// replaced by renaming a new one over it, so its folder must take a new file.
+QString outputProblem(const QString &path, const QString &command, const QString &what) {
+    if (path == QLatin1String("-")) {
+        if (isatty(STDOUT_FILENO))
+            return QStringLiteral("%1 -o - writes %2 to standard output, which is a terminal: redirect it to "
+                                  "a file or a pipe.")
+                .arg(command, what);
+        return QString();
+    }
+    const QFileInfo file(path);
+    const QString folder = file.absolutePath();
+    const QFileInfo folderInfo(folder);
+    if (file.isDir()) return QStringLiteral("Cannot write '%1': it is a folder.").arg(path);
+    if (!folderInfo.exists())
+        return QStringLiteral("Cannot write '%1': the folder %2 does not exist.").arg(path, folder);
+    if (!folderInfo.isDir())
+        return QStringLiteral("Cannot write '%1': %2 is not a folder.").arg(path, folder);
+    if (file.exists() && !file.isFile())
+        return QStringLiteral("Cannot write '%1': it is not a regular file.").arg(path);
+    const QByteArray name = QFile::encodeName(path);
+    if (file.exists() && ::access(name.constData(), W_OK) != 0)
+        return QStringLiteral("Cannot write '%1': %2.")
+            .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+    if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0)
+        return QStringLiteral("Cannot write '%1': the folder %2 does not take new files (%3).")
+            .arg(path, folder, QString::fromLocal8Bit(std::strerror(errno)));
+    return QString();
+}
+
 int runDeviceCommand(const CliOptions &options, const CliStreams &streams) {
     QByteArray file;
-    if (options.command != CliOptions::Command::Read && options.command != CliOptions::Command::Check) {
+    if (options.command != CliOptions::Command::Read && options.command != CliOptions::Command::Check &&
+        options.command != CliOptions::Command::Report) {
         const QString problem = readConfigurationImage(options.file, &file);
         if (!problem.isEmpty()) {
             writeText(streams.err, QStringLiteral("lumivane-cli: %1\n").arg(problem));
             return ExitStatus::FileError;
         }
     }
-    if (options.command == CliOptions::Command::Read) {
-        const QString problem = outputProblem(options.file);
+    if (options.command == CliOptions::Command::Read || options.command == CliOptions::Command::Report) {
+        const bool read = options.command == CliOptions::Command::Read;
+        const QString problem =
+            read ? outputProblem(options.file, QStringLiteral("read"),
+                                 QStringLiteral("the configuration file"))
+                 : outputProblem(options.picture, QStringLiteral("report"), QStringLiteral("the PDF"));
         if (!problem.isEmpty()) {
             writeText(streams.err, QStringLiteral("lumivane-cli: %1\n").arg(problem));
             return ExitStatus::FileError;
@@ -602,6 +631,9 @@ int runDeviceCommand(const CliOptions &options, const CliStreams &streams) {
         break;
     case CliOptions::Command::Check:
         status = runCheckDevices(session);
+        break;
+    case CliOptions::Command::Report:
+        status = runReportDevices(session);
         break;
     default:
         break;

@@ -2,7 +2,6 @@
 
 #include "ConfigFile.h"
 #include "ModelFields.h"
-#include "SettingCheck.h"
 
 #include <QJsonArray>
 #include <QJsonValue>
@@ -173,29 +172,6 @@ bool imageFromJson(const QJsonObject &json, QByteArray *image, QString *reason) 
     }
     *image = result;
     return true;
-}
-
-QList<Difference> differenceRows(const QByteArray &file, const QByteArray &device, int devices) {
-    QList<Difference> rows;
-    for (const SettingCheck::SentValue &v : SettingCheck::sentValues(file, devices)) {
-        const Field &field = *v.field;
-        Difference d{v.device,
-                     v.channel,
-                     QLatin1String(field.name),
-                     ModelFields::text(file, field, v.fromDevice, v.fromChannel),
-                     QString(),
-                     false};
-        if (!SettingCheck::holds(device, field, v.device, v.channel)) {
-            d.notReported = true;
-        } else {
-            const double sent = ModelFields::value(file, field, v.fromDevice, v.fromChannel);
-            const double held = ModelFields::value(device, field, v.device, v.channel);
-            if (SettingCheck::sentText(field, sent) == SettingCheck::sentText(field, held)) continue;
-            d.deviceValue = ModelFields::text(device, field, v.device, v.channel);
-        }
-        rows.append(d);
-    }
-    return rows;
 }
 
 QStringList differenceLines(const QList<Difference> &differences) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SettingDifferences.h"
+
 #include <QByteArray>
 #include <QJsonObject>
 #include <QList>
@@ -33,23 +35,7 @@ QJsonObject imageJson(const QByteArray &image);
 // name left zero. False with a reason when a name or value does not fit.
 bool imageFromJson(const QJsonObject &json, QByteArray *image, QString *reason);
 
-// One setting that differs between a file and the devices. deviceValue is empty, and notReported set,
-// for a value the device's record form does not report.
-struct Difference {
-    int device = 0;
-    int channel = 0;
-    QString field;
-    QString fileValue;
-    QString deviceValue;
-    bool notReported = false;
-};
-
-// What a push of the file to `devices` devices would change on them. Values are compared as the push
-// sends them (system-wide values from the file's device 1 to every device, reals at the commands' one
-// decimal, on/off values as on or off); values the push does not send are left out. A value the device's
-// record does not report (its halos or its feathering widths, by the record's form) is a row with
-// notReported set.
-QList<Difference> differenceRows(const QByteArray &file, const QByteArray &device, int devices);
+// The comparison itself (differenceRows) is the model's, shared with the window's Compare.
 // The rows as text, one line each after a header: device, channel, field, file value, device value (or
 // "not reported"), in aligned columns (no lines at all for no rows).
 QStringList differenceLines(const QList<Difference> &rows);

@@ -26,10 +26,11 @@ int main(int argc, char **argv) {
         return ExitStatus::Usage;
     }
 
-    // The preview draws text, which takes the font machinery of a GUI application; it never needs a
-    // display.
+    // The preview and the report draw text, which takes the font machinery of a GUI application; they
+    // never need a display.
     std::unique_ptr<QCoreApplication> app;
-    if (parse.options.command == CliOptions::Command::Preview) {
+    if (parse.options.command == CliOptions::Command::Preview ||
+        parse.options.command == CliOptions::Command::Report) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
@@ -57,6 +58,10 @@ int main(int argc, char **argv) {
         break;
     case CliOptions::Command::Preview:
         status = runPreview(parse.options, streams);
+        break;
+    case CliOptions::Command::Report:
+        status = parse.options.checkDevices ? runDeviceCommand(parse.options, streams)
+                                            : runReport(parse.options, streams);
         break;
     case CliOptions::Command::Read:
     case CliOptions::Command::Push:

@@ -141,9 +141,14 @@ QString ModelPushValues::outOfRangeMessage(int device, int channel, const char *
 }
 
 void ModelPushValues::sendColourBalance() {
+    sendColourValues([](const QString &) { return true; });
+}
+
+void ModelPushValues::sendColourValues(const std::function<bool(const QString &field)> &only) {
     const int device = ScreenDevice(screen), channel = ScreenChannel(screen);
     const InputInfo &in = input();
     for (const ColourValue &c : kColourValues) {
+        if (!only(QLatin1String(c.field))) continue;
         const SettingRanges::Range &range =
             c.overall ? SettingRanges::OverallLevel : SettingRanges::ColourLevel;
         const float stored = in.*c.value;

@@ -5,6 +5,8 @@
 #include "OutputInfo.h"
 #include "SettingsPush.h"
 
+#include <functional>
+
 class CommandSet;
 class Host;
 
@@ -37,6 +39,8 @@ public:
     // A colour value outside its range is reported (device, channel, field and value) and left out; the
     // others still go out.
     void sendColourBalance() override;
+    // The same for the colour values named (by field name, "RedContrast") only.
+    void sendColourValues(const std::function<bool(const QString &field)> &only);
     // All eight gains in one command, the first at -4 from the seam.
     void sendSeamGains() override;
     int bridge() override;

@@ -74,6 +74,7 @@ void ConnectionController::deviceIdsHidden() {
 void ConnectionController::deviceMenusEnabled(bool on) {
     menu.action(QStringLiteral("ReadfromKestrixs1"))->setEnabled(on);
     menu.action(QStringLiteral("SendCurrentSettingstoKestrixs1"))->setEnabled(on);
+    menu.action(QStringLiteral("CompareWithKestrixs1"))->setEnabled(on);
 }
 
 int ConnectionController::plannedProjectorChoice() {

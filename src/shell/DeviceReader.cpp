@@ -32,19 +32,20 @@ void DeviceReader::ReadfromKestrixs1Click() {
     readFlow.readAll();
 }
 
-void DeviceReader::refreshPagesFromModel() {
+void DeviceReader::refreshPagesFromModel(bool askDevices) {
     const bool wasRefreshing = state.Refreshing;
     state.Refreshing = true;
     info.ScreenInfoComboBoxChange();
-    takeOverPlanningLayout();
+    takeOverPlanningLayout(askDevices);
     refreshPages();
     state.Refreshing = wasRefreshing;
 }
 
 // The Planning page takes the wall layout over from device 1's first output record; the device count is
-// checked against the taken-over projector count before the page recomputes its plan from it.
-void DeviceReader::takeOverPlanningLayout() {
+// checked against the taken-over projector count (unless the caller asks the devices nothing) before the
+// page recomputes its plan from it.
+void DeviceReader::takeOverPlanningLayout(bool askDevices) {
     planning.takeOverLayout(model.output(1, 1));
-    connection.flow().checkDeviceCount();
+    if (askDevices) connection.flow().checkDeviceCount();
     planning.RecomputeFromDeviceLayout();
 }

@@ -39,13 +39,15 @@ public:
     // The pages brought in line with the model, with Refreshing set so that nothing is sent: the
     // Information page, the Planning page's take-over of device 1's layout (with its warnings), then
     // the page refreshes. The read ends with it; a file load runs the same after replacing the model.
-    void refreshPagesFromModel();
+    // askDevices: whether the take-over may ask the Controller again for its device count (after a read;
+    // not when values were taken from a comparison, which must put nothing on the line).
+    void refreshPagesFromModel(bool askDevices = true);
 
 private:
     void deviceCountShown(int count) override;
     void versionRead(int device, const QString &version) override;
     void allRead() override;
-    void takeOverPlanningLayout();
+    void takeOverPlanningLayout(bool askDevices);
 
     DeviceModel &model;
     WindowState &state;

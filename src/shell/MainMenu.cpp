@@ -53,6 +53,8 @@ const MenuItem kMenuItems[] = {
     {"File", "Open Configuration File", "OpenConfigurationFile1", Enabled, 'O'},
     {"File", "Save Configuration to File", "SaveConfigurationtoFile1", Enabled, 'S'},
     {"File", "Send Current Settings to Kestrix(s)", "SendCurrentSettingstoKestrixs1", Disabled, 'd'},
+    {"File", "Compare with Kestrix(s)…", "CompareWithKestrixs1", Disabled, 'C'},
+    {"File", "Export Commissioning Report…", "ExportCommissioningReport1", Enabled, 'E'},
     {"File", "Exit", "Exit1", Enabled, 'x'},
     {"Serial Port|Settings (Adv users only)|COM Port", "Search (COM 1 && COM 2)", "SearchCOM1COM21", Checked,
      'S'},
@@ -107,7 +109,7 @@ MainMenu::MainMenu(QMenuBar *bar) : QObject(bar) {
     for (const MenuItem &item : kMenuItems) {
         QMenu *menu = menuFor(QString::fromLatin1(item.path));
         if (item.flags & SeparatorBefore) menu->addSeparator();
-        QAction *action = menu->addAction(withMnemonic(QString::fromLatin1(item.caption), item.mnemonic));
+        QAction *action = menu->addAction(withMnemonic(QString::fromUtf8(item.caption), item.mnemonic));
         action->setObjectName(QString::fromLatin1(item.name));
         action->setEnabled(!(item.flags & Disabled));
         action->setCheckable(item.flags & Checkable);

@@ -8,6 +8,7 @@
 #include "ConfigFileMenu.h"
 #include "ConnectionController.h"
 #include "ControlNames.h"
+#include "DeviceCompare.h"
 #include "DeviceReader.h"
 #include "DisplaySetupPage.h"
 #include "EventPump.h"
@@ -19,6 +20,7 @@
 #include "PageSwitchGuard.h"
 #include "PlanningPage.h"
 #include "ProjectorSetupPage.h"
+#include "ReportExport.h"
 #include "SeamRemovalPage.h"
 #include "SettingsPush.h"
 #include "ShellPlanningPeers.h"
@@ -150,6 +152,10 @@ void TLumivaneForm::buildLink() {
     deviceReader = new DeviceReader(
         {*commandEngine, *guardedHost, deviceModel, *statusQueries, *connector, *infoPage, *planning},
         [this] { refreshPagesAfterRead(); }, this);
+    deviceCompare = new DeviceCompare(
+        {*commandEngine, *guardedHost, deviceModel, *commandSet, *deviceReader, *this}, this);
+    reportExporter =
+        new ReportExport({*guardedHost, deviceModel, *commandEngine, *planning, *blendPreview, *this}, this);
     configFileMenu = new ConfigFileMenu({*guardedHost, deviceModel, *deviceReader, *this}, this);
     planningPeers = std::make_unique<ShellPlanningPeers>(
         ShellPlanningPeers::Parts{*displaySetup, *sourceSetup, *seamRemoval, *infoPage, *commandEngine,
@@ -286,6 +292,8 @@ void TLumivaneForm::wireMenu() {
     on("OpenConfigurationFile1", [this] { configFileMenu->OpenConfigurationFile1Click(); });
     on("SaveConfigurationtoFile1", [this] { configFileMenu->SaveConfigurationtoFile1Click(); });
     on("SendCurrentSettingstoKestrixs1", guarded([this] { SendCurrentSettingstoKestrixs1Click(); }));
+    on("CompareWithKestrixs1", guarded([this] { deviceCompare->CompareWithKestrixs1Click(); }));
+    on("ExportCommissioningReport1", [this] { reportExporter->ExportCommissioningReport1Click(); });
     on("Exit1", [this] { close(); });
     on("SearchAll", guarded([this] { connector->SearchAllClick(); }));
     on("KestrixconnectedthruController1",

@@ -14,6 +14,7 @@ class CommandEngine;
 class CommandSet;
 class ConfigFileMenu;
 class ConnectionController;
+class DeviceCompare;
 class DeviceReader;
 class DisplaySetupPage;
 class GuardedHost;
@@ -24,6 +25,7 @@ class MainMenu;
 class PlanningPage;
 class ProjectorSetupPage;
 class QTabWidget;
+class ReportExport;
 class SeamRemovalPage;
 class ShellPlanningPeers;
 class SplitHost;
@@ -71,6 +73,8 @@ public:
     CommandSet &commands() const { return *commandSet; }
     ConnectionController &connection() const { return *connector; }
     DeviceReader &reader() const { return *deviceReader; }
+    DeviceCompare &compare() const { return *deviceCompare; }
+    ReportExport &reportExport() const { return *reportExporter; }
     ConfigFileMenu &configFiles() const { return *configFileMenu; }
     QTabWidget *phasePageControl() const { return phasePages; }
     InformationPage *informationPage() const { return infoPage; }
@@ -132,6 +136,8 @@ private:
     CommandSet *commandSet = nullptr;
     ConnectionController *connector = nullptr;
     DeviceReader *deviceReader = nullptr;
+    DeviceCompare *deviceCompare = nullptr;
+    ReportExport *reportExporter = nullptr;
     ConfigFileMenu *configFileMenu = nullptr;
     std::unique_ptr<ShellPlanningPeers> planningPeers;
 

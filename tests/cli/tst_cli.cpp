@@ -19,6 +19,11 @@
 #include <limits>
 #include <memory>
 
+#include "PdfText.h"
+
+#include <QDate>
+#include <QRegularExpression>
+
 #include <csignal>
 #include <sys/stat.h>
 
@@ -147,6 +152,8 @@ private slots:
     void dryRunPrintsWhatThePushSends();
     void checkAndPreviewAFile();
     void checkTheDevices();
+    void reportOfAFile();
+    void reportOfTheDevices();
 
 private:
     QStringList device(const QString &command, const QStringList &rest = {}) const;
@@ -958,6 +965,82 @@ void TestCli::checkTheDevices() {
                 .value(QStringLiteral("text"))
                 .toString()
                 .contains(QStringLiteral("screens 2 and 3 (0 and 12)")));
+}
+
+// The report of a file: the note, the date, the plan, every value in its device's table by channel, the
+// findings; nothing about a link or IDs the file does not hold.
+void TestCli::reportOfAFile() {
+    QByteArray image = blendedImage(6);
+    QVERIFY(ModelFields::setValue(image, output("BlackLevel"), 1, 3, 12));
+    QVERIFY(ModelFields::setValue(image, output("BlackLevel"), 2, 2, 40));
+    QVERIFY(writeBytes(path("wall.kxc"), image));
+    Run run = runCli({QStringLiteral("report"), path("wall.kxc"), QStringLiteral("-o"), path("r.pdf"),
+                      QStringLiteral("--note"), QStringLiteral("Hall B, north wall; handed to J. Doe")});
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QString problem;
+    const QString text = pdfText(path("r.pdf"), &problem);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    for (const QString &expected :
+         {QStringLiteral("Hall B, north wall; handed to J. Doe"), QDate::currentDate().toString(Qt::ISODate),
+          QStringLiteral("Kestrix 1"), QStringLiteral("Kestrix 2"),
+          QStringLiteral("Black levels differ at the seam of screens 2 and 3 (0 and 12)"),
+          QStringLiteral("No link: the report was written from the configuration file")})
+        QVERIFY2(text.contains(expected),
+                 qPrintable(expected + QStringLiteral(" is missing from:\n") + text));
+    // Rows of the tables, channel by channel: device 1's first, then device 2's.
+    const QStringList rows{
+        QStringLiteral("Number of projectors\\s+6\\b"),
+        QStringLiteral("Projector resolution\\s+1280x1024"),
+        QStringLiteral("Projector overlap\\s+384 pixels"),
+        QStringLiteral("\\n6\\s+4480\\s+5760\\b"),
+        QStringLiteral("BlackLevel\\s+0\\s+0\\s+12\\s+0\\b[\\s\\S]*BlackLevel\\s+0\\s+40\\s+0\\s+0\\b"),
+        QStringLiteral("RightGammaWidth\\s+384\\s+384\\s+384\\s+384\\b"),
+        QStringLiteral("RS-485 ID\\s+not known")};
+    for (const QString &row : rows)
+        QVERIFY2(QRegularExpression(row).match(text).hasMatch(),
+                 qPrintable(row + QStringLiteral(" not in:\n") + text));
+
+    // Standard output, never a terminal; a bad command line is status 2, a bad file status 3.
+    run = runCli({QStringLiteral("report"), path("wall.kxc"), QStringLiteral("-o"), QStringLiteral("-")},
+                 path("out.pdf"));
+    QCOMPARE(run.status, 0);
+    QVERIFY(fileBytes(path("out.pdf")).startsWith("%PDF"));
+    QCOMPARE(runCli({QStringLiteral("report"), path("wall.kxc")}).status, 2);
+    QCOMPARE(runCli({QStringLiteral("report"), path("wall.kxc"), QStringLiteral("--devices"),
+                     QStringLiteral("-o"), path("x.pdf")})
+                 .status,
+             2);
+    QVERIFY(writeBytes(path("short.kxc"), "abc"));
+    run = runCli({QStringLiteral("report"), path("short.kxc"), QStringLiteral("-o"), path("y.pdf")});
+    QCOMPARE(run.status, 3);
+    QVERIFY(!QFile::exists(path("y.pdf")));
+}
+
+// The report of what the devices hold: their IDs and versions, a value changed on one of them, the link.
+void TestCli::reportOfTheDevices() {
+    SimDevice second = sim->device(2);
+    second.outputs[2].blackLevel = 37;
+    second.version = {'3', '.', '0', '2', 'b'};
+    sim->setDevice(2, second);
+    const Run run = runCli(
+        device(QStringLiteral("report"), {QStringLiteral("--devices"), QStringLiteral("-o"), path("d.pdf"),
+                                          QStringLiteral("--link"), QStringLiteral("controller")}));
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QString problem;
+    const QString text = pdfText(path("d.pdf"), &problem);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    const QStringList rows{
+        QStringLiteral("Kestrix 1\\s+Value\\s+RS-485 ID\\s+6\\s+Version\\s+2\\.17a"),
+        QStringLiteral("Kestrix 2\\s+Value\\s+RS-485 ID\\s+7\\s+Version\\s+3\\.02b"),
+        QStringLiteral("Output record form\\s+long: feathering widths and offsets, no halos"),
+        QStringLiteral("BlackLevel\\s+0\\s+0\\s+0\\s+0\\b[\\s\\S]*BlackLevel\\s+0\\s+0\\s+37\\s+0\\b"),
+        QStringLiteral("LeftHaloWidth\\s+not reported"),
+        QStringLiteral("Baud: 57600"),
+        QStringLiteral("Mode: through the Controller \\(RS-485\\)"),
+        QStringLiteral("Port: ") + QRegularExpression::escape(sim->slavePath())};
+    for (const QString &row : rows)
+        QVERIFY2(QRegularExpression(row).match(text).hasMatch(),
+                 qPrintable(row + QStringLiteral(" not in:\n") + text));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -141,6 +141,8 @@ void MainWindowTest::menuItems_data() {
         {"OpenConfigurationFile1", "File", "Open Configuration File", true, false},
         {"SaveConfigurationtoFile1", "File", "Save Configuration to File", true, false},
         {"SendCurrentSettingstoKestrixs1", "File", "Send Current Settings to Kestrix(s)", false, false},
+        {"CompareWithKestrixs1", "File", "Compare with Kestrix(s)…", false, false},
+        {"ExportCommissioningReport1", "File", "Export Commissioning Report…", true, false},
         {"Exit1", "File", "Exit", true, false},
         {"SearchCOM1COM21", settings + "COM Port", "Search (COM 1 && COM 2)", true, true},
         {"Defaultvalues1", settings + "Baud", "Default values", true, true},
@@ -202,7 +204,8 @@ void MainWindowTest::menuOrder() {
                           "Kestrix connected to Serial Port directly"}));
     QCOMPARE(entries(form.menuBar()->actions().at(0)->menu()),
              (QStringList{"Open Configuration File", "Save Configuration to File",
-                          "Send Current Settings to Kestrix(s)", "Exit"}));
+                          "Send Current Settings to Kestrix(s)", "Compare with Kestrix(s)…",
+                          "Export Commissioning Report…", "Exit"}));
     QCOMPARE(entries(form.menuBar()->actions().at(2)->menu()),
              (QStringList{"Help with Lumivane Serial connection", "About..."}));
 }

@@ -1,0 +1,42 @@
+#include "SettingDifferences.h"
+
+#include "ModelFields.h"
+#include "SettingCheck.h"
+
+QList<Difference> differenceRows(const QByteArray &file, const QByteArray &device, int devices) {
+    using ModelFields::Field;
+    QList<Difference> rows;
+    for (const SettingCheck::SentValue &v : SettingCheck::sentValues(file, devices)) {
+        const Field &field = *v.field;
+        Difference d{v.device,
+                     v.channel,
+                     QLatin1String(field.name),
+                     ModelFields::text(file, field, v.fromDevice, v.fromChannel),
+                     QString(),
+                     false};
+        if (!SettingCheck::holds(device, field, v.device, v.channel)) {
+            d.notReported = true;
+        } else {
+            const double sent = ModelFields::value(file, field, v.fromDevice, v.fromChannel);
+            const double held = ModelFields::value(device, field, v.device, v.channel);
+            if (SettingCheck::sentText(field, sent) == SettingCheck::sentText(field, held)) continue;
+            d.deviceValue = ModelFields::text(device, field, v.device, v.channel);
+        }
+        rows.append(d);
+    }
+    return rows;
+}
+
+QByteArray withDeviceValues(const QByteArray &window, const QByteArray &devices,
+                            const QList<Difference> &rows) {
+    QByteArray image = window;
+    for (const Difference &d : rows) {
+        if (d.notReported) continue;
+        const ModelFields::Field *field = ModelFields::find(ModelFields::Record::Output, d.field);
+        if (!field) field = ModelFields::find(ModelFields::Record::Input, d.field);
+        if (!field) continue;
+        ModelFields::setValue(image, *field, d.device, d.channel,
+                              ModelFields::value(devices, *field, d.device, d.channel));
+    }
+    return image;
+}

@@ -1,0 +1,111 @@
+// File > Export Commissioning Report through the real window: the site note and the file asked, and the
+// PDF holding the window's plan, the devices' IDs and versions, every value by channel (one changed in
+// the window included), and the link.
+#include "DeviceModel.h"
+#include "LinkRig.h"
+#include "PdfText.h"
+#include "ReportExport.h"
+
+#include <QAction>
+#include <QDate>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+namespace {
+
+SimOptions controller() {
+    SimOptions o;
+    o.mode = SimOptions::Controller;
+    o.ids = {5, 6};
+    o.onlyAtModeBaud = true;
+    return o;
+}
+
+void connectWithWall(LinkRig &rig, int n) {
+    for (int d = 1; d <= 2; ++d) {
+        SimDevice device = rig.com1->device(d);
+        for (SimOutputChannel &output : device.outputs)
+            output.totalProjectors = quint8(n);
+        rig.com1->setDevice(d, device);
+    }
+    rig.host.expectYesNo(true, "Serial communication established with Controller.");
+    rig.trigger("KestrixconnectedthruController1");
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    rig.host.entries.clear();
+    rig.com1->clearRequests();
+}
+
+} // namespace
+
+class ReportExportTest : public QObject {
+    Q_OBJECT
+private slots:
+    void reportOfTheWindow();
+    void cancelledWritesNothing();
+};
+
+void ReportExportTest::reportOfTheWindow() {
+    const SimOptions sim = controller();
+    LinkRig rig(&sim, nullptr);
+    rig.showOffline();
+    connectWithWall(rig, 6);
+    // A value set in the window since the read: the report holds the window's value.
+    rig.form->model().editOutput(2, 1, [](OutputInfo &o) { o.BlackLevel = 44; });
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("site.pdf");
+    rig.form->reportExport().setNoteDialog([] { return std::optional<QString>("Hall B, north wall"); });
+    rig.form->reportExport().setSaveDialog([&] { return path; });
+    rig.trigger("ExportCommissioningReport1");
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QVERIFY(rig.host.messages().isEmpty());
+    QVERIFY(rig.com1->requests().isEmpty()); // the report reads what the window holds
+
+    QString problem;
+    const QString text = pdfText(path, &problem);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QVERIFY(text.contains("Hall B, north wall"));
+    QVERIFY(text.contains(QDate::currentDate().toString(Qt::ISODate)));
+    const QStringList rows{"Number of projectors\\s+6\\b",
+                           "Kestrix devices required\\s+2\\b",
+                           "Kestrix 1\\s+Value\\s+RS-485 ID\\s+5\\s+Version\\s+2\\.17a",
+                           "Kestrix 2\\s+Value\\s+RS-485 ID\\s+6\\s+Version\\s+2\\.17a",
+                           "Output record form\\s+long: feathering widths and offsets, no halos",
+                           "BlackLevel\\s+0\\s+0\\s+0\\s+0\\b[\\s\\S]*BlackLevel\\s+44\\s+0\\s+0\\s+0\\b",
+                           "TotalProjectors\\s+6\\s+6\\s+6\\s+6\\b",
+                           "Black levels differ at the seam of screens 4 and 5 \\(0 and 44\\)",
+                           "Baud: 57600",
+                           "Mode: through the Controller \\(RS-485\\)",
+                           "Link: established",
+                           "Port: " + QRegularExpression::escape(rig.com1->slavePath())};
+    for (const QString &row : rows)
+        QVERIFY2(QRegularExpression(row).match(text).hasMatch(), qPrintable(row + " not in:\n" + text));
+}
+
+void ReportExportTest::cancelledWritesNothing() {
+    LinkRig rig(nullptr, nullptr);
+    rig.showOffline();
+    QTemporaryDir dir;
+    const QString path = dir.filePath("none.pdf");
+    int asked = 0;
+    rig.form->reportExport().setNoteDialog([] { return std::optional<QString>(); });
+    rig.form->reportExport().setSaveDialog([&] {
+        ++asked;
+        return path;
+    });
+    rig.trigger("ExportCommissioningReport1");
+    QCOMPARE(asked, 0);
+    QVERIFY(!QFile::exists(path));
+    // Offline, the report still comes: the plan and what the window holds, the link down.
+    rig.form->reportExport().setNoteDialog([] { return std::optional<QString>(""); });
+    rig.trigger("ExportCommissioningReport1");
+    QString problem;
+    const QString text = pdfText(path, &problem);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QVERIFY(text.contains("Link: down"));
+    QVERIFY(QRegularExpression("RS-485 ID\\s+not known").match(text).hasMatch());
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+}
+
+QTEST_MAIN(ReportExportTest)
+#include "tst_reportexport.moc"
