@@ -36,7 +36,16 @@ void DeviceReader::allRead() {
 }
 
 void DeviceReader::ReadfromKestrixs1Click() {
+    reading = true;
     readFlow.readAll();
+    reading = false;
+    emit settingsReplaced(tr("New history after Read from Kestrix(s)"));
+}
+
+int DeviceReader::ReadDevice(int device) {
+    const int result = readFlow.readDevice(device);
+    emit settingsReplaced(tr("New history after Read from Kestrix(s)"));
+    return result;
 }
 
 void DeviceReader::refreshPagesFromModel() {
@@ -46,6 +55,8 @@ void DeviceReader::refreshPagesFromModel() {
     takeOverPlanningLayout();
     refreshPages();
     state.Refreshing = wasRefreshing;
+    // A read says so once it is over; otherwise a file has just been loaded.
+    if (!reading) emit settingsReplaced(tr("New history after Open Configuration File"));
 }
 
 // The Planning page takes the wall layout over from device 1's first output record.
@@ -69,6 +80,23 @@ void DeviceReader::takeOverPlanningLayout() {
                                "Planning page.%2")
                     .arg(what, QString::fromLatin1(kPlanningOverwritten)));
     }
+    setPlanningLayout();
+    connection.flow().checkDeviceCount();
+    planning.RecomputeFromDeviceLayout();
+}
+
+void DeviceReader::showPlanningLayout() {
+    const bool wasRefreshing = state.Refreshing;
+    state.Refreshing = true;
+    setPlanningLayout();
+    planning.RecomputeFromDeviceLayout();
+    state.Refreshing = wasRefreshing;
+}
+
+void DeviceReader::setPlanningLayout() {
+    const OutputInfo &record = model.output(1, 1);
+    QComboBox *align = planning.imageAlignComboBox();
+    QComboBox *projectors = planning.numOfScreenComboBox();
     planning.overlapEdit()->setText(QString::number(record.OverlapWidth));
     // A value outside the lists (a device that reports no layout) leaves the choice as it was rather
     // than blanking the list.
@@ -77,6 +105,4 @@ void DeviceReader::takeOverPlanningLayout() {
         projectors->setCurrentIndex(record.TotalProjectors - 1);
         state.ProjectorCount = record.TotalProjectors;
     }
-    connection.flow().checkDeviceCount();
-    planning.RecomputeFromDeviceLayout();
 }

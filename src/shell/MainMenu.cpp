@@ -23,7 +23,7 @@ struct MenuMnemonic {
     char mnemonic;
 };
 const MenuMnemonic kMenuMnemonics[] = {
-    {"File", 'F'},     {"Serial Port", 'S'}, {"Help", 'H'},   {"Settings (Adv users only)", 'A'},
+    {"File", 'F'},     {"Edit", 'E'},        {"Serial Port", 'S'}, {"Help", 'H'},   {"Settings (Adv users only)", 'A'},
     {"COM Port", 'C'}, {"Baud", 'B'},        {"Parity", 'P'}, {"Search for Kestrix(s) ...", 'S'},
 };
 
@@ -54,6 +54,10 @@ const MenuItem kMenuItems[] = {
     {"File", "Save Configuration to File", "SaveConfigurationtoFile1", Enabled, 'S'},
     {"File", "Send Current Settings to Kestrix(s)", "SendCurrentSettingstoKestrixs1", Disabled, 'd'},
     {"File", "Exit", "Exit1", Enabled, 'x'},
+    {"Edit", "Undo", "Undo1", Disabled, 'U'},
+    {"Edit", "Redo", "Redo1", Disabled, 'R'},
+    {"Edit", "Revert to Last Read", "RevertToLastRead1", SeparatorBefore, 'L'},
+    {"Edit", "Undo History...", "UndoHistory1", SeparatorBefore, 'H'},
     {"Serial Port|Settings (Adv users only)|COM Port", "Search (COM 1 && COM 2)", "SearchCOM1COM21", Checked,
      'S'},
     {"Serial Port|Settings (Adv users only)|Baud", "Default values", "Defaultvalues1", Checked, 'D'},
@@ -118,6 +122,8 @@ MainMenu::MainMenu(QMenuBar *bar) : QObject(bar) {
     action(QStringLiteral("OpenConfigurationFile1"))->setShortcut(QKeySequence::Open);
     action(QStringLiteral("SaveConfigurationtoFile1"))->setShortcut(QKeySequence::Save);
     action(QStringLiteral("Exit1"))->setShortcut(QKeySequence::Quit);
+    action(QStringLiteral("Undo1"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    action(QStringLiteral("Redo1"))->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
 }
 
 QAction *MainMenu::action(const QString &objectName) const {

@@ -16,6 +16,7 @@ class ConfigFileMenu;
 class ConnectionController;
 class DeviceReader;
 class DisplaySetupPage;
+class EditMenu;
 class GuardedHost;
 class Host;
 class BlendPreviewPage;
@@ -33,6 +34,7 @@ class StatusQueries;
 class TApdComPort;
 class TConnectionHelpForm;
 class TInfoForm;
+class UndoRecorder;
 class WindowHost;
 
 // Everything that shapes one run of the main window and that a test may want to replace.
@@ -71,6 +73,8 @@ public:
     CommandSet &commands() const { return *commandSet; }
     ConnectionController &connection() const { return *connector; }
     DeviceReader &reader() const { return *deviceReader; }
+    UndoRecorder &undoRecorder() const { return *recorder; }
+    EditMenu &editMenu() const { return *edit; }
     ConfigFileMenu &configFiles() const { return *configFileMenu; }
     QTabWidget *phasePageControl() const { return phasePages; }
     InformationPage *informationPage() const { return infoPage; }
@@ -102,6 +106,7 @@ private:
     void finishExit();
     void showAbout();
     void refreshPagesAfterRead();
+    void refreshPagesAfterUndo(bool layout);
     void SendCurrentSettingstoKestrixs1Click();
     // The lines heading a saved traffic log or a capture: port, baud, parity, link mode, device IDs
     // and versions as far as known.
@@ -134,6 +139,8 @@ private:
     DeviceReader *deviceReader = nullptr;
     ConfigFileMenu *configFileMenu = nullptr;
     std::unique_ptr<ShellPlanningPeers> planningPeers;
+    UndoRecorder *recorder = nullptr;
+    EditMenu *edit = nullptr;
 
     bool shownOnce = false;
     bool exitQuestionOpen = false;
