@@ -6,12 +6,14 @@
 
 #include "CommandEngine.h"
 #include "EditMenu.h"
+#include "RadioGroup.h"
 #include "SpinButton.h"
 #include "UndoRecorder.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -73,6 +75,7 @@ private slots:
     void refusedWhileDownOrBusy();
     void irreversibleAndReadEndTheHistory();
     void revertToLastRead();
+    void projectorSetupChoiceUndoneChannelByChannel();
     void failedSendsLeaveTheStackAsTheDevicesAre();
 
 private:
@@ -277,6 +280,10 @@ void UndoTest::irreversibleAndReadEndTheHistory() {
 
     QVERIFY(r.act([&] { user.type("PhaseEdit", "6"); }));
     QCOMPARE(stack->count(), 1);
+    // Sending everything the pages show again is no adjustment.
+    QVERIFY(r.act([&] { r.trigger("SendCurrentSettingstoKestrixs1"); }));
+    QVERIFY(r.wire().size() > 20);
+    QCOMPARE(stack->count(), 1);
     QVERIFY(r.act([&] { r.trigger("ReadfromKestrixs1"); }));
     QCOMPARE(stack->count(), 0);
     QCOMPARE(view->emptyLabel(), QStringLiteral("New history after Read from Kestrix(s)"));
@@ -314,6 +321,32 @@ void UndoTest::revertToLastRead() {
     QVERIFY(r.act([&] { user.undo(); }));
     QVERIFY(wireIs(r, {"1:ICPHOKX 1 M 4", QStringLiteral("1:IRSPKX 1 M H %1").arg(h + 1)}));
     QCOMPARE(text(r, "PhaseEdit"), QStringLiteral("4"));
+}
+
+// A Projector Setup choice puts one pattern on every channel; undoing it gives each channel its own
+// pattern back (one command each where they differed, one for all four where they agreed).
+void UndoTest::projectorSetupChoiceUndoneChannelByChannel() {
+    current = open(WindowRig::Controller, "DisplaySetupTabSheet");
+    QVERIFY2(current, "the window did not connect");
+    WindowRig &r = *current;
+    User user{r};
+    QVERIFY(r.act([&] { user.click("TestGrid3CheckBox"); }));
+    QVERIFY(wireIs(r, {"1:OTPMKX 3 0 0 1"}));
+    r.form->phasePageControl()->setCurrentWidget(r.find("ProjAlignTabSheet"));
+    r.sim->clearRequests();
+    QRadioButton *black = r.find<RadioGroup>("ProjTest4RadioGroup")->item(1);
+    QVERIFY(r.act([&] { QTest::mouseClick(black, Qt::LeftButton, {}, QPoint(8, black->height() / 2)); }));
+    QVERIFY(wireIs(r, {"1:OTPMKX 5 5 0 0", "2:OTPMKX 5 5 0 0"}));
+    QCOMPARE(r.sim->device(1).outputs[2].testGrid, 0);
+
+    r.sim->clearRequests();
+    QVERIFY(r.act([&] { user.undo(); }));
+    QVERIFY(wireIs(r, {"1:OTPMKX 1 0 0 0", "1:OTPMKX 2 0 0 0", "1:OTPMKX 3 0 0 1", "1:OTPMKX 4 0 0 0",
+                       "2:OTPMKX 5 0 0 0"}));
+    QCOMPARE(r.sim->device(1).outputs[2].testGrid, 1);
+    QCOMPARE(r.sim->device(2).outputs[3].testPattern, 0);
+    QVERIFY(r.find<QCheckBox>("TestGrid3CheckBox")->isChecked());
+    QCOMPARE(r.find<RadioGroup>("ProjTest4RadioGroup")->itemIndex(), -1);
 }
 
 // Behind the Controller: a command the user stops resending is no step, and an undo that does not get
