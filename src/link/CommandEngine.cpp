@@ -107,12 +107,11 @@ QByteArray CommandEngine::checksumDigits(const QByteArray &text) {
     return QByteArray::number(sum % 256, 16).toUpper().rightJustified(2, '0');
 }
 
-void CommandEngine::WriteToPort(const QByteArray &bytes) {
-    if (!m_port.isOpen()) return;
-    if (m_port.GetOutBuffFree() > bytes.size())
-        m_port.PutString(bytes);
-    else
-        m_host.showMessage(QString::fromLatin1(TextOverflow));
+bool CommandEngine::WriteToPort(const QByteArray &bytes) {
+    if (!m_port.isOpen()) return false;
+    if (m_port.GetOutBuffFree() > bytes.size()) return m_port.PutString(bytes);
+    m_host.showMessage(QString::fromLatin1(TextOverflow));
+    return false;
 }
 
 CommandEngine::Batch::Batch(CommandEngine &engine) : engine(engine) {

@@ -106,7 +106,9 @@ public:
     // Whether the last direct command or search found the device answering.
     bool linkOk() const { return LinkOk; }
 
-    void WriteToPort(const QByteArray &bytes);
+    // Writes bytes as they are, waiting for nothing. False when nothing went out (the port is closed,
+    // or its output buffer had no room and the user was told).
+    bool WriteToPort(const QByteArray &bytes);
     // Writes text and waits for the acknowledgement character; true when it came.
     bool SendAndWaitAck(const QByteArray &text);
     // Sends command ("*5DDBL 1!") to the Controller in its frame ("PASS ", the text, its checksum, CR

@@ -40,10 +40,11 @@ public:
     // The overlap, shared with the Display Setup page (which hands its field over to it).
     OverlapWidthControl &overlapControl() const { return *overlap; }
     // A read or a file load takes device 1's layout over from its first output record: the overlap, the
-    // alignment and the projector count (a value outside the lists leaves the choice as it was). With
-    // the window up, a layout that differs from the page's is said first. RecomputeFromDeviceLayout
-    // finishes the take-over.
+    // alignment and the projector count (showLayout; a value outside the lists leaves the choice as it
+    // was). With the window up, a layout that differs from the page's is said first.
+    // RecomputeFromDeviceLayout finishes the take-over.
     void takeOverLayout(const OutputInfo &record);
+    void showLayout(const OutputInfo &record);
 
     void SetPlanningDefaults();
     void CalcOutButtonClick();

@@ -54,6 +54,10 @@ void PlanningPage::takeOverLayout(const OutputInfo &record) {
                                "in the Planning page. \rPlanning page values will be overwritten")
                     .arg(what));
     }
+    showLayout(record);
+}
+
+void PlanningPage::showLayout(const OutputInfo &record) {
     overlapPlanning->setText(QString::number(record.OverlapWidth));
     if (record.Justification < imageAlign->count()) imageAlign->setCurrentIndex(record.Justification);
     if (record.TotalProjectors >= 1 && record.TotalProjectors <= numOfScreen->count()) {

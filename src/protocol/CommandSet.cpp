@@ -3,6 +3,7 @@
 
 #include "CommandEngine.h"
 #include "DeviceModel.h"
+#include "DeviceSetting.h"
 #include "EventPump.h"
 #include "ModelAccessors.h"
 #include "StatusQueries.h"
@@ -29,13 +30,70 @@ float *colourField(InputInfo &in, char colour, bool contrast) {
 CommandSet::CommandSet(CommandEngine &engine, DeviceModel &model, StatusQueries &queries, QObject *parent)
     : QObject(parent), engine(engine), model(model), state(model.state()), queries(queries) {}
 
+CommandSet::~CommandSet() = default;
+
 int CommandSet::DeviceId(int device) const {
     return IsAddressable(device) ? state.DeviceIds[device] : 0;
 }
 
-void CommandSet::ForEveryDevice(const std::function<void(int device)> &send) const {
+void CommandSet::ForEveryDevice(const std::function<void(int device)> &send) {
+    Action action(*this);
     send(1);
     if (state.DeviceCount > 1) send(2);
+}
+
+void CommandSet::setAdjustmentObserver(AdjustmentObserver observer) {
+    this->observer = std::move(observer);
+}
+
+CommandSet::Action::Action(CommandSet &commands) : commands(commands) {
+    ++commands.m_actionDepth;
+}
+
+CommandSet::Action::~Action() {
+    if (--commands.m_actionDepth == 0) commands.endOfAction();
+}
+
+void CommandSet::endOfAction() {
+    std::unique_ptr<Adjustment> done = std::move(m_pending);
+    if (done && observer) observer(*done);
+}
+
+// The model is read before the builder writes it: that is what the setting held.
+CommandSet::Change::Change(CommandSet &commands, const DeviceSetting &setting) : commands(commands) {
+    commands.m_lastDelivered = false;
+    if (!commands.observer) return;
+    change = std::make_unique<SettingChange>();
+    change->before = DeviceSettings::current(commands.model, setting);
+    change->after = setting;
+}
+
+CommandSet::Change::~Change() = default;
+
+void CommandSet::Change::sent(bool delivered) {
+    commands.m_lastDelivered = delivered;
+    if (!change) return;
+    change->delivered = delivered;
+    commands.report(*change);
+}
+
+void CommandSet::report(const SettingChange &change) {
+    if (m_actionDepth == 0) {
+        if (observer) observer(Adjustment{{change}, {}});
+        return;
+    }
+    if (!m_pending) m_pending = std::make_unique<Adjustment>();
+    m_pending->changes.append(change);
+}
+
+// Told before the command goes out: whatever the device does with it, what was before is gone.
+void CommandSet::reportIrreversible(const QString &name) {
+    if (m_actionDepth == 0) {
+        if (observer) observer(Adjustment{{}, name});
+        return;
+    }
+    if (!m_pending) m_pending = std::make_unique<Adjustment>();
+    m_pending->irreversible = name;
 }
 
 bool CommandSet::linkActive() const {
@@ -47,16 +105,16 @@ bool CommandSet::controllerMode() const {
 }
 
 // The engine names the device to the user should the command go unacknowledged.
-void CommandSet::sendController(int device, const QByteArray &command, int settleCount) {
+bool CommandSet::sendController(int device, const QByteArray &command, int settleCount) {
     if (recorder) {
         QByteArray text = command;
         const QByteArray address = '*' + QByteArray::number(DeviceId(device));
         if (text.startsWith(address)) text.remove(0, address.size());
         if (text.endsWith('!')) text.chop(1);
         recorder(device, text);
-        return;
+        return true;
     }
-    engine.SendControllerCommand(command, settleCount, {device, DeviceId(device)});
+    return engine.SendControllerCommand(command, settleCount, {device, DeviceId(device)});
 }
 
 void CommandSet::requestRefresh(void (CommandSet::*signal)()) {
@@ -69,16 +127,17 @@ void CommandSet::requestRefresh(void (CommandSet::*signal)()) {
 bool CommandSet::sendRow(int device, const CommandRow &row, const QByteArray &arguments) {
     if (!linkActive()) return false;
     const QByteArray tail = arguments.isEmpty() ? QByteArray() : ' ' + arguments;
+    bool delivered = false;
     if (controllerMode()) {
-        sendController(device, '*' + QByteArray::number(DeviceId(device)) + row.token + tail + '!',
-                       row.settle);
+        delivered = sendController(
+            device, '*' + QByteArray::number(DeviceId(device)) + row.token + tail + '!', row.settle);
         if (row.followUp == FollowUp::ReadOutputs) EventPump::processPending();
     } else {
         const QByteArray text = row.token + tail + '\r';
         if (row.direct == DirectHandling::Write)
-            engine.WriteToPort(text);
+            delivered = engine.WriteToPort(text);
         else
-            engine.SendDirectCommand(text, row.ackTicks);
+            delivered = engine.SendDirectCommand(text, row.ackTicks);
     }
     switch (row.followUp) {
     case FollowUp::None:
@@ -92,51 +151,58 @@ bool CommandSet::sendRow(int device, const CommandRow &row, const QByteArray &ar
         requestRefresh(&CommandSet::sourceSetupRefreshRequested);
         break;
     }
-    return true;
+    return delivered;
 }
 
 void CommandSet::SendBlackLevel(int device, int channel, int level) {
     if (!IsAddressable(device, channel)) return;
+    Change change(*this, {Cmd::BlackLevel, device, channel, 0, {double(level)}});
     model.editOutput(device, channel, [&](OutputInfo &out) { out.BlackLevel = quint8(level); });
-    send(device, Cmd::BlackLevel, channel, level);
+    change.sent(send(device, Cmd::BlackLevel, channel, level));
 }
 
 void CommandSet::SendFeatherMode(int device, int advanced) {
     if (!IsAddressable(device)) return;
     const bool wasBusy = engine.host().isBusyCursor();
     engine.host().setBusyCursor(true);
+    const Cmd cmd = advanced == 1 ? Cmd::FeatherModeAdvanced : Cmd::FeatherModeBasic;
+    Change change(*this, {cmd, device, 0, 0, {double(advanced)}});
     model.editOutput(device, 1, [&](OutputInfo &out) { out.AdvancedMode = quint8(advanced); });
     // The device takes longer to switch into the advanced mode than out of it.
-    send(device, advanced == 1 ? Cmd::FeatherModeAdvanced : Cmd::FeatherModeBasic, advanced);
+    change.sent(send(device, cmd, advanced));
     engine.host().setBusyCursor(wasBusy);
 }
 
 void CommandSet::SendDataDoubling(int device, int on) {
     if (!IsAddressable(device)) return;
+    Change change(*this, {Cmd::DataDoubling, device, 0, 0, {double(on)}});
     model.editOutput(device, 1, [&](OutputInfo &out) { out.DataDoubling = quint8(on); });
-    send(device, Cmd::DataDoubling, on);
+    change.sent(send(device, Cmd::DataDoubling, on));
 }
 
 void CommandSet::SendDisplayLayout(int device, int justification, int overlap) {
     if (!IsAddressable(device)) return;
+    Change change(*this, {Cmd::DisplayLayout, device, 0, 0, {double(justification), double(overlap)}});
     model.editOutput(device, 1, [&](OutputInfo &system) {
         system.Justification = quint8(justification);
         system.OverlapWidth = overlap;
     });
-    send(device, Cmd::DisplayLayout, justification, overlap);
+    change.sent(send(device, Cmd::DisplayLayout, justification, overlap));
 }
 
 void CommandSet::SendBasicFeather(int device, int enable, double gamma) {
     if (!IsAddressable(device)) return;
+    Change change(*this, {Cmd::BasicFeather, device, 0, 0, {double(enable), gamma}});
     model.editOutput(device, 1, [&](OutputInfo &system) {
         system.BasicGamma = float(gamma);
         system.BasicFeathering = qint16(enable);
     });
-    send(device, Cmd::BasicFeather, enable, gamma);
+    change.sent(send(device, Cmd::BasicFeather, enable, gamma));
 }
 
 void CommandSet::SendHalo(int device, int channel, char side, int width, int offset) {
     if (!IsAddressable(device, channel)) return;
+    Change change(*this, {Cmd::Halo, device, channel, side, {double(width), double(offset)}});
     model.editOutput(device, channel, [&](OutputInfo &out) {
         if (side == 'L') {
             out.LeftHaloWidth = width;
@@ -147,11 +213,12 @@ void CommandSet::SendHalo(int device, int channel, char side, int width, int off
         }
         if (side == 'L' || side == 'R') out.Held |= OutputHeld::halo(side);
     });
-    send(device, Cmd::Halo, channel, side, width, offset);
+    change.sent(send(device, Cmd::Halo, channel, side, width, offset));
 }
 
 void CommandSet::SendFactoryReset(int device, char kind) {
     if (!IsAddressable(device)) return;
+    if (linkActive()) reportIrreversible(QStringLiteral("Reset Kestrix(s)"));
     send(device, Cmd::FactoryReset, kind);
 }
 
@@ -159,6 +226,8 @@ void CommandSet::SendTestPattern(int device, int channel, int pattern, int raste
     if (!IsAddressable(device, channel == 5 ? 1 : channel)) return;
     const int first = channel == 5 ? 1 : channel;
     const int last = channel == 5 ? 4 : channel;
+    Change change(*this,
+                  {Cmd::TestPattern, device, channel, 0, {double(pattern), double(raster), double(grid)}});
     for (int c = first; c <= last; ++c) {
         model.editOutput(device, c, [&](OutputInfo &out) {
             out.TestPattern = quint8(pattern);
@@ -166,94 +235,112 @@ void CommandSet::SendTestPattern(int device, int channel, int pattern, int raste
             out.TestGrid = quint8(grid);
         });
     }
-    send(device, Cmd::TestPattern, channel, pattern, raster, grid);
+    change.sent(send(device, Cmd::TestPattern, channel, pattern, raster, grid));
 }
 
 void CommandSet::SendInputContrast(int device, int channel, char colour, double value) {
     if (!IsAddressable(device, channel)) return;
+    Change change(*this, {Cmd::InputContrast, device, channel, colour, {value}});
     model.editInput(device, channel, [&](InputInfo &in) {
         if (float *field = colourField(in, colour, true)) *field = float(value);
     });
-    send(device, Cmd::InputContrast, channel, colour, value);
+    change.sent(send(device, Cmd::InputContrast, channel, colour, value));
 }
 
 void CommandSet::SendInputBrightness(int device, int channel, char colour, double value) {
     if (!IsAddressable(device, channel)) return;
+    Change change(*this, {Cmd::InputBrightness, device, channel, colour, {value}});
     model.editInput(device, channel, [&](InputInfo &in) {
         if (float *field = colourField(in, colour, false)) *field = float(value);
     });
-    send(device, Cmd::InputBrightness, channel, colour, value);
+    change.sent(send(device, Cmd::InputBrightness, channel, colour, value));
 }
 
 void CommandSet::SendInputPhase(int device, int channel, int phase) {
     if (!IsAddressable(device, channel)) return;
+    Change change(*this, {Cmd::InputPhase, device, channel, 0, {double(phase)}});
     model.editInput(device, channel, [&](InputInfo &in) { in.PhaseOffset = phase; });
-    send(device, Cmd::InputPhase, channel, phase);
+    change.sent(send(device, Cmd::InputPhase, channel, phase));
 }
 
 void CommandSet::SendInputHPosition(int device, int channel, int position) {
     if (!IsAddressable(device, channel)) return;
+    Change change(*this, {Cmd::InputHPosition, device, channel, 0, {double(position)}});
     model.editInput(device, channel, [&](InputInfo &in) { in.HPosition = position; });
-    send(device, Cmd::InputHPosition, channel, position);
+    change.sent(send(device, Cmd::InputHPosition, channel, position));
 }
 
 void CommandSet::SendInputVPosition(int device, int channel, int position) {
     if (!IsAddressable(device, channel)) return;
+    Change change(*this, {Cmd::InputVPosition, device, channel, 0, {double(position)}});
     model.editInput(device, channel, [&](InputInfo &in) { in.VPosition = position; });
-    send(device, Cmd::InputVPosition, channel, position);
+    change.sent(send(device, Cmd::InputVPosition, channel, position));
 }
 
 void CommandSet::SendInputConfigSave(int device, int channel) {
     if (!IsAddressable(device, channel)) return;
+    if (linkActive()) reportIrreversible(QStringLiteral("Save Config"));
     send(device, Cmd::InputConfigSave, channel);
 }
 
 void CommandSet::SendInputConfigReset(int device, int channel) {
     if (!IsAddressable(device, channel)) return;
+    if (linkActive()) reportIrreversible(QStringLiteral("Reset Config"));
     send(device, Cmd::InputConfigReset, channel);
 }
 
 void CommandSet::SendProjectorCount(int device, int total) {
     if (!IsAddressable(device)) return;
     const int group = device == 1 ? 0 : 1;
+    Change change(*this, {Cmd::ProjectorCount, device, 0, 0, {double(total)}});
     model.editOutput(device, 1, [&](OutputInfo &system) {
         system.ProjectorGroup = quint8(group);
         system.TotalProjectors = quint8(total);
     });
-    send(device, Cmd::ProjectorCount, group, total);
+    change.sent(send(device, Cmd::ProjectorCount, group, total));
 }
 
 void CommandSet::SendSeamGains(int device, int channel, int start, const std::array<int, 8> &g) {
     if (!IsAddressable(device, channel)) return;
+    QList<double> values{double(start)};
+    for (int gain : g)
+        values.append(double(gain));
+    Change change(*this, {Cmd::SeamGains, device, channel, 0, values});
     model.editOutput(device, channel, [&](OutputInfo &out) {
         out.SeamStart = start;
         for (int i = 0; i < 8; ++i)
             out.SeamGain[i] = quint8(g[i]);
     });
-    send(device, Cmd::SeamGains, channel, start, g[0], g[1], g[2], g[3], g[4], g[5], g[6], g[7]);
+    change.sent(send(device, Cmd::SeamGains, channel, start, g[0], g[1], g[2], g[3], g[4], g[5], g[6], g[7]));
 }
 
 void CommandSet::SendSeamBridge(int device, int channel, int on) {
     if (!IsAddressable(device, channel)) return;
+    Change change(*this, {Cmd::SeamBridge, device, channel, 0, {double(on)}});
     model.editOutput(device, channel, [&](OutputInfo &out) { out.SeamBridge = quint8(on); });
-    send(device, Cmd::SeamBridge, channel, on);
+    change.sent(send(device, Cmd::SeamBridge, channel, on));
 }
 
 void CommandSet::SendSystemSave(int device) {
     if (!IsAddressable(device)) return;
+    if (linkActive()) reportIrreversible(QStringLiteral("System Save"));
     send(device, Cmd::SystemSave);
 }
 
 void CommandSet::SendFeatherCurve(int device, int item) {
     if (!IsAddressable(device)) return;
     const char curve = item == 1 ? 'L' : 'S';
+    Change change(*this, {Cmd::FeatherCurve, device, 0, 0, {item == 1 ? 1.0 : 0.0}});
     model.editOutput(device, 1, [&](OutputInfo &out) { out.FeatherMode = quint8(curve); });
-    send(device, Cmd::FeatherCurve, curve);
+    change.sent(send(device, Cmd::FeatherCurve, curve));
 }
 
 void CommandSet::SendEdgeFeather(int device, int channel, char side, int enable, double gamma, int width,
                                  int offset) {
     if (!IsAddressable(device, channel)) return;
+    Change change(
+        *this,
+        {Cmd::EdgeFeather, device, channel, side, {double(enable), gamma, double(width), double(offset)}});
     // Kept like every other setting sent: a page refreshed from the model afterwards (the end of Send
     // Current Settings) must show what the device now has, or a later push would send the old edge back.
     model.editOutput(device, channel, [&](OutputInfo &out) {
@@ -266,11 +353,12 @@ void CommandSet::SendEdgeFeather(int device, int channel, char side, int enable,
             out.Held |= OutputHeld::feather(side);
         }
     });
-    send(device, Cmd::EdgeFeather, channel, side, enable, gamma, width, offset);
+    change.sent(send(device, Cmd::EdgeFeather, channel, side, enable, gamma, width, offset));
 }
 
 void CommandSet::SendBridgeThreshold(int device, int threshold) {
     if (!IsAddressable(device)) return;
+    Change change(*this, {Cmd::BridgeThreshold, device, 0, 0, {double(threshold)}});
     model.editOutput(device, 1, [&](OutputInfo &out) { out.BridgeThreshold = quint8(threshold); });
-    send(device, Cmd::BridgeThreshold, threshold);
+    change.sent(send(device, Cmd::BridgeThreshold, threshold));
 }

@@ -9,10 +9,14 @@ class DeviceModel;
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class CommandEngine;
 class StatusQueries;
+struct Adjustment;
 struct CommandRow;
+struct DeviceSetting;
+struct SettingChange;
 
 // One builder per device command. Every builder that carries a setting stores it in the model first,
 // also when the link is down; then, if the link is active, it formats the command for the current link
@@ -56,6 +60,7 @@ public:
     };
 
     CommandSet(CommandEngine &engine, DeviceModel &model, StatusQueries &queries, QObject *parent = nullptr);
+    ~CommandSet() override;
 
     // A dry run: while a recorder is set, every Controller command a builder would hand to the engine
     // goes to the recorder instead, with its device and its text without the address and the closing
@@ -64,10 +69,29 @@ public:
     using Recorder = std::function<void(int device, const QByteArray &command)>;
     void setRecorder(Recorder recorder) { this->recorder = std::move(recorder); }
 
+    // Learns of every setting a builder sends and of every command that cannot be undone, one
+    // adjustment per action: all that one ForEveryDevice call (or an Action) sent, or one builder call
+    // outside any. Told after the commands went out, whether or not the device took them.
+    using AdjustmentObserver = std::function<void(const Adjustment &)>;
+    void setAdjustmentObserver(AdjustmentObserver observer);
+    // While one lives, everything the builders send makes one adjustment, told when the outermost ends.
+    class Action {
+    public:
+        explicit Action(CommandSet &commands);
+        ~Action();
+        Action(const Action &) = delete;
+        Action &operator=(const Action &) = delete;
+
+    private:
+        CommandSet &commands;
+    };
+    // Whether the device took the last setting a builder sent (false when the link was down).
+    bool lastDelivered() const { return m_lastDelivered; }
+
     // The RS-485 ID of device 1 or 2 as the ID fields hold it now.
     int DeviceId(int device) const;
-    // Runs send for device 1 and, when two devices are in use, for device 2.
-    void ForEveryDevice(const std::function<void(int device)> &send) const;
+    // Runs send for device 1 and, when two devices are in use, for device 2: one action.
+    void ForEveryDevice(const std::function<void(int device)> &send);
 
     void SendBlackLevel(int device, int channel, int level);
     void SendFeatherMode(int device, int advanced);
@@ -111,13 +135,30 @@ signals:
     void seamRemovalRefreshRequested();
 
 private:
+    // The setting a builder is sending: what its target held before the builder writes the model, and
+    // the outcome once sent.
+    class Change {
+    public:
+        Change(CommandSet &commands, const DeviceSetting &setting);
+        ~Change();
+        void sent(bool delivered);
+
+    private:
+        CommandSet &commands;
+        std::unique_ptr<SettingChange> change;
+    };
+    void report(const SettingChange &change);
+    void reportIrreversible(const QString &name);
+    void endOfAction();
+
     bool linkActive() const;
     bool controllerMode() const;
     // Formats the command's arguments by its row of the table and sends it for the link mode, then does
-    // the row's follow-up. False when the link is down and nothing was sent.
+    // the row's follow-up. True when the device took it; false when the link is down and nothing was
+    // sent, or when it went unacknowledged (or unwritten).
     template <typename... Args> bool send(int device, Cmd cmd, Args... args);
     bool sendRow(int device, const CommandRow &row, const QByteArray &arguments);
-    void sendController(int device, const QByteArray &command, int settleCount);
+    bool sendController(int device, const QByteArray &command, int settleCount);
     void requestRefresh(void (CommandSet::*signal)());
     void runAutomatic(int device, const char *token, const QString &statusText, int pollSettlePerProjector,
                       int directAckTicks);
@@ -127,4 +168,8 @@ private:
     WindowState &state;
     StatusQueries &queries;
     Recorder recorder;
+    AdjustmentObserver observer;
+    int m_actionDepth = 0;
+    std::unique_ptr<Adjustment> m_pending; // what the open action sent so far
+    bool m_lastDelivered = false;
 };

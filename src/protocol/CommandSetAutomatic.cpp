@@ -9,8 +9,9 @@
 #include "StatusQueries.h"
 
 void CommandSet::RunAutoSeam(int device, int channel) {
-    if (!IsAddressable(device, channel)) return;
-    if (!send(device, Cmd::AutoSeam, channel)) return;
+    if (!IsAddressable(device, channel) || !linkActive()) return;
+    reportIrreversible(QStringLiteral("Auto Seam Gain"));
+    send(device, Cmd::AutoSeam, channel);
     if (controllerMode()) {
         EventPump::processPending();
         // The device may still be busy with the seam when asked: one more try before giving up.
@@ -30,6 +31,7 @@ void CommandSet::RunAutoColorBalance(int device) {
             QStringLiteral("Error! Kestrix detect no input on input channel 1. Auto Color Balance aborted."));
         return;
     }
+    if (linkActive()) reportIrreversible(QStringLiteral("Auto Color Balance"));
     runAutomatic(device, "RGBADJ", QStringLiteral("Automatic Color Balance in progress. Please wait...."),
                  4850, 31810);
     requestRefresh(&CommandSet::sourceColorsRefreshRequested);
@@ -37,6 +39,7 @@ void CommandSet::RunAutoColorBalance(int device) {
 
 void CommandSet::RunAutoPosition(int device) {
     if (!IsAddressable(device)) return;
+    if (linkActive()) reportIrreversible(QStringLiteral("Auto Position"));
     runAutomatic(device, "AUTOPOS", QStringLiteral("Automatic Position setup in progress. Please wait...."),
                  700, 810);
     requestRefresh(&CommandSet::sourceSetupRefreshRequested);
@@ -44,6 +47,7 @@ void CommandSet::RunAutoPosition(int device) {
 
 void CommandSet::RunAutoPhase(int device) {
     if (!IsAddressable(device)) return;
+    if (linkActive()) reportIrreversible(QStringLiteral("Auto Phase"));
     runAutomatic(device, "APHASE", QStringLiteral("Automatic Phase setup in progress. Please wait...."), 3400,
                  21810);
     requestRefresh(&CommandSet::sourceSetupRefreshRequested);

@@ -91,7 +91,7 @@ void ConfigFileMenu::OpenConfigurationFile1Click() {
     model.applyImage(bytes);
     state.ModelFromFile = 1;
     // The refresh sends nothing (Refreshing is set throughout), even while linked.
-    reader.refreshPagesFromModel();
+    reader.refreshPagesFromModel(DeviceReader::Origin::File);
     host.showMessage(QStringLiteral("File open successful. Lumivane updated with settings from file."));
     host.setBusyCursor(false);
 }

@@ -50,5 +50,5 @@ void DeviceCompare::sendWindowValues(const QList<Difference> &rows) {
 
 void DeviceCompare::takeDeviceValues(const DeviceModel &devices, const QList<Difference> &rows) {
     model.applyImage(withDeviceValues(model.image(), devices.image(), rows));
-    reader.refreshPagesFromModel(false);
+    reader.refreshPagesFromModel(DeviceReader::Origin::Comparison);
 }

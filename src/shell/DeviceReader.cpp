@@ -25,20 +25,31 @@ void DeviceReader::versionRead(int device, const QString &version) {
 }
 
 void DeviceReader::allRead() {
-    refreshPagesFromModel();
+    refreshPagesFromModel(Origin::Read);
 }
 
 void DeviceReader::ReadfromKestrixs1Click() {
     readFlow.readAll();
+    emit settingsReplaced(tr("New history after Read from Kestrix(s)"));
 }
 
-void DeviceReader::refreshPagesFromModel(bool askDevices) {
+bool DeviceReader::readForCalculation() {
+    const bool read = readFlow.readForCalculation();
+    emit settingsReplaced(tr("New history after Read from Kestrix(s)"));
+    return read;
+}
+
+void DeviceReader::refreshPagesFromModel(Origin origin) {
     const bool wasRefreshing = state.Refreshing;
     state.Refreshing = true;
     info.ScreenInfoComboBoxChange();
-    takeOverPlanningLayout(askDevices);
+    takeOverPlanningLayout(origin != Origin::Comparison);
     refreshPages();
     state.Refreshing = wasRefreshing;
+    if (origin == Origin::File)
+        emit settingsReplaced(tr("New history after Open Configuration File"));
+    else if (origin == Origin::Comparison)
+        emit settingsReplaced(tr("New history after taking the values of Compare with Kestrix(s)"));
 }
 
 // The Planning page takes the wall layout over from device 1's first output record; the device count is
@@ -48,4 +59,12 @@ void DeviceReader::takeOverPlanningLayout(bool askDevices) {
     planning.takeOverLayout(model.output(1, 1));
     if (askDevices) connection.flow().checkDeviceCount();
     planning.RecomputeFromDeviceLayout();
+}
+
+void DeviceReader::showPlanningLayout() {
+    const bool wasRefreshing = state.Refreshing;
+    state.Refreshing = true;
+    planning.showLayout(model.output(1, 1));
+    planning.RecomputeFromDeviceLayout();
+    state.Refreshing = wasRefreshing;
 }

@@ -33,15 +33,28 @@ public:
     // the overlap field's leave handling and the page-change handling (with Refreshing set).
     DeviceReader(const Parts &parts, std::function<void()> refreshPages, QObject *parent = nullptr);
 
-    // The Planning page's calculator reads the devices into the model only (see ReadFlow).
-    bool readForCalculation() { return readFlow.readForCalculation(); }
+    // The Planning page's calculator reads the devices into the model only (see ReadFlow); a new undo
+    // history starts with it.
+    bool readForCalculation();
     void ReadfromKestrixs1Click();
+    // Where the model's records came from when the pages are brought in line with them.
+    enum class Origin {
+        Read,       // the devices were read (the read's own end starts the new undo history)
+        File,       // a configuration file was opened
+        Comparison, // the devices' values were taken over from a comparison: nothing may go on the line
+    };
     // The pages brought in line with the model, with Refreshing set so that nothing is sent: the
-    // Information page, the Planning page's take-over of device 1's layout (with its warnings), then
-    // the page refreshes. The read ends with it; a file load runs the same after replacing the model.
-    // askDevices: whether the take-over may ask the Controller again for its device count (after a read;
-    // not when values were taken from a comparison, which must put nothing on the line).
-    void refreshPagesFromModel(bool askDevices = true);
+    // Information page, the Planning page's take-over of device 1's layout (with its warnings and, but
+    // for a comparison, the device count check), then the page refreshes. A file or a comparison starts
+    // a new undo history here.
+    void refreshPagesFromModel(Origin origin);
+    // The Planning page's projector count, alignment and overlap as device 1's record has them, without
+    // the warnings and the device count check of a read (an undone adjustment of the layout).
+    void showPlanningLayout();
+
+signals:
+    // The model holds what the devices reported (whether or not every record came) or what a file held.
+    void settingsReplaced(const QString &why);
 
 private:
     void deviceCountShown(int count) override;

@@ -23,8 +23,15 @@ struct MenuMnemonic {
     char mnemonic;
 };
 const MenuMnemonic kMenuMnemonics[] = {
-    {"File", 'F'},     {"Serial Port", 'S'}, {"Help", 'H'},   {"Settings (Adv users only)", 'A'},
-    {"COM Port", 'C'}, {"Baud", 'B'},        {"Parity", 'P'}, {"Search for Kestrix(s) ...", 'S'},
+    {"File", 'F'},
+    {"Edit", 'E'},
+    {"Serial Port", 'S'},
+    {"Help", 'H'},
+    {"Settings (Adv users only)", 'A'},
+    {"COM Port", 'C'},
+    {"Baud", 'B'},
+    {"Parity", 'P'},
+    {"Search for Kestrix(s) ...", 'S'},
 };
 
 // The caption with an ampersand before the first occurrence of the letter (either case), so that the
@@ -56,6 +63,10 @@ const MenuItem kMenuItems[] = {
     {"File", "Compare with Kestrix(s)…", "CompareWithKestrixs1", Disabled, 'C'},
     {"File", "Export Commissioning Report…", "ExportCommissioningReport1", Enabled, 'E'},
     {"File", "Exit", "Exit1", Enabled, 'x'},
+    {"Edit", "Undo", "Undo1", Disabled, 'U'},
+    {"Edit", "Redo", "Redo1", Disabled, 'R'},
+    {"Edit", "Revert to Last Read", "RevertToLastRead1", SeparatorBefore, 'L'},
+    {"Edit", "Undo History...", "UndoHistory1", SeparatorBefore, 'H'},
     {"Serial Port|Settings (Adv users only)|COM Port", "Search (COM 1 && COM 2)", "SearchCOM1COM21", Checked,
      'S'},
     {"Serial Port|Settings (Adv users only)|Baud", "Default values", "Defaultvalues1", Checked, 'D'},
@@ -120,6 +131,8 @@ MainMenu::MainMenu(QMenuBar *bar) : QObject(bar) {
     action(QStringLiteral("OpenConfigurationFile1"))->setShortcut(QKeySequence::Open);
     action(QStringLiteral("SaveConfigurationtoFile1"))->setShortcut(QKeySequence::Save);
     action(QStringLiteral("Exit1"))->setShortcut(QKeySequence::Quit);
+    action(QStringLiteral("Undo1"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    action(QStringLiteral("Redo1"))->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
 }
 
 QAction *MainMenu::action(const QString &objectName) const {

@@ -11,6 +11,7 @@
 #include "DeviceCompare.h"
 #include "DeviceReader.h"
 #include "DisplaySetupPage.h"
+#include "EditMenu.h"
 #include "EventPump.h"
 #include "FieldEditors.h"
 #include "GuardedHost.h"
@@ -33,6 +34,7 @@
 #include "TConnectionHelpForm.h"
 #include "TInfoForm.h"
 #include "TerminalPane.h"
+#include "UndoRecorder.h"
 #include "WheelGuard.h"
 #include "WindowHost.h"
 #include "WindowPushValues.h"
@@ -160,6 +162,10 @@ void TLumivaneForm::buildLink() {
     planningPeers = std::make_unique<ShellPlanningPeers>(
         ShellPlanningPeers::Parts{*displaySetup, *sourceSetup, *seamRemoval, *infoPage, *commandEngine,
                                   *commandSet, *connector, *deviceReader});
+    recorder = new UndoRecorder(
+        {*commandSet, deviceModel, *commandEngine, *guardedHost},
+        [this](bool layout) { refreshPagesAfterUndo(layout); }, this);
+    connect(deviceReader, &DeviceReader::settingsReplaced, recorder, &UndoRecorder::startNewHistory);
 }
 
 // The pages get the command set, the window state and the user through one context; what one page
@@ -262,6 +268,17 @@ void TLumivaneForm::refreshPagesAfterRead() {
     PhasePageControlChange();
 }
 
+// The pages after an undone or redone adjustment show the model as they do after a read; the Projector
+// Setup choice no longer says what the projectors show. The Planning page takes the wall's layout over
+// only when the step changed it: its own planned values stay otherwise.
+void TLumivaneForm::refreshPagesAfterUndo(bool layout) {
+    RefreshingScope refreshing(windowState);
+    if (layout) deviceReader->showPlanningLayout();
+    projectorSetup->clearSelections();
+    infoPage->ScreenInfoComboBoxChange();
+    refreshPagesAfterRead();
+}
+
 // Everything the pages show goes to the devices in one pass (the menu guard holds CommandBusy for it).
 // The pass is one batch: the pages stay disabled and the hourglass up from its first command to its last.
 void TLumivaneForm::SendCurrentSettingstoKestrixs1Click() {
@@ -269,6 +286,8 @@ void TLumivaneForm::SendCurrentSettingstoKestrixs1Click() {
     WindowPushInputs inputs(*sourceSetup);
     WindowPushSeams seams(*seamRemoval, deviceModel);
     SettingsPush push(*commandSet, deviceModel, *guardedHost, [this] { return commandEngine->LinkActive(); });
+    // The pages' values going out again are no adjustment of the user's.
+    UndoRecorder::Pause notAdjustments(*recorder);
     CommandEngine::Batch batch(*commandEngine);
     push.run(values, &inputs, &seams);
 }
@@ -322,6 +341,7 @@ void TLumivaneForm::wireMenu() {
         }
     });
     on("About1", [this] { showAbout(); });
+    edit = new EditMenu(*mainMenu, *recorder, *this);
 }
 
 void TLumivaneForm::attachAuxiliaryWindows(TInfoForm *info, TConnectionHelpForm *help) {

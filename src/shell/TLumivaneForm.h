@@ -17,6 +17,7 @@ class ConnectionController;
 class DeviceCompare;
 class DeviceReader;
 class DisplaySetupPage;
+class EditMenu;
 class GuardedHost;
 class Host;
 class BlendPreviewPage;
@@ -35,6 +36,7 @@ class StatusQueries;
 class TApdComPort;
 class TConnectionHelpForm;
 class TInfoForm;
+class UndoRecorder;
 class WindowHost;
 
 // Everything that shapes one run of the main window and that a test may want to replace.
@@ -75,6 +77,8 @@ public:
     DeviceReader &reader() const { return *deviceReader; }
     DeviceCompare &compare() const { return *deviceCompare; }
     ReportExport &reportExport() const { return *reportExporter; }
+    UndoRecorder &undoRecorder() const { return *recorder; }
+    EditMenu &editMenu() const { return *edit; }
     ConfigFileMenu &configFiles() const { return *configFileMenu; }
     QTabWidget *phasePageControl() const { return phasePages; }
     InformationPage *informationPage() const { return infoPage; }
@@ -106,6 +110,7 @@ private:
     void finishExit();
     void showAbout();
     void refreshPagesAfterRead();
+    void refreshPagesAfterUndo(bool layout);
     void SendCurrentSettingstoKestrixs1Click();
     // The lines heading a saved traffic log or a capture: port, baud, parity, link mode, device IDs
     // and versions as far as known.
@@ -140,6 +145,8 @@ private:
     ReportExport *reportExporter = nullptr;
     ConfigFileMenu *configFileMenu = nullptr;
     std::unique_ptr<ShellPlanningPeers> planningPeers;
+    UndoRecorder *recorder = nullptr;
+    EditMenu *edit = nullptr;
 
     bool shownOnce = false;
     bool exitQuestionOpen = false;

@@ -7,6 +7,7 @@
 #include "DeviceModel.h"
 #include "LinkRig.h"
 #include "ModelFields.h"
+#include "UndoRecorder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -192,6 +193,8 @@ void CompareTest::listsTheChangesAndSendsThemInTheRealDialog() {
     QCOMPARE(rig.com1->device(1).outputs[1].blackLevel, quint8(0));
     QCOMPARE(rig.com1->device(2).inputs[2].phaseOffset, 0);
     QCOMPARE(rig.form->model().image(), before);
+    // Sending the window's values again is no adjustment to undo.
+    QCOMPARE(rig.form->undoRecorder().stack()->count(), 0);
 
     // The devices hold the window's settings again.
     const auto again = compare(rig, CompareDialog::Close);
@@ -225,6 +228,9 @@ void CompareTest::takesTheDevicesValuesIntoTheWindow() {
     QCOMPARE(rig.form->model().image(), expected);
     QCOMPARE(rig.form->findChild<QLineEdit *>("Black2Edit")->text(), QStringLiteral("40"));
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    // The window now holds what the devices hold: the undo history starts again from there.
+    QCOMPARE(rig.form->undoRecorder().historyStart(),
+             QStringLiteral("New history after taking the values of Compare with Kestrix(s)"));
 
     const auto again = compare(rig, CompareDialog::Close);
     QVERIFY(again && again->read);

@@ -144,6 +144,10 @@ void MainWindowTest::menuItems_data() {
         {"CompareWithKestrixs1", "File", "Compare with Kestrix(s)…", false, false},
         {"ExportCommissioningReport1", "File", "Export Commissioning Report…", true, false},
         {"Exit1", "File", "Exit", true, false},
+        {"Undo1", "Edit", "Undo", false, false},
+        {"Redo1", "Edit", "Redo", false, false},
+        {"RevertToLastRead1", "Edit", "Revert to Last Read", true, false},
+        {"UndoHistory1", "Edit", "Undo History...", true, false},
         {"SearchCOM1COM21", settings + "COM Port", "Search (COM 1 && COM 2)", true, true},
         {"Defaultvalues1", settings + "Baud", "Default values", true, true},
         {"N9600", settings + "Baud", "9600", true, false},
@@ -189,9 +193,11 @@ void MainWindowTest::menuOrder() {
     QStringList top;
     for (QAction *a : form.menuBar()->actions())
         top.append(shown(a->text()));
-    QCOMPARE(top, (QStringList{"File", "Serial Port", "Help"}));
+    QCOMPARE(top, (QStringList{"File", "Edit", "Serial Port", "Help"}));
 
-    QMenu *serial = form.menuBar()->actions().at(1)->menu();
+    QCOMPARE(entries(form.menuBar()->actions().at(1)->menu()),
+             (QStringList{"Undo", "Redo", "-", "Revert to Last Read", "-", "Undo History..."}));
+    QMenu *serial = form.menuBar()->actions().at(2)->menu();
     QCOMPARE(entries(serial),
              (QStringList{"Settings (Adv users only)", "Search for Kestrix(s) ...",
                           "Read from Kestrix(s) ...", "-", "Disconnect Serial Communication"}));
@@ -206,7 +212,7 @@ void MainWindowTest::menuOrder() {
              (QStringList{"Open Configuration File", "Save Configuration to File",
                           "Send Current Settings to Kestrix(s)", "Compare with Kestrix(s)…",
                           "Export Commissioning Report…", "Exit"}));
-    QCOMPARE(entries(form.menuBar()->actions().at(2)->menu()),
+    QCOMPARE(entries(form.menuBar()->actions().at(3)->menu()),
              (QStringList{"Help with Lumivane Serial connection", "About..."}));
 }
 
