@@ -8,7 +8,6 @@
 #include "WindowState.h"
 
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QWidget>
 
@@ -23,12 +22,11 @@ DeviceReader::DeviceReader(const Parts &parts, std::function<void()> refreshPage
       readFlow(parts.engine, parts.host, parts.model, parts.queries, parts.connection.flow(), *this) {}
 
 void DeviceReader::deviceCountShown(int count) {
-    info.deviceCountLabel()->setText(QString::number(count));
+    info.showDeviceCount(count);
 }
 
-// The page shows device 1's version only.
 void DeviceReader::versionRead(int device, const QString &version) {
-    if (device == 1) info.versionLabel()->setText(version);
+    info.showVersion(device, version);
 }
 
 void DeviceReader::allRead() {

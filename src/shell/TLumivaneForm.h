@@ -3,6 +3,7 @@
 #include "DeviceModel.h"
 #include "Pacing.h"
 #include "PortMap.h"
+#include "Preferences.h"
 #include "WindowState.h"
 
 #include <QMainWindow>
@@ -22,6 +23,7 @@ class BlendPreviewPage;
 class InformationPage;
 class MainMenu;
 class PlanningPage;
+class PortChooserMenu;
 class ProjectorSetupPage;
 class QTabWidget;
 class SeamRemovalPage;
@@ -42,8 +44,14 @@ struct FormOptions {
     // Only the boxes (messages, questions, the process exit) answered by this host, everything else
     // shown by the window itself; ignored when host is set.
     Host *dialogs = nullptr;
-    // The devices behind COM1 and COM2.
+    // The devices behind COM1 and COM2 as the command line gives them.
     PortMap ports;
+    // The serial ports of the machine for the Serial Port menu's choice of devices, and to find the
+    // single USB adapter that stands for COM1; null means none (the program gives the system's list).
+    SerialPortLister listPorts;
+    // Where the port choice, the last folder and the recent files are kept between runs; null keeps
+    // them for the run only (the program gives the user's own settings).
+    Preferences::Store settings;
     // Every protocol timing, the exit pause included.
     Pacing pacing = Pacing::real();
     // How the program ends once the close has gone ahead; null means QApplication::quit.
@@ -72,6 +80,8 @@ public:
     ConnectionController &connection() const { return *connector; }
     DeviceReader &reader() const { return *deviceReader; }
     ConfigFileMenu &configFiles() const { return *configFileMenu; }
+    PortChooserMenu &portChooser() const { return *portChoice; }
+    Preferences &preferences() const { return *prefs; }
     QTabWidget *phasePageControl() const { return phasePages; }
     InformationPage *informationPage() const { return infoPage; }
     BlendPreviewPage *blendPreviewPage() const { return blendPreview; }
@@ -108,6 +118,7 @@ private:
     QStringList trafficLogHeader() const;
 
     FormOptions options;
+    std::unique_ptr<Preferences> prefs;
     DeviceModel deviceModel;
     WindowState &windowState = deviceModel.state();
     std::unique_ptr<WindowHost> windowHost;
@@ -133,6 +144,7 @@ private:
     ConnectionController *connector = nullptr;
     DeviceReader *deviceReader = nullptr;
     ConfigFileMenu *configFileMenu = nullptr;
+    PortChooserMenu *portChoice = nullptr;
     std::unique_ptr<ShellPlanningPeers> planningPeers;
 
     bool shownOnce = false;

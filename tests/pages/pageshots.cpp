@@ -65,7 +65,7 @@ int main(int argc, char **argv) {
         o.BlackLevel = 200;
     });
     info->ScreenInfoComboBoxChange();
-    info->terminalPane()->showReceived("debug 0\r\nKX> NKX\r\n2 1 2\r\nKX> ");
+    form.findChild<TerminalPane *>("AdTerminal1")->showReceived("debug 0\r\nKX> NKX\r\n2 1 2\r\nKX> ");
     info->HiddenLabelDblClick();
     QTest::qWait(100);
     form.grab().save(dir + "/information-hidden-shown.png");

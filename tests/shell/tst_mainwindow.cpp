@@ -243,8 +243,8 @@ void MainWindowTest::connectQuestion() {
 
     // First show selected the first baud rate and the first screen; the search's Controller pass then
     // moved to the Controller's rate.
-    QCOMPARE(form.informationPage()->baudComboBox()->currentText(), QString(yes ? "57600" : "38400"));
-    QCOMPARE(form.informationPage()->screenInfoComboBox()->currentText(), QString("Screen 1"));
+    QCOMPARE(form.findChild<QComboBox *>("BaudComboBox")->currentText(), QString(yes ? "57600" : "38400"));
+    QCOMPARE(form.findChild<QComboBox *>("ScreenInfoComboBox")->currentText(), QString("Screen 1"));
     QVERIFY(form.planningPage()->isPrepared());
     QVERIFY(!form.state().Refreshing);
     QVERIFY(!form.findChild<QAction *>("ReadfromKestrixs1")->isEnabled());
