@@ -151,7 +151,7 @@ void TLumivaneForm::buildLink() {
     deviceReader = new DeviceReader(
         {*commandEngine, *guardedHost, deviceModel, *statusQueries, *connector, *infoPage, *planning, *this},
         [this] { refreshPagesAfterRead(); }, this);
-    configFileMenu = new ConfigFileMenu({*guardedHost, deviceModel, *deviceReader, *this}, this);
+    configFileMenu = new ConfigFileMenu({*guardedHost, deviceModel, *deviceReader, *this, *prefs}, this);
     portChoice = new PortChooserMenu({*mainMenu->menuHolding(QStringLiteral("SearchCOM1COM21")), *comPort,
                                       *prefs, *guardedHost, options.listPorts},
                                      this);
@@ -283,6 +283,8 @@ void TLumivaneForm::wireMenu() {
     };
     on("OpenConfigurationFile1", [this] { configFileMenu->OpenConfigurationFile1Click(); });
     on("SaveConfigurationtoFile1", [this] { configFileMenu->SaveConfigurationtoFile1Click(); });
+    configFileMenu->attachRecentMenu(mainMenu->menuHolding(QStringLiteral("OpenConfigurationFile1")),
+                                     mainMenu->action(QStringLiteral("SaveConfigurationtoFile1")));
     on("SendCurrentSettingstoKestrixs1", guarded([this] { SendCurrentSettingstoKestrixs1Click(); }));
     on("Exit1", [this] { close(); });
     // Every search takes the ports plugged in now: an adapter plugged in since the last one counts.
