@@ -27,7 +27,8 @@ InformationPage::InformationPage(QWidget *parent) : QWidget(parent) {
     // The terminal with its tool row above and its line input below, where the pane alone stood.
     auto *terminalColumn = new QVBoxLayout;
     terminalColumn->setSpacing(2);
-    terminalColumn->addWidget(new TerminalToolBar(terminal, this));
+    auto *toolBar = new TerminalToolBar(terminal, this);
+    terminalColumn->addWidget(toolBar);
     terminalColumn->addWidget(terminal, 1);
     terminalColumn->addWidget(new TerminalLineInput(terminal, this));
 
@@ -57,6 +58,13 @@ InformationPage::InformationPage(QWidget *parent) : QWidget(parent) {
     layout->setColumnStretch(0, 1);
     layout->setRowStretch(1, 1);
     layout->setRowStretch(4, 1);
+
+    // Tab follows the column: the tool row above the pane, then the pane (made first, for the tool row
+    // to act on). The pane keeps Tab for the device; Shift+Tab leaves it.
+    QWidget *lastTool = nullptr;
+    for (QWidget *w = toolBar->nextInFocusChain(); toolBar->isAncestorOf(w); w = w->nextInFocusChain())
+        if (w->focusPolicy() & Qt::TabFocus) lastTool = w;
+    if (lastTool) setTabOrder(lastTool, terminal);
 }
 
 InformationPage::~InformationPage() = default;
