@@ -81,7 +81,6 @@ public:
     DeviceReader &reader() const { return *deviceReader; }
     ConfigFileMenu &configFiles() const { return *configFileMenu; }
     PortChooserMenu &portChooser() const { return *portChoice; }
-    Preferences &preferences() const { return *prefs; }
     QTabWidget *phasePageControl() const { return phasePages; }
     InformationPage *informationPage() const { return infoPage; }
     BlendPreviewPage *blendPreviewPage() const { return blendPreview; }
