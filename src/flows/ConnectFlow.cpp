@@ -48,7 +48,7 @@ bool ConnectFlow::setPortBaud(int baud) {
 }
 
 int ConnectFlow::searchPorts() {
-    return discovery.SearchPorts([this] { view.foundOnCom1(); });
+    return discovery.SearchPorts([this](int number) { view.portFound(number); });
 }
 
 int ConnectFlow::queryDeviceCount() {

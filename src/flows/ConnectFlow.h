@@ -19,8 +19,8 @@ public:
     // The line rate to use after a change to the given link mode. By default the mode's own rate:
     // 57600 baud through the Controller, 38400 direct.
     virtual int baudChoice(bool controller) { return controller ? 57600 : 38400; }
-    // The search found a device answering on COM 1.
-    virtual void foundOnCom1() {}
+    // The search found a device answering on this port (1 or 2).
+    virtual void portFound(int /*number*/) {}
     // The Controller counted `count` devices; devices 1 and 2 (as far as counted) carry these IDs.
     virtual void deviceIdsShown(int /*count*/, int /*id1*/, int /*id2*/) {}
     // The Controller counted no device.

@@ -45,14 +45,13 @@ ControllerCount parseControllerCount(const quint8 *reply, int length) {
     return result;
 }
 
-int Discovery::SearchPorts(const std::function<void()> &onFoundOnCom1) {
+int Discovery::SearchPorts(const std::function<void(int port)> &onFound) {
     Host &host = engine.host();
     host.setPagesEnabled(false);
     host.setBusyCursor(true);
     int found = -1;
     if (engine.Probe(1)) {
         host.setStatusText(QStringLiteral("Established communication with Kestrix on Com 1"));
-        if (onFoundOnCom1) onFoundOnCom1();
         found = 1;
     } else if (!engine.aborted() && engine.Probe(2)) {
         found = 2;
@@ -60,6 +59,7 @@ int Discovery::SearchPorts(const std::function<void()> &onFoundOnCom1) {
         engine.port().SetOpen(false);
     }
 
+    if (found != -1 && onFound) onFound(found);
     host.setBusyCursor(false);
     host.setPagesEnabled(true);
     return found;

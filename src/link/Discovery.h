@@ -28,8 +28,9 @@ public:
     explicit Discovery(CommandEngine &engine) : engine(engine) {}
 
     // Probes COM1, then COM2, with short acknowledgement waits. Returns 1 or 2, or -1 (port closed)
-    // when neither answered. onFoundOnCom1 runs when COM1 answered (the connection display shows it).
-    int SearchPorts(const std::function<void()> &onFoundOnCom1);
+    // when neither answered. onFound runs with the number of the port that answered (the connection
+    // display shows it); only COM1 is announced in the status bar.
+    int SearchPorts(const std::function<void(int port)> &onFound);
 
     // Asks the Controller for its device count. Returns what it said, or numbers = 0 when the query
     // failed or the answer carried no digit (the status bar then tells so).

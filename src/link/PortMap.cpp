@@ -1,12 +1,35 @@
 #include "PortMap.h"
 
 #include <QCommandLineParser>
+#include <QSerialPortInfo>
+
+#include <algorithm>
 
 namespace {
 QString optionName(int portNumber) {
     return QStringLiteral("com%1").arg(portNumber);
 }
 } // namespace
+
+SerialPortRecord SerialPortRecord::fromInfo(const QSerialPortInfo &info) {
+    SerialPortRecord record;
+    record.path = info.systemLocation();
+    record.description = info.description();
+    record.manufacturer = info.manufacturer();
+    record.serialNumber = info.serialNumber();
+    record.usb = info.hasVendorIdentifier();
+    return record;
+}
+
+QString SerialPortRecord::label() const {
+    QStringList about;
+    if (!manufacturer.isEmpty()) about << manufacturer;
+    if (!serialNumber.isEmpty()) about << QStringLiteral("serial %1").arg(serialNumber);
+    QString text = path;
+    if (!description.isEmpty()) text += QStringLiteral(" \u2013 ") + description;
+    if (!about.isEmpty()) text += QStringLiteral(" (%1)").arg(about.join(QStringLiteral(", ")));
+    return text;
+}
 
 QString PortMap::defaultPath(int portNumber) {
     if (portNumber <= 0) return {};
@@ -19,11 +42,53 @@ QString PortMap::defaultPath(int portNumber) {
 
 QString PortMap::path(int portNumber) const {
     if (portNumber <= 0) return {};
-    return m_overrides.value(portNumber, defaultPath(portNumber));
+    switch (origin(portNumber)) {
+    case Origin::CommandLine:
+        return m_overrides.value(portNumber);
+    case Origin::Chosen:
+        return m_choices.value(portNumber);
+    case Origin::UsbAdapter:
+        return m_usbAdapter;
+    case Origin::Standard:
+        break;
+    }
+    return defaultPath(portNumber);
+}
+
+PortMap::Origin PortMap::origin(int portNumber) const {
+    if (m_overrides.contains(portNumber)) return Origin::CommandLine;
+    if (!m_choices.value(portNumber).isEmpty()) return Origin::Chosen;
+    if (portNumber == 1 && !m_usbAdapter.isEmpty()) return Origin::UsbAdapter;
+    return Origin::Standard;
 }
 
 void PortMap::setPath(int portNumber, const QString &devicePath) {
     if (portNumber > 0) m_overrides.insert(portNumber, devicePath);
+}
+
+void PortMap::setChoice(int portNumber, const QString &devicePath) {
+    if (portNumber <= 0) return;
+    if (devicePath.isEmpty())
+        m_choices.remove(portNumber);
+    else
+        m_choices.insert(portNumber, devicePath);
+}
+
+void PortMap::notePorts(const QList<SerialPortRecord> &ports) {
+    QStringList adapters;
+    for (const SerialPortRecord &port : ports)
+        if (port.usb) adapters << port.path;
+    // With two or more adapters there is no telling which one the devices are on: the user chooses.
+    m_usbAdapter = adapters.size() == 1 ? adapters.constFirst() : QString();
+}
+
+QList<SerialPortRecord> PortMap::systemPorts() {
+    QList<SerialPortRecord> ports;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        ports << SerialPortRecord::fromInfo(info);
+    std::sort(ports.begin(), ports.end(),
+              [](const SerialPortRecord &a, const SerialPortRecord &b) { return a.path < b.path; });
+    return ports;
 }
 
 void PortMap::addOptions(QCommandLineParser &parser) {

@@ -1,21 +1,59 @@
 #pragma once
 
+#include <QList>
 #include <QMap>
 #include <QString>
-#include <QStringList>
+
+#include <functional>
 
 class QCommandLineParser;
+class QSerialPortInfo;
 
-// Port numbers (COM1, COM2, ...) to the platform's serial devices. By default port n is /dev/ttyS<n-1>
-// on Linux and \\.\COM<n> on Windows; the program options --com1 PATH and --com2 PATH point a number at
-// another device (a USB adapter, a pseudo-terminal). Messages keep saying "COM Port #n".
+// One serial port of this machine as the system lists it.
+struct SerialPortRecord {
+    QString path; // what the port is opened by: /dev/ttyUSB0, \\.\COM3
+    QString description;
+    QString manufacturer;
+    QString serialNumber;
+    bool usb = false; // a USB serial adapter (it has a USB vendor ID)
+
+    static SerialPortRecord fromInfo(const QSerialPortInfo &info);
+    // "/dev/ttyUSB0 – FT232R USB UART (FTDI, serial A10K5QW3)", leaving out what the system does not know.
+    QString label() const;
+};
+
+// Lists the serial ports of this machine afresh on every call.
+using SerialPortLister = std::function<QList<SerialPortRecord>()>;
+
+// Port numbers (COM1, COM2, ...) to the platform's serial devices. Messages keep saying "COM Port #n".
+// What decides the device of a number, first match wins:
+//   the command line (--com1 PATH, --com2 PATH), for this run only;
+//   the user's choice from the Serial Port menu (remembered between runs by the window);
+//   for COM1 only, the one USB serial adapter when exactly one is plugged in (the usual site set-up);
+//   the standard device: /dev/ttyS<n-1> on Linux, \\.\COM<n> on Windows.
 class PortMap {
 public:
+    enum class Origin { Standard, UsbAdapter, Chosen, CommandLine };
+
     QString path(int portNumber) const; // empty for 0 and negative numbers
+    Origin origin(int portNumber) const;
+
+    // The command line's device for a number.
     void setPath(int portNumber, const QString &devicePath);
     bool isOverridden(int portNumber) const { return m_overrides.contains(portNumber); }
 
+    // The user's choice; an empty path forgets it.
+    void setChoice(int portNumber, const QString &devicePath);
+    QString choice(int portNumber) const { return m_choices.value(portNumber); }
+
+    // Takes note of the ports plugged in now: the single USB adapter among them, if there is exactly
+    // one, stands for COM1 while nothing else names it.
+    void notePorts(const QList<SerialPortRecord> &ports);
+    QString usbAdapter() const { return m_usbAdapter; }
+
     static QString defaultPath(int portNumber);
+    // The serial ports of this machine, sorted by path. Pseudo-terminals are never listed.
+    static QList<SerialPortRecord> systemPorts();
 
     // Adds --com1 and --com2 to a parser, and applies the values the user gave.
     static void addOptions(QCommandLineParser &parser);
@@ -23,4 +61,6 @@ public:
 
 private:
     QMap<int, QString> m_overrides;
+    QMap<int, QString> m_choices;
+    QString m_usbAdapter;
 };

@@ -33,7 +33,8 @@ TApdComPort::~TApdComPort() {
 }
 
 bool TApdComPort::SetComNumber(int portNumber) {
-    if (portNumber == m_comNumber) return true;
+    const bool sameDevice = !isOpen() || m_map.path(portNumber) == m_openPath;
+    if (portNumber == m_comNumber && sameDevice) return true;
     m_comNumber = portNumber;
     if (!isOpen()) return true;
     closeDevice();
@@ -75,6 +76,7 @@ bool TApdComPort::openDevice() {
         m_serial.close();
         return false;
     }
+    m_openPath = path;
     // The log runs on across sessions: the one that failed is what support asks for.
     m_traffic.mark(tr("port opened: %1, %2 baud, parity %3, %4")
                        .arg(path)
@@ -209,7 +211,7 @@ QString TApdComPort::openProblem(const QString &path) {
 bool TApdComPort::IsPortAvailable(int portNumber) const {
     const QString path = m_map.path(portNumber);
     if (path.isEmpty()) return false;
-    if (isOpen() && path == devicePath()) return true;
+    if (isOpen() && path == m_openPath) return true;
     QSerialPort trial;
     trial.setPortName(path);
     if (trial.open(QIODevice::ReadWrite)) {

@@ -35,12 +35,17 @@ public:
 
     void setPortMap(const PortMap &map) { m_map = map; }
     const PortMap &portMap() const { return m_map; }
+    // A changed map takes effect at the next opening, or when a number is selected again
+    // (SetComNumber): an open port stays on its device until then.
+    PortMap &portMap() { return m_map; }
     // The length of a tick of WaitForString deadlines (55 ms; scaled in tests).
     void setTickMs(int ms) { m_tickMs = ms; }
     int tickMs() const { return m_tickMs; }
 
     // Settings. Baud and parity apply at once to an open port (false, with errorText(), when the
     // device refuses; the previous value is kept then). Flow control waits for the next opening.
+    // Selecting a number reopens an open port when the number, or the device the map now gives it,
+    // differs from the one open.
     int ComNumber() const { return m_comNumber; }
     bool SetComNumber(int portNumber);
     int Baud() const { return m_baud; }
@@ -49,7 +54,8 @@ public:
     bool SetParity(QSerialPort::Parity parity);
     HWFlowOptions flowOptions() const { return m_flow; }
     void SetHWFlowOptions(HWFlowOptions options) { m_flow = options; }
-    QString devicePath() const { return m_map.path(m_comNumber); }
+    // The device open, or while closed the one the next opening takes.
+    QString devicePath() const { return isOpen() ? m_openPath : m_map.path(m_comNumber); }
 
     bool isOpen() const { return m_serial.isOpen(); }
     bool Open() const { return isOpen(); }
@@ -127,6 +133,7 @@ private:
     QSerialPort m_serial;
     TrafficLog m_traffic;
     PortMap m_map;
+    QString m_openPath;
     int m_comNumber = 0;
     int m_baud = 38400;
     QSerialPort::Parity m_parity = QSerialPort::NoParity;

@@ -27,7 +27,8 @@ InformationPage::InformationPage(QWidget *parent) : QWidget(parent) {
     // The terminal with its tool row above and its line input below, where the pane alone stood.
     auto *terminalColumn = new QVBoxLayout;
     terminalColumn->setSpacing(2);
-    terminalColumn->addWidget(new TerminalToolBar(terminal, this));
+    auto *toolBar = new TerminalToolBar(terminal, this);
+    terminalColumn->addWidget(toolBar);
     terminalColumn->addWidget(terminal, 1);
     terminalColumn->addWidget(new TerminalLineInput(terminal, this));
 
@@ -57,6 +58,13 @@ InformationPage::InformationPage(QWidget *parent) : QWidget(parent) {
     layout->setColumnStretch(0, 1);
     layout->setRowStretch(1, 1);
     layout->setRowStretch(4, 1);
+
+    // Tab follows the column: the tool row above the pane, then the pane (made first, for the tool row
+    // to act on). The pane keeps Tab for the device; Shift+Tab leaves it.
+    QWidget *lastTool = nullptr;
+    for (QWidget *w = toolBar->nextInFocusChain(); toolBar->isAncestorOf(w); w = w->nextInFocusChain())
+        if (w->focusPolicy() & Qt::TabFocus) lastTool = w;
+    if (lastTool) setTabOrder(lastTool, terminal);
 }
 
 InformationPage::~InformationPage() = default;
@@ -102,8 +110,8 @@ QGroupBox *InformationPage::buildRs232Group() {
     rs232 = new QGroupBox(tr("RS-232"), this);
     rs232->setObjectName(QStringLiteral("RS232GroupBox"));
     auto *grid = new QGridLayout(rs232);
-    lights = new StatusLightsWidget(rs232);
-    grid->addWidget(lights, 0, 0, 1, 2, Qt::AlignLeft);
+    lightsWidget = new StatusLightsWidget(rs232);
+    grid->addWidget(lightsWidget, 0, 0, 1, 2, Qt::AlignLeft);
 
     auto disabledLabel = [this](const QString &text, const QString &name) {
         auto *label = new QLabel(text, rs232);
@@ -112,17 +120,22 @@ QGroupBox *InformationPage::buildRs232Group() {
         return label;
     };
     comNumber = disabledLabel(tr("None"), QStringLiteral("ComNumberLabel"));
+    // The device behind the number, so that the installer sees which adapter the link is on.
+    comPath = disabledLabel(QString(), QStringLiteral("ComPathLabel"));
+    auto *port = new QHBoxLayout;
+    port->addWidget(comNumber);
+    port->addWidget(comPath, 1);
     grid->addWidget(disabledLabel(tr("COM:"), {}), 1, 0);
-    grid->addWidget(comNumber, 1, 1);
+    grid->addLayout(port, 1, 1);
 
-    baud = new QComboBox(rs232);
-    baud->setObjectName(QStringLiteral("BaudComboBox"));
-    baud->addItems({QStringLiteral("38400"), QStringLiteral("57600")});
-    baud->setCurrentIndex(-1);
-    baud->setEnabled(false);
-    baud->setMaximumWidth(90);
+    baudBox = new QComboBox(rs232);
+    baudBox->setObjectName(QStringLiteral("BaudComboBox"));
+    baudBox->addItems({QStringLiteral("38400"), QStringLiteral("57600")});
+    baudBox->setCurrentIndex(-1);
+    baudBox->setEnabled(false);
+    baudBox->setMaximumWidth(90);
     grid->addWidget(disabledLabel(tr("Baud:"), {}), 2, 0);
-    grid->addWidget(baud, 2, 1);
+    grid->addWidget(baudBox, 2, 1);
 
     auto idEdit = [this](const QString &text, const QString &name) {
         auto *edit = new QLineEdit(text, rs232);
@@ -154,6 +167,64 @@ QGroupBox *InformationPage::buildHardwareSetupGroup() {
     layout->addWidget(rs485);
     group->hide();
     return group;
+}
+
+void InformationPage::attachPort(TApdComPort *port, StatusLightController *lights,
+                                 std::function<QStringList()> logHeader) {
+    lightsWidget->attach(lights);
+    terminal->attach(port);
+    terminal->setHeaderProvider(std::move(logHeader));
+    if (!ctx) return;
+    terminal->setMessenger([this](const QString &text) { ctx->host.showMessage(text); });
+    terminal->setStatusReporter([this](const QString &text) { ctx->host.setStatusText(text); });
+}
+
+void InformationPage::showPort(int number, const QString &devicePath) {
+    comNumber->setText(QString::number(number));
+    comPath->setText(devicePath);
+}
+
+void InformationPage::showLinkMode(bool controller) {
+    rs485->setChecked(controller);
+}
+
+void InformationPage::showModeBaud(bool controller) {
+    baudBox->setCurrentIndex(controller ? 1 : 0);
+}
+
+int InformationPage::baud() const {
+    return baudBox->currentIndex() == 1 ? 57600 : 38400;
+}
+
+void InformationPage::showDeviceIds(int count, int id1, int id2) {
+    const int ids[] = {0, id1, id2};
+    for (int device = 1; device <= 2 && device <= count; ++device) {
+        (device == 2 ? id2Edit : id1Edit)->setText(QString::number(ids[device]));
+        setKestrixIdVisible(device, true);
+    }
+}
+
+void InformationPage::hideDeviceIds() {
+    setKestrixIdVisible(1, false);
+    setKestrixIdVisible(2, false);
+}
+
+QString InformationPage::shownDeviceId(int device) const {
+    const QLineEdit *edit = device == 2 ? id2Edit : id1Edit;
+    return edit->isVisibleTo(this) ? edit->text() : QString();
+}
+
+void InformationPage::showVersion(int device, const QString &version) {
+    if (device == 1) version1->setText(version);
+}
+
+void InformationPage::showDeviceCount(int count) {
+    deviceCount->setText(QString::number(count));
+}
+
+void InformationPage::selectStartItems() {
+    baudBox->setCurrentIndex(0);
+    screenInfo->setCurrentIndex(0);
 }
 
 void InformationPage::setKestrixIdVisible(int device, bool visible) {
@@ -234,11 +305,6 @@ void InformationPage::showSlice(int projector, const QString &start, const QStri
     if (projector < 1 || projector > 8) return;
     sliceStart[projector - 1]->setText(start);
     sliceEnd[projector - 1]->setText(end);
-}
-
-QLabel *InformationPage::sliceLabel(int projector, bool end) const {
-    if (projector < 1 || projector > 8) return nullptr;
-    return end ? sliceEnd[projector - 1] : sliceStart[projector - 1];
 }
 
 void InformationPage::showResetButton() {

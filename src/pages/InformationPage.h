@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -15,6 +16,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class StatusLabels;
+class StatusLightController;
+class TApdComPort;
 class StatusLightsWidget;
 class TerminalPane;
 
@@ -29,18 +32,32 @@ public:
     ~InformationPage() override;
     void attach(const PageContext &context);
 
-    QComboBox *screenInfoComboBox() const { return screenInfo; }
-    QComboBox *baudComboBox() const { return baud; }
-    QCheckBox *rs485CheckBox() const { return rs485; }
-    QLabel *comNumberLabel() const { return comNumber; }
-    QLineEdit *kestrixIdEdit(int device) const { return device == 2 ? id2Edit : id1Edit; }
-    // Shows or hides the RS-485 ID row of device 1 or 2 (caption and field together).
-    void setKestrixIdVisible(int device, bool visible);
-    QGroupBox *rs232Group() const { return rs232; }
-    StatusLightsWidget *statusLights() const { return lights; }
-    QLabel *versionLabel() const { return version1; }
-    QLabel *deviceCountLabel() const { return deviceCount; }
-    TerminalPane *terminalPane() const { return terminal; }
+    // The serial port the terminal talks to and the status lights watch; logHeader gives the lines that
+    // head a saved traffic log or a capture. Call after attach(): the terminal tells the user through
+    // the page's host.
+    void attachPort(TApdComPort *port, StatusLightController *lights, std::function<QStringList()> logHeader);
+
+    // What the "RS-232" group shows of the link.
+    // The port the search found: its COM number, and the device behind it beside the number.
+    void showPort(int number, const QString &devicePath);
+    // The link mode in the never-shown Controller check box.
+    void showLinkMode(bool controller);
+    // The Baud box takes the mode's default rate: 57600 through the Controller, 38400 direct.
+    void showModeBaud(bool controller);
+    // The rate the Baud box shows (38400 while it shows none).
+    int baud() const;
+    // The Controller counted `count` devices: the ID rows of devices 1 and 2, as far as counted, show
+    // these IDs. The rows of devices it did not count keep what they showed.
+    void showDeviceIds(int count, int id1, int id2);
+    void hideDeviceIds();
+    // The RS-485 ID the row of device 1 or 2 shows; empty while the row is hidden.
+    QString shownDeviceId(int device) const;
+
+    // The devices' version (the page shows device 1's) and how many devices the read found.
+    void showVersion(int device, const QString &version);
+    void showDeviceCount(int count);
+    // The items chosen at first show: the first rate and the first screen.
+    void selectStartItems();
 
     // Fills the status labels for the screen chosen in ScreenInfoComboBox from device 1's records, once
     // the devices were read or a configuration file was opened (the read and the file load call it
@@ -56,7 +73,6 @@ public:
     // Projector p's slice of the source image in the "Image Position Offset" group (the planning
     // calculation fills it); a projector outside 1..8 is ignored.
     void showSlice(int projector, const QString &start, const QString &end);
-    QLabel *sliceLabel(int projector, bool end) const;
     // The first calculation of the Planning page shows the device reset button.
     void showResetButton();
 
@@ -72,21 +88,23 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void setKestrixIdVisible(int device, bool visible);
     QGroupBox *buildInfoGroup();
     QGroupBox *buildRs232Group();
     QGroupBox *buildHardwareSetupGroup();
     QGroupBox *buildSliceGroup();
 
     QComboBox *screenInfo = nullptr;
-    QComboBox *baud = nullptr;
+    QComboBox *baudBox = nullptr;
     QCheckBox *rs485 = nullptr;
     QLabel *comNumber = nullptr;
+    QLabel *comPath = nullptr;
     QLabel *id1Caption = nullptr;
     QLabel *id2Caption = nullptr;
     QLineEdit *id1Edit = nullptr;
     QLineEdit *id2Edit = nullptr;
     QGroupBox *rs232 = nullptr;
-    StatusLightsWidget *lights = nullptr;
+    StatusLightsWidget *lightsWidget = nullptr;
     QLabel *version1 = nullptr;
     QLabel *deviceCount = nullptr;
     QLabel *sliceStart[8] = {};

@@ -83,6 +83,8 @@ QGroupBox *ProjectorSetupPage::buildGroup(int k, const QString &caption, const Q
     if (extra) {
         extra->setParent(box);
         left->addWidget(extra);
+        // Tab reaches the check box under the items after them, as it stands on the page.
+        setTabOrder(groups[k]->item(items.size() - 1), extra);
     }
     left->addStretch(1);
     row->addLayout(left);

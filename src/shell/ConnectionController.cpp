@@ -9,10 +9,7 @@
 #include "WindowState.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
 
 namespace {
 
@@ -43,32 +40,29 @@ ConnectionController::ConnectionController(const Parts &parts, std::function<voi
 
 // The hidden Controller check box holds the link mode.
 void ConnectionController::controllerModeShown(bool on) {
-    info.rs485CheckBox()->setChecked(on);
+    info.showLinkMode(on);
 }
 
 // A change of link mode applies the rate the Baud box shows. While "Default values" is in force the box
 // first follows the mode; once a rate has been chosen from the Baud menu the box stays where it was, so
 // the mode change replaces the menu's rate with the box's.
 int ConnectionController::baudChoice(bool controller) {
-    if (defaultsTag == 1) info.baudComboBox()->setCurrentIndex(controller ? 1 : 0);
-    return info.baudComboBox()->currentIndex() == 1 ? 57600 : 38400;
+    if (defaultsTag == 1) info.showModeBaud(controller);
+    return info.baud();
 }
 
-void ConnectionController::foundOnCom1() {
-    info.comNumberLabel()->setText(QStringLiteral("1"));
+// The page shows the port the link is really on, COM2 as well as COM1 (only COM1 is announced in the
+// status bar), with the device behind it.
+void ConnectionController::portFound(int number) {
+    info.showPort(number, engine.port().devicePath());
 }
 
 void ConnectionController::deviceIdsShown(int count, int id1, int id2) {
-    const int ids[] = {0, id1, id2};
-    for (int device = 1; device <= 2 && device <= count; ++device) {
-        info.kestrixIdEdit(device)->setText(QString::number(ids[device]));
-        info.setKestrixIdVisible(device, true);
-    }
+    info.showDeviceIds(count, id1, id2);
 }
 
 void ConnectionController::deviceIdsHidden() {
-    info.setKestrixIdVisible(1, false);
-    info.setKestrixIdVisible(2, false);
+    info.hideDeviceIds();
 }
 
 void ConnectionController::deviceMenusEnabled(bool on) {

@@ -53,7 +53,7 @@ public:
 private:
     void controllerModeShown(bool on) override;
     int baudChoice(bool controller) override;
-    void foundOnCom1() override;
+    void portFound(int number) override;
     void deviceIdsShown(int count, int id1, int id2) override;
     void deviceIdsHidden() override;
     void deviceMenusEnabled(bool on) override;

@@ -7,21 +7,17 @@
 #include "PlanningPage.h"
 #include "WindowState.h"
 
-#include <QLabel>
-#include <QLineEdit>
-
 DeviceReader::DeviceReader(const Parts &parts, std::function<void()> refreshPages, QObject *parent)
     : QObject(parent), model(parts.model), state(parts.model.state()), connection(parts.connection),
       info(parts.info), planning(parts.planning), refreshPages(std::move(refreshPages)),
       readFlow(parts.engine, parts.host, parts.model, parts.queries, parts.connection.flow(), *this) {}
 
 void DeviceReader::deviceCountShown(int count) {
-    info.deviceCountLabel()->setText(QString::number(count));
+    info.showDeviceCount(count);
 }
 
-// The page shows device 1's version only.
 void DeviceReader::versionRead(int device, const QString &version) {
-    if (device == 1) info.versionLabel()->setText(version);
+    info.showVersion(device, version);
 }
 
 void DeviceReader::allRead() {

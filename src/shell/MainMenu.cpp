@@ -139,6 +139,14 @@ QAction *MainMenu::action(const QString &objectName) const {
     return actions.value(objectName);
 }
 
+QMenu *MainMenu::menuHolding(const QString &actionName) const {
+    const QAction *item = action(actionName);
+    if (!item) return nullptr;
+    for (QObject *holder : item->associatedObjects())
+        if (auto *menu = qobject_cast<QMenu *>(holder)) return menu;
+    return nullptr;
+}
+
 QList<QAction *> MainMenu::baudActions() const {
     QList<QAction *> list;
     for (const char *name : {"Defaultvalues1", "N9600", "N19200", "N38400", "N57600"})

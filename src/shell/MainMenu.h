@@ -5,6 +5,7 @@
 #include <QString>
 
 class QAction;
+class QMenu;
 class QMenuBar;
 
 // The main window's menu bar, built from one table of items (caption, name, start state). Items are
@@ -15,6 +16,8 @@ public:
     explicit MainMenu(QMenuBar *bar);
 
     QAction *action(const QString &objectName) const;
+    // The menu an item of the table sits in (where the window adds items of its own beside it).
+    QMenu *menuHolding(const QString &actionName) const;
     // The Baud and Parity items, in menu order, for the handlers that move the check mark.
     QList<QAction *> baudActions() const;
     QList<QAction *> parityActions() const;

@@ -55,6 +55,8 @@ int runProgram(int argc, char **argv, const std::function<void(TLumivaneForm &)>
 
     FormOptions formOptions;
     formOptions.ports = command.options.ports;
+    formOptions.listPorts = &PortMap::systemPorts;
+    formOptions.settings = Preferences::userStore();
     std::unique_ptr<KestrixSimulator> simulator;
     if (command.options.simulate) {
         QString error;

@@ -20,6 +20,7 @@
 #include "PageContext.h"
 #include "PageSwitchGuard.h"
 #include "PlanningPage.h"
+#include "PortChooserMenu.h"
 #include "ProjectorSetupPage.h"
 #include "ReportExport.h"
 #include "SeamRemovalPage.h"
@@ -68,7 +69,8 @@ const char *const kExitCaption = "QLN - Lumivane :Confirm Exit";
 const char *const kExitQuestion = "Are you sure you want to exit this application?";
 } // namespace
 
-TLumivaneForm::TLumivaneForm(const FormOptions &opts) : options(opts) {
+TLumivaneForm::TLumivaneForm(const FormOptions &opts)
+    : options(opts), prefs(std::make_unique<Preferences>(opts.settings)) {
     setObjectName(QStringLiteral("LumivaneForm"));
     setWindowTitle(tr("Quillon - Lumivane"));
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -134,7 +136,6 @@ void TLumivaneForm::buildLink() {
     statusLights = new StatusLightController(*comPort, this);
     statusLights->setObjectName(QStringLiteral("ApdSLController1"));
     statusLights->setTickMs(options.pacing.tickMs);
-    infoPage->statusLights()->attach(statusLights);
     commandEngine = new CommandEngine(*comPort, *guardedHost, windowState.CommandBusy, options.pacing, this);
     commandEngine->setStatusLights(statusLights);
     statusQueries = std::make_unique<StatusQueries>(*commandEngine, deviceModel);
@@ -158,7 +159,10 @@ void TLumivaneForm::buildLink() {
         {*commandEngine, *guardedHost, deviceModel, *commandSet, *deviceReader, *this}, this);
     reportExporter =
         new ReportExport({*guardedHost, deviceModel, *commandEngine, *planning, *blendPreview, *this}, this);
-    configFileMenu = new ConfigFileMenu({*guardedHost, deviceModel, *deviceReader, *this}, this);
+    configFileMenu = new ConfigFileMenu({*guardedHost, deviceModel, *deviceReader, *this, *prefs}, this);
+    portChoice = new PortChooserMenu({*mainMenu->menuHolding(QStringLiteral("SearchCOM1COM21")), *comPort,
+                                      *prefs, *guardedHost, options.listPorts},
+                                     this);
     planningPeers = std::make_unique<ShellPlanningPeers>(
         ShellPlanningPeers::Parts{*displaySetup, *sourceSetup, *seamRemoval, *infoPage, *commandEngine,
                                   *commandSet, *connector, *deviceReader});
@@ -209,11 +213,7 @@ void TLumivaneForm::wirePages() {
             if (auto *menu = menuBar()->findChild<QMenu *>(QString::fromLatin1(name)))
                 menu->menuAction()->setEnabled(enabled);
     });
-    infoPage->terminalPane()->attach(comPort);
-    TerminalPane *terminal = infoPage->terminalPane();
-    terminal->setMessenger([this](const QString &text) { host().showMessage(text); });
-    terminal->setStatusReporter([this](const QString &text) { host().setStatusText(text); });
-    terminal->setHeaderProvider([this] { return trafficLogHeader(); });
+    infoPage->attachPort(comPort, statusLights, [this] { return trafficLogHeader(); });
     connect(phasePages, &QTabWidget::currentChanged, this, [this] { PhasePageControlChange(); });
 }
 
@@ -235,10 +235,9 @@ QStringList TLumivaneForm::trafficLogHeader() const {
     };
     const int devices = std::clamp(windowState.DeviceCount, 1, 2);
     for (int device = 1; device <= devices; ++device) {
-        if (controller && infoPage->kestrixIdEdit(device)->isVisibleTo(infoPage))
-            header << QStringLiteral("Kestrix %1 RS-485 ID: %2")
-                          .arg(device)
-                          .arg(infoPage->kestrixIdEdit(device)->text());
+        const QString id = infoPage->shownDeviceId(device);
+        if (controller && !id.isEmpty())
+            header << QStringLiteral("Kestrix %1 RS-485 ID: %2").arg(device).arg(id);
         const QString version = deviceModel.system(device).version();
         if (!version.isEmpty()) header << QStringLiteral("Kestrix %1 version: %2").arg(device).arg(version);
     }
@@ -310,15 +309,25 @@ void TLumivaneForm::wireMenu() {
     };
     on("OpenConfigurationFile1", [this] { configFileMenu->OpenConfigurationFile1Click(); });
     on("SaveConfigurationtoFile1", [this] { configFileMenu->SaveConfigurationtoFile1Click(); });
+    configFileMenu->attachRecentMenu(mainMenu->menuHolding(QStringLiteral("OpenConfigurationFile1")),
+                                     mainMenu->action(QStringLiteral("SaveConfigurationtoFile1")));
     on("SendCurrentSettingstoKestrixs1", guarded([this] { SendCurrentSettingstoKestrixs1Click(); }));
     on("CompareWithKestrixs1", guarded([this] { deviceCompare->CompareWithKestrixs1Click(); }));
     on("ExportCommissioningReport1", [this] { reportExporter->ExportCommissioningReport1Click(); });
     on("Exit1", [this] { close(); });
-    on("SearchAll", guarded([this] { connector->SearchAllClick(); }));
-    on("KestrixconnectedthruController1",
-       guarded([this] { connector->KestrixconnectedthruController1Click(); }));
-    on("KestrixconnectedtoSerialPortdirectly1",
-       guarded([this] { connector->KestrixconnectedtoSerialPortdirectly1Click(); }));
+    // Every search takes the ports plugged in now: an adapter plugged in since the last one counts.
+    on("SearchAll", guarded([this] {
+           portChoice->refreshPorts();
+           connector->SearchAllClick();
+       }));
+    on("KestrixconnectedthruController1", guarded([this] {
+           portChoice->refreshPorts();
+           connector->KestrixconnectedthruController1Click();
+       }));
+    on("KestrixconnectedtoSerialPortdirectly1", guarded([this] {
+           portChoice->refreshPorts();
+           connector->KestrixconnectedtoSerialPortdirectly1Click();
+       }));
     on("DisconnectSerialCo1", [this] { connector->DisconnectSerialCo1Click(); });
     on("ReadfromKestrixs1", guarded([this] { deviceReader->ReadfromKestrixs1Click(); }));
     on("Defaultvalues1", [this] { connector->Defaultvalues1Click(); });
@@ -380,12 +389,12 @@ void TLumivaneForm::FormShow() {
     windowState.AspectRatio = 1.0;
     planning->prepare();
     displaySetup->AdvanceModeCheckBoxClick();
-    infoPage->baudComboBox()->setCurrentIndex(0);
-    infoPage->screenInfoComboBox()->setCurrentIndex(0);
+    infoPage->selectStartItems();
     windowState.Refreshing = false;
 
     if (host().askYesNo(QString::fromLatin1(kConnectCaption), QString::fromLatin1(kConnectQuestion))) {
         BusyScope busy(windowState.CommandBusy, BusyScope::Kind::Hold);
+        portChoice->refreshPorts();
         connector->SearchAllClick();
     } else {
         host().showMessage(QString::fromLatin1(kOfflineNote));

@@ -3,6 +3,7 @@
 #include "DeviceModel.h"
 #include "Pacing.h"
 #include "PortMap.h"
+#include "Preferences.h"
 #include "WindowState.h"
 
 #include <QMainWindow>
@@ -24,6 +25,7 @@ class BlendPreviewPage;
 class InformationPage;
 class MainMenu;
 class PlanningPage;
+class PortChooserMenu;
 class ProjectorSetupPage;
 class QTabWidget;
 class ReportExport;
@@ -46,8 +48,14 @@ struct FormOptions {
     // Only the boxes (messages, questions, the process exit) answered by this host, everything else
     // shown by the window itself; ignored when host is set.
     Host *dialogs = nullptr;
-    // The devices behind COM1 and COM2.
+    // The devices behind COM1 and COM2 as the command line gives them.
     PortMap ports;
+    // The serial ports of the machine for the Serial Port menu's choice of devices, and to find the
+    // single USB adapter that stands for COM1; null means none (the program gives the system's list).
+    SerialPortLister listPorts;
+    // Where the port choice, the last folder and the recent files are kept between runs; null keeps
+    // them for the run only (the program gives the user's own settings).
+    Preferences::Store settings;
     // Every protocol timing, the exit pause included.
     Pacing pacing = Pacing::real();
     // How the program ends once the close has gone ahead; null means QApplication::quit.
@@ -80,6 +88,7 @@ public:
     UndoRecorder &undoRecorder() const { return *recorder; }
     EditMenu &editMenu() const { return *edit; }
     ConfigFileMenu &configFiles() const { return *configFileMenu; }
+    PortChooserMenu &portChooser() const { return *portChoice; }
     QTabWidget *phasePageControl() const { return phasePages; }
     InformationPage *informationPage() const { return infoPage; }
     BlendPreviewPage *blendPreviewPage() const { return blendPreview; }
@@ -117,6 +126,7 @@ private:
     QStringList trafficLogHeader() const;
 
     FormOptions options;
+    std::unique_ptr<Preferences> prefs;
     DeviceModel deviceModel;
     WindowState &windowState = deviceModel.state();
     std::unique_ptr<WindowHost> windowHost;
@@ -144,6 +154,7 @@ private:
     DeviceCompare *deviceCompare = nullptr;
     ReportExport *reportExporter = nullptr;
     ConfigFileMenu *configFileMenu = nullptr;
+    PortChooserMenu *portChoice = nullptr;
     std::unique_ptr<ShellPlanningPeers> planningPeers;
     UndoRecorder *recorder = nullptr;
     EditMenu *edit = nullptr;

@@ -26,7 +26,21 @@ void ChannelSelectGroup::setChannelCount(int n) {
         buttons->addButton(item, channel);
         row->addWidget(item);
     }
+    keepTabPlace();
     buttons->button(1)->setChecked(true);
+}
+
+// Items made after the window was built join the end of its tab order; Tab should reach them where the
+// group stands, before the controls that follow it.
+void ChannelSelectGroup::keepTabPlace() {
+    QWidget *before = previousInFocusChain();
+    while (before != this && (before->focusPolicy() == Qt::NoFocus || isAncestorOf(before)))
+        before = before->previousInFocusChain();
+    if (before == this) return;
+    for (QAbstractButton *item : buttons->buttons()) {
+        setTabOrder(before, item);
+        before = item;
+    }
 }
 
 int ChannelSelectGroup::channelCount() const {

@@ -24,6 +24,8 @@ signals:
     void channelSelected(int channel);
 
 private:
+    void keepTabPlace();
+
     QButtonGroup *buttons;
     QHBoxLayout *row;
 };

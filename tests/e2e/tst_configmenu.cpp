@@ -4,10 +4,13 @@
 #include "ConfigFileMenu.h"
 #include "DeviceModel.h"
 #include "LinkRig.h"
+#include "Preferences.h"
 
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QRandomGenerator>
 #include <QScopeGuard>
@@ -77,6 +80,7 @@ private slots:
     void outOfRangeFileIsRefused();
     void saveThroughTheMenu();
     void openWaitsForADeviceAction();
+    void recentFilesAndFolderAcrossRuns();
 
 private:
     QTemporaryDir dir;
@@ -315,6 +319,113 @@ void ConfigMenuTest::openWaitsForADeviceAction() {
     rig.trigger("OpenConfigurationFile1");
     QCOMPARE(dialogs, 1);
     QCOMPARE(rig.host.messages().last(), kLoaded);
+}
+
+namespace {
+
+// A run of the program that keeps its settings in the given file; nothing behind either port.
+std::unique_ptr<TLumivaneForm> runWithSettings(ScriptedHost &host, const QString &settingsFile) {
+    FormOptions options;
+    options.host = &host;
+    options.settings = Preferences::fileStore(settingsFile);
+    options.ports.setPath(1, QStringLiteral("/nonexistent/lumivane-com1"));
+    options.ports.setPath(2, QStringLiteral("/nonexistent/lumivane-com2"));
+    options.quit = [] {};
+    return std::make_unique<TLumivaneForm>(options);
+}
+
+QStringList recentEntries(TLumivaneForm &form) {
+    QStringList list;
+    for (QAction *item : form.configFiles().recentMenu()->actions())
+        list << item->text();
+    return list;
+}
+
+// Answers the real Open dialog with a file, noting the folder it started in.
+QString openThroughTheDialog(TLumivaneForm &form, const QString &path) {
+    QString startFolder;
+    QTimer answer;
+    // The user types the file's path into the dialog's name field and accepts. (selectFile() is no
+    // stand-in: for a file of the folder shown it selects through the dialog's file list, which is filled
+    // in the background, and the selection can stay empty.)
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        answer.stop();
+        startFolder = dialog->directory().absolutePath();
+        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setText(path);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    answer.start(10);
+    form.findChild<QAction *>("OpenConfigurationFile1")->trigger();
+    return startFolder;
+}
+
+} // namespace
+
+// The dialogs start where the last file was chosen, and the File menu reopens the files last used, in
+// this run and the next; a file that is gone is said to be gone and leaves the list.
+void ConfigMenuTest::recentFilesAndFolderAcrossRuns() {
+    QTemporaryDir settings;
+    const QString settingsFile = settings.filePath("lumivane.conf");
+    QDir(dir.path()).mkpath("site-a");
+    QDir(dir.path()).mkpath("site-b");
+    const QString a = dir.filePath("site-a/a.kxc");
+    const QString b = dir.filePath("site-b/b.kxc");
+    writeFile(b, twoCentredProjectors());
+
+    ScriptedHost host;
+    auto form = runWithSettings(host, settingsFile);
+    QVERIFY(!form->configFiles().recentMenu()->menuAction()->isEnabled());
+    form->configFiles().setOpenDialog([b] { return b; });
+    form->findChild<QAction *>("OpenConfigurationFile1")->trigger();
+    form->configFiles().setSaveDialog([a] { return a; });
+    form->findChild<QAction *>("SaveConfigurationtoFile1")->trigger();
+    QCOMPARE(recentEntries(*form), (QStringList{"&1 " + a, "&2 " + b}));
+    // The real dialog opens where the last file was saved.
+    form->configFiles().setOpenDialog({});
+    host.entries.clear();
+    QCOMPARE(openThroughTheDialog(*form, b), QFileInfo(a).absolutePath());
+    QCOMPARE(host.messages(), QStringList{kLoaded});
+    QCOMPARE(recentEntries(*form), (QStringList{"&1 " + b, "&2 " + a}));
+    QVERIFY(form->configFiles().recentMenu()->menuAction()->isEnabled());
+
+    // The next run: the same list, and the dialog opens in the folder of the last file opened.
+    host.entries.clear();
+    form = runWithSettings(host, settingsFile);
+    QCOMPARE(recentEntries(*form), (QStringList{"&1 " + b, "&2 " + a}));
+    QCOMPARE(openThroughTheDialog(*form, b), QFileInfo(b).absolutePath());
+
+    // Reopening from the list loads the file and puts it first.
+    host.entries.clear();
+    form->configFiles().recentMenu()->actions().at(1)->trigger();
+    QCOMPARE(host.messages(), QStringList{kLoaded});
+    QCOMPARE(recentEntries(*form), (QStringList{"&1 " + a, "&2 " + b}));
+
+    // A file removed since: a clear message, nothing loaded, and it leaves the list for good.
+    QVERIFY(QFile::remove(b));
+    host.entries.clear();
+    const QByteArray before = form->model().image();
+    form->configFiles().recentMenu()->actions().at(1)->trigger();
+    QCOMPARE(host.messages(),
+             QStringList{"Error! The configuration file \"" + b +
+                         "\" cannot be found. It has been removed from the recent files list."});
+    QCOMPARE(form->model().image(), before);
+    QCOMPARE(recentEntries(*form), QStringList{"&1 " + a});
+    form = runWithSettings(host, settingsFile);
+    QCOMPARE(recentEntries(*form), QStringList{"&1 " + a});
+
+    // The list keeps the last five files.
+    for (int i = 1; i <= 6; ++i) {
+        const QString path = dir.filePath(QStringLiteral("site-a/%1.kxc").arg(i));
+        form->configFiles().setSaveDialog([path] { return path; });
+        form->findChild<QAction *>("SaveConfigurationtoFile1")->trigger();
+    }
+    QCOMPARE(recentEntries(*form).size(), Preferences::kMaxRecentFiles);
+    QCOMPARE(recentEntries(*form).first(), "&1 " + dir.filePath("site-a/6.kxc"));
+    QCOMPARE(recentEntries(*form).last(), "&5 " + dir.filePath("site-a/2.kxc"));
 }
 
 QTEST_MAIN(ConfigMenuTest)

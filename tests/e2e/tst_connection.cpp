@@ -95,6 +95,7 @@ void ConnectionTest::directDeviceOnCom1() {
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
     QVERIFY(rig.host.statusTexts.contains("Established communication with Kestrix on Com 1"));
     QCOMPARE(rig.labelText("ComNumberLabel"), QString("1"));
+    QCOMPARE(rig.labelText("ComPathLabel"), rig.com1->slavePath());
     QVERIFY(rig.form->engine().LinkActive());
     QVERIFY(rig.form->findChild<QAction *>("ReadfromKestrixs1")->isEnabled());
     QVERIFY(rig.form->findChild<QAction *>("SendCurrentSettingstoKestrixs1")->isEnabled());
@@ -121,9 +122,11 @@ void ConnectionTest::directDeviceOnlyOnCom2() {
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
     QVERIFY(rig.form->engine().LinkActive());
     QCOMPARE(rig.form->port().ComNumber(), 2);
-    // Found on COM2: the search leaves the status text and the COM label alone.
+    // Found on COM2: the search leaves the status text alone, but the page shows the port really in
+    // use (left at "None", it would say there is no port while the link runs on COM2).
     QVERIFY(!rig.host.statusTexts.join('|').contains("Established communication"));
-    QCOMPARE(rig.labelText("ComNumberLabel"), QString("None"));
+    QCOMPARE(rig.labelText("ComNumberLabel"), QString("2"));
+    QCOMPARE(rig.labelText("ComPathLabel"), rig.com2->slavePath());
     QCOMPARE(withoutProbes(LinkRig::wire(*rig.com2)), directRead(38400));
 }
 
@@ -210,10 +213,12 @@ void ConnectionTest::controllerCountAnswers() {
     QCOMPARE(rig.form->connection().QueryKestrixCount(), count);
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
     auto *info = rig.form->informationPage();
-    QCOMPARE(info->kestrixIdEdit(1)->isVisibleTo(info), id1Visible);
-    QCOMPARE(info->kestrixIdEdit(1)->text(), id1);
-    QCOMPARE(info->kestrixIdEdit(2)->isVisibleTo(info), id2Visible);
-    QCOMPARE(info->kestrixIdEdit(2)->text(), id2);
+    const auto *edit1 = rig.find<QLineEdit>("KestrixID1Edit");
+    const auto *edit2 = rig.find<QLineEdit>("KestrixID2Edit");
+    QCOMPARE(edit1->isVisibleTo(info), id1Visible);
+    QCOMPARE(edit1->text(), id1);
+    QCOMPARE(edit2->isVisibleTo(info), id2Visible);
+    QCOMPARE(edit2->text(), id2);
     // What is shown is what the commands will carry.
     QCOMPARE(QString::number(rig.form->state().DeviceIds[1]), id1);
     QCOMPARE(QString::number(rig.form->state().DeviceIds[2]), id2);

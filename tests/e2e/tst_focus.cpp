@@ -275,6 +275,8 @@ private slots:
     void noListTakesTheFocusFromTheWheel();
     void pushHoldsTheWindowAndEndsWithItRestored();
     void everyEnterTargetIsOnItsOwnPage();
+    void tabFollowsThePage_data();
+    void tabFollowsThePage();
 
 private:
     WindowRig *rig(WindowRig::Mode mode);
@@ -451,8 +453,81 @@ void FocusTest::pushHoldsTheWindowAndEndsWithItRestored() {
     QTRY_COMPARE(WindowRig::focusName(), QStringLiteral("HorizontalOutEdit"));
 }
 
-QTEST_MAIN(FocusTest)
-#include "tst_focus.moc"
+void FocusTest::tabFollowsThePage_data() {
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QStringList>("order");
+    // The page's controls from its tab on: groups as they stand (left column before right, top row
+    // before bottom), each group's controls top to bottom. A control without a name of its own (the
+    // projector test pattern items) goes by its accessible name.
+    QTest::newRow("Projector Setup") << "ProjAlignTabSheet"
+                                     << QStringList{
+                                            "Projector Phase: Off",      "ProjTest1RasterCheckBox",
+                                            "Projector Input Size: Off", "Image Overlap Alignment: Off",
+                                            "ProjTest3GridCheckBox",     "Projector Color Balance: Off"};
+    QTest::newRow("Source Setup") << "SourceSetupTabSheet"
+                                  << QStringList{"SourceScreenSelectRadioGroupItem1",
+                                                 "HPositionEdit",
+                                                 "VPositionEdit",
+                                                 "PhaseEdit",
+                                                 "SaveConfigButton",
+                                                 "AutoConfigButton",
+                                                 "SaveAllConfigButton",
+                                                 "AutoColorBalanceButton",
+                                                 "LeftOContrastEdit",
+                                                 "LeftOBrightnessEdit"};
+    QTest::newRow("Seam Removal") << "SeamRemovalTabSheet"
+                                  << QStringList{"SeamScreenSelectRadioGroupItem1",
+                                                 "SeamGain1Edit",
+                                                 "SeamGain2Edit",
+                                                 "SeamGain3Edit",
+                                                 "SeamGain4Edit",
+                                                 "SeamGain5Edit",
+                                                 "SeamGain6Edit",
+                                                 "SeamGain7Edit",
+                                                 "SeamGain8Edit",
+                                                 "SeamBridgeSingleConfigCheckBox",
+                                                 "ResetSeamGainButton",
+                                                 "SeamAutoSingleConfigButton",
+                                                 "SeamBridgeAllConfigCheckBox",
+                                                 "SeamAutoAllConfigButton",
+                                                 "BridgeThresholdEdit"};
+    // The terminal keeps Tab for the device: Tab ends in it.
+    QTest::newRow("Information") << "InfoTabSheet"
+                                 << QStringList{"TerminalViewComboBox", "TerminalHexButton",
+                                                "TerminalPauseButton",  "TerminalClearButton",
+                                                "TerminalSaveButton",   "TerminalCaptureButton",
+                                                "AdTerminal1",          "AdTerminal1"};
+}
+
+// Tab pressed on the real window walks the page in the order it is seen, also after the wall's projector
+// count has rebuilt the channel choices (the connect read does).
+void FocusTest::tabFollowsThePage() {
+    QFETCH(QString, page);
+    QFETCH(QStringList, order);
+    WindowRig *r = rig(WindowRig::Controller);
+    QVERIFY(r);
+    auto *pages = r->form->phasePageControl();
+    pages->setCurrentWidget(r->find(page));
+    QTRY_VERIFY(pages->isEnabled());
+    QApplication::setActiveWindow(r->form.get());
+    QVERIFY(QTest::qWaitForWindowActive(r->form.get()));
+    pages->tabBar()->setFocus();
+    QTRY_COMPARE(WindowRig::focusName(), pages->tabBar()->objectName());
+    QStringList seen;
+    for (int i = 0; i < order.size(); ++i) {
+        QWidget *before = QApplication::focusWidget();
+        QTest::keyClick(before, Qt::Key_Tab);
+        QWidget *now = QApplication::focusWidget();
+        QVERIFY(now);
+        seen << (now->objectName().isEmpty() ? now->accessibleName() : now->objectName());
+    }
+    QCOMPARE(seen, order);
+    if (page == QLatin1String("InfoTabSheet")) {
+        // Shift+Tab leaves the pane for the tool row above it.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(WindowRig::focusName(), QString("TerminalCaptureButton"));
+    }
+}
 
 // Enter in a numeric field moves on within the field's own page: every row of the field table names a
 // control that the page holding the field has.
@@ -473,3 +548,6 @@ void FocusTest::everyEnterTargetIsOnItsOwnPage() {
         QVERIFY2(pageOf(target) && pageOf(target) == pageOf(editor->edit()), qPrintable(editor->row().name));
     }
 }
+
+QTEST_MAIN(FocusTest)
+#include "tst_focus.moc"

@@ -4,6 +4,8 @@
 #include "DeviceModel.h"
 #include "DisplaySetupPage.h"
 #include "InformationPage.h"
+#include "MainMenu.h"
+#include "PortChooserMenu.h"
 #include "ProjectorSetupPage.h"
 #include "ScriptedHost.h"
 #include "SeamRemovalPage.h"
@@ -13,6 +15,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QMenu>
 #include <QTabWidget>
 #include <QTest>
 
@@ -24,6 +27,18 @@ int main(int argc, char **argv) {
     FormOptions options;
     options.host = &host;
     options.quit = [] {};
+    // Two USB adapters and the built-in port, for the Serial Port menu's choice of devices.
+    options.listPorts = [] {
+        SerialPortRecord builtIn{QStringLiteral("/dev/ttyS0"), {}, {}, {}, false};
+        SerialPortRecord ftdi{QStringLiteral("/dev/ttyUSB0"), QStringLiteral("FT232R USB UART"),
+                              QStringLiteral("FTDI"), QStringLiteral("A10K5QW3"), true};
+        SerialPortRecord prolific{QStringLiteral("/dev/ttyUSB1"),
+                                  QStringLiteral("USB-Serial Controller"),
+                                  QStringLiteral("Prolific Technology Inc."),
+                                  {},
+                                  true};
+        return QList<SerialPortRecord>{builtIn, ftdi, prolific};
+    };
     TLumivaneForm form(options);
     form.show();
     QTest::qWait(300);
@@ -65,7 +80,8 @@ int main(int argc, char **argv) {
         o.BlackLevel = 200;
     });
     info->ScreenInfoComboBoxChange();
-    info->terminalPane()->showReceived("debug 0\r\nKX> NKX\r\n2 1 2\r\nKX> ");
+    info->showPort(2, QStringLiteral("/dev/ttyUSB1"));
+    form.findChild<TerminalPane *>("AdTerminal1")->showReceived("debug 0\r\nKX> NKX\r\n2 1 2\r\nKX> ");
     info->HiddenLabelDblClick();
     QTest::qWait(100);
     form.grab().save(dir + "/information-hidden-shown.png");
@@ -73,6 +89,19 @@ int main(int argc, char **argv) {
     QTest::qWait(100);
     form.grab().save(dir + "/information.png");
     info->HiddenLabelDblClick();
+
+    // The Serial Port menu's COM Port submenu, and COM 1's list of devices with a choice made.
+    form.portChooser().choose(1, QStringLiteral("/dev/ttyUSB1"));
+    QMenu *comPort = form.menu().menuHolding(QStringLiteral("SearchCOM1COM21"));
+    comPort->popup(form.mapToGlobal(QPoint(100, 60)));
+    QTest::qWait(100);
+    comPort->grab().save(dir + "/menu-com-port.png");
+    QMenu *devices = form.portChooser().deviceMenu(1);
+    devices->popup(form.mapToGlobal(QPoint(300, 60)));
+    QTest::qWait(100);
+    devices->grab().save(dir + "/menu-com1-devices.png");
+    devices->hide();
+    comPort->hide();
     form.phasePageControl()->setCurrentWidget(display);
     for (int tab = 0; tab < 2; ++tab) {
         display->screenPages()->setCurrentIndex(tab);

@@ -203,15 +203,19 @@ void MainWindowTest::menuOrder() {
                           "Read from Kestrix(s) ...", "-", "Disconnect Serial Communication"}));
     QMenu *settings = serial->actions().at(0)->menu();
     QCOMPARE(entries(settings), (QStringList{"COM Port", "Baud", "Parity"}));
+    // The spec's item, then the choice of the devices behind the two numbers.
+    QCOMPARE(entries(settings->actions().at(0)->menu()),
+             (QStringList{"Search (COM 1 && COM 2)", "-", "COM 1 device: " + PortMap::defaultPath(1),
+                          "COM 2 device: " + PortMap::defaultPath(2)}));
     QCOMPARE(entries(settings->actions().at(1)->menu()),
              (QStringList{"Default values", "-", "9600", "19200", "38400", "57600"}));
     QCOMPARE(entries(serial->actions().at(1)->menu()),
              (QStringList{"Search....", "-", "Kestrix(s) connected to Controller",
                           "Kestrix connected to Serial Port directly"}));
     QCOMPARE(entries(form.menuBar()->actions().at(0)->menu()),
-             (QStringList{"Open Configuration File", "Save Configuration to File",
-                          "Send Current Settings to Kestrix(s)", "Compare with Kestrix(s)…",
-                          "Export Commissioning Report…", "Exit"}));
+             (QStringList{"Open Configuration File", "Recent Configuration Files",
+                          "Save Configuration to File", "Send Current Settings to Kestrix(s)",
+                          "Compare with Kestrix(s)…", "Export Commissioning Report…", "Exit"}));
     QCOMPARE(entries(form.menuBar()->actions().at(3)->menu()),
              (QStringList{"Help with Lumivane Serial connection", "About..."}));
 }
@@ -252,8 +256,8 @@ void MainWindowTest::connectQuestion() {
 
     // First show selected the first baud rate and the first screen; the search's Controller pass then
     // moved to the Controller's rate.
-    QCOMPARE(form.informationPage()->baudComboBox()->currentText(), QString(yes ? "57600" : "38400"));
-    QCOMPARE(form.informationPage()->screenInfoComboBox()->currentText(), QString("Screen 1"));
+    QCOMPARE(form.findChild<QComboBox *>("BaudComboBox")->currentText(), QString(yes ? "57600" : "38400"));
+    QCOMPARE(form.findChild<QComboBox *>("ScreenInfoComboBox")->currentText(), QString("Screen 1"));
     QVERIFY(form.planningPage()->isPrepared());
     QVERIFY(!form.state().Refreshing);
     QVERIFY(!form.findChild<QAction *>("ReadfromKestrixs1")->isEnabled());
