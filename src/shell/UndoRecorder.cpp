@@ -140,15 +140,16 @@ private:
 };
 
 UndoRecorder::UndoRecorder(const Parts &parts, std::function<void(bool)> refreshPages, QObject *parent)
-    : QObject(parent), commands(parts.commands), model(parts.model), engine(parts.engine), host(parts.host),
-      refreshPages(std::move(refreshPages)), start(tr("No adjustments yet")) {
+    : QObject(parent), commands(parts.commands), observed(&parts.commands), model(parts.model),
+      engine(parts.engine), host(parts.host), refreshPages(std::move(refreshPages)),
+      start(tr("No adjustments yet")) {
     steps.setObjectName(QStringLiteral("UndoStack"));
     commands.setAdjustmentObserver([this](const Adjustment &adjustment) { adjustmentSent(adjustment); });
     connect(&steps, &QUndoStack::indexChanged, this, &UndoRecorder::afterIndexChanged);
 }
 
 UndoRecorder::~UndoRecorder() {
-    commands.setAdjustmentObserver({});
+    if (observed) observed->setAdjustmentObserver({});
 }
 
 void UndoRecorder::startNewHistory(const QString &why) {

@@ -3,6 +3,7 @@
 #include "DeviceSetting.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QUndoStack>
 
@@ -85,6 +86,9 @@ private:
     void afterIndexChanged();
 
     CommandSet &commands;
+    // The window may delete the command set before the recorder (its children go in the order they were
+    // made): the observer is only taken back from a command set that is still there.
+    QPointer<CommandSet> observed;
     DeviceModel &model;
     CommandEngine &engine;
     Host &host;
