@@ -974,8 +974,14 @@ void TestCli::reportOfAFile() {
     QVERIFY(ModelFields::setValue(image, output("BlackLevel"), 1, 3, 12));
     QVERIFY(ModelFields::setValue(image, output("BlackLevel"), 2, 2, 40));
     QVERIFY(writeBytes(path("wall.kxc"), image));
+    // Under the sanitizer build with the suite's environment, LeakSanitizer's own tracer crashes (SIGSEGV
+    // in the tracer) at the exit of this run; the leak check of the report's code stays on in
+    // reportOfTheDevices, and the address checks stay on here.
+    const QByteArray sanitizer = qgetenv("ASAN_OPTIONS");
+    if (!sanitizer.isEmpty()) qputenv("ASAN_OPTIONS", sanitizer + ":detect_leaks=0");
     Run run = runCli({QStringLiteral("report"), path("wall.kxc"), QStringLiteral("-o"), path("r.pdf"),
                       QStringLiteral("--note"), QStringLiteral("Hall B, north wall; handed to J. Doe")});
+    if (!sanitizer.isEmpty()) qputenv("ASAN_OPTIONS", sanitizer);
     QVERIFY2(run.status == 0, qPrintable(run.err));
     QString problem;
     const QString text = pdfText(path("r.pdf"), &problem);
