@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -975,13 +976,15 @@ void TestCli::reportOfAFile() {
     QVERIFY(ModelFields::setValue(image, output("BlackLevel"), 2, 2, 40));
     QVERIFY(writeBytes(path("wall.kxc"), image));
     // Under the sanitizer build with the suite's environment, LeakSanitizer's own tracer crashes (SIGSEGV
-    // in the tracer) at the exit of this run; the leak check of the report's code stays on in
-    // reportOfTheDevices, and the address checks stay on here.
+    // in the tracer) at the exit of the file report's runs; the leak check of the report's code stays on
+    // in reportOfTheDevices, and the address checks stay on here.
     const QByteArray sanitizer = qgetenv("ASAN_OPTIONS");
     if (!sanitizer.isEmpty()) qputenv("ASAN_OPTIONS", sanitizer + ":detect_leaks=0");
+    const auto restore = qScopeGuard([sanitizer] {
+        if (!sanitizer.isEmpty()) qputenv("ASAN_OPTIONS", sanitizer);
+    });
     Run run = runCli({QStringLiteral("report"), path("wall.kxc"), QStringLiteral("-o"), path("r.pdf"),
                       QStringLiteral("--note"), QStringLiteral("Hall B, north wall; handed to J. Doe")});
-    if (!sanitizer.isEmpty()) qputenv("ASAN_OPTIONS", sanitizer);
     QVERIFY2(run.status == 0, qPrintable(run.err));
     QString problem;
     const QString text = pdfText(path("r.pdf"), &problem);
