@@ -51,6 +51,10 @@ CommandEngine::CommandEngine(TApdComPort &port, Host &host, int &commandBusy, co
     m_timer1.setTimerType(Qt::PreciseTimer);
     m_timer1.setInterval(m_pacing.watchdogMs);
     connect(&m_timer1, &QTimer::timeout, this, &CommandEngine::Timer1Timer);
+    m_owedTimer.setObjectName(QStringLiteral("OwedAcknowledgementTimer"));
+    m_owedTimer.setSingleShot(true);
+    m_owedTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_owedTimer, &QTimer::timeout, this, &CommandEngine::onOwedDeadline);
     connect(&m_port, &TApdComPort::OnTriggerAvail, this, &CommandEngine::ApdComPort1TriggerAvail);
     connect(&m_port, &TApdComPort::openChanged, this, &CommandEngine::onPortOpenChanged);
     connect(&m_port, &TApdComPort::lineLost, this, &CommandEngine::onLineLost);
@@ -65,6 +69,12 @@ Reply CommandEngine::takeReply() const {
     reply.outcome = ReplyFailed ? m_failure : Reply::Outcome::Answered;
     reply.area = QByteArray(reinterpret_cast<const char *>(ReplyArea), AreaSize);
     return reply;
+}
+
+void CommandEngine::setControllerMode(bool on) {
+    if (on != m_controllerMode) forgetOwed();
+    m_controllerMode = on;
+    AckChar = on ? '>' : '#';
 }
 
 void CommandEngine::SetLinkActive(bool on) {
@@ -90,12 +100,16 @@ void CommandEngine::pause(int ms) {
 
 // Settle steps of 1 ms each, handling events in between; one pause of the whole length handles every
 // event as it comes and does not add a timer's lateness per step.
+// A command sent while the link was up whose link has ended since (a stopped run) is followed by
+// nothing, so nothing is left to settle for: the settle ends there.
 void CommandEngine::settle(int steps) {
     if (steps <= 0) return;
     m_mandatedWaitMs += qint64(steps) * m_pacing.settleStepMs;
     emit mandatedWaitBegins(qint64(steps) * m_pacing.settleStepMs);
     if (m_pacing.settleStepMs == 0)
         EventPump::processPending();
+    else if (m_sentOnLink)
+        EventPump::waitUntil([this] { return !m_linkActive; }, qint64(steps) * m_pacing.settleStepMs);
     else
         EventPump::pause(steps * m_pacing.settleStepMs);
 }
@@ -141,12 +155,24 @@ void CommandEngine::requestDone() {
 bool CommandEngine::SendAndWaitAck(const QByteArray &text) {
     m_rawWaitFailed = false;
     if (!m_port.isOpen()) return true;
+    // Every "#" owed to a command written earlier comes first: none may pass for this text's own.
+    if (!SettleWrites()) {
+        m_rawWaitFailed = !m_port.isOpen();
+        return false;
+    }
+    if (!m_port.isOpen()) return true;
     BusyScope busy(m_commandBusy, BusyScope::Kind::Hold);
+    if (!text.startsWith('\r')) endForeignLine();
     m_port.FlushInBuffer();
     WriteToPort(text);
     m_host.setStatusText(QString::fromLatin1(TextSending));
     m_host.setPagesEnabled(false);
-    const bool acknowledged = m_port.WaitForString(QByteArray(1, AckChar), AckWaitTicks, true, false);
+    const QByteArray ack(1, AckChar);
+    bool acknowledged = m_port.WaitForString(ack, AckWaitTicks, true, false);
+    // Each line the text ends is answered: a command closed by CR CR gets a second acknowledgement for
+    // its empty line, which must not be left to stand in for the next request's.
+    for (qsizetype lines = text.count('\r'); acknowledged && lines > 1 && !aborted(); --lines)
+        if (!m_port.WaitForString(ack, AckWaitTicks, true, false)) break;
     m_rawWaitFailed = m_port.lastWaitFailed();
     m_host.setStatusText(QString());
     if (m_batchDepth > 0)
@@ -156,9 +182,113 @@ bool CommandEngine::SendAndWaitAck(const QByteArray &text) {
     return acknowledged;
 }
 
+bool CommandEngine::WriteDirectCommand(const QByteArray &command) {
+    if (!m_port.isOpen() || !settleBeforeSending()) return false;
+    endForeignLine();
+    // From here on every "#" is this command's: whatever stood in the input before cannot be.
+    m_port.FlushInBuffer();
+    if (!WriteToPort(command)) return false;
+    owe(int(command.count('\r')), command);
+    return true;
+}
+
+void CommandEngine::owe(int acks, const QByteArray &text) {
+    if (acks <= 0 || m_controllerMode) return;
+    m_owedAcks = acks;
+    m_owedText = text;
+    m_owedTimer.start(int(ackWaitMs(DefaultAckWaitTicks)));
+}
+
+void CommandEngine::forgetOwed() {
+    m_owedAcks = 0;
+    m_owedText.clear();
+    m_owedTimer.stop();
+}
+
+// Outside a wait, in direct mode, the only thing a device sends unasked for is the "#" of a command
+// written without waiting.
+void CommandEngine::takeOwedAcknowledgements(int count) {
+    char block[TApdComPort::BufferSize];
+    const int read = m_port.GetBlock(block, std::min<int>(count, sizeof block));
+    const int acks = int(std::count(block, block + read, AckChar));
+    m_owedAcks = std::max(0, m_owedAcks - acks);
+    if (m_owedAcks == 0) forgetOwed();
+}
+
+bool CommandEngine::SettleWrites() {
+    if (m_owedAcks == 0) return true;
+    const auto owedAnswered = [this] { return m_owedAcks == 0 || !m_port.isOpen(); };
+    const qint64 left = std::max(0, m_owedTimer.remainingTime());
+    if (m_settling) {
+        // An event handled during the settle below wants to send: it may once the "#" has come; the
+        // settle under way owns the recovery otherwise.
+        EventPump::waitUntil(owedAnswered, left);
+        return m_owedAcks == 0;
+    }
+    m_settling = true;
+    const auto done = qScopeGuard([this] { m_settling = false; });
+    {
+        BusyScope busy(m_commandBusy, BusyScope::Kind::Hold);
+        EventPump::waitUntil(owedAnswered, left);
+    }
+    if (m_owedAcks == 0) return true;
+    if (!m_port.isOpen() || aborted()) {
+        forgetOwed();
+        return false;
+    }
+    return recoverOwed();
+}
+
+// Before a request goes out: the "#" owed first. A link ended while waiting for it (a stopped run)
+// sends nothing more.
+bool CommandEngine::settleBeforeSending() {
+    const bool wasActive = m_linkActive;
+    if (!SettleWrites()) return false;
+    return m_linkActive || !wasActive;
+}
+
+// The device never acknowledged a command written without waiting: the same recovery as a command that
+// waits, which re-sends it once the line answers. A link already ended (a stopped run) sends nothing
+// more: the command was awaited, and is not sent again.
+bool CommandEngine::recoverOwed() {
+    const QByteArray text = m_owedText;
+    forgetOwed();
+    if (!m_linkActive) return false;
+    setCommand(text);
+    const bool showedBusy = !m_host.isBusyCursor();
+    if (showedBusy) m_host.setBusyCursor(true);
+    m_lossesReported = m_port.lossCount();
+    RecoverLink();
+    if (showedBusy) m_host.setBusyCursor(false);
+    reportAbandoned();
+    return LinkOk;
+}
+
+void CommandEngine::onOwedDeadline() {
+    if (m_owedAcks == 0 || m_settling) return;
+    // A request or a device action under way meets the debt at its next request, or when it ends: look
+    // again a tick later.
+    if (AwaitingReply || m_recovering > 0 || m_commandBusy != 0 || EventPump::aborting()) {
+        m_owedTimer.start(m_pacing.tickMs);
+        return;
+    }
+    SettleWrites();
+}
+
+void CommandEngine::endForeignLine() {
+    if (!m_port.isOpen() || !m_port.lineLeftOpen()) return;
+    m_port.trafficLog().mark(
+        QStringLiteral("a line typed in the terminal was ended before the program's request"));
+    m_port.PutString(QByteArrayLiteral("\r"));
+    m_port.WaitForString(QByteArray(1, AckChar), ProbeAckWaitTicks, true, false);
+    m_port.FlushInBuffer();
+}
+
 bool CommandEngine::SendControllerCommand(const QByteArray &command, int settleCount,
                                           const CommandTarget &target) {
-    if (!m_port.isOpen()) return false;
+    if (!m_port.isOpen() || !settleBeforeSending()) return false;
+    m_sentOnLink = m_linkActive;
+    endForeignLine();
     setCommand(command);
     const bool showedBusy = !m_host.isBusyCursor();
     if (showedBusy) m_host.setBusyCursor(true);
@@ -194,20 +324,35 @@ bool CommandEngine::SendControllerCommand(const QByteArray &command, int settleC
     }
     if (!ReplyFailed) {
         m_lastSettleCount = settleCount;
-        settle(settleCount);
+        if (!m_sentOnLink || m_linkActive) settle(settleCount);
     }
     const bool acknowledged = !ReplyFailed;
     requestDone();
     if (showedBusy) m_host.setBusyCursor(false);
     if (abandoned) {
-        m_abandonedText = text;
-        m_abandonedTarget = target;
-        emit commandAbandoned();
+        abandon(text, target);
+        reportAbandoned();
     }
     return acknowledged;
 }
 
-bool CommandEngine::keepResending(const CommandTarget &target, const QByteArray &text, int attempts) {
+void CommandEngine::abandon(const QByteArray &text, const CommandTarget &target) {
+    QByteArray shown = text;
+    while (shown.endsWith('\r'))
+        shown.chop(1);
+    m_abandonedText = shown;
+    m_abandonedTarget = target;
+    m_abandonPending = true;
+}
+
+void CommandEngine::reportAbandoned() {
+    if (std::exchange(m_abandonPending, false)) emit commandAbandoned();
+}
+
+bool CommandEngine::keepResending(const CommandTarget &target, const QByteArray &command, int attempts) {
+    QByteArray text = command;
+    while (text.endsWith('\r'))
+        text.chop(1);
     return m_host.askYesNo(
         QString::fromLatin1(ResendCaption),
         QStringLiteral("%1 has not acknowledged the command %2 in %3 attempts. Do you wish to keep "
@@ -218,6 +363,13 @@ bool CommandEngine::keepResending(const CommandTarget &target, const QByteArray 
 
 Reply CommandEngine::SendQuery(const QByteArray &request, int minLength) {
     if (!m_port.isOpen()) return {Reply::Outcome::NotSent, QByteArray(AreaSize, '\0')};
+    if (!settleBeforeSending() || !m_port.isOpen()) {
+        std::memset(ReplyArea, 0, sizeof ReplyArea);
+        ReplyFailed = true;
+        m_failure = Reply::Outcome::Failed;
+        return takeReply();
+    }
+    endForeignLine();
     setCommand(request);
     ReplyMinLength = minLength;
     // A clean area: bytes an earlier, longer reply left behind can never pass for part of this one.
@@ -241,6 +393,7 @@ void CommandEngine::sendQueryOnce() {
 }
 
 bool CommandEngine::SendDirectCommand(const QByteArray &command, int ackTicks) {
+    if (!settleBeforeSending()) return false;
     setCommand(command);
     AckWaitTicks = ackTicks;
     const bool showedBusy = !m_host.isBusyCursor();
@@ -260,28 +413,40 @@ bool CommandEngine::SendDirectCommand(const QByteArray &command, int ackTicks) {
     AckWaitTicks = DefaultAckWaitTicks;
     if (!LinkOk) RecoverLink();
     if (showedBusy) m_host.setBusyCursor(false);
+    reportAbandoned();
     return LinkOk;
 }
 
+// Probes until the line answers (asking the user when it does not), then re-sends the command. A line
+// that answers the probe but never the command is a device that will not take it: after every few such
+// attempts the user decides whether to go on, as for a Controller command.
 void CommandEngine::RecoverLink() {
     const int portNumber = m_port.ComNumber();
     // The recovery dialog is the user's one message and one decision about this line: a line-lost
     // report meanwhile would only stack a second box on it.
     ++m_recovering;
     const auto done = qScopeGuard([this] { --m_recovering; });
+    const QByteArray text(CommandBuffer, int(strnlen(CommandBuffer, AreaSize)));
+    int attempts = 1; // the send that failed before the recovery
     LinkOk = false;
     while (!LinkOk && !aborted()) {
         AckWaitTicks = ProbeAckWaitTicks;
         LinkOk = ProbePort(portNumber);
         while (!LinkOk && !aborted()) {
-            if (m_host.askOkCancel(QStringLiteral("COM Port error"), QString::fromLatin1(TextComPortError)))
+            if (m_host.askOkCancel(QStringLiteral("COM Port error"), QString::fromLatin1(TextComPortError))) {
                 LinkOk = ProbePort(portNumber);
-            else if (!aborted()) // a window closing meanwhile ends the process its own way
+            } else if (!aborted()) { // a window closing meanwhile ends the process its own way
+                abandon(text, {});
                 requestExit();
+            }
         }
         AckWaitTicks = DefaultAckWaitTicks;
         if (aborted()) break;
-        LinkOk = SendAndWaitAck(QByteArray(CommandBuffer, int(strnlen(CommandBuffer, AreaSize))));
+        LinkOk = SendAndWaitAck(text);
+        if (!LinkOk && ++attempts % AttemptsBeforeAsking == 0 && !keepResending({}, text, attempts)) {
+            if (!aborted()) abandon(text, {});
+            break;
+        }
     }
 }
 
@@ -369,7 +534,10 @@ void CommandEngine::Timer1Timer() {
 }
 
 void CommandEngine::ApdComPort1TriggerAvail(int count) {
-    if (!AwaitingReply) return;
+    if (!AwaitingReply) {
+        if (m_owedAcks > 0 && !m_controllerMode) takeOwedAcknowledgements(count);
+        return;
+    }
     // Never past the area: a reply that does not fit ends the wait as failed instead of being cut.
     const int room = AreaSize - m_stored;
     const int stored = m_port.GetBlock(ReplyArea + m_stored, std::min(count, room));
@@ -428,6 +596,7 @@ bool CommandEngine::actOnControllerMessage(ControllerMessage message) {
 void CommandEngine::onPortOpenChanged(bool open) {
     // A closed line ends an event-driven wait at once; the watchdog would only repeat into nothing.
     if (!open && AwaitingReply) failWait();
+    if (!open) forgetOwed();
 }
 
 void CommandEngine::onLineLost(const QString &reason) {

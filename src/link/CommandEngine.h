@@ -90,10 +90,7 @@ public:
     // Controller mode mirrors RS485CheckBox; the user interface keeps the two in step.
     bool controllerMode() const { return m_controllerMode; }
     // Also sets the acknowledgement character of the mode.
-    void setControllerMode(bool on) {
-        m_controllerMode = on;
-        AckChar = on ? '>' : '#';
-    }
+    void setControllerMode(bool on);
 
     // The checksum a Controller frame carries: the byte sum of the text modulo 256, as two uppercase
     // hexadecimal digits ("0A", "E3").
@@ -109,6 +106,19 @@ public:
     // Writes bytes as they are, waiting for nothing. False when nothing went out (the port is closed,
     // or its output buffer had no room and the user was told).
     bool WriteToPort(const QByteArray &bytes);
+    // Direct mode: a command the device acknowledges with "#" like any other, written without holding
+    // the window for it (no page disabled, no status text), so that a spin button held down steps at
+    // its own pace. Its "#" is still owed: the next request waits for it first (at most one written
+    // command is ever unaccounted for, so every "#" belongs to exactly one command), and should it not
+    // come within the acknowledgement wait, the command goes through the same recovery as one that
+    // waits (probe, resend, the "COM Port error" dialog). True when the command went out.
+    bool WriteDirectCommand(const QByteArray &command);
+    // Waits for every "#" owed to commands already written. A missing one is recovered as above while
+    // the link is active; once the link has been ended (a stopped run) it is only awaited, never sent
+    // again. True when nothing is owed any more and the line works.
+    bool SettleWrites();
+    // The direct command written whose "#" has not come yet; empty when none is owed.
+    QByteArray owedCommand() const { return m_owedAcks > 0 ? m_owedText : QByteArray(); }
     // Writes text and waits for the acknowledgement character; true when it came.
     bool SendAndWaitAck(const QByteArray &text);
     // Sends command ("*5DDBL 1!") to the Controller in its frame ("PASS ", the text, its checksum, CR
@@ -181,7 +191,22 @@ private:
     void onPortOpenChanged(bool open);
     void onLineLost(const QString &reason);
     void requestExit();
+    // Direct mode: `acks` more "#" are owed to text, the last line written.
+    void owe(int acks, const QByteArray &text);
+    void forgetOwed();
+    void takeOwedAcknowledgements(int count);
+    void onOwedDeadline();
+    bool recoverOwed();
+    bool settleBeforeSending();
+    // Bytes the terminal left on the line without ending them would prefix the next request; they are
+    // ended first, and what the far end answers to them is thrown away.
+    void endForeignLine();
+    qint64 ackWaitMs(int ticks) const { return qint64(ticks) * m_pacing.tickMs; }
     bool keepResending(const CommandTarget &target, const QByteArray &text, int attempts);
+    // The user stopped resending text: remembered for whoever ends the link, told once the send has
+    // tidied up.
+    void abandon(const QByteArray &text, const CommandTarget &target);
+    void reportAbandoned();
 
     // The request text, NUL-terminated; never written past its end.
     char CommandBuffer[AreaSize] = {};
@@ -212,7 +237,15 @@ private:
     int m_lastSettleCount = -1;
     QByteArray m_abandonedText;
     CommandTarget m_abandonedTarget;
+    bool m_abandonPending = false;
     qint64 m_mandatedWaitMs = 0;
     int m_batchDepth = 0;
+    // "#" still owed by the direct commands written (never more than one command's worth), the text
+    // written, and the moment after which a missing one counts as lost.
+    int m_owedAcks = 0;
+    QByteArray m_owedText;
+    QTimer m_owedTimer;
+    bool m_settling = false;
+    bool m_sentOnLink = false;      // the Controller command under way went out while the link was up
     bool m_batchLeftWindow = false; // a request inside the batch left the pages disabled for it
 };

@@ -91,6 +91,7 @@ bool TApdComPort::openDevice() {
 void TApdComPort::closeDevice() {
     if (!m_serial.isOpen()) return;
     m_serial.close();
+    m_lineOpen = false;
     m_traffic.mark(tr("port closed"));
     emit openChanged(false);
 }
@@ -239,7 +240,10 @@ int TApdComPort::GetOutBuffFree() const {
 bool TApdComPort::PutString(const QByteArray &text) {
     if (!isOpen()) return false;
     const qint64 written = m_serial.write(text);
-    if (written > 0) m_traffic.record(TrafficLog::Direction::Sent, text.left(written));
+    if (written > 0) {
+        m_traffic.record(TrafficLog::Direction::Sent, text.left(written));
+        m_lineOpen = text.at(written - 1) != '\r';
+    }
     if (written != text.size()) return false;
     // QSerialPort only queues the bytes and writes them at the next pass of the event loop; whatever
     // the caller does before it waits (status text, disabling the pages) would stand between the answer

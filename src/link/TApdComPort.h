@@ -80,6 +80,10 @@ public:
     // True when port n exists and can be opened, or exists but another program holds it.
     bool IsPortAvailable(int portNumber) const;
 
+    // Whether the last bytes written left a line open at the far end (they did not end in CR): what
+    // the terminal sends key by key, which would prefix whatever is written next.
+    bool lineLeftOpen() const { return m_lineOpen; }
+
     void FlushInBuffer();
     int GetOutBuffFree() const;
     bool PutString(const QByteArray &text);
@@ -144,6 +148,7 @@ private:
     bool m_applyingSetting = false;
     bool m_lastWaitFailed = false;
     int m_lossCount = 0;
+    bool m_lineOpen = false;
 
     int m_rawWaits = 0;
     bool m_deliveryQueued = false;

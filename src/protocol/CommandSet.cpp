@@ -96,6 +96,10 @@ void CommandSet::reportIrreversible(const QString &name) {
     m_pending->irreversible = name;
 }
 
+bool CommandSet::FinishWrites() {
+    return engine.SettleWrites();
+}
+
 bool CommandSet::linkActive() const {
     return engine.LinkActive();
 }
@@ -135,10 +139,12 @@ bool CommandSet::sendRow(int device, const CommandRow &row, const QByteArray &ar
     } else {
         const QByteArray text = row.token + tail + '\r';
         if (row.direct == DirectHandling::Write)
-            delivered = engine.WriteToPort(text);
+            delivered = engine.WriteDirectCommand(text);
         else
             delivered = engine.SendDirectCommand(text, row.ackTicks);
     }
+    // A link ended meanwhile (a stopped run, a command the user gave up on) reads nothing back.
+    if (!linkActive()) return delivered;
     switch (row.followUp) {
     case FollowUp::None:
         break;

@@ -85,6 +85,10 @@ public:
     private:
         CommandSet &commands;
     };
+    // Waits until the device has acknowledged every command written without waiting (direct mode); a
+    // missing acknowledgement is recovered as for a command that waits. False when the line did not
+    // come back or the link has ended.
+    bool FinishWrites();
     // Whether the device took the last setting a builder sent (false when the link was down).
     bool lastDelivered() const { return m_lastDelivered; }
 

@@ -11,7 +11,8 @@
 #include <cstdio>
 #include <iterator>
 
-// How a direct device takes a command: written without waiting, or sent with an acknowledgement wait.
+// How a direct device takes a command: written without holding the window (its "#" is accounted for
+// before the next request, see CommandEngine::WriteDirectCommand), or sent with an acknowledgement wait.
 enum class DirectHandling { Write, Ack };
 
 // What the command set does after a command has gone out.

@@ -99,6 +99,8 @@ DifferencePush::Result DifferencePush::send(const QList<Difference> &rows) {
     } catch (const LinkEnded &) {
         result = Result::NotSent;
     }
+    // The pass is over only once the device has acknowledged its last command.
+    if (!commands.FinishWrites() && result == Result::Sent) result = Result::NotSent;
     host.hideProgress();
     if (result == Result::InvalidValue) host.showMessage(SettingsPush::invalidValueMessage());
     return result;

@@ -109,6 +109,8 @@ SettingsPush::Result SettingsPush::run(PushValues &values, PushInputValues *inpu
     } catch (const LinkEnded &) {
         result = Result::NotSent;
     }
+    // The pass is over only once the device has acknowledged its last command.
+    if (!commands.FinishWrites() && result == Result::Sent) result = Result::NotSent;
     host.hideProgress();
     if (result == Result::InvalidValue) host.showMessage(invalidValueMessage());
     return result;

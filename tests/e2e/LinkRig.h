@@ -20,10 +20,12 @@ struct LinkRig {
     int quits = 0; // how often the window ended the program
 
     // A null option leaves that port with nothing behind it (a path that does not exist).
-    LinkRig(const SimOptions *onCom1, const SimOptions *onCom2, double pacingScale = 0.1) {
+    LinkRig(const SimOptions *onCom1, const SimOptions *onCom2, double pacingScale = 0.1)
+        : LinkRig(onCom1, onCom2, Pacing::real().pausesScaled(pacingScale)) {}
+    LinkRig(const SimOptions *onCom1, const SimOptions *onCom2, const Pacing &pacing) {
         FormOptions options;
         options.host = &host;
-        options.pacing = Pacing::real().pausesScaled(pacingScale);
+        options.pacing = pacing;
         options.ports.setPath(1, attach(com1, onCom1, "com1"));
         options.ports.setPath(2, attach(com2, onCom2, "com2"));
         options.quit = [this] { ++quits; };
