@@ -1,4 +1,6 @@
+#include "CommandEngine.h"
 #include "LinkRig.h"
+#include "TApdComPort.h"
 
 #include <QComboBox>
 #include <QtTest>
@@ -70,22 +72,18 @@ private slots:
         QVERIFY2(rig.clean(), qPrintable(rig.problems()));
         const QStringList clean = wire(*rig.com1);
 
-        // The first and the last command of each kind.
+        // The first and the last command of each kind the push carries on a locked wall of three (the
+        // feathering mode's read-back queries are no commands: a lost reply there is a failed read).
         QStringList chosen;
-        QStringList kinds;
-        for (const QString &line : clean)
-            if (!line.endsWith(QLatin1String(" CR")) && !kinds.contains(token(line))) kinds << token(line);
-        for (const QString &kind : kinds) {
+        for (const char *kind : {"PRJ", "DISP", "IRSPKX", "ICPHOKX", "ICNTKX", "IBRTKX", "OTPMKX", "BLKGN",
+                                 "PEFT", "DDBL", "EFTB", "KXCTRL", "MANSEAM", "BRDGSEAM"}) {
             QStringList ofKind;
             for (const QString &line : clean)
-                if (token(line) == kind) ofKind << line;
+                if (token(line) == QLatin1String(kind)) ofKind << line;
+            QVERIFY2(!ofKind.isEmpty(), kind);
             chosen << ofKind.first();
             if (ofKind.last() != ofKind.first()) chosen << ofKind.last();
         }
-        // What the push is known to carry on a locked wall of three.
-        for (const char *kind : {"PRJ", "DISP", "IRSPKX", "ICPHOKX", "ICNTKX", "IBRTKX", "OTPMKX", "BLKGN",
-                                 "PEFT", "DDBL", "EFTB", "KXCTRL", "MANSEAM", "BRDGSEAM"})
-            QVERIFY2(kinds.contains(QLatin1String(kind)), kind);
 
         for (const QString &line : chosen) {
             const QByteArray command = line.section(QLatin1Char(' '), 1).toLatin1() + '\r';

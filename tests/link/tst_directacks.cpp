@@ -160,10 +160,12 @@ private slots:
         device.install();
         rig.engine.SetLinkActive(true);
         QSignalSpy abandoned(&rig.engine, &CommandEngine::commandAbandoned);
-        rig.host.expectYesNo(false, "The Kestrix has not acknowledged the command IRSPKX 3 M V 60 in 3 attempts.");
+        rig.host.expectYesNo(false,
+                             "The Kestrix has not acknowledged the command IRSPKX 3 M V 60 in 3 attempts.");
 
-        const bool ok = written ? rig.engine.WriteDirectCommand("IRSPKX 3 M V 60\r") && rig.engine.SettleWrites()
-                                : rig.engine.SendDirectCommand("IRSPKX 3 M V 60\r");
+        const bool ok = written
+                            ? rig.engine.WriteDirectCommand("IRSPKX 3 M V 60\r") && rig.engine.SettleWrites()
+                            : rig.engine.SendDirectCommand("IRSPKX 3 M V 60\r");
         QVERIFY(!ok);
         QCOMPARE(abandoned.size(), 1);
         QCOMPARE(rig.engine.abandonedCommand(), QByteArray("IRSPKX 3 M V 60"));
@@ -234,7 +236,8 @@ private slots:
             QVERIFY(rig.engine.SendDirectCommand("DDBL 1\r"));
         QCOMPARE(rig.peer.requests.size(), 2);
         QCOMPARE(rig.peer.requests.at(0), QByteArray("\t\t\r"));
-        QCOMPARE(rig.peer.requests.at(1), controller ? QByteArray("PASS *1DDBL 1!E3\r\r") : QByteArray("DDBL 1\r"));
+        QCOMPARE(rig.peer.requests.at(1),
+                 controller ? QByteArray("PASS *1DDBL 1!E3\r\r") : QByteArray("DDBL 1\r"));
         QVERIFY(!rig.port.lineLeftOpen());
         QVERIFY(rig.host.entries.isEmpty());
     }
