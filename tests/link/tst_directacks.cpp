@@ -1,6 +1,7 @@
 #include "EngineRig.h"
 #include "EventPump.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -208,6 +209,23 @@ private slots:
         QVERIFY(rig.engine.SendDirectCommand("AUTOSEAM 1\r\r"));
         QVERIFY(rig.engine.SendDirectCommand("DDBL 1\r"));
         QCOMPARE(sent(rig.peer), lines({"AUTOSEAM 1\r", "\r", "DDBL 1\r", "\r", "DDBL 1\r"}));
+    }
+
+    // A Controller command whose link ends while it settles (a stopped run): nothing follows it, so the
+    // settle ends there instead of running its course (here 20 s; the bound leaves a loaded machine 10).
+    void aSettleEndsWithTheLink() {
+        EngineRig rig(Pacing::real());
+        rig.controllerMode();
+        rig.peer.respond = [&rig](const QByteArray &request) -> QByteArray {
+            QTimer::singleShot(50, &rig.engine, [&rig] { rig.engine.SetLinkActive(false); });
+            return QByteArray(request.size(), '.') + "LR>";
+        };
+        rig.engine.SetLinkActive(true);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(rig.engine.SendControllerCommand("*1KXCTRL 1!", 20000));
+        QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(clock.elapsed() >= 50);
     }
 
     // Keys typed in the terminal without Enter are ended before the program's next request, so they
