@@ -226,6 +226,8 @@ void PortChooserMenu::askOtherDevice(int n) {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowTitle(tr("COM %1 device").arg(n));
     auto *layout = new QVBoxLayout(dialog);
+    // The wrapped texts keep their lines whole: the dialog grows with them (the problem shown later).
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
     auto *caption = new QLabel(tr("&Path of the serial device for COM %1:").arg(n), dialog);
     auto *field = new QLineEdit(dialog);
     field->setObjectName(QStringLiteral("OtherDevicePathEdit"));
@@ -269,6 +271,7 @@ void PortChooserMenu::askOtherDevice(int n) {
         // Nothing taken: the path stays for the user to correct.
         problem->setText(why.isEmpty() ? tr("Error! COM %1 cannot be changed now.").arg(n) : why);
         problem->show();
+        dialog->adjustSize();
         field->setFocus();
         field->selectAll();
     });
