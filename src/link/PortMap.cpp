@@ -1,6 +1,8 @@
 #include "PortMap.h"
 
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
 #include <QSerialPortInfo>
 
 #include <algorithm>
@@ -58,8 +60,15 @@ QString PortMap::path(int portNumber) const {
 PortMap::Origin PortMap::origin(int portNumber) const {
     if (m_overrides.contains(portNumber)) return Origin::CommandLine;
     if (!m_choices.value(portNumber).isEmpty()) return Origin::Chosen;
-    if (portNumber == 1 && !m_usbAdapter.isEmpty()) return Origin::UsbAdapter;
+    // The automatic choice gives way to an adapter the user named for COM2: one device is never both.
+    if (portNumber == 1 && !m_usbAdapter.isEmpty() && !sameDevice(m_usbAdapter, namedPath(2)))
+        return Origin::UsbAdapter;
     return Origin::Standard;
+}
+
+QString PortMap::namedPath(int portNumber) const {
+    if (m_overrides.contains(portNumber)) return m_overrides.value(portNumber);
+    return m_choices.value(portNumber);
 }
 
 void PortMap::setPath(int portNumber, const QString &devicePath) {
@@ -84,11 +93,48 @@ void PortMap::notePorts(const QList<SerialPortRecord> &ports) {
 
 QList<SerialPortRecord> PortMap::systemPorts() {
     QList<SerialPortRecord> ports;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+    const QString links = stableLinkFolder();
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
         ports << SerialPortRecord::fromInfo(info);
+        if (!links.isEmpty()) ports.last().stableLink = stableLinkIn(links, ports.last().path);
+    }
     std::sort(ports.begin(), ports.end(),
               [](const SerialPortRecord &a, const SerialPortRecord &b) { return a.path < b.path; });
     return ports;
+}
+
+QString PortMap::stableLinkFolder() {
+#ifdef Q_OS_LINUX
+    return QStringLiteral("/dev/serial/by-id");
+#else
+    return {};
+#endif
+}
+
+QString PortMap::stableLinkIn(const QString &folder, const QString &devicePath) {
+    const QString target = QFileInfo(fullPath(devicePath)).canonicalFilePath();
+    if (target.isEmpty()) return {};
+    const QDir dir(folder);
+    for (const QFileInfo &entry : dir.entryInfoList(QDir::System | QDir::Files, QDir::Name))
+        if (entry.isSymLink() && entry.canonicalFilePath() == target) return entry.absoluteFilePath();
+    return {};
+}
+
+QString PortMap::fullPath(const QString &devicePath) {
+#ifdef Q_OS_UNIX
+    if (!devicePath.isEmpty() && !devicePath.contains(QLatin1Char('/')))
+        return QStringLiteral("/dev/") + devicePath;
+#endif
+    return devicePath;
+}
+
+bool PortMap::sameDevice(const QString &a, const QString &b) {
+    if (a.isEmpty() || b.isEmpty()) return false;
+    const QString fullA = fullPath(a);
+    const QString fullB = fullPath(b);
+    if (QDir::cleanPath(fullA) == QDir::cleanPath(fullB)) return true;
+    const QString canonicalA = QFileInfo(fullA).canonicalFilePath();
+    return !canonicalA.isEmpty() && canonicalA == QFileInfo(fullB).canonicalFilePath();
 }
 
 void PortMap::addOptions(QCommandLineParser &parser) {

@@ -18,6 +18,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 InformationPage::InformationPage(QWidget *parent) : QWidget(parent) {
@@ -65,6 +67,20 @@ InformationPage::InformationPage(QWidget *parent) : QWidget(parent) {
     for (QWidget *w = toolBar->nextInFocusChain(); toolBar->isAncestorOf(w); w = w->nextInFocusChain())
         if (w->focusPolicy() & Qt::TabFocus) lastTool = w;
     if (lastTool) setTabOrder(lastTool, terminal);
+    // The page coming up (a switch of pages while a control of the previous one had the focus) offers
+    // the focus to the terminal, where stray keys would go to the devices; it goes to the page's tab.
+    connect(terminal, &TerminalPane::focusTurnedDown, this, &InformationPage::focusAwayFromTerminal);
+}
+
+void InformationPage::focusAwayFromTerminal() {
+    if (!terminal->hasFocus()) return;
+    for (QWidget *w = parentWidget(); w; w = w->parentWidget()) {
+        if (auto *pages = qobject_cast<QTabWidget *>(w)) {
+            pages->tabBar()->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+    terminal->clearFocus();
 }
 
 InformationPage::~InformationPage() = default;
@@ -256,6 +272,8 @@ void InformationPage::ResetButtonClick() {
     ctx->host.showProgress(QStringLiteral("Kestrix reset in progress. Please wait...."));
     ctx->commands.ForEveryDevice([this](int d) { ctx->commands.SendFactoryReset(d, 'F'); });
     ctx->host.hideProgress();
+    // The devices hold their defaults now; the pages still show what they held before.
+    if (ctx->LinkActive()) emit devicesReset();
 }
 
 void InformationPage::HiddenLabelDblClick() {
@@ -277,7 +295,6 @@ void InformationPage::PageActivated(bool usable) {
     // Commands sent from the other pages (advanced mode, the layout) changed the model since the labels
     // were last filled: show the settings in force.
     ScreenInfoComboBoxChange();
-    if (usable) terminal->setFocus();
     enableNamed(this, {"ResetButton", "SystemSaveButton"}, usable);
 }
 

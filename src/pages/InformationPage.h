@@ -63,12 +63,14 @@ public:
     // the devices were read or a configuration file was opened (the read and the file load call it
     // after changing the model).
     void ScreenInfoComboBoxChange();
-    // Factory reset of every device, after the user's confirmation.
+    // Factory reset of every device, after the user's confirmation; the devices are then read back
+    // (devicesReset), so that every page shows the defaults they now hold.
     void ResetButtonClick();
     // Shows or hides the service groups, here and (through the window) on the Display Setup page.
     void HiddenLabelDblClick();
 
-    // The terminal takes the focus and the device buttons are enabled only while usable.
+    // The device buttons are enabled only while usable. The terminal is left alone: it takes the focus
+    // only from the user (a click in it, Tab into it), never from the page coming up.
     void PageActivated(bool usable) override;
     // Projector p's slice of the source image in the "Image Position Offset" group (the planning
     // calculation fills it); a projector outside 1..8 is ignored.
@@ -83,6 +85,9 @@ signals:
     void hiddenGroupsToggled(bool visible);
     // "System Save Kestrix(s)": the same handling as the Display Setup page's button.
     void systemSaveClicked();
+    // The reset went to every device and the link is still up: what they hold now is to be read back
+    // (with the File and Serial Port menus still off and the command guard still held).
+    void devicesReset();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -93,6 +98,9 @@ private:
     QGroupBox *buildRs232Group();
     QGroupBox *buildHardwareSetupGroup();
     QGroupBox *buildSliceGroup();
+    // Where the focus goes when the terminal turns down one it was given by the program: the page's
+    // tab, else nowhere.
+    void focusAwayFromTerminal();
 
     QComboBox *screenInfo = nullptr;
     QComboBox *baudBox = nullptr;

@@ -43,6 +43,14 @@ CommandLineResult parseCommandLine(const QStringList &arguments) {
     }
     result.options.ports.applyOptions(parser);
     result.options.simulate = parser.isSet(simulate);
+    const PortMap &ports = result.options.ports;
+    if (ports.isOverridden(1) && ports.isOverridden(2) && PortMap::sameDevice(ports.path(1), ports.path(2))) {
+        result.outcome = CommandLineResult::ExitError;
+        result.output = QStringLiteral("lumivane: --com1 %1 and --com2 %2 are the same device; one device "
+                                       "cannot be both COM1 and COM2.\n")
+                            .arg(ports.path(1), ports.path(2));
+        return result;
+    }
     if (result.options.simulate && result.options.ports.isOverridden(1)) {
         result.outcome = CommandLineResult::ExitError;
         result.output =

@@ -10,7 +10,10 @@
 DeviceReader::DeviceReader(const Parts &parts, std::function<void()> refreshPages, QObject *parent)
     : QObject(parent), model(parts.model), state(parts.model.state()), connection(parts.connection),
       info(parts.info), planning(parts.planning), refreshPages(std::move(refreshPages)),
-      readFlow(parts.engine, parts.host, parts.model, parts.queries, parts.connection.flow(), *this) {}
+      readFlow(parts.engine, parts.host, parts.model, parts.queries, parts.connection.flow(), *this) {
+    // After a factory reset the devices hold their defaults: the pages show them once read back.
+    connect(&info, &InformationPage::devicesReset, this, &DeviceReader::ReadfromKestrixs1Click);
+}
 
 void DeviceReader::deviceCountShown(int count) {
     info.showDeviceCount(count);

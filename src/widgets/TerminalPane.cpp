@@ -394,6 +394,36 @@ void TerminalPane::sendLine(const QString &text, LineEnd end) {
     if (!line.isEmpty()) port->PutString(line);
 }
 
+namespace {
+// The ways a person moves the focus; every other reason is the program's (or a return to where the
+// focus was).
+bool byTheUser(Qt::FocusReason reason) {
+    return reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason ||
+           reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+}
+} // namespace
+
+// Every key typed here goes to the devices, so the pane holds the focus only where the user put it. A
+// return of the focus (the window activated again, a box or menu closed, the pages enabled again after a
+// send) keeps it here when the user had put it here.
+void TerminalPane::focusInEvent(QFocusEvent *event) {
+    if (byTheUser(event->reason())) invited = true;
+    QPlainTextEdit::focusInEvent(event);
+    if (!invited) emit focusTurnedDown();
+}
+
+void TerminalPane::focusOutEvent(QFocusEvent *event) {
+    if (byTheUser(event->reason())) invited = false;
+    QPlainTextEdit::focusOutEvent(event);
+}
+
+// The pane is hidden with its page: coming back to the page is not putting the focus here.
+void TerminalPane::hideEvent(QHideEvent *event) {
+    // A minimised window hides it too (spontaneously); restored, the focus comes back where it was.
+    if (!event->spontaneous()) invited = false;
+    QPlainTextEdit::hideEvent(event);
+}
+
 void TerminalPane::contextMenuEvent(QContextMenuEvent *event) {
     QMenu *menu = createStandardContextMenu(event->pos());
     menu->addSeparator();

@@ -72,13 +72,22 @@ public:
     // Brings the log view up to date (a timer does it while the log view is shown).
     void refreshLogView();
 
+    // The user put the focus here (a click, Tab, a shortcut) since the pane was last shown or left.
+    bool focusInvited() const { return invited; }
+
 signals:
     void captureChanged(bool capturing);
+    // The program gave the pane the focus without the user asking for it (the page coming up while a
+    // control of the previous page had it). The owner moves it elsewhere at once, before any key.
+    void focusTurnedDown();
 
 protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     // Tab is a key to send, not a move to the next control; Shift+Tab still leaves the pane.
     bool focusNextPrevChild(bool next) override { return !next && QPlainTextEdit::focusNextPrevChild(next); }
 
@@ -103,6 +112,7 @@ private:
     View m_view = View::Terminal;
     bool m_hex = false;
     bool m_paused = false;
+    bool invited = false;
     bool pendingCr = false; // a CR was shown as a line break; an LF right after it is the same break
     int blocksAdded = 0;
     qint64 logShownSerial = -1; // the last log chunk shown, and how many of its bytes

@@ -1,5 +1,6 @@
 // The Information page through the real window: the status labels and their text formats, the hidden
-// switch, the factory reset on the wire, and the terminal pane with its traffic log.
+// switch, the factory reset on the wire and the read that follows it, the terminal pane with its traffic
+// log, and the focus, which the pane takes only from the user.
 #include "CommandEngine.h"
 #include "DeviceModel.h"
 #include "DisplaySetupPage.h"
@@ -17,6 +18,8 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -57,10 +60,12 @@ private slots:
     void codesOutsideTheirTableKeepTheLabel();
     void hiddenSwitch();
     void resetBothDevices();
+    void resetReadsTheDefaultsBack();
     void resetNotSent_data();
     void resetNotSent();
     void terminalShowsAndSends();
     void terminalKeys();
+    void terminalTakesTheFocusOnlyFromTheUser();
     void terminalBoundsLongLines();
     void terminalKeepsSelectionAndView();
     void lineInput();
@@ -258,12 +263,81 @@ void InformationTest::resetBothDevices() {
     QVERIFY2(rig.clean(), qPrintable(rig.problems()));
     QCOMPARE(rig.host.entries.last().caption, QString("Lumivane - Factory Reset Verification"));
     QCOMPARE(resets(*rig.com1), QStringList({"57600 *5RESETKX F", "57600 *6RESETKX F"}));
-    QCOMPARE(rig.host.progressTexts.last(), QString("Kestrix reset in progress. Please wait...."));
+    QVERIFY(rig.host.progressTexts.contains("Kestrix reset in progress. Please wait...."));
     QVERIFY(!rig.host.progressVisible);
     QVERIFY(!menusDuringProgress.isEmpty());
     QVERIFY(!menusDuringProgress.contains(true));
     QVERIFY(file->menuAction()->isEnabled() && serial->menuAction()->isEnabled());
     QCOMPARE(rig.form->state().CommandBusy, 0);
+}
+
+// After the reset the devices hold their defaults: the program reads them back, with the read's own
+// progress, and every page shows what the devices now hold. The simulator's reset is checked too: every
+// setting back to what a new device holds, and reported so.
+void InformationTest::resetReadsTheDefaultsBack() {
+    const SimOptions sim = controller({5, 6});
+    LinkRig rig(&sim, nullptr);
+    for (int d = 1; d <= 2; ++d) {
+        SimDevice device;
+        for (int c = 0; c < 4; ++c) {
+            device.outputs[c].blackLevel = quint8(40 + d);
+            device.outputs[c].basicGamma = 28;
+            device.outputs[c].overlapWidth = 384;
+            device.inputs[c].hPosition = 310;
+            device.inputs[c].contrast[0] = 950;
+        }
+        rig.com1->setDevice(d, device);
+    }
+    rig.trigger("SearchAll");
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    const DeviceModel &model = rig.form->model();
+    chooseScreen(rig, 0);
+    QCOMPARE(int(model.output(2, 1).BlackLevel), 42);
+    QCOMPARE(rig.fieldText("Black1Edit"), QString("41"));
+    QCOMPARE(rig.fieldText("BlackLvlAdjCompLabel"), QString("41"));
+    rig.com1->clearRequests();
+    rig.host.progressTexts.clear();
+
+    rig.host.expectYesNo(true, "Resetting the Kestrix(s) will reset settings to default values.");
+    rig.form->findChild<QPushButton *>("ResetButton")->click();
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QCOMPARE(rig.form->state().CommandBusy, 0);
+
+    const SimDevice fresh;
+    const SimInputChannel &in0 = fresh.inputs[0];
+    const SimOutputChannel &out0 = fresh.outputs[0];
+    for (int d = 1; d <= 2; ++d) {
+        const SimDevice now = rig.com1->device(d);
+        QCOMPARE(now.factoryResets, 1);
+        for (int c = 0; c < 4; ++c) {
+            QCOMPARE(now.outputs[c].blackLevel, out0.blackLevel);
+            QCOMPARE(now.outputs[c].basicGamma, out0.basicGamma);
+            QCOMPARE(now.outputs[c].overlapWidth, out0.overlapWidth);
+            QCOMPARE(now.inputs[c].hPosition, in0.hPosition);
+            QCOMPARE(now.inputs[c].contrast, in0.contrast);
+            // What the program read back is what the device reports.
+            const OutputInfo &out = model.output(d, c + 1);
+            const InputInfo &in = model.input(d, c + 1);
+            QCOMPARE(int(out.BlackLevel), int(out0.blackLevel));
+            QCOMPARE(qRound(out.BasicGamma * 10), out0.basicGamma);
+            QCOMPARE(out.OverlapWidth, out0.overlapWidth);
+            QCOMPARE(in.HPosition, in0.hPosition);
+            QCOMPARE(qRound(in.OverallContrast * 10), in0.contrast[0]);
+        }
+    }
+    // The resets, then the read of both devices, under the read's progress notice.
+    const QStringList wire = LinkRig::wire(*rig.com1);
+    QCOMPARE(wire.mid(0, 2), QStringList({"57600 *5RESETKX F", "57600 *6RESETKX F"}));
+    QVERIFY2(wire.contains("57600 *5OINFOKX 4") && wire.contains("57600 *6OINFOKX 4"),
+             qPrintable(wire.join('\n')));
+    QCOMPARE(rig.host.progressTexts.first(), QString("Kestrix reset in progress. Please wait...."));
+    QVERIFY(rig.host.progressTexts.contains("Lumivane querying Kestrix(s). Please wait...."));
+    QVERIFY(!rig.host.progressVisible);
+    // The pages show the defaults.
+    QCOMPARE(rig.fieldText("Black1Edit"), QString("0"));
+    QCOMPARE(rig.fieldText("BlackLvlAdjCompLabel"), QString("0"));
+    QCOMPARE(rig.fieldText("BasicGammaEdit"), QString("2.2"));
+    QCOMPARE(rig.fieldText("OverlapWidthLabel"), QString("256"));
 }
 
 void InformationTest::resetNotSent_data() {
@@ -447,7 +521,8 @@ void InformationTest::terminalKeys() {
     LinkRig rig(&sim, nullptr);
     connectShown(rig);
     TerminalPane *terminal = terminalOf(rig);
-    terminal->setFocus();
+    QTest::mouseClick(terminal->viewport(), Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), terminal);
     struct Case {
         Qt::Key key;
         Qt::KeyboardModifiers modifiers;
@@ -481,6 +556,80 @@ void InformationTest::terminalKeys() {
     QTest::keyClick(terminal, Qt::Key_Backtab, Qt::ShiftModifier);
     QVERIFY(QApplication::focusWidget() != terminal);
     QCOMPARE(rig.com1->receivedBytes(), QByteArray());
+}
+
+// The terminal sends every key typed in it, so it has the focus only where the user puts it: a click
+// in it, or Tab into it. The page coming up never gives it the focus, whether along the tabs with Right,
+// by Ctrl+Tab from a control of the previous page, or switched to by the program, even when the terminal
+// was the page's last focus; nothing typed meanwhile reaches the line. The focus the user put there
+// comes back after a read disabled the pages.
+void InformationTest::terminalTakesTheFocusOnlyFromTheUser() {
+    const SimOptions sim = direct();
+    LinkRig rig(&sim, nullptr);
+    rig.showOffline();
+    rig.trigger("SearchAll");
+    QTRY_VERIFY(rig.form->engine().LinkActive());
+    QApplication::setActiveWindow(rig.form.get());
+    QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
+    QTabWidget *pages = rig.form->phasePageControl();
+    QWidget *info = rig.form->informationPage();
+    QWidget *seams = rig.find<QWidget>("SeamRemovalTabSheet");
+    TerminalPane *terminal = terminalOf(rig);
+    auto focus = [] { return QApplication::focusWidget(); };
+    rig.com1->clearRequests();
+
+    // Along the tabs with Right: the focus stays on the tabs, and Tab goes on from there.
+    pages->setCurrentWidget(seams);
+    pages->tabBar()->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(focus(), pages->tabBar());
+    QTest::keyClick(pages->tabBar(), Qt::Key_Right);
+    QCOMPARE(pages->currentWidget(), info);
+    QCOMPARE(focus(), pages->tabBar());
+    QTest::keyClick(focus(), Qt::Key_Tab);
+    QCOMPARE(focus()->objectName(), QString("TerminalViewComboBox"));
+
+    // A click puts it there; typed keys go out; a read that disables the pages gives it back.
+    QTest::mouseClick(terminal->viewport(), Qt::LeftButton);
+    QCOMPARE(focus(), terminal);
+    QTest::keyClick(terminal, Qt::Key_K);
+    QTRY_COMPARE(rig.com1->receivedBytes(), QByteArray("k"));
+    rig.trigger("ReadfromKestrixs1");
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QTRY_COMPARE(focus(), terminal);
+
+    // Left for another page and back: not there again until the user puts it there, by Tab this time.
+    QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {},
+                      pages->tabBar()->tabRect(pages->indexOf(seams)).center());
+    QCOMPARE(pages->currentWidget(), seams);
+    QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {},
+                      pages->tabBar()->tabRect(pages->indexOf(info)).center());
+    QCOMPARE(pages->currentWidget(), info);
+    QVERIFY(focus() != terminal);
+    rig.find<QWidget>("TerminalCaptureButton")->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(focus(), Qt::Key_Tab);
+    QCOMPARE(focus(), terminal);
+
+    // From a control of the page before, by Ctrl+Tab and by the program's own switch, with the terminal
+    // the control of the page that last had the focus.
+    rig.com1->clearRequests();
+    for (int way = 0; way < 2; ++way) {
+        pages->setCurrentWidget(seams);
+        QWidget *control = rig.find<QWidget>("ResetSeamGainButton");
+        control->setFocus(Qt::MouseFocusReason);
+        QTRY_COMPARE(focus(), control);
+        if (way == 0)
+            QTest::keyClick(control, Qt::Key_Tab, Qt::ControlModifier);
+        else
+            pages->setCurrentWidget(info);
+        QCOMPARE(pages->currentWidget(), info);
+        QVERIFY2(focus() != terminal, way == 0 ? "Ctrl+Tab" : "the program");
+        QTest::keyClick(focus(), Qt::Key_Tab);
+        QVERIFY(focus() != terminal);
+    }
+    // Only what is typed in the terminal once the user clicked in it reaches the line, and nothing before.
+    QTest::mouseClick(terminal->viewport(), Qt::LeftButton);
+    QTest::keyClick(terminal, Qt::Key_X);
+    QTRY_COMPARE(rig.com1->receivedBytes(), QByteArray("x"));
 }
 
 // One line without an end is cut into lines of at most MaxLineChars, so the pane never holds more than
