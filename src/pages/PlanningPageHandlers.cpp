@@ -131,7 +131,11 @@ void PlanningPage::restore(const PlanSnapshot &plan) {
     state->ProjectorResH = plan.projectorResH;
     state->ProjectorResV = plan.projectorResV;
     projectorRes->setCurrentIndex(plan.projectorResItem);
-    if (verticalOut->text() != plan.screenHeightText) verticalOut->setText(plan.screenHeightText);
+    if (verticalOut->text() != plan.screenHeightText) {
+        // Shown whole, as the horizontal size is: the length limit is for typing.
+        verticalOut->setMaxLength(qMax(verticalOut->maxLength(), int(plan.screenHeightText.size())));
+        verticalOut->setText(plan.screenHeightText);
+    }
     imageSizeV->setText(plan.imageHeightText);
     if (contentNotes->toPlainText() != plan.notesText) contentNotes->setPlainText(plan.notesText);
 }
