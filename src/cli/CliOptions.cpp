@@ -29,7 +29,8 @@ const CommandInfo kCommands[] = {
     {"diff", CliOptions::Command::Diff,
      "Read the devices and list every setting that differs from a configuration file, one line per "
      "field: device, channel, field, file value, device value. Exit status 0 when they are equal, 1 "
-     "when they differ.",
+     "when they differ, 4 when the file needs two devices and only device 1 answered (device 1 is "
+     "still compared and its differences listed).",
      "FILE.kxc|- [--json]"},
     {"dump", CliOptions::Command::Dump,
      "Print every field of both devices in a configuration file with its name, as a table or as JSON.",
@@ -54,7 +55,8 @@ const CommandInfo kCommands[] = {
     {"report", CliOptions::Command::Report,
      "Write a commissioning report as a PDF: the date, a site note, the plan (screen size, resolution, "
      "projectors, overlap, input image size, each projector's slice and the planning drawings), every "
-     "setting of every device per channel with its RS-485 ID, version and record form, the consistency "
+     "setting of every screen in use per channel with each device's RS-485 ID, version and record form, "
+     "the consistency "
      "findings with the blend preview picture, and the link. From a configuration file, or with --devices "
      "from what the devices hold.",
      "FILE.kxc|- | --devices -o REPORT.pdf|- [--note TEXT] [--gamma G]"},

@@ -367,14 +367,12 @@ int runDiff(DeviceSession &s, const QByteArray &file) {
     s.model.applyImage(QByteArray(int(ConfigFile::FileSize), '\0'));
     if (int status = s.connect()) return status;
     if (int status = s.read()) return status;
-    const int devices = s.state.DeviceCount;
-    if (projectorsIn(file) > 4 && devices < 2) {
-        s.say(QStringLiteral("The file describes %1 projectors, which need two Kestrix devices; only one "
-                             "was read, so device 2 could not be compared.")
-                  .arg(projectorsIn(file)));
-        return ExitStatus::NoDevice;
-    }
+    // Every record of the devices that answered was read; what follows is the comparison.
     s.setPhase(DeviceSession::Phase::Done);
+    const int devices = s.state.DeviceCount;
+    // A file for two devices when only one answered: device 1 is compared all the same, and the run
+    // ends as one that found fewer devices than the file needs.
+    const bool secondMissing = projectorsIn(file) > 4 && devices < 2;
     const QList<Difference> rows = differenceRows(file, s.model.image(), devices);
     if (s.options.json)
         writeText(
@@ -391,6 +389,17 @@ int runDiff(DeviceSession &s, const QByteArray &file) {
                              "and could not be compared.")
                   .arg(unreported)
             : QString();
+    if (secondMissing) {
+        // Said whatever -q asks: the status alone does not tell what was compared.
+        s.say(QStringLiteral("Only Kestrix 1 answered and was compared: %1.%2 The file describes %3 "
+                             "projectors, which need two Kestrix devices; Kestrix 2 was not found, so its "
+                             "settings could not be compared.")
+                  .arg(differing == 0 ? QStringLiteral("it holds the file's settings")
+                                      : QStringLiteral("%1 setting(s) differ").arg(differing))
+                  .arg(unseen)
+                  .arg(projectorsIn(file)));
+        return ExitStatus::NoDevice;
+    }
     if (differing == 0) {
         s.note(QStringLiteral("No differences: the %1 device(s) hold the file's settings.").arg(devices) +
                unseen);

@@ -52,7 +52,8 @@ public:
     void NumOfScreenComboBoxChange();
     void ImageAlignComboBoxChange();
     void ComputeImageSize();
-    void ComputeProjectorCount();
+    // False when the wall needs more projectors than there can be: the caller puts its plan back.
+    bool ComputeProjectorCount();
     void ComputeOverlap();
     void RecomputeAspect();
     void ComputeScreenOffsets();
@@ -79,11 +80,15 @@ private:
     void showScreenWidth(const QString &text);
     void showDevicesNeeded(int projectors);
 
-    // What a projector-count change may alter before it is refused; restored as a whole.
+    // What a calculation, a resolution or a projector-count change may alter before it is refused;
+    // restored as a whole.
     struct PlanSnapshot {
         double imageWidth, aspect, screenWidth, overlapPixels, projectorCount;
         int maxOverlapWidth;
         QString screenWidthText, imageWidthText, aspectText, kestrixText, overlapText, overlapPlanningText;
+        double screenHeight, imageHeight, projectorResH, projectorResV;
+        int projectorResItem;
+        QString screenHeightText, imageHeightText, notesText;
     };
     PlanSnapshot snapshot() const;
     void restore(const PlanSnapshot &plan);

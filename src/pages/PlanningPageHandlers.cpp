@@ -91,9 +91,26 @@ void PlanningPage::showDevicesNeeded(int n) {
 }
 
 PlanningPage::PlanSnapshot PlanningPage::snapshot() const {
-    return {state->ImageWidth,     state->AspectRatio,     state->ScreenWidth,    state->OverlapPixels,
-            state->ProjectorCount, state->MaxOverlapWidth, horizontalOut->text(), imageSizeH->text(),
-            aspectLabel->text(),   kestrixCount->text(),   overlap->text(),       overlapPlanning->text()};
+    return {state->ImageWidth,
+            state->AspectRatio,
+            state->ScreenWidth,
+            state->OverlapPixels,
+            state->ProjectorCount,
+            state->MaxOverlapWidth,
+            horizontalOut->text(),
+            imageSizeH->text(),
+            aspectLabel->text(),
+            kestrixCount->text(),
+            overlap->text(),
+            overlapPlanning->text(),
+            state->ScreenHeight,
+            state->ImageHeight,
+            state->ProjectorResH,
+            state->ProjectorResV,
+            projectorRes->currentIndex(),
+            verticalOut->text(),
+            imageSizeV->text(),
+            contentNotes->toPlainText()};
 }
 
 void PlanningPage::restore(const PlanSnapshot &plan) {
@@ -109,6 +126,18 @@ void PlanningPage::restore(const PlanSnapshot &plan) {
     kestrixCount->setText(plan.kestrixText);
     overlap->setText(plan.overlapText);
     overlapPlanning->setText(plan.overlapPlanningText);
+    state->ScreenHeight = plan.screenHeight;
+    state->ImageHeight = plan.imageHeight;
+    state->ProjectorResH = plan.projectorResH;
+    state->ProjectorResV = plan.projectorResV;
+    projectorRes->setCurrentIndex(plan.projectorResItem);
+    if (verticalOut->text() != plan.screenHeightText) {
+        // Shown whole, as the horizontal size is: the length limit is for typing.
+        verticalOut->setMaxLength(qMax(verticalOut->maxLength(), int(plan.screenHeightText.size())));
+        verticalOut->setText(plan.screenHeightText);
+    }
+    imageSizeV->setText(plan.imageHeightText);
+    if (contentNotes->toPlainText() != plan.notesText) contentNotes->setPlainText(plan.notesText);
 }
 
 void PlanningPage::SetPlanningDefaults() {
@@ -148,6 +177,10 @@ void PlanningPage::CalcOutButtonClick() {
     if (!busy) return;
     calcOut->setEnabled(false);
     auto finish = qScopeGuard([this] { calcOut->setEnabled(true); });
+    // The plan in force, with the screen size it was worked out for rather than the one just typed.
+    PlanSnapshot before = snapshot();
+    before.screenWidthText = formatGeneral(state->ScreenWidth, 5);
+    before.screenHeightText = formatGeneral(state->ScreenHeight, 5);
     double width = 0, height = 0;
     if (!readScreenSize(horizontalOut, "Horizontal", &width)) return;
     state->ScreenWidth = width;
@@ -162,7 +195,12 @@ void PlanningPage::CalcOutButtonClick() {
     state->AspectRatio = state->ScreenWidth / state->ScreenHeight;
     showAspect();
     ComputeImageSize();
-    ComputeProjectorCount();
+    // A screen that needs more projectors than a wall can have leaves the plan in force as it was: the
+    // overlap worked out again for an image the projectors cannot cover would be sent with the next push.
+    if (!ComputeProjectorCount()) {
+        restore(before);
+        return;
+    }
     ComputeOverlap();
     WriteImageContentNotes();
 }
@@ -170,12 +208,21 @@ void PlanningPage::CalcOutButtonClick() {
 void PlanningPage::ProjectorResComboBoxChange() {
     static const double sizes[][2] = {{800, 600}, {1024, 768}, {1280, 1024}};
     const int item = projectorRes->currentIndex();
+    // The plan in force, with the resolution it was worked out for (the list already shows the new one).
+    PlanSnapshot before = snapshot();
+    for (int i = 0; i < 3; ++i)
+        if (sizes[i][0] == state->ProjectorResH && sizes[i][1] == state->ProjectorResV)
+            before.projectorResItem = i;
     if (item >= 0 && item < 3) {
         state->ProjectorResH = sizes[item][0];
         state->ProjectorResV = sizes[item][1];
     }
     ComputeImageSize();
-    ComputeProjectorCount();
+    // A resolution that needs more projectors than a wall can have is refused like a calculation.
+    if (!ComputeProjectorCount()) {
+        restore(before);
+        return;
+    }
     WriteImageContentNotes();
 }
 
@@ -187,7 +234,7 @@ void PlanningPage::ComputeImageSize() {
     imageSizeV->setText(formatNumber(size.height));
 }
 
-void PlanningPage::ComputeProjectorCount() {
+bool PlanningPage::ComputeProjectorCount() {
     const int count = projectorCount(state->ProjectorResH, state->ProjectorResV, state->AspectRatio);
     if (count > kMaxProjectors) {
         // The choice stays as it was, and so does the count it stands for.
@@ -197,11 +244,11 @@ void PlanningPage::ComputeProjectorCount() {
                 .arg(kMaxProjectors);
         host->showMessage(state->MessageText);
         horizontalOut->setFocus();
-        return;
+        return false;
     }
     if (count < 1) {
         kestrixCount->setText(kNotAvailable);
-        return;
+        return true;
     }
     state->ProjectorCount = count;
     numOfScreen->setCurrentIndex(count - 1);
@@ -210,6 +257,7 @@ void PlanningPage::ComputeProjectorCount() {
     kestrixCount->setText(QString::number(devices));
     host->setStatusText(devices == 2 ? QStringLiteral("NOTE: Current settings require 2 Kestrixs.")
                                      : QStringLiteral("NOTE: Current settings require 1 Kestrix."));
+    return true;
 }
 
 void PlanningPage::ComputeOverlap() {

@@ -74,13 +74,20 @@ public:
 
     void run() {
         for (const Seam &seam : wall.seams)
-            checkSeam(seam);
+            if (read(seam.left) && read(seam.left + 1)) checkSeam(seam);
         checkOuterEdges();
         checkBasicWidths();
         checkDevices();
     }
 
 private:
+    // Whether the screen's records are there to judge: a device that was not found was never read, and
+    // its zeros say nothing about the wall.
+    bool read(int screen) const {
+        const int connected = wall.input.devicesConnected;
+        return connected <= 0 || ScreenDevice(screen) <= connected;
+    }
+
     void add(Finding::Kind kind, QList<int> screens, const QString &text) {
         wall.findings.append({kind, std::move(screens), text});
     }
@@ -180,7 +187,7 @@ private:
                     "Screen %1's left edge is feathered at the wall's outer edge: the picture fades "
                     "to dark at the left edge of the wall.")
                     .arg(first.screen));
-        if (last.advanced && last.right.enabled)
+        if (read(last.screen) && last.advanced && last.right.enabled)
             add(Finding::Kind::OuterEdgeFeathered, {last.screen},
                 QStringLiteral("Screen %1's right edge is feathered at the wall's outer edge: the picture "
                                "fades to dark at the right edge of the wall.")
@@ -194,6 +201,7 @@ private:
             QList<int> screens;
             const Seam *first = nullptr;
             for (const Seam &seam : wall.seams) {
+                if (!read(seam.left) || !read(seam.left + 1)) continue;
                 for (int screen : {seam.left, seam.left + 1}) {
                     const Projector &p = wall.projectors[screen - 1];
                     const bool edgeEnabled = screen == seam.left ? p.right.enabled : p.left.enabled;
@@ -221,7 +229,8 @@ private:
     void checkDevices() {
         const BlendInput &in = wall.input;
         const int needed = planning::devicesNeeded(in.projectors);
-        if (needed > 1 || in.devicesConnected > 1) {
+        const bool secondRead = in.devicesConnected <= 0 || in.devicesConnected >= 2;
+        if ((needed > 1 || in.devicesConnected > 1) && secondRead) {
             const OutputInfo &one = in.screens[1];
             const OutputInfo &two = in.screens[5];
             if (one.OverlapWidth != two.OverlapWidth)
@@ -238,11 +247,11 @@ private:
                         .arg(one.TotalProjectors)
                         .arg(two.TotalProjectors));
         }
+        // Said once; the screens of the missing device are not judged anywhere else.
         if (in.devicesConnected > 0 && needed > in.devicesConnected)
             add(Finding::Kind::TooFewDevices, {},
-                QStringLiteral(
-                    "The plan of %1 projectors needs %2 Kestrix devices but %3 is connected: screens "
-                    "5 to %1 stay dark.")
+                QStringLiteral("The plan of %1 projectors needs %2 Kestrix devices but only %3 answered: "
+                               "Kestrix 2 was not found, so screens 5 to %1 were not read and not checked.")
                     .arg(in.projectors)
                     .arg(needed)
                     .arg(in.devicesConnected));

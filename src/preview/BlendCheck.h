@@ -64,7 +64,9 @@ struct BlendInput {
     double overlap = 0;           // the planned overlap in pixels
     std::array<OutputInfo, planning::kMaxProjectors + 1> screens{}; // [1..8]; device d's system values
                                                                     // are those of its first screen
-    int devicesConnected = 0; // 0 when no device is connected (a file is checked)
+    // 0 when no device is connected (a file is checked). Otherwise the devices that answered: the
+    // screens of a device beyond them have no records, so no finding is drawn from them.
+    int devicesConnected = 0;
     double projectorGamma = kDefaultProjectorGamma;
 };
 

@@ -60,7 +60,7 @@ PlanningDrawing::Wall drawingWall(const Plan &plan) {
     PlanningDrawing::Wall wall;
     wall.projectors = plan.projectors;
     wall.overlapEdit = plan.overlap;
-    wall.projectorResH = plan.projectorResH;
+    wall.projectorResH = plan.projectorWidth;
     wall.overlapPixels = plan.overlapPixels;
     wall.imageWidth = plan.imageWidth;
     wall.screenWidth = plan.screenWidth;
@@ -68,10 +68,23 @@ PlanningDrawing::Wall drawingWall(const Plan &plan) {
     return wall;
 }
 
-QString planSection(const Plan &plan) {
+// Where the blend preview's wall differs from the plan's slices (an overlap typed below the planned
+// one, the preview's own count), in words; empty when they agree.
+QString blendLayoutNote(const Plan &plan, const blend::BlendWall &wall) {
+    if (wall.empty() || plan.projectors <= 0) return {};
+    const blend::BlendInput &in = wall.input;
+    if (in.projectors == plan.projectors && in.projectorWidth == plan.projectorWidth &&
+        in.overlap == plan.overlap)
+        return {};
+    return QStringLiteral("The blend preview below lays the wall out as %1 projector(s) of %2 pixels "
+                          "overlapping by the planned %3 pixels, ending at %4.")
+        .arg(in.projectors)
+        .arg(number(in.projectorWidth), number(in.overlap), number(wall.imageWidth));
+}
+
+QString planSection(const Plan &plan, const blend::BlendWall &wall) {
     QString html = QStringLiteral("<h2>The plan</h2>\n");
-    const planning::SliceLayout slices =
-        planning::screenOffsets(plan.projectors, plan.projectorResH, plan.overlap, plan.centred);
+    const planning::SliceLayout layout = slices(plan);
     html += table({{QStringLiteral("Planned"), QStringLiteral("Value")},
                    {QStringLiteral("Output screen size"),
                     QStringLiteral("%1 x %2").arg(planning::formatGeneral(plan.screenWidth, 5),
@@ -88,10 +101,20 @@ QString planSection(const Plan &plan) {
                     QStringLiteral("%1 x %2").arg(number(plan.imageWidth), number(plan.imageHeight))}});
     QList<QStringList> sliceRows{{QStringLiteral("Projector"), QStringLiteral("Image slice start"),
                                   QStringLiteral("Image slice end")}};
-    for (int p = 1; p <= slices.count; ++p)
+    for (int p = 1; p <= layout.count; ++p)
         sliceRows.append(
-            {QString::number(p), number(slices.slices[p - 1].start), number(slices.slices[p - 1].end)});
-    html += QStringLiteral("<h3>Each projector's slice of the input image</h3>\n") + table(sliceRows);
+            {QString::number(p), number(layout.slices[p - 1].start), number(layout.slices[p - 1].end)});
+    html += QStringLiteral("<h3>Each projector's slice of the input image</h3>\n");
+    if (layout.count == 0) {
+        html += QStringLiteral("<p>No slices: the plan has no valid projector count.</p>\n");
+    } else {
+        html += QStringLiteral("<p>In pixels from the left edge of the input image, which is %1 pixels wide; "
+                               "the alignment of the source material does not move them.</p>\n")
+                    .arg(number(layout.imageWidth)) +
+                table(sliceRows);
+        const QString note = blendLayoutNote(plan, wall);
+        if (!note.isEmpty()) html += QStringLiteral("<p>%1</p>\n").arg(esc(note));
+    }
     html += QStringLiteral("<h3>Planning drawings</h3>\n<p><img src=\"%1\" width=\"%3\"></p>\n"
                            "<p><img src=\"%2\" width=\"%4\"></p>\n")
                 .arg(QLatin1String(kFramesUrl), QLatin1String(kPlacementUrl))
@@ -112,23 +135,32 @@ QString valueText(const QByteArray &image, const ModelFields::Field &field, int 
     return ModelFields::text(image, field, device, channel);
 }
 
-QString settingsTable(const QByteArray &image, int device, ModelFields::Record record) {
+int channelOf(int screen) {
+    return (screen - 1) % planning::kProjectorsPerDevice + 1;
+}
+
+QString settingsTable(const QByteArray &image, int device, const QList<int> &screens,
+                      ModelFields::Record record) {
     QStringList header{record == ModelFields::Record::Input ? QStringLiteral("Input setting")
                                                             : QStringLiteral("Output setting")};
-    for (int c = 1; c <= 4; ++c)
-        header << QStringLiteral("Ch %1 (screen %2)").arg(c).arg((device - 1) * 4 + c);
+    for (int screen : screens)
+        header << QStringLiteral("Ch %1 (screen %2)").arg(channelOf(screen)).arg(screen);
     QList<QStringList> rows{header};
     for (const ModelFields::Field &field : ModelFields::all()) {
         if (field.record != record) continue;
         QStringList cells{QLatin1String(field.name)};
-        for (int c = 1; c <= 4; ++c)
-            cells << valueText(image, field, device, c);
+        for (int screen : screens)
+            cells << valueText(image, field, device, channelOf(screen));
         rows.append(cells);
     }
     return table(rows);
 }
 
 QString deviceSection(const Source &source, int device) {
+    const QList<int> screens = screensInUse(source.plan, device);
+    QList<int> channels;
+    for (int screen : screens)
+        channels << channelOf(screen);
     const DeviceInfo &info = source.info[device];
     const QString id = !source.idsKnown ? QStringLiteral("not known (not read from a device)")
                        : info.id > 0    ? QString::number(info.id)
@@ -137,12 +169,22 @@ QString deviceSection(const Source &source, int device) {
                             : source.versionsKnown  ? QStringLiteral("not reported")
                                                     : QStringLiteral("not known (not read from a device)");
     QString html = QStringLiteral("<h2>Kestrix %1</h2>\n").arg(device);
-    html += table({{QStringLiteral("Kestrix %1").arg(device), QStringLiteral("Value")},
-                   {QStringLiteral("RS-485 ID"), id},
-                   {QStringLiteral("Version"), version},
-                   {QStringLiteral("Output record form"), recordForm(source.image, device)}});
-    html += QStringLiteral("<p></p>") + settingsTable(source.image, device, ModelFields::Record::Input);
-    html += QStringLiteral("<p></p>") + settingsTable(source.image, device, ModelFields::Record::Output);
+    html += table(
+        {{QStringLiteral("Kestrix %1").arg(device), QStringLiteral("Value")},
+         {QStringLiteral("RS-485 ID"), id},
+         {QStringLiteral("Version"), version},
+         {QStringLiteral("Output record form"),
+          screens.isEmpty() ? QStringLiteral("not listed") : recordForm(source.image, device, channels)}});
+    if (screens.isEmpty())
+        return html +
+               QStringLiteral("<p>No screen of the planned wall of %1 projector(s) is on Kestrix %2: its "
+                              "settings are not listed.</p>\n")
+                   .arg(source.plan.projectors)
+                   .arg(device);
+    html +=
+        QStringLiteral("<p></p>") + settingsTable(source.image, device, screens, ModelFields::Record::Input);
+    html +=
+        QStringLiteral("<p></p>") + settingsTable(source.image, device, screens, ModelFields::Record::Output);
     return html;
 }
 
@@ -181,6 +223,7 @@ Plan planFromRecords(DeviceModel &model) {
     plan.overlap = sys.OverlapWidth;
     plan.projectorResH = state.DefaultSourceWidth;
     plan.projectorResV = state.DefaultSourceHeight;
+    plan.projectorWidth = SourceWidth(model);
     plan.screenHeight = 10;
     plan.imageHeight = plan.projectorResV;
     if (planning::isValidProjectorCount(plan.projectors)) {
@@ -191,6 +234,21 @@ Plan planFromRecords(DeviceModel &model) {
         plan.overlapPixels = layout.overlap;
     }
     return plan;
+}
+
+planning::SliceLayout slices(const Plan &plan) {
+    return planning::screenOffsets(plan.projectors, plan.projectorWidth, plan.overlap, false);
+}
+
+QList<int> screensInUse(const Plan &plan, int device) {
+    const int n =
+        planning::isValidProjectorCount(plan.projectors) ? plan.projectors : planning::kMaxProjectors;
+    QList<int> screens;
+    for (int c = 1; c <= planning::kProjectorsPerDevice; ++c) {
+        const int screen = (device - 1) * planning::kProjectorsPerDevice + c;
+        if (screen <= n) screens << screen;
+    }
+    return screens;
 }
 
 int devicesIn(const QByteArray &image) {
@@ -207,9 +265,10 @@ int devicesIn(const QByteArray &image) {
     return 1;
 }
 
-QString recordForm(const QByteArray &image, int device) {
+QString recordForm(const QByteArray &image, int device, const QList<int> &channels) {
+    const QList<int> listed = channels.isEmpty() ? QList<int>{1, 2, 3, 4} : channels;
     QStringList forms;
-    for (int c = 1; c <= 4; ++c) {
+    for (int c : listed) {
         OutputInfo out{};
         std::memcpy(&out, image.constData() + ConfigFile::outputRecordOffset(device, c), sizeof out);
         QString form;
@@ -229,8 +288,8 @@ QString recordForm(const QByteArray &image, int device) {
     }
     if (forms.count(forms.constFirst()) == forms.size()) return forms.constFirst();
     QStringList perChannel;
-    for (int c = 1; c <= 4; ++c)
-        perChannel << QStringLiteral("channel %1 %2").arg(c).arg(forms[c - 1]);
+    for (int i = 0; i < listed.size(); ++i)
+        perChannel << QStringLiteral("channel %1 %2").arg(listed[i]).arg(forms[i]);
     return perChannel.join(QStringLiteral("; "));
 }
 
@@ -244,10 +303,11 @@ QString html(const Source &source) {
                 .arg(source.siteNote.trimmed().isEmpty()
                          ? QStringLiteral("(none)")
                          : esc(source.siteNote).replace(QLatin1Char('\n'), QStringLiteral("<br>")));
-    html += planSection(source.plan);
+    const blend::BlendWall wall = blend::analyse(source.blend);
+    html += planSection(source.plan, wall);
     for (int d = 1; d <= source.devices; ++d)
         html += deviceSection(source, d);
-    html += findingsSection(blend::analyse(source.blend));
+    html += findingsSection(wall);
     html += QStringLiteral("<h2>Link</h2>\n<ul>\n");
     for (const QString &line : source.link)
         html += QStringLiteral("<li>%1</li>\n").arg(esc(line));

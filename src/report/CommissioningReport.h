@@ -1,9 +1,11 @@
 #pragma once
 
 #include "BlendCheck.h"
+#include "PlanningMath.h"
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -30,7 +32,19 @@ struct Plan {
     double overlapPixels = 0; // the planned overlap, for the projector centres
     double imageWidth = 0;
     double imageHeight = 0;
+    // The pixels of the input image each projector shows: the projector's width, or for records the
+    // width their first input measures (which may differ from the output format's).
+    double projectorWidth = 0;
 };
+
+// Each projector's slice of the input image, as the blend preview lays it out: projector 1 from 0, each
+// next one starting an overlap before the previous one ends, the last ending at the image width. The
+// alignment of the source material does not move them. Count 0 for a wall of no projectors.
+planning::SliceLayout slices(const Plan &plan);
+
+// The screens of the wall (1..8) that device 1 or 2 drives: its channels up to the planned projector
+// count, all four when the plan has no valid count.
+QList<int> screensInUse(const Plan &plan, int device);
 
 // The wall the records describe, as the window takes it over after a read: device 1's projector count,
 // alignment and overlap, and the projector size its first output's format (or first input) gives, on a
@@ -60,9 +74,9 @@ struct Source {
 // records hold anything.
 int devicesIn(const QByteArray &image);
 
-// The record form of a device's output records, in words ("long: feathering widths and offsets, no
-// halos").
-QString recordForm(const QByteArray &image, int device);
+// The record form of a device's output records in the given channels (all four when empty), in words
+// ("long: feathering widths and offsets, no halos").
+QString recordForm(const QByteArray &image, int device, const QList<int> &channels = {});
 
 // The report as a rich-text document's HTML; its pictures are the document's resources (addPictures).
 QString html(const Source &source);

@@ -29,12 +29,12 @@ void DeviceReader::allRead() {
 
 void DeviceReader::ReadfromKestrixs1Click() {
     readFlow.readAll();
-    emit settingsReplaced(tr("New history after Read from Kestrix(s)"));
+    emit settingsReplaced(tr("New history after Read from Kestrix(s)"), Origin::Read);
 }
 
 bool DeviceReader::readForCalculation() {
     const bool read = readFlow.readForCalculation();
-    emit settingsReplaced(tr("New history after Read from Kestrix(s)"));
+    emit settingsReplaced(tr("New history after Read from Kestrix(s)"), Origin::Read);
     return read;
 }
 
@@ -46,9 +46,9 @@ void DeviceReader::refreshPagesFromModel(Origin origin) {
     refreshPages();
     state.Refreshing = wasRefreshing;
     if (origin == Origin::File)
-        emit settingsReplaced(tr("New history after Open Configuration File"));
+        emit settingsReplaced(tr("New history after Open Configuration File"), origin);
     else if (origin == Origin::Comparison)
-        emit settingsReplaced(tr("New history after taking the values of Compare with Kestrix(s)"));
+        emit settingsReplaced(tr("New history after taking the values of Compare with Kestrix(s)"), origin);
 }
 
 // The Planning page takes the wall layout over from device 1's first output record; the device count is

@@ -54,7 +54,7 @@ public:
 
 signals:
     // The model holds what the devices reported (whether or not every record came) or what a file held.
-    void settingsReplaced(const QString &why);
+    void settingsReplaced(const QString &why, DeviceReader::Origin origin);
 
 private:
     void deviceCountShown(int count) override;

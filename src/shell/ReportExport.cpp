@@ -47,6 +47,11 @@ QString ReportExport::runSaveDialog() const {
     return dialog.selectedFiles().constFirst();
 }
 
+void ReportExport::settingsReplaced(const QString &, DeviceReader::Origin origin) {
+    replacedBy = origin;
+    replacedImage = model.image();
+}
+
 report::Source ReportExport::source(const QString &siteNote) const {
     const WindowState &state = model.state();
     const bool linked = engine.LinkActive();
@@ -61,6 +66,7 @@ report::Source ReportExport::source(const QString &siteNote) const {
     plan.screenHeight = state.ScreenHeight;
     plan.projectorResH = int(state.ProjectorResH);
     plan.projectorResV = int(state.ProjectorResV);
+    plan.projectorWidth = state.ProjectorResH;
     plan.projectors = planning.projectors();
     plan.centred = planning.alignment() == 1;
     plan.overlap = int(state.OverlapEditValue);
@@ -71,11 +77,22 @@ report::Source ReportExport::source(const QString &siteNote) const {
     // The devices in use, or as many as the wall needs when none is connected.
     s.devices = linked ? std::clamp(state.DeviceCount, 1, 2)
                        : std::max(report::devicesIn(s.image), plan.projectors > 4 ? 2 : 1);
-    s.origin = state.ModelFromDevices ? QStringLiteral("the Lumivane window, as read from the Kestrix(s) and "
-                                                       "edited since")
-               : state.ModelFromFile ? QStringLiteral("the Lumivane window, as loaded from a file and edited "
-                                                      "since")
-                                     : QStringLiteral("the Lumivane window");
+    s.origin = QStringLiteral("the Lumivane window");
+    if (replacedBy) {
+        switch (*replacedBy) {
+        case DeviceReader::Origin::Read:
+            s.origin += QStringLiteral(", as read from the Kestrix(s)");
+            break;
+        case DeviceReader::Origin::File:
+            s.origin += QStringLiteral(", as loaded from a file");
+            break;
+        case DeviceReader::Origin::Comparison:
+            s.origin += QStringLiteral(", as taken from the Kestrix(s) in a comparison");
+            break;
+        }
+        // Edits that were taken back (undone, reverted) leave the records as they came.
+        if (model.image() != replacedImage) s.origin += QStringLiteral(" and edited since");
+    }
     s.idsKnown = linked;
     s.versionsKnown = state.ModelFromDevices != 0;
     for (int d = 1; d <= 2; ++d)

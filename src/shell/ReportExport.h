@@ -1,5 +1,8 @@
 #pragma once
 
+#include "DeviceReader.h"
+
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
@@ -41,6 +44,10 @@ public:
     // What the report of the window holds now, with that site note.
     report::Source source(const QString &siteNote) const;
 
+    // A read, an opened file or the values taken over from a comparison replaced the model: the
+    // report says where its settings came from, and whether they were changed since.
+    void settingsReplaced(const QString &why, DeviceReader::Origin origin);
+
     void setNoteDialog(NoteAsker asker) { noteDialog = std::move(asker); }
     void setSaveDialog(PathChooser chooser) { saveDialog = std::move(chooser); }
 
@@ -56,4 +63,7 @@ private:
     QWidget &window;
     NoteAsker noteDialog;
     PathChooser saveDialog;
+    // The records as the last read, file or comparison left them; nothing before the first.
+    std::optional<DeviceReader::Origin> replacedBy;
+    QByteArray replacedImage;
 };

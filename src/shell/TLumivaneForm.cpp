@@ -170,6 +170,7 @@ void TLumivaneForm::buildLink() {
         {*commandSet, deviceModel, *commandEngine, *guardedHost},
         [this](bool layout) { refreshPagesAfterUndo(layout); }, this);
     connect(deviceReader, &DeviceReader::settingsReplaced, recorder, &UndoRecorder::startNewHistory);
+    connect(deviceReader, &DeviceReader::settingsReplaced, reportExporter, &ReportExport::settingsReplaced);
 }
 
 // The pages get the command set, the window state and the user through one context; what one page

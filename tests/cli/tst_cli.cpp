@@ -155,6 +155,8 @@ private slots:
     void checkTheDevices();
     void reportOfAFile();
     void reportOfTheDevices();
+    void oneDeviceOfATwoDeviceWall();
+    void reportSlicesAndScreensInUse();
 
 private:
     QStringList device(const QString &command, const QStringList &rest = {}) const;
@@ -1002,7 +1004,7 @@ void TestCli::reportOfAFile() {
         QStringLiteral("Projector resolution\\s+1280x1024"),
         QStringLiteral("Projector overlap\\s+384 pixels"),
         QStringLiteral("\\n6\\s+4480\\s+5760\\b"),
-        QStringLiteral("BlackLevel\\s+0\\s+0\\s+12\\s+0\\b[\\s\\S]*BlackLevel\\s+0\\s+40\\s+0\\s+0\\b"),
+        QStringLiteral("BlackLevel\\s+0\\s+0\\s+12\\s+0\\b[\\s\\S]*BlackLevel\\s+0\\s+40\\s*\\n"),
         QStringLiteral("RightGammaWidth\\s+384\\s+384\\s+384\\s+384\\b"),
         QStringLiteral("RS-485 ID\\s+not known")};
     for (const QString &row : rows)
@@ -1027,6 +1029,13 @@ void TestCli::reportOfAFile() {
 
 // The report of what the devices hold: their IDs and versions, a value changed on one of them, the link.
 void TestCli::reportOfTheDevices() {
+    // A wall of seven projectors: device 2 drives screens 5 to 7.
+    for (int d = 1; d <= 2; ++d) {
+        SimDevice dev = sim->device(d);
+        for (SimOutputChannel &o : dev.outputs)
+            o.totalProjectors = 7;
+        sim->setDevice(d, dev);
+    }
     SimDevice second = sim->device(2);
     second.outputs[2].blackLevel = 37;
     second.version = {'3', '.', '0', '2', 'b'};
@@ -1042,7 +1051,7 @@ void TestCli::reportOfTheDevices() {
         QStringLiteral("Kestrix 1\\s+Value\\s+RS-485 ID\\s+6\\s+Version\\s+2\\.17a"),
         QStringLiteral("Kestrix 2\\s+Value\\s+RS-485 ID\\s+7\\s+Version\\s+3\\.02b"),
         QStringLiteral("Output record form\\s+long: feathering widths and offsets, no halos"),
-        QStringLiteral("BlackLevel\\s+0\\s+0\\s+0\\s+0\\b[\\s\\S]*BlackLevel\\s+0\\s+0\\s+37\\s+0\\b"),
+        QStringLiteral("BlackLevel\\s+0\\s+0\\s+0\\s+0\\b[\\s\\S]*BlackLevel\\s+0\\s+0\\s+37\\s*\\n"),
         QStringLiteral("LeftHaloWidth\\s+not reported"),
         QStringLiteral("Baud: 57600"),
         QStringLiteral("Mode: through the Controller \\(RS-485\\)"),
@@ -1050,6 +1059,109 @@ void TestCli::reportOfTheDevices() {
     for (const QString &row : rows)
         QVERIFY2(QRegularExpression(row).match(text).hasMatch(),
                  qPrintable(row + QStringLiteral(" not in:\n") + text));
+}
+
+// A wall of seven projectors with only device 1 on a direct line. diff compares device 1 and says
+// plainly that device 2 could not be, with status 4 and no talk of a read that stopped; check finds
+// nothing about device 2's screens, which were never read, and says once that it was not found.
+void TestCli::oneDeviceOfATwoDeviceWall() {
+    sim.reset();
+    SimOptions direct;
+    direct.mode = SimOptions::Direct;
+    direct.onlyAtModeBaud = true;
+    sim = std::make_unique<KestrixSimulator>(direct);
+    QVERIFY(sim->start());
+    SimDevice first = sim->device(1);
+    for (SimOutputChannel &o : first.outputs)
+        o.totalProjectors = 7;
+    sim->setDevice(1, first);
+    const QStringList link{QStringLiteral("--link"), QStringLiteral("direct"), QStringLiteral("--yes")};
+
+    const Run read =
+        runCli(device(QStringLiteral("read"), QStringList{QStringLiteral("-o"), path("seven.kxc")} + link));
+    QVERIFY2(read.status == 0, qPrintable(read.err));
+    QCOMPARE(ModelFields::value(fileBytes(path("seven.kxc")), output("TotalProjectors"), 1, 1), 7.0);
+
+    Run diff = runCli(device(QStringLiteral("diff"), QStringList{path("seven.kxc")} + link));
+    QCOMPARE(diff.status, 4);
+    QCOMPARE(diff.out, QString());
+    QVERIFY2(diff.err.contains(QStringLiteral("Only Kestrix 1 answered and was compared: it holds the file's "
+                                              "settings.")),
+             qPrintable(diff.err));
+    QVERIFY2(diff.err.contains(QStringLiteral("Kestrix 2 was not found, so its settings could not be "
+                                              "compared.")),
+             qPrintable(diff.err));
+    QVERIFY2(!diff.err.contains(QStringLiteral("stopped part-way")), qPrintable(diff.err));
+
+    // A difference on device 1 is still listed, and the status still says a device was missing.
+    first.outputs[1].blackLevel = 21;
+    sim->setDevice(1, first);
+    diff = runCli(
+        device(QStringLiteral("diff"), QStringList{path("seven.kxc"), QStringLiteral("--json")} + link));
+    QCOMPARE(diff.status, 4);
+    const QJsonObject compared = QJsonDocument::fromJson(diff.out.toUtf8()).object();
+    QCOMPARE(compared.value(QStringLiteral("devicesCompared")).toInt(), 1);
+    const QJsonArray rows = compared.value(QStringLiteral("differences")).toArray();
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows.at(0).toObject().value(QStringLiteral("field")).toString(), QStringLiteral("BlackLevel"));
+    QVERIFY2(diff.err.contains(QStringLiteral("compared: 1 setting(s) differ.")), qPrintable(diff.err));
+    QVERIFY2(!diff.err.contains(QStringLiteral("stopped part-way")), qPrintable(diff.err));
+
+    // check: device 1's own seam with the changed black level is found; about device 2 one finding.
+    const Run check = runCli(device(
+        QStringLiteral("check"), QStringList{QStringLiteral("--devices"), QStringLiteral("--json")} + link));
+    QCOMPARE(check.status, 1);
+    const QJsonArray findings =
+        QJsonDocument::fromJson(check.out.toUtf8()).object().value(QStringLiteral("findings")).toArray();
+    QStringList kinds, texts;
+    for (const QJsonValue &f : findings) {
+        kinds << f.toObject().value(QStringLiteral("kind")).toString();
+        texts << f.toObject().value(QStringLiteral("text")).toString();
+    }
+    QCOMPARE(kinds, (QStringList{QStringLiteral("blackLevelMismatch"), QStringLiteral("blackLevelMismatch"),
+                                 QStringLiteral("tooFewDevices")}));
+    QVERIFY2(
+        texts.last().contains(QStringLiteral("Kestrix 2 was not found, so screens 5 to 7 were not read")),
+        qPrintable(texts.last()));
+    QCOMPARE(texts.filter(QStringLiteral("Kestrix 2")).size(), 1);
+    QCOMPARE(texts.filter(QRegularExpression(QStringLiteral("screens? [5-8]\\b"))).size(), 1);
+}
+
+// The report's slice table and settings tables: the slices from 0 to the image width, as its blend
+// picture lays them out, whatever the alignment; only the screens of the wall are listed.
+void TestCli::reportSlicesAndScreensInUse() {
+    const QByteArray sanitizer = qgetenv("ASAN_OPTIONS");
+    if (!sanitizer.isEmpty()) qputenv("ASAN_OPTIONS", sanitizer + ":detect_leaks=0");
+    const auto restore = qScopeGuard([sanitizer] {
+        if (!sanitizer.isEmpty()) qputenv("ASAN_OPTIONS", sanitizer);
+    });
+    // Seven centred projectors of 1280 overlapping by 384: an image 6656 wide.
+    QByteArray image = blendedImage(7);
+    for (int d = 1; d <= 2; ++d)
+        QVERIFY(ModelFields::setValue(image, output("Justification"), d, 1, 1));
+    QVERIFY(ModelFields::setValue(image, output("BlackLevel"), 2, 3, 17));
+    QVERIFY(writeBytes(path("seven.kxc"), image));
+    const Run run =
+        runCli({QStringLiteral("report"), path("seven.kxc"), QStringLiteral("-o"), path("r.pdf")});
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QString problem;
+    const QString text = pdfText(path("r.pdf"), &problem);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QVERIFY2(QRegularExpression(QStringLiteral("Input image size\\s+6656 x 1024")).match(text).hasMatch(),
+             qPrintable(text));
+    QStringList slices;
+    const QRegularExpression sliceRow(QStringLiteral("\\n([1-8])\\s+(\\d+)\\s+(\\d+)\\s*(?=\\n)"));
+    for (auto it = sliceRow.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        slices << m.captured(1) + ":" + m.captured(2) + "-" + m.captured(3);
+    }
+    QCOMPARE(slices, (QStringList{"1:0-1280", "2:896-2176", "3:1792-3072", "4:2688-3968", "5:3584-4864",
+                                  "6:4480-5760", "7:5376-6656"}));
+    // Device 2's table has screens 5 to 7, and no screen 8.
+    QVERIFY2(text.contains(QStringLiteral("Ch 3 (screen 7)")), qPrintable(text));
+    QVERIFY2(!text.contains(QStringLiteral("screen 8")), qPrintable(text));
+    QVERIFY2(QRegularExpression(QStringLiteral("BlackLevel\\s+0\\s+0\\s+17\\s*\\n")).match(text).hasMatch(),
+             qPrintable(text));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -119,6 +119,8 @@ private slots:
     void recomputedWidthsAreShownWhole();
     void enterInPlanningOverlapChecksAndMovesOn();
     void refusedCountLeavesThePlan();
+    void refusedCalculationLeavesThePlan();
+    void refusedResolutionLeavesThePlan();
     void shownValuesAreTheOnesInForce();
     void placementCentresFromThePlannedOverlap();
     void calculationReadNamesTheFailedDevice_data();
@@ -177,13 +179,14 @@ void PlanningTest::calculator_data() {
     QTest::newRow("100x10 at 800x600 left") << "100"
                                             << "10" << 0 << 0 << QString() << QString()
                                             << QStringList{"8 Projectors", "9.92", "99.2", "5952", "64", "2"};
-    // Nine needed: the choice stays at three, whose overlap is worked out again for the wider image.
+    // Nine needed: refused, and the plan in force (three projectors of 800 x 600 for a 30 x 10 screen)
+    // stays as it was, the screen size with it.
     QTest::newRow("120x10 needs 9")
         << "120"
         << "10" << 0 << 0
         << "Error! Minimum # of screen calculated is greater than 8. Please enter "
            "valid Horizontal/Vertical Output Size and Projector Resolution."
-        << "HorizontalOutEdit" << QStringList{"3 Projectors", "3.79", "37.867", "2272", "64", "1"};
+        << "HorizontalOutEdit" << QStringList{"3 Projectors", "3", "30", "1800", "300", "1"};
     // Nothing is computed after a bad screen size.
     QTest::newRow("horizontal not a number")
         << "3O"
@@ -551,9 +554,12 @@ void PlanningTest::recomputedWidthsAreShownWhole() {
     typeInto(horizontal, "12345678");
     QCOMPARE(horizontal->text(), QString("123456"));
 
-    // An image width that overflows: more than eight projectors; the corrected width is shown whole and
-    // the next calculation takes it.
+    // An image width that overflows: more than eight projectors, refused; the fields show the screen of
+    // the plan in force again, and the next calculation takes it.
     choose(rig, "ProjectorResComboBox", 2);
+    // The screen of the last calculation, not the 123456 typed since.
+    const QString inForce = QStringLiteral("3833333");
+    const double widthInForce = rig.form->state().ScreenWidth;
     typeInto(horizontal, "1e300");
     typeInto(vertical, "1e-300");
     rig.host.entries.clear();
@@ -561,13 +567,12 @@ void PlanningTest::recomputedWidthsAreShownWhole() {
     QCOMPARE(rig.host.messages(),
              QStringList{"Error! Minimum # of screen calculated is greater than 8. Please enter valid "
                          "Horizontal/Vertical Output Size and Projector Resolution."});
-    QCOMPARE(horizontal->text(), QString("4.8125e-300")); // four projectors of 1280 sharing 64 pixels
-    QCOMPARE(horizontal->text().toDouble(), rig.form->state().ScreenWidth);
+    QCOMPARE(horizontal->text(), inForce);
+    QCOMPARE(rig.form->state().ScreenWidth, widthInForce);
+    QCOMPARE(vertical->text(), QString("1000000"));
     rig.host.entries.clear();
     rig.find<QPushButton>("CalcOutButton")->click();
     QVERIFY2(rig.host.messages().isEmpty(), qPrintable(rig.host.messages().join('\n')));
-    QCOMPARE(rig.fieldText("OutAspectRatioLabel"), QString("4.81"));
-    QCOMPARE(rig.find<QComboBox>("NumOfScreenComboBox")->currentIndex(), 3);
 }
 
 // Enter in the Planning page's overlap field moves on to the horizontal screen size; leaving the
@@ -621,6 +626,74 @@ void PlanningTest::refusedCountLeavesThePlan() {
 
     // What a push would send is the plan's overlap.
     QCOMPARE(rig.find<QLineEdit>("OWidthEdit")->text().toInt(), 384);
+}
+
+// A calculation refused because the screen needs more than eight projectors changes nothing: the page's
+// fields, the drawings and what the next push sends are the plan in force before it.
+void PlanningTest::refusedCalculationLeavesThePlan() {
+    const SimOptions sim = direct();
+    LinkRig rig(&sim, nullptr);
+    rig.showOffline();
+    QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
+    rig.host.expectYesNo(true, "Serial communication established.");
+    rig.trigger("KestrixconnectedtoSerialPortdirectly1");
+    choose(rig, "ProjectorResComboBox", 2);
+    calculate(rig, "30", "10");
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QCOMPARE(rig.fieldText("OWidthEdit"), QString("384"));
+    const QStringList before = plan(rig);
+    const QImage frames = rig.find<QLabel>("ProjectorImage")->pixmap().toImage();
+    const QImage placement = rig.find<QLabel>("ProjPlaceImage")->pixmap().toImage();
+    rig.host.entries.clear();
+
+    // Typed as a user types it: the field takes six characters of it.
+    typeInto(rig.find<QLineEdit>("HorizontalOutEdit"), "99999999");
+    QTest::mouseClick(rig.find<QPushButton>("CalcOutButton"), Qt::LeftButton);
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QCOMPARE(rig.host.messages(),
+             QStringList{"Error! Minimum # of screen calculated is greater than 8. Please enter valid "
+                         "Horizontal/Vertical Output Size and Projector Resolution."});
+    QCOMPARE(plan(rig), before);
+    QCOMPARE(rig.find<QLabel>("ProjectorImage")->pixmap().toImage(), frames);
+    QCOMPARE(rig.find<QLabel>("ProjPlaceImage")->pixmap().toImage(), placement);
+    QCOMPARE(rig.form->state().ScreenWidth, 30.0);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QString("HorizontalOutEdit"));
+
+    // The next push sends the plan's overlap, never the minimum the refused screen would have had.
+    rig.com1->clearRequests();
+    rig.trigger("SendCurrentSettingstoKestrixs1");
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QStringList layouts = withoutProbes(LinkRig::wire(*rig.com1));
+    layouts.removeIf([](const QString &l) { return !l.contains(" DISP "); });
+    QVERIFY(!layouts.isEmpty());
+    for (const QString &line : layouts)
+        QVERIFY2(line.endsWith(" 384"), qPrintable(layouts.join(" | ")));
+    QCOMPARE(rig.form->model().output(1, 1).OverlapWidth, 384);
+}
+
+// A projector resolution whose image needs nine projectors is refused the same way: the list goes back
+// to the resolution in force and the plan stays as it was.
+void PlanningTest::refusedResolutionLeavesThePlan() {
+    LinkRig rig(nullptr, nullptr);
+    rig.showOffline();
+    choose(rig, "ImageAlignComboBox", 0);
+    choose(rig, "ProjectorResComboBox", 1);
+    // Eight projectors of 1024 x 768 sharing the least overlap: an image 7744 wide, aspect 10.1.
+    calculate(rig, "105", "10");
+    QCOMPARE(rig.find<QComboBox>("NumOfScreenComboBox")->currentIndex(), 7);
+    QCOMPARE(rig.fieldText("ImageSizeHLabel"), QString("7744"));
+    const QStringList before = plan(rig);
+    rig.host.entries.clear();
+
+    // At 1280 x 1024 that aspect needs ceil(10325 / 1280) = 9 projectors.
+    choose(rig, "ProjectorResComboBox", 2);
+    QCOMPARE(rig.host.messages(),
+             QStringList{"Error! Minimum # of screen calculated is greater than 8. Please enter valid "
+                         "Horizontal/Vertical Output Size and Projector Resolution."});
+    QCOMPARE(rig.find<QComboBox>("ProjectorResComboBox")->currentText(), QString("1024x768"));
+    QCOMPARE(plan(rig), before);
+    QCOMPARE(rig.form->state().ProjectorResH, 1024.0);
+    QCOMPARE(rig.form->state().ImageHeight, 768.0);
 }
 
 // Every place that shows a value shows the one in force: the overlap fields after a refused overlap

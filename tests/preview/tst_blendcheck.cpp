@@ -216,7 +216,23 @@ void TestBlendCheck::findings_data() {
         << QString();
     QTest::newRow("plan needs more devices than connected")
         << 5 << Change([](BlendInput &in) { in.devicesConnected = 1; }) << QList<Kind>{Kind::TooFewDevices}
-        << QList<int>{} << QStringLiteral("needs 2 Kestrix devices but 1 is connected");
+        << QList<int>{} << QStringLiteral("needs 2 Kestrix devices but only 1 answered");
+    // Device 2 never answered: its records are the zeros of a blank model, and nothing is made up from
+    // them (its overlap, its count, its seams and outer edge, the seam it shares with device 1). Device
+    // 1's own faults are still found, in both modes.
+    for (bool advanced : {true, false}) {
+        QTest::newRow(advanced ? "second device never answered, advanced"
+                               : "second device never answered, basic")
+            << 7 << Change([advanced](BlendInput &in) {
+                   for (int s = 5; s <= 8; ++s)
+                       in.screens[s] = OutputInfo{};
+                   in.screens[1].AdvancedMode = in.screens[5].AdvancedMode = advanced ? 1 : 0;
+                   in.screens[3].BlackLevel = 20;
+                   in.devicesConnected = 1;
+               })
+            << QList<Kind>{Kind::BlackLevelMismatch, Kind::BlackLevelMismatch, Kind::TooFewDevices}
+            << QList<int>{2, 3} << QStringLiteral("(10 and 20)");
+    }
     QTest::newRow("device count unknown for a file")
         << 5 << Change([](BlendInput &in) { in.devicesConnected = 0; }) << QList<Kind>{} << QList<int>{}
         << QString();
