@@ -69,6 +69,8 @@ private slots:
     void oneValue_data();
     void oneValue();
     void everyBadValueIsListed();
+    void sentText_data();
+    void sentText();
 };
 
 void SettingCheckTest::soundWallPasses() {
@@ -129,6 +131,8 @@ void SettingCheckTest::oneValue_data() {
         {"test pattern 10", "TestPattern", 1, 3, 10, ""},
         {"test pattern 11", "TestPattern", 1, 3, 11, "0 to 10"},
         {"raster 2", "OutputRaster", 1, 1, 2, "0 to 1"},
+        {"black level 255", "BlackLevel", 2, 1, 255, ""},
+        {"seam gain 255", "SeamGain8", 1, 2, 255, ""},
         {"grid 2 on device 2", "TestGrid", 2, 1, 2, "0 to 1"},
         {"advanced mode 2", "AdvancedMode", 1, 1, 2, "0 to 1"},
         {"seam bridge 2", "SeamBridge", 1, 2, 2, "0 to 1"},
@@ -139,6 +143,10 @@ void SettingCheckTest::oneValue_data() {
         {"phase 16", "PhaseOffset", 2, 1, 16, "-16 to 15"},
         {"contrast 75", "OverallContrast", 1, 2, 75, ""},
         {"contrast 74.9", "OverallContrast", 1, 2, 74.9, "75 to 125"},
+        {"contrast shown as 74.996", "OverallContrast", 1, 2, 74.996, "75 to 125"},
+        {"contrast shown as 125", "OverallContrast", 1, 2, 125.0004, ""},
+        {"green shown as 25", "GreenBrightness", 1, 2, 25.0004, ""},
+        {"green shown as 25.01", "GreenBrightness", 1, 2, 25.01, "-25 to 25"},
         {"brightness 125", "OverallBrightness", 1, 1, 125, ""},
         {"brightness 125.1", "OverallBrightness", 1, 1, 125.1, "75 to 125"},
         {"brightness nan", "OverallBrightness", 1, 1, nan, "75 to 125"},
@@ -214,6 +222,48 @@ void SettingCheckTest::everyBadValueIsListed() {
                                  "Kestrix 1 channel 1 BasicGamma is 42 (allowed 1 to 5)",
                                  "Kestrix 1 channel 3 LeftGammaWidth is 700 (allowed 0, or 64 to 640)",
                                  "Kestrix 2 channel 1 TestPattern is 200 (allowed 0 to 10)"}));
+}
+
+void SettingCheckTest::sentText_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("sent");
+    struct Case {
+        const char *name;
+        double value;
+        const char *sent;
+    };
+    const Case cases[] = {
+        {"DataDoubling", 200, "1"},
+        {"DataDoubling", 0, "0"},
+        {"TestGrid", 2, "1"},
+        {"TestPattern", 10, "10"},
+        {"TestPattern", 0, "0"},
+        {"TestPattern", 11, "-1"},
+        {"TotalProjectors", 0, "1"},
+        {"TotalProjectors", 8, "8"},
+        {"TotalProjectors", 9, "8"},
+        {"TotalProjectors", 5, "5"},
+        {"BlackLevel", 40, "40"},
+        {"PhaseOffset", -16, "-16"},
+        {"BasicGamma", 2.24, "2.2"},
+        {"BasicGamma", 2.26, "2.3"},
+        {"LeftGamma", 1.3496, "1.4"},
+        {"BlueContrast", 1.3496, "1.4"},
+        {"OverallContrast", 100.4496, "100.5"},
+        {"OverallContrast", 100.44, "100.4"},
+    };
+    for (const Case &c : cases)
+        QTest::addRow("%s %g", c.name, c.value)
+            << QString::fromLatin1(c.name) << c.value << QString::fromLatin1(c.sent);
+}
+
+// The value as a push puts it on the wire: what a comparison compares.
+void SettingCheckTest::sentText() {
+    QFETCH(QString, name);
+    QFETCH(double, value);
+    QFETCH(QString, sent);
+    QCOMPARE(SettingCheck::sentText(field(name), value), sent);
 }
 
 QTEST_GUILESS_MAIN(SettingCheckTest)
