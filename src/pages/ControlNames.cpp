@@ -1,6 +1,7 @@
 #include "ControlNames.h"
 
 #include "FieldTable.h"
+#include "ListAccessible.h"
 
 #include <QWidget>
 
@@ -52,6 +53,7 @@ void name(QWidget *root, const QString &objectName, const QString &name, const Q
 } // namespace
 
 void nameControls(QWidget *root) {
+    installListAccessible(); // the lists say the names given here, not their current item
     for (const ControlName &c : kControlNames) {
         const QString objectName = QString::fromLatin1(c.objectName);
         const QString text = QString::fromLatin1(c.name);

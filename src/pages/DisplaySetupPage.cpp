@@ -214,7 +214,9 @@ void DisplaySetupPage::ArrangeScreens(int n) {
             for (QWidget *w : screens[s].rightEdge)
                 w->hide();
     }
+    // A hidden tab is also disabled: Ctrl+Tab passes over disabled tabs only.
     screenPageControl->setTabVisible(1, false);
+    screenPageControl->setTabEnabled(1, false);
     for (int k = n; k >= 1; --k) {
         screens[k].group->show();
         if (k >= 2 && k <= n - 1)
@@ -222,7 +224,10 @@ void DisplaySetupPage::ArrangeScreens(int n) {
                 w->show();
     }
     // The halo controls stay hidden inside their never-shown groups.
-    if (n >= 5) screenPageControl->setTabVisible(1, true);
+    if (n >= 5) {
+        screenPageControl->setTabVisible(1, true);
+        screenPageControl->setTabEnabled(1, true);
+    }
 }
 
 // The basic group while advanced mode is off (and there are edges to feather), the per-screen groups
@@ -269,6 +274,11 @@ void DisplaySetupPage::BasicEdgeFeatheringCheckBoxClick() {
         ctx->host.showMessage(QStringLiteral("Error! '") + basicGamma->text() +
                               fieldFamily(FamilyId::BasicGamma).noun);
         return;
+    }
+    // The device takes one decimal: the field shows what it gets.
+    if (FieldEditor::sentValue(gamma) != gamma) {
+        gamma = FieldEditor::sentValue(gamma);
+        basicGamma->setText(FieldEditor::sentText(gamma));
     }
     const int enable = basicEnable->isChecked() ? 1 : 0;
     ctx->commands.ForEveryDevice([&](int d) { ctx->commands.SendBasicFeather(d, enable, gamma); });

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class FieldBaseline;
 class Host;
 class PlanningPeers;
 class QLineEdit;
@@ -55,12 +56,16 @@ private:
     int lowest() const;
     int highest() const;
     void step(int delta);
+    // Steps 2..5 of the exit; true when the overlap went to the devices.
+    bool exitSends();
 
     WindowState &state;
     Host &host;
     PlanningPeers &peers;
     QLineEdit *planning;
     QLineEdit *device = nullptr;
+    FieldBaseline *planningSent;
+    FieldBaseline *deviceSent = nullptr;
     std::function<void()> enterMovesOn;
     Hooks hooks;
 };
