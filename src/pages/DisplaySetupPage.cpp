@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -35,6 +36,27 @@ DisplaySetupPage::DisplaySetupPage(QWidget *parent) : QWidget(parent) {
 }
 
 DisplaySetupPage::~DisplaySetupPage() = default;
+
+bool DisplaySetupPage::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == screenPageControl && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool pageKey = (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+                             (key->modifiers() & Qt::ControlModifier);
+        if (pageKey) {
+            const int count = screenPageControl->count();
+            for (int step = 1; step < count; ++step) {
+                const bool back = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
+                const int tab = (screenPageControl->currentIndex() + (back ? count - step : step)) % count;
+                if (screenPageControl->isTabVisible(tab) && screenPageControl->isTabEnabled(tab)) {
+                    screenPageControl->setCurrentIndex(tab);
+                    break;
+                }
+            }
+            return true; // no other tab shown: nothing changes
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
 
 QWidget *DisplaySetupPage::buildScreenPages() {
     screenPageControl = new QTabWidget(this);
@@ -68,6 +90,8 @@ QWidget *DisplaySetupPage::buildScreenPages() {
         scroll->setFocusPolicy(Qt::NoFocus);
     }
     screenPageControl->setEnabled(false); // the planning calculation enables it
+    // Ctrl+Tab would show the second row of screens also while its tab is hidden.
+    screenPageControl->installEventFilter(this);
     return screenPageControl;
 }
 
@@ -214,9 +238,7 @@ void DisplaySetupPage::ArrangeScreens(int n) {
             for (QWidget *w : screens[s].rightEdge)
                 w->hide();
     }
-    // A hidden tab is also disabled: Ctrl+Tab passes over disabled tabs only.
     screenPageControl->setTabVisible(1, false);
-    screenPageControl->setTabEnabled(1, false);
     for (int k = n; k >= 1; --k) {
         screens[k].group->show();
         if (k >= 2 && k <= n - 1)
@@ -224,10 +246,7 @@ void DisplaySetupPage::ArrangeScreens(int n) {
                 w->show();
     }
     // The halo controls stay hidden inside their never-shown groups.
-    if (n >= 5) {
-        screenPageControl->setTabVisible(1, true);
-        screenPageControl->setTabEnabled(1, true);
-    }
+    if (n >= 5) screenPageControl->setTabVisible(1, true);
 }
 
 // The basic group while advanced mode is off (and there are edges to feather), the per-screen groups

@@ -771,7 +771,10 @@ void FocusTest::keysTypedDuringTheExitSendReachTheNextField() {
     const bool finished = r->act([&] {
         user.click("HPositionEdit");
         user.replaceText("301");
-        QTimer::singleShot(0, [&] { QTest::keyClicks(window, "12"); });
+        QTimer::singleShot(0, [&] {
+            QTest::keyClick(window, Qt::Key_1);
+            QTest::keyClick(window, Qt::Key_2);
+        });
         QTest::keyClick(window, Qt::Key_Tab);
     });
     QVERIFY(finished);

@@ -186,8 +186,8 @@ void FieldEditorsTest::leavingSendsOnlyWhatTheDevicesLack_data() {
     QTest::addColumn<QStringList>("wire");
     QTest::newRow("the program's text") << QStringList{"show PhaseEdit 4"} << QStringList{};
     QTest::newRow("typed") << QStringList{"type PhaseEdit 3"} << QStringList{"*1ICPHOKX 3 M 3"};
-    QTest::newRow("typed, left twice") << QStringList{"type PhaseEdit 3", "leave PhaseEdit"}
-                                       << QStringList{"*1ICPHOKX 3 M 3"};
+    QTest::newRow("typed, left twice")
+        << QStringList{"type PhaseEdit 3", "leave PhaseEdit"} << QStringList{"*1ICPHOKX 3 M 3"};
     QTest::newRow("typed back as it was") << QStringList{"type PhaseEdit 3", "type PhaseEdit 0"}
                                           << QStringList{"*1ICPHOKX 3 M 3", "*1ICPHOKX 3 M 0"};
     QTest::newRow("the same text typed over it") << QStringList{"type PhaseEdit 0"} << QStringList{};
@@ -199,11 +199,11 @@ void FieldEditorsTest::leavingSendsOnlyWhatTheDevicesLack_data() {
     QTest::newRow("typed while the link was down, left once it is up")
         << QStringList{"link off", "type PhaseEdit 7", "link on", "leave PhaseEdit"}
         << QStringList{"*1ICPHOKX 3 M 7"};
-    QTest::newRow("refreshed after typing") << QStringList{"link off", "type PhaseEdit 7", "link on",
-                                                           "show PhaseEdit 2", "leave PhaseEdit"}
-                                            << QStringList{};
-    QTest::newRow("offset typed: the pair") << QStringList{"type HaloOffset1Edit 9", "leave HaloWidth1Edit"}
-                                            << QStringList{"*1HALO 1 R 0 9"};
+    QTest::newRow("refreshed after typing")
+        << QStringList{"link off", "type PhaseEdit 7", "link on", "show PhaseEdit 2", "leave PhaseEdit"}
+        << QStringList{};
+    QTest::newRow("offset typed: the pair")
+        << QStringList{"type HaloOffset1Edit 9", "leave HaloWidth1Edit"} << QStringList{"*1HALO 1 R 0 9"};
     QTest::newRow("width typed, offset left: the pair")
         << QStringList{"type HaloWidth1Edit 4", "leave HaloOffset1Edit"} << QStringList{"*1HALO 1 R 4 0"};
 }
@@ -404,7 +404,7 @@ void FieldEditorsTest::enterMovesFocusAndLeavingValidates() {
     QVERIFY(page.edit("HPositionEdit")->hasFocus());
     QCOMPARE(page.wire(1), QStringList{"*1ICPHOKX 3 M 5"});
     // Enter in a halo width goes to its offset partner; other keys are not filtered.
-    page.type("HPositionEdit", "0");
+    page.type("HPositionEdit", "50");
     page.edit("HaloWidth1Edit")->setFocus();
     QCOMPARE(page.rig.host.messages(), QStringList{"Error! H Position value out of bounds! (100 - 356)"});
     page.rig.host.entries.clear();
