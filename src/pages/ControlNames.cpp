@@ -53,7 +53,6 @@ void name(QWidget *root, const QString &objectName, const QString &name, const Q
 } // namespace
 
 void nameControls(QWidget *root) {
-    installListAccessible(); // the lists say the names given here, not their current item
     for (const ControlName &c : kControlNames) {
         const QString objectName = QString::fromLatin1(c.objectName);
         const QString text = QString::fromLatin1(c.name);
@@ -72,4 +71,5 @@ void nameControls(QWidget *root) {
                 name(root, edgeNames(screen, edge).enable,
                      QStringLiteral("Screen %1 Edge feathering (%2)").arg(screen).arg(QLatin1Char(edge)),
                      QString());
+    installListAccessible(root); // the lists say the names given here, not their current item
 }

@@ -55,18 +55,14 @@ public:
     }
 };
 
-QAccessibleInterface *listFactory(const QString &className, QObject *object) {
-    if (className == QLatin1String("QComboBox") && object && object->isWidgetType())
-        return new ListAccessible(static_cast<QComboBox *>(object));
-    return nullptr;
-}
-
 } // namespace
 
-void installListAccessible() {
-    static const bool installed = [] {
-        QAccessible::installFactory(listFactory);
-        return true;
-    }();
-    Q_UNUSED(installed);
+// Qt's own interface is found before any factory of ours, so each list is given its interface directly.
+void installListAccessible(QWidget *root) {
+    for (QComboBox *list : root->findChildren<QComboBox *>()) {
+        QAccessibleInterface *present = QAccessible::queryAccessibleInterface(list);
+        if (dynamic_cast<ListAccessible *>(present)) continue;
+        if (present) QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(present));
+        QAccessible::registerAccessibleInterface(new ListAccessible(list));
+    }
 }
