@@ -264,18 +264,18 @@ QList<Interaction> interactions() {
          {},
          "PhaseEdit",
          nullptr},
-        {"leave a gamma, a width and an offset unchanged",
+        {"leave gammas unchanged",
          "DisplaySetupTabSheet",
          true,
          [](User &u) {
              u.click("Gamma1Edit");
-             u.click("GammaWidth1Edit");
-             u.click("GammaOffset1Edit");
              u.click("LGamma2Edit");
+             u.click("Gamma1Edit");
+             u.click("TestGrid3CheckBox");
          },
+         {"1:OTPMKX 3 0 0 1"},
          {},
-         {},
-         "LGamma2Edit",
+         "TestGrid3CheckBox",
          nullptr},
         // The devices have what the step sent: typing the old text back is a change.
         {"step, then type the old value back",
@@ -297,12 +297,12 @@ QList<Interaction> interactions() {
          false,
          [](User &u) {
              u.click("LeftOBrightnessEdit");
-             u.replaceText("3");
+             u.replaceText("103");
              u.key(Qt::Key_Return);
              u.click("LeftOBrightnessEdit");
              u.key(Qt::Key_Tab);
          },
-         {"1:IBRTKX 1 C  3.0"},
+         {"1:IBRTKX 1 C 103.0"},
          {},
          nullptr,
          nullptr},
@@ -736,6 +736,9 @@ void FocusTest::clickThatLeavesAFieldReachesItsControl() {
     WindowRig *r = rig(WindowRig::Mode(mode));
     QVERIFY2(r, "the window did not connect");
     prepare(*r, {"", "DisplaySetupTabSheet", advanced, {}, {}, {}, nullptr, nullptr});
+    // Another window of this program may have been active last.
+    QApplication::setActiveWindow(r->form.get());
+    QVERIFY(QTest::qWaitForWindowActive(r->form.get()));
     auto *grid = r->find<QCheckBox>("TestGrid2CheckBox");
     r->form->state().Refreshing = true;
     grid->setChecked(false);
@@ -766,6 +769,9 @@ void FocusTest::keysTypedDuringTheExitSendReachTheNextField() {
     WindowRig *r = rig(WindowRig::Controller);
     QVERIFY2(r, "the window did not connect");
     prepare(*r, {"", "SourceSetupTabSheet", false, {}, {}, {}, nullptr, nullptr});
+    // Another window of this program may have been active last.
+    QApplication::setActiveWindow(r->form.get());
+    QVERIFY(QTest::qWaitForWindowActive(r->form.get()));
     User user{*r};
     QWindow *window = r->form->windowHandle();
     const bool finished = r->act([&] {
@@ -795,6 +801,9 @@ void FocusTest::wheelOverAnUnfocusedSpinBoxChangesNothing() {
     WindowRig *r = rig(WindowRig::Direct);
     QVERIFY2(r, "the window did not connect");
     prepare(*r, {"", "BlendPreviewTabSheet", false, {}, {}, {}, nullptr, nullptr});
+    // Another window of this program may have been active last.
+    QApplication::setActiveWindow(r->form.get());
+    QVERIFY(QTest::qWaitForWindowActive(r->form.get()));
     auto *gamma = r->find<QDoubleSpinBox>("ProjectorGammaEdit");
     const double before = gamma->value();
     User user{*r};
