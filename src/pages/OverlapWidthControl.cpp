@@ -77,10 +77,10 @@ bool OverlapWidthControl::eventFilter(QObject *watched, QEvent *event) {
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && field->isEnabled()) {
             // A field left as the devices have it sends nothing; otherwise the click or key that left
             // it is held while the overlap goes out, and reaches its control after.
-            if (watched == planning && planningSent->changed()) {
+            if (watched == planning && (planningSent->changed() || layoutChanged())) {
                 InputHold hold(field);
                 OWidthPlanningEditExit();
-            } else if (watched == device && deviceSent->changed()) {
+            } else if (watched == device && (deviceSent->changed() || layoutChanged())) {
                 InputHold hold(field);
                 OWidthEditExit();
             }
@@ -108,10 +108,15 @@ void OverlapWidthControl::focusOverlapField() {
         if (field->isVisible()) field->setFocus();
 }
 
+bool OverlapWidthControl::layoutChanged() const {
+    return alignmentSent >= 0 && hooks.alignment && hooks.alignment() != alignmentSent;
+}
+
 void OverlapWidthControl::OWidthEditExit() {
     if (exitSends()) {
         deviceSent->sent();
         planningSent->sent();
+        alignmentSent = hooks.alignment();
     }
 }
 

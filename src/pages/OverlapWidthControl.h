@@ -66,6 +66,10 @@ private:
     QLineEdit *device = nullptr;
     FieldBaseline *planningSent;
     FieldBaseline *deviceSent = nullptr;
+    // The alignment the layout last went out with from here (-1: none yet). The layout carries it, so a
+    // field left unchanged still sends when the alignment changed without reaching the devices.
+    int alignmentSent = -1;
+    bool layoutChanged() const;
     std::function<void()> enterMovesOn;
     Hooks hooks;
 };
