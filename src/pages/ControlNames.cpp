@@ -1,6 +1,7 @@
 #include "ControlNames.h"
 
 #include "FieldTable.h"
+#include "ListAccessible.h"
 
 #include <QWidget>
 
@@ -70,4 +71,5 @@ void nameControls(QWidget *root) {
                 name(root, edgeNames(screen, edge).enable,
                      QStringLiteral("Screen %1 Edge feathering (%2)").arg(screen).arg(QLatin1Char(edge)),
                      QString());
+    installListAccessible(root); // the lists say the names given here, not their current item
 }

@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -35,6 +36,27 @@ DisplaySetupPage::DisplaySetupPage(QWidget *parent) : QWidget(parent) {
 }
 
 DisplaySetupPage::~DisplaySetupPage() = default;
+
+bool DisplaySetupPage::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == screenPageControl && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool pageKey = (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+                             (key->modifiers() & Qt::ControlModifier);
+        if (pageKey) {
+            const int count = screenPageControl->count();
+            for (int step = 1; step < count; ++step) {
+                const bool back = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
+                const int tab = (screenPageControl->currentIndex() + (back ? count - step : step)) % count;
+                if (screenPageControl->isTabVisible(tab) && screenPageControl->isTabEnabled(tab)) {
+                    screenPageControl->setCurrentIndex(tab);
+                    break;
+                }
+            }
+            return true; // no other tab shown: nothing changes
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
 
 QWidget *DisplaySetupPage::buildScreenPages() {
     screenPageControl = new QTabWidget(this);
@@ -68,6 +90,8 @@ QWidget *DisplaySetupPage::buildScreenPages() {
         scroll->setFocusPolicy(Qt::NoFocus);
     }
     screenPageControl->setEnabled(false); // the planning calculation enables it
+    // Ctrl+Tab would show the second row of screens also while its tab is hidden.
+    screenPageControl->installEventFilter(this);
     return screenPageControl;
 }
 
@@ -269,6 +293,11 @@ void DisplaySetupPage::BasicEdgeFeatheringCheckBoxClick() {
         ctx->host.showMessage(QStringLiteral("Error! '") + basicGamma->text() +
                               fieldFamily(FamilyId::BasicGamma).noun);
         return;
+    }
+    // The device takes one decimal: the field shows what it gets.
+    if (FieldEditor::sentValue(gamma) != gamma) {
+        gamma = FieldEditor::sentValue(gamma);
+        basicGamma->setText(FieldEditor::sentText(gamma));
     }
     const int enable = basicEnable->isChecked() ? 1 : 0;
     ctx->commands.ForEveryDevice([&](int d) { ctx->commands.SendBasicFeather(d, enable, gamma); });

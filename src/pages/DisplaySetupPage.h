@@ -86,6 +86,9 @@ signals:
     // The shell clears the Projector Setup page's choices.
     void clearProjectorTestPatternsRequested();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     QWidget *buildScreenPages();
     QWidget *buildSystemControls();

@@ -18,7 +18,7 @@ FieldValue integer(const QLineEdit *edit) {
 DecimalValue decimal(const QLineEdit *edit) {
     double value = 0;
     if (!edit || !FieldEditor::parse(FieldKind::Decimal, edit->text(), value)) return std::nullopt;
-    return value;
+    return FieldEditor::sentValue(value); // as the device gets it
 }
 } // namespace
 

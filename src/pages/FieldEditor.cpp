@@ -1,8 +1,10 @@
 #include "FieldEditor.h"
 
 #include "CommandSet.h"
+#include "FieldBaseline.h"
 #include "FieldEditors.h"
 #include "Host.h"
+#include "InputHold.h"
 #include "ModelAccessors.h"
 #include "SpinButton.h"
 
@@ -13,7 +15,8 @@
 #include <QRegularExpression>
 
 FieldEditor::FieldEditor(FieldEditors &group, const FieldRow &row, QLineEdit *edit, SpinButton *spin)
-    : QObject(edit), group(group), fieldRow(row), lineEdit(edit), spinButton(spin) {
+    : QObject(edit), group(group), fieldRow(row), lineEdit(edit), spinButton(spin),
+      baseline(new FieldBaseline(edit)) {
     edit->installEventFilter(this);
     edit->setAccessibleName(accessibleName(row));
     edit->setToolTip(rangeToolTip(row));
@@ -42,6 +45,35 @@ bool FieldEditor::parse(FieldKind kind, const QString &text, double &value) {
     }
     value = QLocale::c().toDouble(t, &ok);
     return ok;
+}
+
+double FieldEditor::sentValue(double value) {
+    return sentText(value).toDouble();
+}
+
+// Written the way the command writes it, so that the field, the model and the wire agree digit for digit
+// (a half-way value rounds as the command's own formatting rounds it).
+QString FieldEditor::sentText(double value) {
+    QString text = QString::asprintf("%.1f", value);
+    if (text == QLatin1String("-0.0")) text = QStringLiteral("0.0");
+    return text;
+}
+
+FieldBaseline *FieldEditor::partnerBaseline() const {
+    if (!fieldRow.isPair()) return nullptr;
+    FieldEditor *partner = group.editor(fieldRow.partner);
+    return partner ? partner->baseline : nullptr;
+}
+
+bool FieldEditor::changed() const {
+    if (baseline->changed()) return true;
+    FieldBaseline *other = partnerBaseline();
+    return other && other->changed();
+}
+
+void FieldEditor::sent() {
+    baseline->sent();
+    if (FieldBaseline *other = partnerBaseline()) other->sent();
 }
 
 FieldEditor::Check FieldEditor::check(double &value) {
@@ -83,9 +115,18 @@ bool FieldEditor::EditExit() {
         FieldEditor *partner = group.editor(fieldRow.partner);
         if (!partner || partner->check(offset) != Check::Valid) return false;
     }
+    if (family().kind == FieldKind::Decimal) {
+        // The device takes one decimal: the field shows, and the model keeps, the value it gets.
+        const double onWire = sentValue(value);
+        if (onWire != value) baseline->rewrite(sentText(onWire));
+        value = onWire;
+    }
     const PageContext &ctx = group.context();
-    if (!family().sendsWhileIdle && (ctx.state.Refreshing || !ctx.LinkActive())) return true;
+    const bool linked = !ctx.state.Refreshing && ctx.LinkActive();
+    if (!family().sendsWhileIdle && !linked) return true;
     send(value, int(offset));
+    // Not sent while the link is down: the next exit sends it.
+    if (linked) sent();
     return true;
 }
 
@@ -119,8 +160,7 @@ void FieldEditor::step(int direction) {
     // At or beyond a limit nothing changes: no clamping and no wrap-around.
     if (direction > 0 ? !(lower <= value && value < upper) : !(lower < value && value <= upper)) return;
     value += direction * step;
-    lineEdit->setText(f.kind == FieldKind::Integer ? QString::number(qRound(value))
-                                                   : QString::number(value, 'f', 1));
+    baseline->rewrite(f.kind == FieldKind::Integer ? QString::number(qRound(value)) : sentText(value));
     EditExit();
 }
 
@@ -160,13 +200,24 @@ bool FieldEditor::eventFilter(QObject *watched, QEvent *event) {
         if (event->type() == QEvent::KeyPress) {
             auto *key = static_cast<QKeyEvent *>(event);
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) return EditKeyPress(QChar(13));
+            // Up and Down are the spin button's halves, for the keyboard.
+            const bool arrow = key->key() == Qt::Key_Up || key->key() == Qt::Key_Down;
+            if (arrow && spinButton && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+                if (spinButton->isEnabled()) step(key->key() == Qt::Key_Up ? +1 : -1);
+                return true;
+            }
         } else if (event->type() == QEvent::FocusOut) {
             // Switching to another window or opening a menu is not leaving the field, and neither is
             // the focus loss of a field disabled under the user (the pages while a command is sent).
             const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
             const bool leaves = reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
                                 reason != Qt::MenuBarFocusReason && lineEdit->isEnabled();
-            if (leaves && !FieldEditors::quiet()) EditExit();
+            // A field left as the devices have it sends nothing. Otherwise the click or key that moved
+            // the focus is held while the value goes out, and reaches the control it was meant for after.
+            if (leaves && !FieldEditors::quiet() && changed()) {
+                InputHold hold(lineEdit);
+                EditExit();
+            }
         }
     }
     return QObject::eventFilter(watched, event);

@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+class FieldBaseline;
 class FieldEditors;
 class QLineEdit;
 class SpinButton;
@@ -42,6 +43,13 @@ public:
     // Parses a text as the family's kind: optional sign and decimal digits, and for decimals at most one
     // point; blanks around the number are allowed.
     static bool parse(FieldKind kind, const QString &text, double &value);
+    // A real value as the device gets it: one decimal, as the command writes it (never "-0.0").
+    static double sentValue(double value);
+    static QString sentText(double value);
+
+    // Whether leaving the field now would give the devices something they do not have yet: its text (or
+    // its pair partner's) is neither the one the program showed nor the one last sent.
+    bool changed() const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -53,9 +61,12 @@ private:
     void send(double value, int offset);
     void showMessage(const QString &text);
     void focusBack();
+    void sent();
+    FieldBaseline *partnerBaseline() const;
 
     FieldEditors &group;
     const FieldRow &fieldRow;
     QLineEdit *lineEdit;
     SpinButton *spinButton;
+    FieldBaseline *baseline;
 };

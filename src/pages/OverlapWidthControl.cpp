@@ -1,6 +1,8 @@
 #include "OverlapWidthControl.h"
 
 #include "BusyScope.h"
+#include "FieldBaseline.h"
+#include "InputHold.h"
 
 #include "Host.h"
 #include "PlanningMath.h"
@@ -19,7 +21,7 @@ OverlapWidthControl::OverlapWidthControl(WindowState &state, Host &host, Plannin
                                          QLineEdit *planningEdit, SpinButton *planningUpDown, Hooks hooks,
                                          QObject *parent)
     : QObject(parent), state(state), host(host), peers(peers), planning(planningEdit),
-      hooks(std::move(hooks)) {
+      planningSent(new FieldBaseline(planningEdit)), hooks(std::move(hooks)) {
     planning->installEventFilter(this);
     connect(planningUpDown, &SpinButton::upClick, this, &OverlapWidthControl::OWidthUpDownUpClick);
     connect(planningUpDown, &SpinButton::downClick, this, &OverlapWidthControl::OWidthUpDownDownClick);
@@ -29,6 +31,7 @@ OverlapWidthControl::OverlapWidthControl(WindowState &state, Host &host, Plannin
 void OverlapWidthControl::shareWith(QLineEdit *deviceEdit, SpinButton *deviceUpDown,
                                     std::function<void()> enterMoves) {
     device = deviceEdit;
+    deviceSent = new FieldBaseline(deviceEdit);
     enterMovesOn = std::move(enterMoves);
     device->installEventFilter(this);
     connect(deviceUpDown, &SpinButton::upClick, this, &OverlapWidthControl::OWidthUpDownUpClick);
@@ -70,17 +73,29 @@ bool OverlapWidthControl::eventFilter(QObject *watched, QEvent *event) {
         // Leaving the field, not the window: a message box or a menu taking the focus away is no exit,
         // and neither is the focus loss of the field disabled under the user (while a command is sent).
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        const auto *field = static_cast<QWidget *>(watched);
+        auto *field = static_cast<QWidget *>(watched);
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && field->isEnabled()) {
-            if (watched == planning)
+            // A field left as the devices have it sends nothing; otherwise the click or key that left
+            // it is held while the overlap goes out, and reaches its control after.
+            if (watched == planning && (planningSent->changed() || layoutChanged())) {
+                InputHold hold(field);
                 OWidthPlanningEditExit();
-            else if (watched == device)
+            } else if (watched == device && (deviceSent->changed() || layoutChanged())) {
+                InputHold hold(field);
                 OWidthEditExit();
+            }
         }
-    } else if (event->type() == QEvent::KeyPress && watched == device) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+    } else if (event->type() == QEvent::KeyPress && (watched == device || watched == planning)) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (watched == device && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
             if (enterMovesOn) enterMovesOn();
+            return true;
+        }
+        // Up and Down are the spin button's halves, for the keyboard.
+        if ((key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            if (watched == planning) deviceSent->rewrite(planning->text());
+            step(key->key() == Qt::Key_Up ? +1 : -1);
             return true;
         }
     }
@@ -93,7 +108,19 @@ void OverlapWidthControl::focusOverlapField() {
         if (field->isVisible()) field->setFocus();
 }
 
+bool OverlapWidthControl::layoutChanged() const {
+    return alignmentSent >= 0 && hooks.alignment && hooks.alignment() != alignmentSent;
+}
+
 void OverlapWidthControl::OWidthEditExit() {
+    if (exitSends()) {
+        deviceSent->sent();
+        planningSent->sent();
+        alignmentSent = hooks.alignment();
+    }
+}
+
+bool OverlapWidthControl::exitSends() {
     QLineEdit *edit = device;
     bool ok = false;
     const int value = edit->text().trimmed().toInt(&ok);
@@ -101,14 +128,14 @@ void OverlapWidthControl::OWidthEditExit() {
         state.MessageText = QStringLiteral("Error! '%1' is not a valid Overlap Width.").arg(edit->text());
         host.showMessage(state.MessageText);
         focusOverlapField();
-        return;
+        return false;
     }
     if (value < lowest() || value > highest()) {
         state.MessageText = QStringLiteral("Error! Overlap Width value out of bounds! ");
         host.showMessage(state.MessageText);
         showOverlapInForce();
         focusOverlapField();
-        return;
+        return false;
     }
     if (state.OverlapPixels > 0 && value > state.OverlapPixels) {
         showOverlapInForce();
@@ -117,9 +144,10 @@ void OverlapWidthControl::OWidthEditExit() {
                            "increase the # of screens")
                 .arg(planning::formatNumber(state.OverlapPixels));
         host.showMessage(state.MessageText);
-        return;
+        return false;
     }
-    if (!state.Refreshing && peers.linkActive() && state.OverlapPixels > 0) {
+    const bool sends = !state.Refreshing && peers.linkActive() && state.OverlapPixels > 0;
+    if (sends) {
         peers.sendDisplayLayout(1, hooks.alignment(), value);
         if (state.DeviceCount > 1) peers.sendDisplayLayout(2, hooks.alignment(), value);
     }
@@ -129,8 +157,9 @@ void OverlapWidthControl::OWidthEditExit() {
     hooks.drawPlanning();
     hooks.recomputeAspect();
     hooks.drawPlanning();
-    planning->setText(edit->text());
+    planningSent->rewrite(edit->text());
     hooks.writeNotes();
+    return sends;
 }
 
 // The overlap the slices and drawings were last worked out with: the one last accepted or planned, and
@@ -140,7 +169,7 @@ void OverlapWidthControl::showOverlapInForce() {
 }
 
 void OverlapWidthControl::OWidthPlanningEditExit() {
-    device->setText(planning->text());
+    deviceSent->rewrite(planning->text());
     OWidthEditExit();
 }
 
@@ -152,7 +181,9 @@ void OverlapWidthControl::step(int delta) {
     const bool inRange =
         delta > 0 ? value >= lowest() && value < highest() : value > lowest() && value <= highest();
     if (ok && inRange) {
-        show(value + delta);
+        // Shown for the user: the devices have the step once it is sent.
+        deviceSent->rewrite(QString::number(value + delta));
+        planningSent->rewrite(QString::number(value + delta));
         OWidthEditExit();
     }
 }

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class FieldBaseline;
 class Host;
 class PlanningPeers;
 class QLineEdit;
@@ -55,12 +56,20 @@ private:
     int lowest() const;
     int highest() const;
     void step(int delta);
+    // Steps 2..5 of the exit; true when the overlap went to the devices.
+    bool exitSends();
 
     WindowState &state;
     Host &host;
     PlanningPeers &peers;
     QLineEdit *planning;
     QLineEdit *device = nullptr;
+    FieldBaseline *planningSent;
+    FieldBaseline *deviceSent = nullptr;
+    // The alignment the layout last went out with from here (-1: none yet). The layout carries it, so a
+    // field left unchanged still sends when the alignment changed without reaching the devices.
+    int alignmentSent = -1;
+    bool layoutChanged() const;
     std::function<void()> enterMovesOn;
     Hooks hooks;
 };

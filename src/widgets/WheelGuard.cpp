@@ -1,14 +1,20 @@
 #include "WheelGuard.h"
 
+#include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QWidget>
 
 void WheelGuard::apply(QWidget *root) {
     auto *guard = new WheelGuard(root);
-    for (QComboBox *list : root->findChildren<QComboBox *>()) {
-        list->setFocusPolicy(Qt::StrongFocus); // click and Tab, not the wheel
-        list->installEventFilter(guard);
+    QList<QWidget *> guarded;
+    for (QComboBox *list : root->findChildren<QComboBox *>())
+        guarded.append(list);
+    for (QAbstractSpinBox *box : root->findChildren<QAbstractSpinBox *>())
+        guarded.append(box);
+    for (QWidget *w : guarded) {
+        w->setFocusPolicy(Qt::StrongFocus); // click and Tab, not the wheel
+        w->installEventFilter(guard);
     }
 }
 

@@ -4,13 +4,13 @@
 
 class QWidget;
 
-// Drop-down lists take the wheel only while they have the focus: a wheel turned to scroll the page, or
-// over a list the pointer only passes, must not change a device setting. The wheel goes on to the
-// control around the list (a page that scrolls still scrolls), and no longer gives a list the focus.
+// Drop-down lists and spin boxes take the wheel only while they have the focus: a wheel turned to scroll
+// the page, or over a control the pointer only passes, must not change a setting. The wheel goes on to
+// the control around it (a page that scrolls still scrolls), and no longer gives the control the focus.
 class WheelGuard : public QObject {
     Q_OBJECT
 public:
-    // Guards every drop-down list under root, as it is now.
+    // Guards every drop-down list and spin box under root, as it is now.
     static void apply(QWidget *root);
 
 protected:

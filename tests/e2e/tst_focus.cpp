@@ -8,10 +8,12 @@
 #include "CommandEngine.h"
 #include "DisplaySetupPage.h"
 #include "FieldEditor.h"
+#include "SourceSetupPage.h"
 #include "SpinButton.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
@@ -237,6 +239,123 @@ QList<Interaction> interactions() {
          {kOverlapBounds},
          nullptr,
          nullptr},
+        // A field left as the devices have it puts nothing on the line.
+        {"leave the overlap width unchanged with Tab",
+         "DisplaySetupTabSheet",
+         false,
+         [](User &u) {
+             u.click("OWidthEdit");
+             u.key(Qt::Key_Tab);
+         },
+         {},
+         {},
+         nullptr,
+         nullptr},
+        {"leave V position unchanged for another field",
+         "SourceSetupTabSheet",
+         false,
+         [](User &u) {
+             u.click("VPositionEdit");
+             u.click("HPositionEdit");
+             u.click("LeftRBrightnessEdit");
+             u.click("PhaseEdit");
+         },
+         {},
+         {},
+         "PhaseEdit",
+         nullptr},
+        {"leave gammas unchanged",
+         "DisplaySetupTabSheet",
+         true,
+         [](User &u) {
+             u.click("Gamma1Edit");
+             u.click("LGamma2Edit");
+             u.click("Gamma1Edit");
+             u.click("TestGrid3CheckBox");
+         },
+         {"1:OTPMKX 3 0 0 1"},
+         {},
+         "TestGrid3CheckBox",
+         nullptr},
+        // The devices have what the step sent: typing the old text back is a change.
+        {"step, then type the old value back",
+         "DisplaySetupTabSheet",
+         true,
+         [](User &u) {
+             u.click("Gamma1Edit");
+             u.spinUp("Gamma1UpDown");
+             u.replaceText("2.2");
+             u.key(Qt::Key_Tab);
+         },
+         {"1:PEFT 1 R 1  2.3 100 0", "1:PEFT 1 R 1  2.2 100 0"},
+         {},
+         nullptr,
+         nullptr},
+        // Typed and sent with Enter: leaving it again later sends nothing more.
+        {"Enter sends once",
+         "SourceSetupTabSheet",
+         false,
+         [](User &u) {
+             u.click("LeftOBrightnessEdit");
+             u.replaceText("103");
+             u.key(Qt::Key_Return);
+             u.click("LeftOBrightnessEdit");
+             u.key(Qt::Key_Tab);
+         },
+         {"1:IBRTKX 1 C 103.0"},
+         {},
+         nullptr,
+         nullptr},
+        // Up and Down in a field are its spin button's halves.
+        {"Up in a gamma",
+         "DisplaySetupTabSheet",
+         true,
+         [](User &u) {
+             u.click("Gamma1Edit");
+             u.key(Qt::Key_Up);
+             u.key(Qt::Key_Up);
+         },
+         {"1:PEFT 1 R 1  2.3 100 0", "1:PEFT 1 R 1  2.4 100 0"},
+         {},
+         "Gamma1Edit",
+         nullptr},
+        {"Down in the basic gamma, then leaving it",
+         "DisplaySetupTabSheet",
+         false,
+         [](User &u) {
+             u.click("BasicGammaEdit");
+             u.key(Qt::Key_Down);
+             u.key(Qt::Key_Tab);
+         },
+         {"*:EFTB 1  2.1"},
+         {},
+         nullptr,
+         nullptr},
+        {"Up in the overlap width",
+         "DisplaySetupTabSheet",
+         false,
+         [](User &u) {
+             u.click("OWidthEdit");
+             u.replaceText("200");
+             u.key(Qt::Key_Up);
+         },
+         {"*:DISP * 201"},
+         {},
+         "OWidthEdit",
+         nullptr},
+        {"Up at a gamma's limit does nothing",
+         "DisplaySetupTabSheet",
+         true,
+         [](User &u) {
+             u.click("LGamma2Edit");
+             u.replaceText("5.0");
+             u.key(Qt::Key_Up);
+             u.click("LGamma2Edit");
+         },
+         {},
+         {},
+         "LGamma2Edit",
+         nullptr},
         {"an invalid gamma keeps the user on its page",
          "DisplaySetupTabSheet",
          true,
@@ -258,9 +377,32 @@ bool wireMatches(const QStringList &expected, const QStringList &actual) {
     if (expected.size() != actual.size()) return false;
     for (int i = 0; i < expected.size(); ++i) {
         const QString &e = expected[i];
-        if (e.endsWith('*') ? !actual[i].startsWith(e.chopped(1)) : actual[i] != e) return false;
+        if (e.endsWith('*')) {
+            if (!actual[i].startsWith(e.chopped(1))) return false;
+            continue;
+        }
+        // A " * " in the middle stands for one word.
+        const QStringList want = e.split(' ');
+        const QStringList got = actual[i].split(' ');
+        if (want.size() != got.size()) return false;
+        for (int w = 0; w < want.size(); ++w)
+            if (want[w] != QLatin1String("*") && want[w] != got[w]) return false;
     }
     return true;
+}
+
+// The line as the wire shows it for a row: "*:" for every device of the mode.
+QStringList expand(const QStringList &lines, int mode) {
+    QStringList expected;
+    for (const QString &e : lines) {
+        if (e.startsWith("*:")) {
+            expected.append("1:" + e.mid(2));
+            if (mode == WindowRig::Controller) expected.append("2:" + e.mid(2));
+        } else {
+            expected.append(e);
+        }
+    }
+    return expected;
 }
 
 } // namespace
@@ -275,6 +417,10 @@ private slots:
     void noListTakesTheFocusFromTheWheel();
     void pushHoldsTheWindowAndEndsWithItRestored();
     void everyEnterTargetIsOnItsOwnPage();
+    void clickThatLeavesAFieldReachesItsControl_data();
+    void clickThatLeavesAFieldReachesItsControl();
+    void keysTypedDuringTheExitSendReachTheNextField();
+    void wheelOverAnUnfocusedSpinBoxChangesNothing();
     void tabFollowsThePage_data();
     void tabFollowsThePage();
 
@@ -348,15 +494,7 @@ void FocusTest::interaction() {
     const bool finished = r->act([&] { row.steps(user); });
     if (QTest::currentTestFailed()) return;
 
-    QStringList expected;
-    for (const QString &e : row.wire) {
-        if (e.startsWith("*:")) {
-            expected.append("1:" + e.mid(2));
-            if (mode == WindowRig::Controller) expected.append("2:" + e.mid(2));
-        } else {
-            expected.append(e);
-        }
-    }
+    const QStringList expected = expand(row.wire, mode);
     // Commands that wait for nothing may still be on their way; then nothing more may follow.
     r->sim->waitForRequests(int(expected.size()), 10000);
     QTest::qWait(150);
@@ -547,6 +685,144 @@ void FocusTest::everyEnterTargetIsOnItsOwnPage() {
         QVERIFY2(target, qPrintable(editor->row().name));
         QVERIFY2(pageOf(target) && pageOf(target) == pageOf(editor->edit()), qPrintable(editor->row().name));
     }
+}
+
+// The user's click as the window system delivers it: the press, then the release while the program is
+// still busy with what the press started (the button comes up some tenths of a second later, long before
+// a device has answered). Both go through the window, not straight to the control.
+void clickAsAPersonDoes(QWidget *control) {
+    QWidget *top = control->window();
+    QWindow *window = top->windowHandle();
+    const QPoint at = control->mapTo(top, QPoint(qMin(10, control->width() / 2), control->height() / 2));
+    bool released = false;
+    QTimer::singleShot(0, [&] {
+        QTest::mouseRelease(window, Qt::LeftButton, {}, at);
+        released = true;
+    });
+    QTest::mousePress(window, Qt::LeftButton, {}, at);
+    QTRY_VERIFY(released);
+}
+
+void FocusTest::clickThatLeavesAFieldReachesItsControl_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("advanced");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed"); // empty: the field is only clicked into
+    QTest::addColumn<QStringList>("wire");
+    for (int mode : {int(WindowRig::Direct), int(WindowRig::Controller)}) {
+        const char *m = mode == WindowRig::Direct ? "direct" : "controller";
+        QTest::addRow("%s, overlap width unchanged", m)
+            << mode << false << "OWidthEdit" << QString() << QStringList{"1:OTPMKX 2 0 0 1"};
+        QTest::addRow("%s, overlap width changed", m)
+            << mode << false << "OWidthEdit"
+            << "190" << QStringList{"*:DISP * 190", "1:OTPMKX 2 0 0 1"};
+        QTest::addRow("%s, gamma changed", m)
+            << mode << true << "Gamma1Edit"
+            << "2.7" << QStringList{"1:PEFT 1 R 1  2.7 100 0", "1:OTPMKX 2 0 0 1"};
+        QTest::addRow("%s, basic gamma changed", m)
+            << mode << false << "BasicGammaEdit"
+            << "2.6" << QStringList{"*:EFTB 1  2.6", "1:OTPMKX 2 0 0 1"};
+    }
+}
+
+// A click on screen 2's "Test Grid" that ends the editing of a field: the field's command (if its text
+// changed) goes out first, and the click still checks the box, whose command follows.
+void FocusTest::clickThatLeavesAFieldReachesItsControl() {
+    QFETCH(int, mode);
+    QFETCH(bool, advanced);
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QStringList, wire);
+    WindowRig *r = rig(WindowRig::Mode(mode));
+    QVERIFY2(r, "the window did not connect");
+    prepare(*r, {"", "DisplaySetupTabSheet", advanced, {}, {}, {}, nullptr, nullptr});
+    // Another window of this program may have been active last.
+    QApplication::setActiveWindow(r->form.get());
+    QVERIFY(QTest::qWaitForWindowActive(r->form.get()));
+    auto *grid = r->find<QCheckBox>("TestGrid2CheckBox");
+    r->form->state().Refreshing = true;
+    grid->setChecked(false);
+    r->form->state().Refreshing = false;
+    User user{*r};
+    const bool finished = r->act([&] {
+        user.click(field);
+        if (!typed.isEmpty()) user.replaceText(typed);
+        clickAsAPersonDoes(grid);
+    });
+    QVERIFY(finished);
+    const QStringList expected = expand(wire, mode);
+    r->sim->waitForRequests(int(expected.size()), 10000);
+    QTest::qWait(150);
+    QVERIFY2(wireMatches(expected, r->wire()),
+             qPrintable(r->wire().join(" | ") + "  expected: " + expected.join(" | ")));
+    QVERIFY(grid->isChecked());
+    QTRY_COMPARE(WindowRig::focusName(), QStringLiteral("TestGrid2CheckBox"));
+    QVERIFY2(r->user.messages().isEmpty() && r->user.unexpected.isEmpty(),
+             qPrintable((r->user.messages() + r->user.unexpected).join(" | ")));
+    QVERIFY(r->form->phasePageControl()->isEnabled());
+    QCOMPARE(r->form->state().CommandBusy, 0);
+}
+
+// Tab out of a changed field and type on at once: the keys that arrive while its command is waited for
+// go into the next field, in order.
+void FocusTest::keysTypedDuringTheExitSendReachTheNextField() {
+    WindowRig *r = rig(WindowRig::Controller);
+    QVERIFY2(r, "the window did not connect");
+    prepare(*r, {"", "SourceSetupTabSheet", false, {}, {}, {}, nullptr, nullptr});
+    // Another window of this program may have been active last.
+    QApplication::setActiveWindow(r->form.get());
+    QVERIFY(QTest::qWaitForWindowActive(r->form.get()));
+    User user{*r};
+    QWindow *window = r->form->windowHandle();
+    const bool finished = r->act([&] {
+        user.click("HPositionEdit");
+        user.replaceText("301");
+        QTimer::singleShot(0, [&] {
+            QTest::keyClick(window, Qt::Key_1);
+            QTest::keyClick(window, Qt::Key_2);
+        });
+        QTest::keyClick(window, Qt::Key_Tab);
+    });
+    QVERIFY(finished);
+    r->sim->waitForRequests(1, 10000);
+    QTest::qWait(150);
+    QCOMPARE(r->wire(), QStringList{"1:IRSPKX 1 M H 301"});
+    QTRY_COMPARE(WindowRig::focusName(), QStringLiteral("VPositionEdit"));
+    QTRY_COMPARE(r->find<QLineEdit>("VPositionEdit")->text(), QStringLiteral("12"));
+    // Taken back without a command: the next row starts from the field as the device has it.
+    r->form->state().Refreshing = true;
+    r->form->sourceSetupPage()->RefreshSourcePage();
+    r->form->state().Refreshing = false;
+}
+
+// The wheel over the Blend Preview's projector gamma while it does not have the focus scrolls the page,
+// not the value, and gives it no focus.
+void FocusTest::wheelOverAnUnfocusedSpinBoxChangesNothing() {
+    WindowRig *r = rig(WindowRig::Direct);
+    QVERIFY2(r, "the window did not connect");
+    prepare(*r, {"", "BlendPreviewTabSheet", false, {}, {}, {}, nullptr, nullptr});
+    // Another window of this program may have been active last.
+    QApplication::setActiveWindow(r->form.get());
+    QVERIFY(QTest::qWaitForWindowActive(r->form.get()));
+    auto *gamma = r->find<QDoubleSpinBox>("ProjectorGammaEdit");
+    const double before = gamma->value();
+    User user{*r};
+    user.wheel("ProjectorGammaEdit", 2);
+    if (auto *text = gamma->findChild<QLineEdit *>()) {
+        const QPointF local = QPointF(text->rect().center());
+        QWheelEvent event(local, text->mapToGlobal(local), QPoint(), QPoint(0, 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(text, &event);
+    }
+    QTest::qWait(20);
+    QCOMPARE(gamma->value(), before);
+    QVERIFY(!gamma->hasFocus());
+    // With the focus, the wheel is the user's way of changing it.
+    gamma->setFocus(Qt::MouseFocusReason);
+    QTRY_VERIFY(gamma->hasFocus());
+    user.wheel("ProjectorGammaEdit", 1);
+    QVERIFY(gamma->value() > before);
+    gamma->setValue(before);
 }
 
 QTEST_MAIN(FocusTest)

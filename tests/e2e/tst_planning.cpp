@@ -39,7 +39,8 @@ void choose(LinkRig &rig, const char *name, int item) {
 // Typing into a field and tabbing out of it.
 void typeAndLeave(LinkRig &rig, const char *name, const QString &value) {
     QLineEdit *edit = rig.find<QLineEdit>(name);
-    edit->setText(value);
+    edit->selectAll();
+    edit->insert(value); // as typed: the field knows the user changed it
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
     QCoreApplication::sendEvent(edit, &out);
 }

@@ -37,6 +37,8 @@ private slots:
     void everyControlHasRoomInTheWindow();
     void pageActivation();
     void leftOffsetEnterGoesToTheShownRightWidth();
+    void realFieldsShowWhatWasSent_data();
+    void realFieldsShowWhatWasSent();
 };
 
 void DisplaySetupTest::testPatternOfScreenSix() {
@@ -349,6 +351,12 @@ void DisplaySetupTest::arrangement() {
     }
     QVERIFY(!d.find<QWidget>("Gamma1Edit")->isHidden());
     QCOMPARE(d.page->screenPages()->isTabVisible(1), n >= 5);
+    // Ctrl+Tab goes to the second row of screens only when it is shown.
+    d.page->screenPages()->setCurrentIndex(0);
+    QTest::keyClick(d.page->screenPages(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(d.page->screenPages()->currentIndex(), n >= 5 ? 1 : 0);
+    QTest::keyClick(d.page->screenPages(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(d.page->screenPages()->currentIndex(), 0);
     for (const char *name : {"DataDoubleGroupBox", "EdgeFeatherBasicGroupBox", "AdvanceModeCheckBox"})
         QCOMPARE(d.find<QWidget>(name)->isHidden(), n == 1);
 }
@@ -472,6 +480,90 @@ void DisplaySetupTest::leftOffsetEnterGoesToTheShownRightWidth() {
     }
     QVERIFY(d.messages().isEmpty());
     QVERIFY(d.wire(0).isEmpty());
+}
+
+void DisplaySetupTest::realFieldsShowWhatWasSent_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("wire");
+    QTest::addColumn<QString>("shown");
+    // What the model holds afterwards, read back.
+    QTest::addColumn<std::function<float(const DeviceModel &)>>("held");
+    using M = const DeviceModel &;
+    QTest::newRow("edge gamma 2.36") << "Gamma1Edit"
+                                     << "2.36" << QStringList{"*1PEFT 1 R 0  2.4 0 0"} << "2.4"
+                                     << std::function<float(M)>(
+                                            [](M m) { return m.output(1, 1).RightGamma; });
+    QTest::newRow("edge gamma 4.96 of screen 6")
+        << "LGamma6Edit"
+        << "4.96" << QStringList{"*2PEFT 2 L 0  5.0 0 0"} << "5.0"
+        << std::function<float(M)>([](M m) { return m.output(2, 2).LeftGamma; });
+    QTest::newRow("edge gamma 2.5 stays as typed")
+        << "Gamma1Edit"
+        << "2.5" << QStringList{"*1PEFT 1 R 0  2.5 0 0"} << "2.5"
+        << std::function<float(M)>([](M m) { return m.output(1, 1).RightGamma; });
+    QTest::newRow("basic gamma 2.36 to both devices")
+        << "BasicGammaEdit"
+        << "2.36" << QStringList{"*1EFTB 1  2.4", "*2EFTB 1  2.4"} << "2.4"
+        << std::function<float(M)>([](M m) { return m.output(2, 1).BasicGamma; });
+    QTest::newRow("overall contrast 101.26")
+        << "LeftOContrastEdit"
+        << "101.26" << QStringList{"*1ICNTKX 1 C 101.3"} << "101.3"
+        << std::function<float(M)>([](M m) { return m.input(1, 1).OverallContrast; });
+    QTest::newRow("overall brightness 99.94")
+        << "LeftOBrightnessEdit"
+        << "99.94" << QStringList{"*1IBRTKX 1 C 99.9"} << "99.9"
+        << std::function<float(M)>([](M m) { return m.input(1, 1).OverallBrightness; });
+    QTest::newRow("red contrast -3.46")
+        << "LeftRContrastEdit"
+        << "-3.46" << QStringList{"*1ICNTKX 1 R -3.5"} << "-3.5"
+        << std::function<float(M)>([](M m) { return m.input(1, 1).RedContrast; });
+    QTest::newRow("blue brightness -0.04 is no negative zero")
+        << "LeftBBrightnessEdit"
+        << "-0.04" << QStringList{"*1IBRTKX 1 B  0.0"} << "0.0"
+        << std::function<float(M)>([](M m) { return m.input(1, 1).BlueBrightness; });
+}
+
+// A real value typed with more decimals than the device takes: the field shows, and the model keeps,
+// the value the command carried; an undo and a redo bring back that same value.
+void DisplaySetupTest::realFieldsShowWhatWasSent() {
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QStringList, wire);
+    QFETCH(QString, shown);
+    QFETCH(std::function<float(const DeviceModel &)>, held);
+    DisplayRig d;
+    d.rig->form->show();
+    QApplication::setActiveWindow(d.rig->form.get());
+    QVERIFY(QTest::qWaitForWindowActive(d.rig->form.get()));
+    QWidget *page = d.rig->form->phasePageControl()->findChild<QWidget *>(
+        field.startsWith("Left") ? QStringLiteral("SourceSetupTabSheet")
+                                 : QStringLiteral("DisplaySetupTabSheet"));
+    d.rig->form->phasePageControl()->setCurrentWidget(page);
+    if (field == "LGamma6Edit") {
+        d.page->ArrangeScreens(8);
+        d.page->screenPages()->setCurrentIndex(1);
+    }
+    if (!field.startsWith("Basic") && !field.startsWith("Left"))
+        d.box("AdvanceModeCheckBox")->setChecked(true);
+    d.wire(0);
+    // The first show's note that the program is offline is no message of the field's.
+    (void)QTest::qWaitFor([&] { return !d.messages().isEmpty(); }, 2000);
+    d.rig->host.entries.clear();
+    QLineEdit *edit = d.edit(field);
+    edit->setFocus(Qt::MouseFocusReason);
+    QTRY_VERIFY(edit->hasFocus());
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(edit, typed);
+    edit->clearFocus(); // leaving it
+    QCOMPARE(d.wire(int(wire.size())), wire);
+    QCOMPARE(edit->text(), shown);
+    QCOMPARE(held(d.model()), shown.toFloat());
+    QVERIFY2(d.messages().isEmpty(), qPrintable(d.messages().join(" | ")));
+    d.rig->trigger("Undo1");
+    d.rig->trigger("Redo1");
+    QCOMPARE(edit->text().toDouble(), shown.toDouble()); // in the refresh's own writing ("5" for 5.0)
+    QCOMPARE(held(d.model()), shown.toFloat());
 }
 
 QTEST_MAIN(DisplaySetupTest)

@@ -54,6 +54,11 @@ struct Page {
     }
     QLineEdit *edit(const QString &name) const { return window.findChild<QLineEdit *>(name); }
     SpinButton *spin(const QString &name) const { return window.findChild<SpinButton *>(name); }
+    // Replaces a field's text as typing does (a text the program sets is not the user's).
+    void type(const QString &name, const QString &text) {
+        edit(name)->selectAll();
+        edit(name)->insert(text);
+    }
     // What reached the simulator, after letting unacknowledged writes leave the port.
     QStringList wire(int expected) {
         if (expected) rig.waitForRequests(expected, 2000);
@@ -76,6 +81,10 @@ class FieldEditorsTest : public QObject {
 private slots:
     void exitValidation_data();
     void exitValidation();
+    void leavingSendsOnlyWhatTheDevicesLack_data();
+    void leavingSendsOnlyWhatTheDevicesLack();
+    void upAndDownStepLikeTheSpinButton_data();
+    void upAndDownStepLikeTheSpinButton();
     void pairValidatesWidthFirstAndFocusesTheFailure();
     void linkDownOrRefreshingSendsNothingButBridgeThresholdKeepsItsValue();
     void spinSteps_data();
@@ -169,10 +178,112 @@ void FieldEditorsTest::exitValidation() {
     QCOMPARE(page.edit(field)->hasFocus(), !message.isEmpty());
 }
 
+void FieldEditorsTest::leavingSendsOnlyWhatTheDevicesLack_data() {
+    // Steps on PhaseEdit (screen 3, shown as "0" by the program) and HaloWidth1Edit / HaloOffset1Edit,
+    // each followed by leaving the field: "type <field> <text>", "step <field> up|down", "link off|on",
+    // "show <field> <text>" (the program's refresh).
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("wire");
+    QTest::newRow("the program's text") << QStringList{"show PhaseEdit 4"} << QStringList{};
+    QTest::newRow("typed") << QStringList{"type PhaseEdit 3"} << QStringList{"*1ICPHOKX 3 M 3"};
+    QTest::newRow("typed, left twice")
+        << QStringList{"type PhaseEdit 3", "leave PhaseEdit"} << QStringList{"*1ICPHOKX 3 M 3"};
+    QTest::newRow("typed back as it was") << QStringList{"type PhaseEdit 3", "type PhaseEdit 0"}
+                                          << QStringList{"*1ICPHOKX 3 M 3", "*1ICPHOKX 3 M 0"};
+    QTest::newRow("the same text typed over it") << QStringList{"type PhaseEdit 0"} << QStringList{};
+    QTest::newRow("a step, then the old text typed back")
+        << QStringList{"step PhaseEdit up", "type PhaseEdit 0"}
+        << QStringList{"*1ICPHOKX 3 M 1", "*1ICPHOKX 3 M 0"};
+    QTest::newRow("a step, left") << QStringList{"step PhaseEdit down", "leave PhaseEdit"}
+                                  << QStringList{"*1ICPHOKX 3 M -1"};
+    QTest::newRow("typed while the link was down, left once it is up")
+        << QStringList{"link off", "type PhaseEdit 7", "link on", "leave PhaseEdit"}
+        << QStringList{"*1ICPHOKX 3 M 7"};
+    QTest::newRow("refreshed after typing")
+        << QStringList{"link off", "type PhaseEdit 7", "link on", "show PhaseEdit 2", "leave PhaseEdit"}
+        << QStringList{};
+    QTest::newRow("offset typed: the pair")
+        << QStringList{"type HaloOffset1Edit 9", "leave HaloWidth1Edit"} << QStringList{"*1HALO 1 R 0 9"};
+    QTest::newRow("width typed, offset left: the pair")
+        << QStringList{"type HaloWidth1Edit 4", "leave HaloOffset1Edit"} << QStringList{"*1HALO 1 R 4 0"};
+}
+
+// Leaving a field sends only a text the devices do not have yet.
+void FieldEditorsTest::leavingSendsOnlyWhatTheDevicesLack() {
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, wire);
+    Page page;
+    QStringList seen;
+    for (const QString &step : steps) {
+        const QStringList w = step.split(' ');
+        if (w[0] == "link") {
+            page.rig.engine->SetLinkActive(w[1] == "on");
+            continue;
+        }
+        QLineEdit *edit = page.edit(w[1]);
+        edit->setFocus();
+        QTRY_VERIFY(edit->hasFocus());
+        if (w[0] == "type") {
+            page.type(w[1], w[2]);
+            QCOMPARE(edit->text(), w[2]);
+        } else if (w[0] == "show") {
+            edit->setText(w[2]);
+        } else if (w[0] == "step") {
+            page.click(findFieldRow(w[1])->spinName(), w[2] == "up");
+        }
+        page.other->setFocus();
+        QTRY_VERIFY(page.other->hasFocus());
+        seen += page.wire(0);
+    }
+    QCOMPARE(seen, wire);
+    QVERIFY(page.rig.host.messages().isEmpty());
+}
+
+void FieldEditorsTest::upAndDownStepLikeTheSpinButton_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("textAfter");
+    QTest::addColumn<QStringList>("wire");
+    QTest::newRow("phase up") << "PhaseEdit"
+                              << "3" << int(Qt::Key_Up) << "4" << QStringList{"*1ICPHOKX 3 M 4"};
+    QTest::newRow("phase 15 up: nothing") << "PhaseEdit"
+                                          << "15" << int(Qt::Key_Up) << "15" << QStringList{};
+    QTest::newRow("brightness down") << "LeftRBrightnessEdit"
+                                     << "2.2" << int(Qt::Key_Down) << "2.1"
+                                     << QStringList{"*1IBRTKX 3 R  2.1"};
+    QTest::newRow("bridge empty up") << "BridgeThresholdEdit"
+                                     << "" << int(Qt::Key_Up) << "17"
+                                     << QStringList{"*1BRTHRS 17", "*2BRTHRS 17"};
+    QTest::newRow("black level -1 down: no clamping") << "Black5Edit"
+                                                      << "-1" << int(Qt::Key_Down) << "-1" << QStringList{};
+}
+
+// Up and Down in a field do what the spin button's halves do: the same limits, the same command, and
+// the focus stays in the field. Leaving it afterwards sends nothing more.
+void FieldEditorsTest::upAndDownStepLikeTheSpinButton() {
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(int, key);
+    QFETCH(QStringList, wire);
+    Page page;
+    page.edit(field)->setText(text);
+    page.edit(field)->setFocus();
+    QTRY_VERIFY(page.edit(field)->hasFocus());
+    QTest::keyClick(page.edit(field), Qt::Key(key));
+    QTEST(page.edit(field)->text(), "textAfter");
+    QCOMPARE(page.wire(int(wire.size())), wire);
+    QVERIFY(page.edit(field)->hasFocus());
+    page.other->setFocus();
+    QVERIFY(page.wire(0).isEmpty());
+    QVERIFY(page.rig.host.messages().isEmpty());
+    QCOMPARE(page.rig.state.CommandBusy, 0);
+}
+
 void FieldEditorsTest::pairValidatesWidthFirstAndFocusesTheFailure() {
     Page page;
-    page.edit("HaloWidth1Edit")->setText("abc");
-    page.edit("HaloOffset1Edit")->setText("zzz");
+    page.type("HaloWidth1Edit", "abc");
+    page.type("HaloOffset1Edit", "zzz");
     page.edit("HaloOffset1Edit")->setFocus();
     page.other->setFocus(); // leaving the offset runs the pair's validation
     QCOMPARE(page.rig.host.messages(), QStringList{"Error! 'abc' is not a valid Halo width value."});
@@ -181,20 +292,20 @@ void FieldEditorsTest::pairValidatesWidthFirstAndFocusesTheFailure() {
 
     // A valid width and an offset out of range: the offset's message and the focus on the offset.
     page.rig.host.entries.clear();
-    page.edit("HaloWidth1Edit")->setText("10");
-    page.edit("HaloOffset1Edit")->setText("256");
+    page.type("HaloWidth1Edit", "10");
+    page.type("HaloOffset1Edit", "256");
     page.other->setFocus();
     QCOMPARE(page.rig.host.messages(), QStringList{"Error! Halo offset out of bounds. (0 - 255)"});
     QVERIFY(page.edit("HaloOffset1Edit")->hasFocus());
 
-    // Both valid: leaving either sends the pair once, also when nothing changed.
+    // Both valid: leaving either sends the pair once; leaving the width after that sends nothing more.
     page.rig.host.entries.clear();
-    page.edit("HaloOffset1Edit")->setText("255");
+    page.type("HaloOffset1Edit", "255");
     page.other->setFocus();
     QCOMPARE(page.wire(1), QStringList{"*1HALO 1 R 10 255"});
     page.edit("HaloWidth1Edit")->setFocus();
     page.other->setFocus();
-    QCOMPARE(page.wire(1), QStringList{"*1HALO 1 R 10 255"});
+    QVERIFY(page.wire(0).isEmpty());
     QVERIFY(page.rig.host.messages().isEmpty());
 }
 
@@ -287,21 +398,22 @@ void FieldEditorsTest::spinWithUnparsableTextAndWhileBusy() {
 void FieldEditorsTest::enterMovesFocusAndLeavingValidates() {
     Page page;
     page.edit("PhaseEdit")->setFocus();
-    page.edit("PhaseEdit")->setText("5");
+    page.type("PhaseEdit", "5");
     QTest::keyClick(page.edit("PhaseEdit"), Qt::Key_Return);
     // Phase wraps round to H position (a ring) and its exit has sent the phase.
     QVERIFY(page.edit("HPositionEdit")->hasFocus());
     QCOMPARE(page.wire(1), QStringList{"*1ICPHOKX 3 M 5"});
     // Enter in a halo width goes to its offset partner; other keys are not filtered.
+    page.type("HPositionEdit", "50");
     page.edit("HaloWidth1Edit")->setFocus();
     QCOMPARE(page.rig.host.messages(), QStringList{"Error! H Position value out of bounds! (100 - 356)"});
     page.rig.host.entries.clear();
-    page.edit("HPositionEdit")->setText("200");
+    page.type("HPositionEdit", "200");
     page.edit("HaloWidth1Edit")->setFocus();
     page.wire(1);
     QTest::keyClicks(page.edit("HaloWidth1Edit"), "a");
     QCOMPARE(page.edit("HaloWidth1Edit")->text(), QString("0a"));
-    page.edit("HaloWidth1Edit")->setText("5");
+    page.type("HaloWidth1Edit", "5");
     QTest::keyClick(page.edit("HaloWidth1Edit"), Qt::Key_Enter);
     QVERIFY(page.edit("HaloOffset1Edit")->hasFocus());
     QCOMPARE(page.wire(1), QStringList{"*1HALO 1 R 5 0"});
@@ -317,8 +429,8 @@ void FieldEditorsTest::realMessageBoxFromAFocusLossValidatesOnce() {
         QTimer::singleShot(100, &box, &QMessageBox::accept);
         box.exec();
     };
-    page.edit("PhaseEdit")->setText("99");    // out of range
-    page.edit("HPositionEdit")->setText("x"); // would complain too if it were validated
+    page.type("PhaseEdit", "99");    // out of range
+    page.type("HPositionEdit", "x"); // would complain too if it were validated
     page.edit("PhaseEdit")->setFocus();
     page.edit("HPositionEdit")->setFocus(); // the user moves on
     QTRY_COMPARE(boxes, 1);
