@@ -218,7 +218,7 @@ void tst_model::devicePositionLimits() {
     QTEST(int(own.vMin), "vMin");
     QTEST(int(own.vMax), "vMax");
     // Whatever the page lets the user set, a file may hold.
-    const PositionBounds edit = positionBounds(r);
+    const PositionBounds edit = ::positionBounds(r);
     if (edit.hMin <= edit.hMax) QVERIFY(own.hMin <= edit.hMin && edit.hMax <= own.hMax);
     if (edit.vMin <= edit.vMax) QVERIFY(own.vMin <= edit.vMin && edit.vMax <= own.vMax);
 }
