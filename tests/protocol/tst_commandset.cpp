@@ -262,7 +262,8 @@ void tst_commandset::modelEffects() {
     QVERIFY(std::memcmp(&rig.model.output(1, 1), &zero, sizeof zero) == 0);
     OutputInfo third = rig.model.output(2, 3);
     third.BlackLevel = 0;
-    for (const OutputInfo *other : {&rig.model.output(2, 2), &third, &rig.model.output(2, 4)})
+    for (const OutputInfo *other :
+         std::initializer_list<const OutputInfo *>{&rig.model.output(2, 2), &third, &rig.model.output(2, 4)})
         QVERIFY(std::memcmp(other, &s2, sizeof s2) == 0);
     QVERIFY(std::memcmp(&rig.model.output(2, 0), &zero, sizeof zero) == 0);
 }
