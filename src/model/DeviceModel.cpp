@@ -3,7 +3,9 @@
 #include "ConfigFile.h"
 #include "ModelFields.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -25,7 +27,36 @@ QStringList differingFields(ModelFields::Record kind, const Record &before, cons
     return names;
 }
 
+// The fields a device holds once for all its channels (ModelFields marks them "system").
+const QList<const ModelFields::Field *> &deviceWideFields() {
+    static const QList<const ModelFields::Field *> fields = [] {
+        QList<const ModelFields::Field *> list;
+        for (const ModelFields::Field &field : ModelFields::all())
+            if (field.record == ModelFields::Record::Output && field.system) list.append(&field);
+        return list;
+    }();
+    return fields;
+}
+
+bool sameBytes(const OutputInfo &a, const OutputInfo &b, const ModelFields::Field &field) {
+    return std::memcmp(reinterpret_cast<const char *>(&a) + field.offset,
+                       reinterpret_cast<const char *>(&b) + field.offset, ModelFields::size(field.type)) == 0;
+}
+
+void copyField(const OutputInfo &from, OutputInfo &to, const ModelFields::Field &field) {
+    std::memcpy(reinterpret_cast<char *>(&to) + field.offset,
+                reinterpret_cast<const char *>(&from) + field.offset, ModelFields::size(field.type));
+}
+
 } // namespace
+
+bool holdsNoChannelValues(const OutputInfo &record) {
+    static const OutputInfo zero{};
+    OutputInfo own = record;
+    for (const ModelFields::Field *field : deviceWideFields())
+        copyField(zero, own, *field);
+    return std::memcmp(&own, &zero, sizeof own) == 0;
+}
 
 DeviceModel::DeviceModel(QObject *parent) : QObject(parent) {}
 
@@ -51,11 +82,24 @@ void DeviceModel::editInput(int device, int channel, const std::function<void(In
     announceInput(device, channel, before);
 }
 
+// A device-wide value changed through any one channel's record is the device's value: it is written to
+// all four channel records before anyone hears of the change, so every record (and so every saved file)
+// says the same. Channel slot 0 is no channel and stays as it is.
 void DeviceModel::editOutput(int device, int channel, const std::function<void(OutputInfo &)> &edit) {
     if (!stored(device, channel)) return;
-    const OutputInfo before = OutputInfoTable[device][channel];
-    edit(OutputInfoTable[device][channel]);
-    announceOutput(device, channel, before);
+    OutputInfo(&row)[kChannelSlots] = OutputInfoTable[device];
+    OutputInfo before[kChannelSlots];
+    std::copy(std::begin(row), std::end(row), std::begin(before));
+    edit(row[channel]);
+    if (channel >= 1)
+        for (const ModelFields::Field *field : deviceWideFields()) {
+            if (sameBytes(before[channel], row[channel], *field)) continue;
+            for (int other = 1; other < kChannelSlots; ++other)
+                if (other != channel) copyField(row[channel], row[other], *field);
+        }
+    announceOutput(device, channel, before[channel]);
+    for (int other = 1; other < kChannelSlots; ++other)
+        if (other != channel) announceOutput(device, other, before[other]);
 }
 
 void DeviceModel::setInput(int device, int channel, const InputInfo &record) {
@@ -99,13 +143,16 @@ bool DeviceModel::applyImage(const QByteArray &bytes) {
     static_assert(2 * sizeof InputInfoTable[1] + 2 * sizeof OutputInfoTable[1] == ConfigFile::FileSize,
                   "the file stores the records raw");
     if (bytes.size() != ConfigFile::FileSize) return false;
+    // Files from earlier releases hold a device's system values in channel 1 only, and anything in the
+    // other channels. Channel 1's are the ones a push has always sent, so they are the device's.
+    const QByteArray image = ModelFields::withDeviceWideValuesAligned(bytes);
     for (int device = 1; device <= 2; ++device)
         for (int slot = 0; slot < kChannelSlots; ++slot) {
             InputInfo in;
-            std::memcpy(&in, bytes.constData() + ConfigFile::inputRecordOffset(device, slot), sizeof in);
+            std::memcpy(&in, image.constData() + ConfigFile::inputRecordOffset(device, slot), sizeof in);
             setInput(device, slot, in);
             OutputInfo out;
-            std::memcpy(&out, bytes.constData() + ConfigFile::outputRecordOffset(device, slot), sizeof out);
+            std::memcpy(&out, image.constData() + ConfigFile::outputRecordOffset(device, slot), sizeof out);
             setOutput(device, slot, out);
         }
     return true;

@@ -16,6 +16,10 @@
 constexpr int kDeviceSlots = 3;
 constexpr int kChannelSlots = 5;
 
+// Whether an output record holds none of its channel's own values: nobody read, loaded or set the
+// channel. The device-wide values do not count, since the model writes them to every channel record.
+bool holdsNoChannelValues(const OutputInfo &record);
+
 // The program's picture of the devices: the input, output and system records of both devices, and the
 // window's planning and editing state. The window and each command-line session make one and hand it to
 // the pages, the flows and the protocol; nothing else holds records.
@@ -33,7 +37,9 @@ public:
     const SystemInfo &system(int device) const;
 
     // Changes one record in place: edit gets a copy, and whatever it changed is stored and announced.
-    // Addresses outside the tables are ignored.
+    // Addresses outside the tables are ignored. A device holds its system values (ModelFields marks
+    // them) once for all its channels: one changed through any of channels 1..4 is written to all four
+    // records, whichever function changed it, so the records and a saved file always agree.
     void editInput(int device, int channel, const std::function<void(InputInfo &)> &edit);
     void editOutput(int device, int channel, const std::function<void(OutputInfo &)> &edit);
     // A record as a device reported it, replacing the one held.
@@ -44,7 +50,8 @@ public:
     // Both devices' input and output records as the configuration file stores them (ConfigFile).
     QByteArray image() const;
     // Replaces rows 1 and 2 of both tables with an image. Refuses (false, nothing changed) anything that
-    // is not exactly the file's size.
+    // is not exactly the file's size. Where an image's channels disagree on a system value (files of
+    // earlier releases), channel 1's value, the one a push sends, is taken for all four.
     bool applyImage(const QByteArray &bytes);
 
     // The window's planning and editing state (not part of the file).

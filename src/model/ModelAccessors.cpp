@@ -57,6 +57,18 @@ PositionBounds positionBounds(const InputInfo &r) {
     return b;
 }
 
+PositionBounds devicePositionLimits(const InputInfo &r) {
+    const PositionBounds reach = positionBounds(r);
+    const qint64 hLimit = r.HPositionLimit != -1 ? r.HPositionLimit : qint64(r.HTotal) - r.HActive - 2;
+    PositionBounds b{};
+    b.hMin = std::min<qint32>(0, reach.hMin);
+    b.hMax = std::max(reach.hMax, clampToInt32(hLimit - 1));
+    b.vMin = std::min<qint32>(0, reach.vMin);
+    b.vMax = r.VPositionLimit != -1 ? std::max(reach.vMax, clampToInt32(qint64(r.VPositionLimit) - 1))
+                                    : reach.vMax;
+    return b;
+}
+
 void UpdatePositionBounds(DeviceModel &model, int device, int channel) {
     if (!IsAddressable(device, channel)) return;
     const PositionBounds b = positionBounds(model.input(device, channel));

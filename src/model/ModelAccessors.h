@@ -28,6 +28,13 @@ struct PositionBounds {
 };
 PositionBounds positionBounds(const InputInfo &record);
 
+// The positions the device itself allows a channel, which a configuration file may hold and a push may
+// send: from 0 up to just short of the limit the device reports (for H without one, the same limit as
+// positionBounds takes from the active and total sizes). They are never narrower than positionBounds,
+// so that whatever the page can set, or a device can report within its own limits, can be saved,
+// opened again and pushed.
+PositionBounds devicePositionLimits(const InputInfo &record);
+
 // The bounds the Source Setup page enforces on the position of the channel it shows (positionBounds).
 void UpdatePositionBounds(DeviceModel &model, int device, int channel);
 

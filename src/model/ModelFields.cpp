@@ -223,6 +223,20 @@ static quint8 heldGroup(const Field &field) {
     return 0;
 }
 
+QByteArray withDeviceWideValuesAligned(QByteArray image) {
+    if (image.size() != ConfigFile::FileSize) return image;
+    for (const Field &field : all()) {
+        if (!field.system) continue;
+        for (int device = 1; device <= 2; ++device) {
+            const qint64 from = locate(image, field, device, 1);
+            for (int channel = 2; channel <= 4; ++channel)
+                std::memcpy(image.data() + locate(image, field, device, channel), image.constData() + from,
+                            size_t(size(field.type)));
+        }
+    }
+    return image;
+}
+
 // A halo or feather value changed in an image has been set by the user: the record now holds it, even
 // where the devices never reported it.
 static void markHeld(QByteArray &image, const Field &field, qint64 at) {

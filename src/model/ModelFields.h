@@ -18,7 +18,8 @@ struct Field {
     int offset;       // byte offset inside the record
     Type type;
     bool setting; // the user sets it and a push sends it (or could); false for what the device reports
-    bool system;  // a system-wide output value: meaningful in channel 1 of each device only
+    bool system;  // a system-wide output value: the device holds one for all channels, and the model
+                  // keeps it alike in channels 1 to 4 (DeviceModel); a push sends channel 1's
 };
 
 // Every field, inputs first, then outputs, each in the record's member order.
@@ -35,6 +36,10 @@ double value(const QByteArray &image, const Field &field, int device, int channe
 // integers must be whole and inside the type's range; floats finite and inside the float range (they
 // are rounded to the nearest float).
 bool setValue(QByteArray &image, const Field &field, int device, int channel, double value);
+// The image as the model holds it (DeviceModel::applyImage): each device's system values copied from
+// channel 1 into channels 2 to 4, where files of earlier releases may hold anything. Channel slot 0 and
+// every other byte stay as they are; an image of another size is returned unchanged.
+QByteArray withDeviceWideValuesAligned(QByteArray image);
 // Integers in decimal; floats in the shortest text that reads back to the same float. Empty when the
 // address does not fit.
 QString text(const QByteArray &image, const Field &field, int device, int channel);

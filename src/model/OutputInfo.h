@@ -4,9 +4,10 @@
 
 #include <cstddef>
 
-// One device output channel (one projector). The system-wide values (marked "system") are meaningful in
-// channel slot 1 of each device. Like InputInfo, the configuration file stores the raw image, so the
-// layout is fixed and checked below.
+// One device output channel (one projector). The system-wide values (marked "system") are the device's
+// own, one for all its channels: the model keeps them alike in the records of channels 1 to 4
+// (DeviceModel), and channel 1's is the one a push sends. Like InputInfo, the configuration file stores the
+// raw image, so the layout is fixed and checked below.
 struct OutputInfo {
     quint8 OutputFormat;    // 0 640x480, 1 800x600, 2 1024x768, 3 1280x1024
     quint8 FrameRate;       // 0 50Hz, 1 59.94Hz, 2 75Hz

@@ -1,6 +1,7 @@
 #include "SettingCheck.h"
 
 #include "ConfigFile.h"
+#include "DeviceModel.h"
 #include "InputInfo.h"
 #include "ModelAccessors.h"
 #include "OutputInfo.h"
@@ -119,8 +120,7 @@ template <typename T> bool readRecord(const QByteArray &image, qint64 at, T *rec
 }
 
 bool emptyRecord(const OutputInfo &out) {
-    static const OutputInfo zero{};
-    return std::memcmp(&out, &zero, sizeof out) == 0;
+    return holdsNoChannelValues(out);
 }
 
 bool inputLocked(const QByteArray &image, int device, int channel) {
@@ -128,7 +128,8 @@ bool inputLocked(const QByteArray &image, int device, int channel) {
     return readRecord(image, ConfigFile::inputRecordOffset(device, channel), &in) && in.VideoLocked == 1;
 }
 
-// Whether the output record holds that group of values (OutputHeld); an all-zero record holds nothing.
+// Whether the output record holds that group of values (OutputHeld); a record without a value of its
+// channel's own holds nothing.
 bool groupHeld(const QByteArray &image, int device, int channel, quint8 group) {
     OutputInfo out{};
     return readRecord(image, ConfigFile::outputRecordOffset(device, channel), &out) && !emptyRecord(out) &&
@@ -184,8 +185,13 @@ QString number(double v) {
 bool holds(const QByteArray &image, const Field &field, int device, int channel) {
     if (field.record != Record::Output) return true;
     OutputInfo out{};
-    if (!readRecord(image, ConfigFile::outputRecordOffset(device, channel), &out) || emptyRecord(out))
-        return false;
+    if (!readRecord(image, ConfigFile::outputRecordOffset(device, channel), &out)) return false;
+    // The device's own values are in every channel record that holds any of them.
+    if (field.system) {
+        static const OutputInfo zero{};
+        return std::memcmp(&out, &zero, sizeof out) != 0;
+    }
+    if (emptyRecord(out)) return false;
     const Row *row = rowOf(field);
     // The feathering enable and gamma come in every record form; only the widths and offsets do not.
     const bool widthOrOffset = row && row->group && row->rule == Rule::Fixed && row->range != &R::EdgeGamma;
@@ -210,7 +216,7 @@ std::optional<SettingRanges::Range> rangeOf(const QByteArray &image, const Field
     if (row->rule == Rule::HPosition || row->rule == Rule::VPosition) {
         InputInfo in{};
         if (!readRecord(image, ConfigFile::inputRecordOffset(device, channel), &in)) return std::nullopt;
-        const PositionBounds b = positionBounds(in);
+        const PositionBounds b = devicePositionLimits(in);
         return row->rule == Rule::HPosition ? SettingRanges::Range{double(b.hMin), double(b.hMax), true}
                                             : SettingRanges::Range{double(b.vMin), double(b.vMax), true};
     }

@@ -33,12 +33,14 @@ QList<SentValue> sentValues(const QByteArray &image, int devices);
 
 // Whether the image's record holds the field: false for a halo width or offset or an advanced feathering
 // width or offset of an output record that does not hold that group (OutputHeld: a record read from a
-// device holds only the group its record form reports), and for any value of an output record that is
-// all zero (nobody read, loaded or set it). True for every other field.
+// device holds only the group its record form reports), for a channel's own value of an output record
+// that holds none of them (holdsNoChannelValues: nobody read, loaded or set it), and for a system value
+// of an all-zero record. True for every other field.
 bool holds(const QByteArray &image, const ModelFields::Field &field, int device, int channel);
 
 // The range the field's value must keep at that address of the image: the table's, or for the input
-// positions the bounds the record's own centre and limits give. Empty for a field without limits
+// positions the device's own limits as the record reports them (devicePositionLimits), which take in
+// everything the page's narrower editing bounds allow. Empty for a field without limits
 // (values the devices only report, on/off values where anything non-zero is on, the feather curve).
 std::optional<SettingRanges::Range> rangeOf(const QByteArray &image, const ModelFields::Field &field,
                                             int device, int channel);

@@ -47,8 +47,9 @@ constexpr Range BridgeThreshold{0, 255, true};
 constexpr Range OverallLevel{75, 125, false, 5};
 constexpr Range ColourLevel{-25, 25, false, 4};
 constexpr Range Phase{-16, 15, true};
-// The positions may move this far either side of the centre the device reports, and stay short of the
-// device's own limit (PositionBounds).
+// The page lets the positions move this far either side of the centre the device reports, short of the
+// device's own limit (positionBounds). A file and a push take the device's own limits, which are wider
+// (devicePositionLimits).
 constexpr int HPositionReach = 128;
 constexpr int VPositionReach = 16;
 

@@ -22,10 +22,10 @@ DecimalValue gamma(float value) {
     return SettingRanges::EdgeGamma.shown(value);
 }
 
-// An output record that is all zero was never read, loaded or set: it holds none of its halos and edges.
+// An output record without a value of its channel's own was never read, loaded or set: it holds none of
+// its halos and edges.
 bool holds(const OutputInfo &out, quint8 group) {
-    static const OutputInfo zero{};
-    return std::memcmp(&out, &zero, sizeof out) != 0 && OutputHeld::holds(out, group);
+    return !holdsNoChannelValues(out) && OutputHeld::holds(out, group);
 }
 
 struct ColourValue {

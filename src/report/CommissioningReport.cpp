@@ -127,10 +127,9 @@ QString planSection(const Plan &plan, const blend::BlendWall &wall) {
 // carry. A record that holds nothing at all (never read, loaded or set) shows its zeros as they are.
 QString valueText(const QByteArray &image, const ModelFields::Field &field, int device, int channel) {
     if (field.record == ModelFields::Record::Output && !SettingCheck::holds(image, field, device, channel)) {
-        static const OutputInfo zero{};
-        if (std::memcmp(image.constData() + ConfigFile::outputRecordOffset(device, channel), &zero,
-                        sizeof zero) != 0)
-            return QStringLiteral("not reported");
+        OutputInfo out{};
+        std::memcpy(&out, image.constData() + ConfigFile::outputRecordOffset(device, channel), sizeof out);
+        if (!holdsNoChannelValues(out)) return QStringLiteral("not reported");
     }
     return ModelFields::text(image, field, device, channel);
 }

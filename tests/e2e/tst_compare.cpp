@@ -215,15 +215,18 @@ void CompareTest::takesTheDevicesValuesIntoTheWindow() {
     QCOMPARE(commandsOnWire(*rig.com1), QStringList());
     QCOMPARE(LinkRig::wire(*rig.com1), QStringList());
 
-    // Exactly those five values changed in the window's records; the page shows the black level.
+    // Exactly those five values changed in the window's records, data doubling (one value of the whole
+    // device) in all four channel records of each; the page shows the black level.
     auto set = [&](ModelFields::Record record, const char *name, int device, int channel, double value) {
         QVERIFY(ModelFields::setValue(expected, *ModelFields::find(record, QLatin1String(name)), device,
                                       channel, value));
     };
-    set(ModelFields::Record::Output, "DataDoubling", 1, 1, 1);
+    for (int channel = 1; channel <= 4; ++channel) {
+        set(ModelFields::Record::Output, "DataDoubling", 1, channel, 1);
+        set(ModelFields::Record::Output, "DataDoubling", 2, channel, 1);
+    }
     set(ModelFields::Record::Output, "BlackLevel", 1, 2, 40);
     set(ModelFields::Record::Output, "SeamGain3", 1, 3, 12);
-    set(ModelFields::Record::Output, "DataDoubling", 2, 1, 1);
     set(ModelFields::Record::Input, "PhaseOffset", 2, 3, 9);
     QCOMPARE(rig.form->model().image(), expected);
     QCOMPARE(rig.form->findChild<QLineEdit *>("Black2Edit")->text(), QStringLiteral("40"));

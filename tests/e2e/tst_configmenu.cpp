@@ -4,6 +4,7 @@
 #include "ConfigFileMenu.h"
 #include "DeviceModel.h"
 #include "LinkRig.h"
+#include "ModelFields.h"
 #include "Preferences.h"
 
 #include <QComboBox>
@@ -52,18 +53,23 @@ void save(LinkRig &rig, const QString &path) {
     rig.trigger("SaveConfigurationtoFile1");
 }
 
-// The image of a wall of two centred projectors sharing 100 pixels.
+// The image of a wall of two centred projectors sharing 100 pixels, as the window saves it: device 1's
+// system values in all four of its channel records.
 QByteArray twoCentredProjectors() {
     QByteArray bytes(int(ConfigFile::FileSize), '\0');
-    bytes[933] = 2;             // TotalProjectors of device 1, channel 1
-    bytes[935] = 1;             // Justification: centred
-    const qint32 overlap = 100; // OverlapWidth, little-endian at 936..939
-    std::memcpy(bytes.data() + 936, &overlap, sizeof overlap);
-    bytes[840 + 88 * 2 + 68] = 17; // BlackLevel of device 1, channel 2
-    // Gammas of 1.0 to 5.0 where the records hold anything (a gamma of 0 is no value a file may hold).
     const float gamma = 2.2f;
+    for (int channel = 1; channel <= 4; ++channel) {
+        const int record = 840 + 88 * channel;
+        bytes[record + 5] = 2;      // TotalProjectors
+        bytes[record + 7] = 1;      // Justification: centred
+        const qint32 overlap = 100; // OverlapWidth, little-endian
+        std::memcpy(bytes.data() + record + 8, &overlap, sizeof overlap);
+        std::memcpy(bytes.data() + record + 12, &gamma, sizeof gamma); // BasicGamma
+    }
+    bytes[840 + 88 * 2 + 68] = 17; // BlackLevel of device 1, channel 2
+    // Edge gammas of 1.0 to 5.0 where the records hold anything (a gamma of 0 is no value a file may hold).
     for (int channel : {1, 2})
-        for (int member : {12, 20, 28}) // BasicGamma, LeftGamma, RightGamma
+        for (int member : {20, 28}) // LeftGamma, RightGamma
             std::memcpy(bytes.data() + 840 + 88 * channel + member, &gamma, sizeof gamma);
     return bytes;
 }
@@ -81,6 +87,7 @@ private slots:
     void saveThroughTheMenu();
     void openWaitsForADeviceAction();
     void recentFilesAndFolderAcrossRuns();
+    void whatAReadGaveSavesAndOpensAgain();
 
 private:
     QTemporaryDir dir;
@@ -426,6 +433,52 @@ void ConfigMenuTest::recentFilesAndFolderAcrossRuns() {
     QCOMPARE(recentEntries(*form).size(), Preferences::kMaxRecentFiles);
     QCOMPARE(recentEntries(*form).first(), "&1 " + dir.filePath("site-a/6.kxc"));
     QCOMPARE(recentEntries(*form).last(), "&5 " + dir.filePath("site-a/2.kxc"));
+}
+
+// Whatever devices report within their own limits is saved and opened again: device 2's third input
+// at V position 60 (centre 35, limit 70, beyond the page's reach of 16 lines), on a wall of eight.
+// The file holds each device's system values alike in every channel record.
+void ConfigMenuTest::whatAReadGaveSavesAndOpensAgain() {
+    SimOptions sim;
+    sim.mode = SimOptions::Controller;
+    sim.ids = {5, 6};
+    sim.onlyAtModeBaud = true;
+    LinkRig rig(&sim, nullptr);
+    for (int d = 1; d <= 2; ++d) {
+        SimDevice device = rig.com1->device(d);
+        for (SimOutputChannel &output : device.outputs) {
+            output.totalProjectors = 8;
+            output.basicGamma = 28;
+        }
+        rig.com1->setDevice(d, device);
+    }
+    SimDevice two = rig.com1->device(2);
+    two.inputs[2].vPosition = 60;
+    rig.com1->setDevice(2, two);
+    rig.showOffline();
+    rig.host.expectYesNo(true, "Serial communication established with Controller.");
+    rig.trigger("KestrixconnectedthruController1");
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
+    QCOMPARE(rig.form->model().input(2, 3).VPosition, 60);
+    rig.host.entries.clear();
+
+    const QString path = dir.filePath("read.kxc");
+    save(rig, path);
+    QCOMPARE(rig.host.messages(), QStringList());
+    const QByteArray saved = readFile(path);
+    QCOMPARE(saved, rig.form->model().image());
+    for (const ModelFields::Field &field : ModelFields::all())
+        if (field.system)
+            for (int d = 1; d <= 2; ++d)
+                for (int c = 2; c <= 4; ++c)
+                    QCOMPARE(ModelFields::text(saved, field, d, c), ModelFields::text(saved, field, d, 1));
+    QCOMPARE(ModelFields::text(saved, *ModelFields::find(ModelFields::Record::Output, "BasicGamma"), 2, 3),
+             QString("2.8"));
+
+    open(rig, path);
+    QCOMPARE(rig.host.messages(), QStringList{kLoaded});
+    QCOMPARE(rig.form->model().image(), saved);
+    QVERIFY2(rig.clean(), qPrintable(rig.problems()));
 }
 
 QTEST_MAIN(ConfigMenuTest)

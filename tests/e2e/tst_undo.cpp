@@ -79,6 +79,7 @@ private slots:
     void revertToLastRead();
     void projectorSetupChoiceUndoneChannelByChannel();
     void failedSendsLeaveTheStackAsTheDevicesAre();
+    void deviceWideValuesReadAlikeInEveryChannel();
 
 private:
     // Connects in the mode and brings the page in front, no focus anywhere, the wire cleared.
@@ -387,6 +388,41 @@ void UndoTest::failedSendsLeaveTheStackAsTheDevicesAre() {
     QCOMPARE(r.form->model().input(1, 1).PhaseOffset, 10);
     QCOMPARE(text(r, "PhaseEdit"), QStringLiteral("10"));
     QCOMPARE(r.sim->device(1).inputs[0].phaseOffset, 10);
+}
+
+// The basic gamma is one value of the whole device: after a step, its undo, its redo and a revert, all
+// four channel records of the model (and so a saved file) hold what the device now holds.
+void UndoTest::deviceWideValuesReadAlikeInEveryChannel() {
+    current = open(WindowRig::Direct, "DisplaySetupTabSheet");
+    QVERIFY2(current, "the window did not connect");
+    WindowRig &r = *current;
+    User user{r};
+    auto everyChannelHolds = [&](float gamma) {
+        QStringList held;
+        for (int c = 1; c <= 4; ++c)
+            held << QString::number(r.form->model().output(1, c).BasicGamma);
+        if (held == QStringList(4, QString::number(gamma))) return true;
+        qWarning("basic gamma by channel: %s", qPrintable(held.join(" / ")));
+        return false;
+    };
+    QVERIFY(everyChannelHolds(2.2f));
+
+    QVERIFY(r.act([&] { user.spin("BasicGammaUpDown", true); }));
+    QVERIFY(wireIs(r, {"1:EFTB 1  2.3"}));
+    QVERIFY(everyChannelHolds(2.3f));
+    r.sim->clearRequests();
+    QVERIFY(r.act([&] { user.undo(); }));
+    QVERIFY(wireIs(r, {"1:EFTB 1  2.2"}));
+    QVERIFY(everyChannelHolds(2.2f));
+    r.sim->clearRequests();
+    QVERIFY(r.act([&] { user.redo(); }));
+    QVERIFY(wireIs(r, {"1:EFTB 1  2.3"}));
+    QVERIFY(everyChannelHolds(2.3f));
+    r.sim->clearRequests();
+    QVERIFY(r.act([&] { r.trigger("RevertToLastRead1"); }));
+    QVERIFY(wireIs(r, {"1:EFTB 1  2.2"}));
+    QVERIFY(everyChannelHolds(2.2f));
+    QVERIFY(r.user.unexpected.isEmpty() && r.user.messages().isEmpty());
 }
 
 QTEST_MAIN(UndoTest)

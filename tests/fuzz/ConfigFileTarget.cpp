@@ -3,6 +3,7 @@
 #include "ConfigFile.h"
 #include "DeviceModel.h"
 #include "ModelAccessors.h"
+#include "ModelFields.h"
 #include "PlanningMath.h"
 #include "WindowState.h"
 
@@ -78,7 +79,9 @@ const char *configFile(const uint8_t *data, size_t size) {
         bytes.resize(ConfigFile::FileSize, '\0');
     }
     if (!model.applyImage(bytes)) return "a file of the right size was refused";
-    if (model.image() != bytes) return "the tables do not hold the file as loaded";
+    // Each device's system values are its channel 1's in every channel record.
+    if (model.image() != ModelFields::withDeviceWideValuesAligned(bytes))
+        return "the tables do not hold the file as loaded";
     return refreshFromModel(model);
 }
 

@@ -161,6 +161,8 @@ void tst_modelfields::roundTrip() {
     QVERIFY(ModelFields::setValue(zeroed, *f, 2, 4, 0));
     QCOMPARE(zeroed, QByteArray(ConfigFile::FileSize, '\0'));
 
+    // A system value is the device's: the model takes it from channel 1 for every channel.
+    if (f->system) QVERIFY(ModelFields::setValue(image, *f, 2, 1, value));
     DeviceModel model;
     QVERIFY(model.applyImage(image));
     QCOMPARE(ModelFields::value(model.image(), *f, 2, 4), stored);

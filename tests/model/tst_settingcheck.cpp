@@ -153,14 +153,16 @@ void SettingCheckTest::oneValue_data() {
         {"red -25", "RedContrast", 1, 1, -25, ""},
         {"red -25.1", "RedContrast", 1, 1, -25.1, "-25 to 25"},
         {"blue inf", "BlueBrightness", 2, 1, inf, "-25 to 25"},
-        // Centre 296, limit 600: 168 to 424. Centre 35, limit 70: 19 to 51.
-        {"h position 168", "HPosition", 1, 1, 168, ""},
-        {"h position 167", "HPosition", 1, 1, 167, "168 to 424"},
-        {"h position 424", "HPosition", 1, 1, 424, ""},
-        {"h position 425", "HPosition", 1, 1, 425, "168 to 424"},
-        {"v position 51", "VPosition", 1, 2, 51, ""},
-        {"v position 52", "VPosition", 1, 2, 52, "19 to 51"},
-        {"v position 18", "VPosition", 1, 2, 18, "19 to 51"},
+        // The device's own limits (limit 600 and 70 reported), not the page's reach around the centre
+        // (168 to 424, 19 to 51): a device reporting V 60 has a file that opens again.
+        {"h position 0", "HPosition", 1, 1, 0, ""},
+        {"h position -1", "HPosition", 1, 1, -1, "0 to 599"},
+        {"h position 599", "HPosition", 1, 1, 599, ""},
+        {"h position 600", "HPosition", 1, 1, 600, "0 to 599"},
+        {"v position 60", "VPosition", 2, 1, 60, ""},
+        {"v position 69", "VPosition", 1, 2, 69, ""},
+        {"v position 70", "VPosition", 1, 2, 70, "0 to 69"},
+        {"v position -1", "VPosition", 1, 2, -1, "0 to 69"},
         // Never sent: an unlocked input, a seam beyond the wall, the outermost edge, device 2's own system
         // values, the feather curve, an output record nobody read.
         {"unlocked phase", "PhaseOffset", 1, 3, 99, ""},

@@ -215,7 +215,7 @@ void tst_commandset::modelEffects() {
     c.SendInputVPosition(2, 4, 37);
     c.SendSeamGains(1, 4, -4, {1, 2, 3, 4, 5, 6, 7, 255});
     c.SendSeamBridge(1, 4, 1);
-    // System values of device 2 go to its own channel-1 record.
+    // System values of device 2 go to its own records: one value of the device, in all four channels.
     c.SendDataDoubling(2, 1);
     c.SendDisplayLayout(2, 1, 192);
     c.SendBasicFeather(2, 1, 2.2);
@@ -256,10 +256,16 @@ void tst_commandset::modelEffects() {
     QCOMPARE(s2.FeatherMode, quint8('L'));
     QCOMPARE(s2.BridgeThreshold, quint8(77));
     QCOMPARE(s2.AdvancedMode, quint8(1));
-    // Device 1 and the other channel records of device 2 are untouched.
+    // Device 1 is untouched; device 2's other channel records hold the same system values and
+    // nothing else of channel 1's.
     static const OutputInfo zero = {};
     QVERIFY(std::memcmp(&rig.model.output(1, 1), &zero, sizeof zero) == 0);
-    QVERIFY(std::memcmp(&rig.model.output(2, 2), &zero, sizeof zero) == 0);
+    OutputInfo third = rig.model.output(2, 3);
+    third.BlackLevel = 0;
+    for (const OutputInfo *other :
+         std::initializer_list<const OutputInfo *>{&rig.model.output(2, 2), &third, &rig.model.output(2, 4)})
+        QVERIFY(std::memcmp(other, &s2, sizeof s2) == 0);
+    QVERIFY(std::memcmp(&rig.model.output(2, 0), &zero, sizeof zero) == 0);
 }
 
 void tst_commandset::outOfRangeAddressesIgnored() {
