@@ -8,6 +8,9 @@
 #include "ModelAccessors.h"
 #include "StatusQueries.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace {
 
 // The model field a colour letter of ICNTKX / IBRTKX stands for; nullptr for any other letter.
@@ -23,6 +26,14 @@ float *colourField(InputInfo &in, char colour, bool contrast) {
         return contrast ? &in.BlueContrast : &in.BlueBrightness;
     }
     return nullptr;
+}
+
+// A real value as the command carries it (one decimal), so that the model holds what the device was
+// sent and not a finer value it never saw; a negative zero becomes zero.
+double asSent(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return std::strtod(text, nullptr) + 0.0;
 }
 
 } // namespace
@@ -197,6 +208,7 @@ void CommandSet::SendDisplayLayout(int device, int justification, int overlap) {
 }
 
 void CommandSet::SendBasicFeather(int device, int enable, double gamma) {
+    gamma = asSent(gamma);
     if (!IsAddressable(device)) return;
     Change change(*this, {Cmd::BasicFeather, device, 0, 0, {double(enable), gamma}});
     model.editOutput(device, 1, [&](OutputInfo &system) {
@@ -245,6 +257,7 @@ void CommandSet::SendTestPattern(int device, int channel, int pattern, int raste
 }
 
 void CommandSet::SendInputContrast(int device, int channel, char colour, double value) {
+    value = asSent(value);
     if (!IsAddressable(device, channel)) return;
     Change change(*this, {Cmd::InputContrast, device, channel, colour, {value}});
     model.editInput(device, channel, [&](InputInfo &in) {
@@ -254,6 +267,7 @@ void CommandSet::SendInputContrast(int device, int channel, char colour, double 
 }
 
 void CommandSet::SendInputBrightness(int device, int channel, char colour, double value) {
+    value = asSent(value);
     if (!IsAddressable(device, channel)) return;
     Change change(*this, {Cmd::InputBrightness, device, channel, colour, {value}});
     model.editInput(device, channel, [&](InputInfo &in) {
@@ -343,6 +357,7 @@ void CommandSet::SendFeatherCurve(int device, int item) {
 
 void CommandSet::SendEdgeFeather(int device, int channel, char side, int enable, double gamma, int width,
                                  int offset) {
+    gamma = asSent(gamma);
     if (!IsAddressable(device, channel)) return;
     Change change(
         *this,

@@ -2,12 +2,12 @@
 
 #include "PortMap.h"
 
+#include <QDialog>
 #include <QObject>
 #include <QPointer>
 
 class Host;
 class Preferences;
-class QDialog;
 class QMenu;
 class QWidget;
 class TApdComPort;

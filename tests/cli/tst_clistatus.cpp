@@ -92,9 +92,9 @@ void TestCliStatus::wallNeedsItsDevices() {
         QVERIFY(out.open(QIODevice::WriteOnly));
         out.write(wallOf(projectors));
     }
-    const Run run = runCli({command, file, QStringLiteral("--com1"), sim.slavePath(), QStringLiteral("--com2"),
-                            QStringLiteral("/nonexistent/lumivane-com2"), QStringLiteral("--pacing-scale"),
-                            QStringLiteral("0.1")});
+    const Run run = runCli({command, file, QStringLiteral("--com1"), sim.slavePath(),
+                            QStringLiteral("--com2"), QStringLiteral("/nonexistent/lumivane-com2"),
+                            QStringLiteral("--pacing-scale"), QStringLiteral("0.1")});
     QVERIFY2(run.status == status, qPrintable(QStringLiteral("status %1: %2").arg(run.status).arg(run.err)));
     if (status == 4) {
         QVERIFY2(run.err.contains(QStringLiteral("which need two Kestrix devices")), qPrintable(run.err));

@@ -85,10 +85,11 @@ void tst_compareflow::failedReadNamesItsRecord() {
     const CompareFlow::Outcome outcome = CompareFlow(*rig.engine, rig.host, rig.model).compare(read);
     QVERIFY(!outcome.read);
     QVERIFY(outcome.rows.isEmpty());
-    const QString expected = QStringLiteral("Lumivane could not compare the settings: ") + named +
-                             QStringLiteral(" Check the serial connection and that the device is switched on, "
-                                            "then try again. Nothing was changed, in the window or on the "
-                                            "devices.");
+    const QString expected =
+        QStringLiteral("Lumivane could not compare the settings: ") + named +
+        QStringLiteral(" Check the serial connection and that the device is switched on, "
+                       "then try again. Nothing was changed, in the window or on the "
+                       "devices.");
     QCOMPARE(outcome.failure, expected);
     QVERIFY(!rig.host.busyCursor);
     QVERIFY(!rig.host.progressVisible);

@@ -100,8 +100,10 @@ void SettingDifferencesTest::oneChange_data() {
     row("gamma alike at one decimal", {{false, "BasicGamma", 1, 1, 2.24}}, 2, {});
     row("gamma differs at one decimal", {{false, "BasicGamma", 2, 1, 2.26}}, 2, {"2 1 BasicGamma 2.2 2.26"});
     row("edge gamma differs", {{false, "RightGamma", 1, 2, 2.5}}, 2, {"1 2 RightGamma 2.2 2.5"});
-    row("data doubling on is on", {{true, "DataDoubling", 1, 1, 1}, {false, "DataDoubling", 1, 1, 200},
-                                   {false, "DataDoubling", 2, 1, 1}},
+    row("data doubling on is on",
+        {{true, "DataDoubling", 1, 1, 1},
+         {false, "DataDoubling", 1, 1, 200},
+         {false, "DataDoubling", 2, 1, 1}},
         2, {});
     row("data doubling off and on", {{true, "DataDoubling", 1, 1, 1}}, 2,
         {"1 1 DataDoubling 1 0", "2 1 DataDoubling 1 0"});
@@ -117,13 +119,14 @@ void SettingDifferencesTest::oneChange_data() {
         {"1 4 RightGammaWidth 128 140"});
     row("input not locked in the file", {{true, "VideoLocked", 1, 2, 0}, {false, "PhaseOffset", 1, 2, 5}}, 2,
         {});
-    row("screen 7 beyond six projectors", {{false, "PhaseOffset", 2, 3, 5}, {false, "SeamBridge", 2, 3, 1}}, 2,
-        {});
+    row("screen 7 beyond six projectors", {{false, "PhaseOffset", 2, 3, 5}, {false, "SeamBridge", 2, 3, 1}},
+        2, {});
     row("screen 6 inside", {{false, "SeamGain8", 2, 2, 5}}, 2, {"2 2 SeamGain8 0 5"});
     row("feather curve", {{false, "FeatherMode", 1, 2, 'L'}}, 2, {});
     // Rows come by device, channel and field order.
-    row("order", {{false, "BlackLevel", 2, 1, 1}, {false, "PhaseOffset", 1, 2, 1}, {false, "BlackLevel", 1, 2, 1}},
-        2, {"1 2 PhaseOffset 0 1", "1 2 BlackLevel 0 1", "2 1 BlackLevel 0 1"});
+    row("order",
+        {{false, "BlackLevel", 2, 1, 1}, {false, "PhaseOffset", 1, 2, 1}, {false, "BlackLevel", 1, 2, 1}}, 2,
+        {"1 2 PhaseOffset 0 1", "1 2 BlackLevel 0 1", "2 1 BlackLevel 0 1"});
 }
 
 void SettingDifferencesTest::oneChange() {
@@ -157,8 +160,10 @@ void SettingDifferencesTest::devicesValuesTakenAtTheirPlaces() {
     QCOMPARE(ModelFields::value(taken, field("OverlapWidth"), 1, 1), 256.0);
     QCOMPARE(ModelFields::value(taken, field("BlackLevel"), 1, 1), 0.0);
     // Whatever else a device-wide value's other records do, the places of the rows hold the devices'.
-    for (const auto &[name, d, c] :
-         {std::tuple{"BlackLevel", 2, 3}, {"OverlapWidth", 2, 1}, {"PhaseOffset", 1, 2}, {"LeftHaloWidth", 1, 3}})
+    for (const auto &[name, d, c] : {std::tuple{"BlackLevel", 2, 3},
+                                     {"OverlapWidth", 2, 1},
+                                     {"PhaseOffset", 1, 2},
+                                     {"LeftHaloWidth", 1, 3}})
         QCOMPARE(ModelFields::value(taken, field(QLatin1String(name)), d, c),
                  ModelFields::value(expected, field(QLatin1String(name)), d, c));
     // Nothing outside the rows' places moved.

@@ -29,14 +29,19 @@ int main(int argc, char **argv) {
     options.quit = [] {};
     // Two USB adapters and the built-in port, for the Serial Port menu's choice of devices.
     options.listPorts = [] {
-        SerialPortRecord builtIn{QStringLiteral("/dev/ttyS0"), {}, {}, {}, false};
-        SerialPortRecord ftdi{QStringLiteral("/dev/ttyUSB0"), QStringLiteral("FT232R USB UART"),
-                              QStringLiteral("FTDI"), QStringLiteral("A10K5QW3"), true};
+        SerialPortRecord builtIn{QStringLiteral("/dev/ttyS0"), {}, {}, {}, false, {}};
+        SerialPortRecord ftdi{QStringLiteral("/dev/ttyUSB0"),
+                              QStringLiteral("FT232R USB UART"),
+                              QStringLiteral("FTDI"),
+                              QStringLiteral("A10K5QW3"),
+                              true,
+                              {}};
         SerialPortRecord prolific{QStringLiteral("/dev/ttyUSB1"),
                                   QStringLiteral("USB-Serial Controller"),
                                   QStringLiteral("Prolific Technology Inc."),
                                   {},
-                                  true};
+                                  true,
+                                  {}};
         return QList<SerialPortRecord>{builtIn, ftdi, prolific};
     };
     TLumivaneForm form(options);

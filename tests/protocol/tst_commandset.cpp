@@ -3,8 +3,10 @@
 #include "ProtocolRig.h"
 
 #include <QElapsedTimer>
+
 #include <QSignalSpy>
 #include <QTest>
+#include <cmath>
 
 #include <algorithm>
 
@@ -134,6 +136,8 @@ private slots:
     void settleCountsAtRealTiming_data();
     void settleCountsAtRealTiming();
     void inputConfigResetRereadsInputs();
+    void realValuesKeptAsSent_data();
+    void realValuesKeptAsSent();
 };
 
 void tst_commandset::wireTexts_data() {
@@ -551,3 +555,51 @@ void tst_commandset::settleCountsAtRealTiming() {
 
 QTEST_GUILESS_MAIN(tst_commandset)
 #include "tst_commandset.moc"
+
+void tst_commandset::realValuesKeptAsSent_data() {
+    QTest::addColumn<int>("which"); // 0 basic gamma, 1 edge gamma, 2 contrast, 3 brightness
+    QTest::addColumn<double>("given");
+    QTest::addColumn<QByteArray>("wire");
+    QTest::addColumn<float>("held");
+    QTest::newRow("basic gamma 2.36") << 0 << 2.36 << QByteArray("EFTB 1  2.4\r") << 2.4f;
+    QTest::newRow("edge gamma 1.04") << 1 << 1.04 << QByteArray("PEFT 2 L 1  1.0 300 0\r") << 1.0f;
+    QTest::newRow("contrast 99.96") << 2 << 99.96 << QByteArray("ICNTKX 1 R 100.0\r") << 100.0f;
+    QTest::newRow("brightness -0.04, no negative zero")
+        << 3 << -0.04 << QByteArray("IBRTKX 1 R  0.0\r") << 0.0f;
+}
+
+// A real value finer than the command's one decimal: the device gets it rounded, and the model holds
+// what the device got, so that what is shown, saved and compared afterwards is what was sent.
+void tst_commandset::realValuesKeptAsSent() {
+    QFETCH(int, which);
+    QFETCH(double, given);
+    QFETCH(QByteArray, wire);
+    QFETCH(float, held);
+    ProtocolRig rig(direct());
+    QVERIFY2(rig.ok(), qPrintable(rig.error()));
+    CommandSet &c = *rig.commands;
+    float stored = -1;
+    switch (which) {
+    case 0:
+        c.SendBasicFeather(1, 1, given);
+        stored = rig.model.output(1, 1).BasicGamma;
+        break;
+    case 1:
+        c.SendEdgeFeather(1, 2, 'L', 1, given, 300, 0);
+        stored = rig.model.output(1, 2).LeftGamma;
+        break;
+    case 2:
+        c.SendInputContrast(1, 1, 'R', given);
+        stored = rig.model.input(1, 1).RedContrast;
+        break;
+    default:
+        c.SendInputBrightness(1, 1, 'R', given);
+        stored = rig.model.input(1, 1).RedBrightness;
+        break;
+    }
+    QVERIFY(c.FinishWrites());
+    QVERIFY(rig.waitForRequests(1));
+    QCOMPARE(rig.sim.requests().constLast().raw, wire);
+    QCOMPARE(stored, held);
+    QVERIFY(!std::signbit(stored));
+}

@@ -140,8 +140,8 @@ void tst_differencepush::rowsGoOutThroughTheirCommands_data() {
     add("h position of screen 3", {{1, 3, "HPosition"}}, {"5:IRSPKX 3 M H 290"});
     add("phase of screen 6", {{2, 2, "PhaseOffset"}}, {"6:ICPHOKX 2 M 4"});
     add("green brightness of screen 8", {{2, 4, "GreenBrightness"}}, {"6:IBRTKX 4 G -2.5"});
-    add("green contrast and red brightness of screen 8",
-        {{2, 4, "GreenContrast"}, {2, 4, "RedBrightness"}}, {"6:IBRTKX 4 R  1.5", "6:ICNTKX 4 G  3.5"});
+    add("green contrast and red brightness of screen 8", {{2, 4, "GreenContrast"}, {2, 4, "RedBrightness"}},
+        {"6:IBRTKX 4 R  1.5", "6:ICNTKX 4 G  3.5"});
     // Outputs and seams.
     add("grid of screen 2", {{1, 2, "TestGrid"}}, {"5:OTPMKX 2 3 1 0"});
     add("black level of screen 6", {{2, 2, "BlackLevel"}}, {"6:BLKGN 2 17"});
@@ -149,8 +149,7 @@ void tst_differencepush::rowsGoOutThroughTheirCommands_data() {
     add("bridge of screen 7", {{2, 3, "SeamBridge"}}, {"6:BRDGSEAM 3 1"});
     // What the devices do not report stays home; nothing at all to send sends nothing.
     add("not reported", {{1, 2, "LeftHaloWidth", true}}, {});
-    add("not reported beside a row",
-        {{1, 2, "LeftHaloWidth", true}, {2, 2, "BlackLevel"}}, {"6:BLKGN 2 17"});
+    add("not reported beside a row", {{1, 2, "LeftHaloWidth", true}, {2, 2, "BlackLevel"}}, {"6:BLKGN 2 17"});
     // The order of Send Current Settings, whatever the rows' order.
     add("order",
         {{2, 3, "SeamBridge"},
@@ -181,7 +180,8 @@ void tst_differencepush::rowsGoOutThroughTheirCommands() {
 
     QList<Difference> differences;
     for (const Row &r : rows)
-        differences.append({r.device, r.channel, QLatin1String(r.field), QString(), QString(), r.notReported});
+        differences.append(
+            {r.device, r.channel, QLatin1String(r.field), QString(), QString(), r.notReported});
     DifferencePush push(*rig.commands, rig.model, rig.host, [] { return true; });
     const DifferencePush::Result result = push.send(differences);
     QCOMPARE(result, wire.isEmpty() ? DifferencePush::Result::NotSent : DifferencePush::Result::Sent);

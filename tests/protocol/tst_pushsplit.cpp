@@ -101,7 +101,8 @@ void tst_pushsplit::everyScreenReachesItsDeviceAndChannel() {
     const QStringList wire = screenCommands(rig);
     const QStringList expected = expectedCommands(setup.ids, n);
     if (wire != expected)
-        qWarning("wire:     %s\nexpected: %s", qPrintable(wire.join(" | ")), qPrintable(expected.join(" | ")));
+        qWarning("wire:     %s\nexpected: %s", qPrintable(wire.join(" | ")),
+                 qPrintable(expected.join(" | ")));
     QCOMPARE(wire, expected);
 
     // The progress counts every part the pass sends, once, against one total that it reaches at the end:
