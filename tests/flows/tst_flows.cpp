@@ -170,7 +170,7 @@ void FlowsTest::connectsAndReads() {
     FlowRig rig(&options);
     // Distinct values on each device, so that a record landing in the wrong table shows.
     SimDevice first = rig.sim->device(1);
-    first.outputs[1].overlapWidth = 200;
+    first.outputs[1].blackLevel = 61;
     first.inputs[2].hActive = 1280;
     rig.sim->setDevice(1, first);
     if (controller) {
@@ -197,7 +197,7 @@ void FlowsTest::connectsAndReads() {
     QCOMPARE(rig.state.DeviceCount, devices);
     QCOMPARE(rig.view.deviceCount, devices);
     QCOMPARE(rig.state.ModelFromDevices, 1);
-    QCOMPARE(rig.model.output(1, 2).OverlapWidth, 200);
+    QCOMPARE(rig.model.output(1, 2).BlackLevel, quint8(61));
     QCOMPARE(rig.model.input(1, 3).HActive, 1280);
     QCOMPARE(rig.view.version1, QString("2.17a"));
     if (controller) {
