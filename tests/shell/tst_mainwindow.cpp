@@ -203,7 +203,7 @@ void MainWindowTest::menuOrder() {
                           "Read from Kestrix(s) ...", "-", "Disconnect Serial Communication"}));
     QMenu *settings = serial->actions().at(0)->menu();
     QCOMPARE(entries(settings), (QStringList{"COM Port", "Baud", "Parity"}));
-    // The spec's item, then the choice of the devices behind the two numbers.
+    // The search itself, then the choice of the devices behind the two numbers.
     QCOMPARE(entries(settings->actions().at(0)->menu()),
              (QStringList{"Search (COM 1 && COM 2)", "-", "COM 1 device: " + PortMap::defaultPath(1),
                           "COM 2 device: " + PortMap::defaultPath(2)}));
