@@ -34,6 +34,14 @@ AboutBox::AboutBox(const QString &versionText, QWidget *parent) : QDialog(parent
         this);
     contact->setOpenExternalLinks(true);
 
+    auto *licence =
+        new QLabel(tr("Lumivane is free software: you may redistribute and change it under the terms "
+                      "of the GNU General Public License, version 3 or later. It comes with no "
+                      "warranty."),
+                   this);
+    licence->setObjectName(QStringLiteral("LicenceLabel"));
+    licence->setWordWrap(true);
+
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
@@ -43,6 +51,7 @@ AboutBox::AboutBox(const QString &versionText, QWidget *parent) : QDialog(parent
     layout->addWidget(version, 1, 1);
     layout->addWidget(description, 2, 1);
     layout->addWidget(contact, 3, 1);
-    layout->addWidget(buttons, 4, 0, 1, 2);
+    layout->addWidget(licence, 4, 1);
+    layout->addWidget(buttons, 5, 0, 1, 2);
     setFixedWidth(420);
 }
