@@ -508,6 +508,9 @@ void TestCli::failureMessages_data() {
     // renamed over it).
     QTest::newRow("-o not a file") << readTo(QStringLiteral("@DIR/out-fifo")) << QString() << 3
                                    << "Cannot write '@DIR/out-fifo': it is not a regular file.\n";
+    // A folder that takes no new file whatever its permissions say, even to the superuser.
+    QTest::newRow("-o in /proc") << readTo(QStringLiteral("/proc/version")) << QString() << 3
+                                 << "Cannot write '/proc/version': the folder /proc does not take new files";
 
     const QString full = QStringLiteral("/dev/full");
     const QString noSpace = QStringLiteral("Cannot write to standard output: No space left on device\n");
