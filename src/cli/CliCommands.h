@@ -11,6 +11,7 @@ struct CliStreams {
     std::FILE *out = stdout;
     std::FILE *err = stderr;
     bool errIsTerminal = false;
+    int errColumns = 80; // the terminal's width, when err is one
 };
 
 // Each returns the process's exit status (ExitStatus).

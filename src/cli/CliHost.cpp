@@ -1,5 +1,6 @@
 #include "CliHost.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 CliHost::CliHost(std::FILE *err, bool assumeYes, bool terminal, bool quiet)
@@ -21,7 +22,18 @@ static QString plainLines(QString text) {
     return text.trimmed();
 }
 
-void CliHost::showMessage(const QString &text) {
+QString CliHost::withoutWindowAdvice(const QString &text) {
+    // "3) Go to 'Serial Port->Search for Kestrix(s)->Search' menu item for the Lumivane to search for
+    // Kestrix(s) again."
+    static const QRegularExpression menuAdvice(
+        QStringLiteral("(^|[\\r\\n])(\\(?\\d\\)\\s*)Go to '[^']*' menu item[^\\r\\n]*"));
+    QString result = text;
+    result.replace(menuAdvice, QStringLiteral("\\1\\2Run the command again to search for Kestrix(s) again."));
+    return result;
+}
+
+void CliHost::showMessage(const QString &message) {
+    const QString text = withoutWindowAdvice(wording ? wording(message) : message);
     if (text.startsWith(QLatin1String("Note:"))) {
         if (notesShown.contains(text)) return;
         notesShown.append(text);
@@ -58,13 +70,14 @@ bool CliHost::askOkCancel(const QString &caption, const QString &text) {
     return false;
 }
 
-void CliHost::setStatusText(const QString &text) {
-    // The status bar's notes are shown once each, on their own line. Those that only say a request is
-    // under way (they end in "....") are left to the progress notice.
+void CliHost::setStatusText(const QString &note) {
+    // The status bar's notes are shown once each, on their own line, as the tool's. Those that only
+    // say a request is under way (they end in "....") are left to the progress notice.
+    const QString text = wording ? wording(note) : note;
     if (quiet || text.isEmpty() || text == lastPlain || text.endsWith(QLatin1String("...."))) return;
     lastPlain = text;
     if (terminal && progressShown) return;
-    line(text);
+    line(QStringLiteral("lumivane-cli: %1").arg(text));
 }
 
 void CliHost::showProgress(const QString &text) {
@@ -105,7 +118,12 @@ void CliHost::redraw() {
     if (silenced) return;
     QString text = progressText;
     if (!progressSuffix.isEmpty()) text += QLatin1Char(' ') + progressSuffix;
-    const QString drawn = total > 0 ? bar(done, total, 24) + QLatin1Char(' ') + text : text;
+    QString drawn = total > 0 ? bar(done, total, 24) + QLatin1Char(' ') + text : text;
+    // The last column is left free: a terminal that writes into it may move to the next line.
+    if (terminalColumns > 1 && drawn.size() > terminalColumns - 1) {
+        drawn.truncate(qMax(0, terminalColumns - 4));
+        drawn += QStringLiteral("...");
+    }
     // Clear the rest of the line: the new text may be shorter than the last one.
     const QByteArray bytes = ("\r" + drawn + "\x1b[K").toLocal8Bit();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), err);

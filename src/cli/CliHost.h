@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <functional>
 
 // The user of the command-line tool: messages and progress go to stderr (results go to stdout, which
 // the host never touches). Questions are answered from the options: Yes with --yes, otherwise No, with
@@ -62,6 +63,17 @@ public:
     // Bar drawing, kept separate so that it can be checked on its own: "[#####.....]  50%".
     static QString bar(int done, int total, int width);
 
+    // The terminal's width: the redrawn progress line is cut to fit it, since a line that wraps can no
+    // longer be redrawn in place.
+    void setColumns(int columns) { terminalColumns = columns; }
+
+    // Rewords what the shared flows say for the tool's user (a message or a status note); returns the
+    // text to print. The tool's own setting of it adds to the wording below.
+    void setWording(std::function<QString(const QString &)> reword) { wording = std::move(reword); }
+    // The flows' advice to use a menu of the window, as the tool's user follows it: run the command
+    // again.
+    static QString withoutWindowAdvice(const QString &text);
+
 private:
     void line(const QString &text);
     void redraw();
@@ -84,5 +96,7 @@ private:
     QString lastProgressText;
     int done = 0;
     int total = 0;
+    int terminalColumns = 80;
     QString lastPlain;
+    std::function<QString(const QString &)> wording;
 };

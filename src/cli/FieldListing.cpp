@@ -62,15 +62,19 @@ namespace {
 QString firstOutputError;
 }
 
-bool writeText(std::FILE *to, const QString &text) {
-    const QByteArray bytes = text.toUtf8();
+bool writeBytes(std::FILE *to, const QByteArray &bytes) {
     errno = 0;
     const bool written =
         std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to) == size_t(bytes.size()) &&
         std::fflush(to) == 0 && !std::ferror(to);
-    if (!written && firstOutputError.isEmpty())
+    // Only the results' stream is reported: a message that cannot reach stderr has nowhere to go.
+    if (!written && to == stdout && firstOutputError.isEmpty())
         firstOutputError = QString::fromLocal8Bit(std::strerror(errno ? errno : EIO));
     return written;
+}
+
+bool writeText(std::FILE *to, const QString &text) {
+    return writeBytes(to, text.toUtf8());
 }
 
 QString outputError() {

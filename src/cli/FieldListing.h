@@ -14,9 +14,11 @@
 // when a field changes meaning or goes away; new fields may appear within a version.
 constexpr int kJsonFormat = 1;
 
-// Writes text as UTF-8. False when the stream refused it (disk full, a closed pipe's reader gone):
-// outputError() then holds the system's reason, and stays set for the rest of the run.
+// Writes text as UTF-8, or bytes as they are. False when the stream refused them (disk full, a closed
+// pipe's reader gone): for stdout, outputError() then holds the system's first reason, and stays set
+// for the rest of the run.
 bool writeText(std::FILE *to, const QString &text);
+bool writeBytes(std::FILE *to, const QByteArray &bytes);
 QString outputError();
 
 // Lines of columns, each column as wide as its widest cell, two spaces apart.

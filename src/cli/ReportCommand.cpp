@@ -41,12 +41,8 @@ int writeReport(report::Source &source, DeviceModel &model, const CliOptions &op
         buffer.open(QIODevice::WriteOnly);
         report::writePdf(source, buffer, &error);
         const QByteArray &bytes = buffer.data();
-        if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), streams.out) != size_t(bytes.size()) ||
-            std::fflush(streams.out) != 0) {
-            say(streams, QStringLiteral("Cannot write to standard output: %1")
-                             .arg(QString::fromLocal8Bit(std::strerror(errno))));
-            return ExitStatus::FileError;
-        }
+        // A failed write is said once, with its reason, as the tool ends.
+        if (!writeBytes(streams.out, bytes)) return ExitStatus::FileError;
     } else if (!report::writePdf(source, options.picture, &error)) {
         say(streams, QStringLiteral("Cannot write %1: %2").arg(options.picture, error));
         return ExitStatus::FileError;

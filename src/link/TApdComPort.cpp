@@ -143,6 +143,9 @@ QString TApdComPort::groupDenyingAccess(const QString &path) {
     if (::stat(file.constData(), &info) != 0) return {};
     // The effective user is the one that opens the device.
     if (::faccessat(AT_FDCWD, file.constData(), R_OK | W_OK, AT_EACCESS) == 0 || errno != EACCES) return {};
+    // Joining the group only helps when the group may read and write the device; and nobody is sent
+    // to join the superuser's group.
+    if (info.st_gid == 0 || (info.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP)) return {};
     if (const group *owner = ::getgrgid(info.st_gid)) return QString::fromLocal8Bit(owner->gr_name);
     return QString::number(info.st_gid);
 #else

@@ -1,5 +1,6 @@
 // lumivane-cli run as a separate process, as a script runs it, against the simulator on a
 // pseudo-terminal (COM1) with nothing behind COM2.
+#include "CliRun.h"
 #include "ConfigFile.h"
 #include "FieldListing.h"
 #include "KestrixSimulator.h"
@@ -30,32 +31,6 @@
 
 namespace {
 
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-// stdoutFile / stdinFile: where the tool's standard output goes (instead of being read back) and
-// where its standard input comes from.
-Run runCli(const QStringList &arguments, const QString &stdoutFile = {}, const QString &stdinFile = {}) {
-    QProcess process;
-    if (!stdoutFile.isEmpty()) process.setStandardOutputFile(stdoutFile);
-    if (!stdinFile.isEmpty()) process.setStandardInputFile(stdinFile);
-    process.start(QStringLiteral(LUMIVANE_CLI), arguments);
-    Run run;
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-        run.err = QStringLiteral("lumivane-cli did not finish");
-        return run;
-    }
-    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
 QByteArray fileBytes(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -76,26 +51,6 @@ const ModelFields::Field &output(const char *name) {
 }
 const ModelFields::Field &input(const char *name) {
     return field(ModelFields::Record::Input, name);
-}
-
-// A file of zeros with every value a push sends raised to the lowest it may be: a file the tool
-// accepts, for the failures that come after the file check. What a push sends depends on values such
-// as the projector count, so this repeats until nothing changes.
-QByteArray sendableBlankImage() {
-    QByteArray image(int(ConfigFile::FileSize), '\0');
-    for (bool changed = true; changed;) {
-        changed = false;
-        for (const SettingCheck::SentValue &v : SettingCheck::sentValues(image, 2)) {
-            const auto range = SettingCheck::rangeOf(image, *v.field, v.fromDevice, v.fromChannel);
-            if (!range || range->contains(ModelFields::value(image, *v.field, v.fromDevice, v.fromChannel)))
-                continue;
-            ModelFields::setValue(image, *v.field, v.fromDevice, v.fromChannel, range->lower);
-            changed = true;
-        }
-    }
-    if (!SettingCheck::check(image).isEmpty())
-        qFatal("the blank image still holds a value that cannot be sent");
-    return image;
 }
 
 // A file of n projectors in advanced mode, every seam feathered alike over the 384-pixel overlap.
@@ -553,6 +508,9 @@ void TestCli::failureMessages_data() {
     // renamed over it).
     QTest::newRow("-o not a file") << readTo(QStringLiteral("@DIR/out-fifo")) << QString() << 3
                                    << "Cannot write '@DIR/out-fifo': it is not a regular file.\n";
+    // A folder that takes no new file whatever its permissions say, even to the superuser.
+    QTest::newRow("-o in /proc") << readTo(QStringLiteral("/proc/version")) << QString() << 3
+                                 << "Cannot write '/proc/version': the folder /proc does not take new files";
 
     const QString full = QStringLiteral("/dev/full");
     const QString noSpace = QStringLiteral("Cannot write to standard output: No space left on device\n");
@@ -577,7 +535,7 @@ void TestCli::failureMessages() {
     QFETCH(QString, stdoutFile);
     QFETCH(int, status);
     QFETCH(QString, says);
-    QVERIFY(writeBytes(path("wall.kxc"), sendableBlankImage()));
+    QVERIFY(writeBytes(path("wall.kxc"), sendableImage()));
     QCOMPARE(::mkfifo(QFile::encodeName(path("out-fifo")).constData(), 0600), 0);
     for (QString &argument : arguments) {
         argument.replace(QStringLiteral("@DIR"), dir->path());
@@ -601,7 +559,7 @@ void TestCli::controllerWithoutDevicesIsNoDevice() {
     empty.nkxText = "0";
     sim = std::make_unique<KestrixSimulator>(empty);
     QVERIFY(sim->start());
-    QVERIFY(writeBytes(path("wall.kxc"), sendableBlankImage()));
+    QVERIFY(writeBytes(path("wall.kxc"), sendableImage()));
     for (const QStringList &arguments :
          {device(QStringLiteral("read"), {QStringLiteral("-o"), path("out.kxc")}),
           device(QStringLiteral("diff"), {path("wall.kxc")}),

@@ -1,5 +1,6 @@
 // lumivane-cli pushing over a direct line to a device paced like a real one, which drops one chosen
 // acknowledgement: every "#" is accounted for, whatever the command.
+#include "CliRun.h"
 #include "KestrixSimulator.h"
 
 #include <QProcess>
@@ -11,26 +12,6 @@
 #include <memory>
 
 namespace {
-
-struct Run {
-    int status = -1;
-    QString err;
-};
-
-Run runCli(const QStringList &arguments) {
-    QProcess process;
-    process.start(QStringLiteral(LUMIVANE_CLI), arguments);
-    Run run;
-    if (!process.waitForFinished(180000)) {
-        process.kill();
-        process.waitForFinished();
-        run.err = QStringLiteral("lumivane-cli did not finish");
-        return run;
-    }
-    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
 
 SimOptions pacedDirect() {
     SimOptions o;

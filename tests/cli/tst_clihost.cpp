@@ -28,6 +28,8 @@ private slots:
     void barDrawing_data();
     void barDrawing();
     void portNoteOnceAndQuietKeepsMessages();
+    void progressLineFitsTheTerminal();
+    void flowsWordedForTheTool();
 };
 
 void TestCliHost::questionsAnswerFromTheOptions() {
@@ -123,6 +125,49 @@ void TestCliHost::portNoteOnceAndQuietKeepsMessages() {
                                QStringLiteral("\nlumivane-cli: Error! Timeout "
                                               "occured.\nlumivane-cli: Error! "
                                               "Timeout occured.\n"));
+    std::fclose(err);
+}
+
+// Every redraw fits the terminal's width less its last column, however long the step's name.
+void TestCliHost::progressLineFitsTheTerminal() {
+    std::FILE *err = std::tmpfile();
+    CliHost host(err, false, true);
+    host.setColumns(40);
+    host.showProgress(QStringLiteral("Short"));
+    host.setProgressFraction(1, 4);
+    host.showProgress(
+        QStringLiteral("Sending current settings to Kestrix(s): Kestrix 1 seams. Please wait...."));
+    host.setProgressSuffix(QStringLiteral("...."));
+    host.hideProgress();
+    const QString text = written(err);
+    QCOMPARE(text, QStringLiteral("\rShort\x1b[K"
+                                  "\r[######..................]  25% Short\x1b[K"
+                                  "\r[######..................]  25% Send...\x1b[K"
+                                  "\r[######..................]  25% Send...\x1b[K\n"));
+    std::fclose(err);
+}
+
+// Status notes are the tool's lines; the window's advice to use one of its menus becomes the tool's
+// own; the session's wording applies to both.
+void TestCliHost::flowsWordedForTheTool() {
+    std::FILE *err = std::tmpfile();
+    CliHost host(err, false, false);
+    host.setWording([](const QString &text) {
+        return QString(text).replace(QStringLiteral("Kestrix on"), QStringLiteral("the Controller on"));
+    });
+    host.setStatusText(QStringLiteral("Established communication with Kestrix on Com 1"));
+    host.setStatusText(QStringLiteral("Error code returned by Controller detected.... Resending message"));
+    host.showMessage(
+        QStringLiteral("Kestrix(s) not detected.\n1) Please check RS-232 cable.\n2) Make sure "
+                       "Kestrix(s) boot-up initialization has been completed.\n3) Go to 'Serial "
+                       "Port->Search for Kestrix(s)->Search' menu item for the Lumivane to search "
+                       "for Kestrix(s) again."));
+    QCOMPARE(written(err),
+             QStringLiteral("lumivane-cli: Established communication with the Controller on Com 1\n"
+                            "lumivane-cli: Error code returned by Controller detected.... Resending message\n"
+                            "lumivane-cli: Kestrix(s) not detected.\n1) Please check RS-232 cable.\n2) Make "
+                            "sure Kestrix(s) boot-up initialization has been completed.\n3) Run the command "
+                            "again to search for Kestrix(s) again.\n"));
     std::fclose(err);
 }
 

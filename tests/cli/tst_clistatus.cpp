@@ -1,60 +1,11 @@
 // lumivane-cli's exit statuses where a wall meets too few devices: a file of 5 or more projectors needs
 // two Kestrix devices, one of 4 or fewer needs one. Run as its own process against a Controller with
 // one device behind it, on a pseudo-terminal.
-#include "ConfigFile.h"
+#include "CliRun.h"
 #include "KestrixSimulator.h"
-#include "ModelFields.h"
-#include "SettingCheck.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-Run runCli(const QStringList &arguments) {
-    QProcess process;
-    process.start(QStringLiteral(LUMIVANE_CLI), arguments);
-    Run run;
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-        run.err = QStringLiteral("lumivane-cli did not finish");
-        return run;
-    }
-    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
-// A file of n projectors that the tool accepts: every value a push sends raised to the lowest it may
-// be (what is sent depends on the projector count, so until nothing changes).
-QByteArray wallOf(int n) {
-    QByteArray image(int(ConfigFile::FileSize), '\0');
-    const ModelFields::Field *total = ModelFields::find(ModelFields::Record::Output, "TotalProjectors");
-    ModelFields::setValue(image, *total, 1, 1, n);
-    for (bool changed = true; changed;) {
-        changed = false;
-        for (const SettingCheck::SentValue &v : SettingCheck::sentValues(image, 2)) {
-            const auto range = SettingCheck::rangeOf(image, *v.field, v.fromDevice, v.fromChannel);
-            if (!range || range->contains(ModelFields::value(image, *v.field, v.fromDevice, v.fromChannel)))
-                continue;
-            ModelFields::setValue(image, *v.field, v.fromDevice, v.fromChannel, range->lower);
-            changed = true;
-        }
-    }
-    if (!SettingCheck::check(image).isEmpty()) qFatal("the wall still holds a value that cannot be sent");
-    return image;
-}
-
-} // namespace
 
 class TestCliStatus : public QObject {
     Q_OBJECT
@@ -90,7 +41,7 @@ void TestCliStatus::wallNeedsItsDevices() {
     {
         QFile out(file);
         QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(wallOf(projectors));
+        out.write(sendableImage(projectors));
     }
     const Run run = runCli({command, file, QStringLiteral("--com1"), sim.slavePath(),
                             QStringLiteral("--com2"), QStringLiteral("/nonexistent/lumivane-com2"),

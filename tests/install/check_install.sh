@@ -43,6 +43,17 @@ for p in "${programs[@]}"; do
     fail "share/man/man1/$p.1.gz is not installed"
   fi
 done
+# The tool's page says its exit statuses once (not again under each command) and carries its JSON
+# layouts, its stop rules and examples as sections of their own.
+cli_page=$prefix/share/man/man1/lumivane-cli.1.gz
+if [ -f "$cli_page" ]; then
+  statuses=$(zcat "$cli_page" | grep -c '^Exit statuses:')
+  [ "$statuses" = 1 ] || fail "man1/lumivane-cli.1.gz holds the exit statuses $statuses times, not once"
+  for section in 'JSON OUTPUT' 'STOPPING' 'EXAMPLES'; do
+    zcat "$cli_page" | grep -q "^\.SH $section\$" || fail "man1/lumivane-cli.1.gz has no section $section"
+  done
+  zcat "$cli_page" | grep -qF '"devicesCompared"' || fail "man1/lumivane-cli.1.gz lacks the JSON of diff"
+fi
 [ -f "$prefix/share/doc/lumivane/copyright" ] || fail "share/doc/lumivane/copyright is not installed"
 zcat "$prefix/share/doc/lumivane/changelog.gz" 2>/dev/null | head -n1 | grep -qF "lumivane ($version)" ||
   fail "share/doc/lumivane/changelog.gz does not start with version $version"
