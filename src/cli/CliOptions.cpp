@@ -363,6 +363,7 @@ CliParse parseCliArguments(const QStringList &arguments) {
 
     if (deviceCommand) {
         o.ports.applyOptions(parser);
+        if (const QString bad = o.ports.optionsProblem(); !bad.isEmpty()) return error(bad, name);
         o.simulate = parser.isSet(simulate);
         o.assumeYes = parser.isSet(yes);
         if (o.simulate && o.ports.isOverridden(1))

@@ -84,17 +84,20 @@ std::optional<NetPortAddress> NetPortAddress::parse(const QString &name, QString
         if (problem) *problem = why;
         return std::nullopt;
     };
-    if (!isNetworkName(name)) return fail(QStringLiteral("not a network port (rfc2217://HOST:PORT or tcp://HOST:PORT)"));
+    if (!isNetworkName(name))
+        return fail(QStringLiteral("not a network port (rfc2217://HOST:PORT or tcp://HOST:PORT)"));
     static const QRegularExpression form(
         QStringLiteral("^(rfc2217|tcp)://(?:\\[([0-9A-Fa-f:.]+)\\]|([A-Za-z0-9._-]+)):([0-9]{1,5})$"),
         QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = form.match(name.trimmed());
     if (!m.hasMatch())
-        return fail(QStringLiteral("'%1' is not of the form rfc2217://HOST:PORT or tcp://HOST:PORT").arg(name));
+        return fail(
+            QStringLiteral("'%1' is not of the form rfc2217://HOST:PORT or tcp://HOST:PORT").arg(name));
     const int port = m.captured(4).toInt();
     if (port < 1 || port > 65535) return fail(QStringLiteral("port %1 is not between 1 and 65535").arg(port));
     NetPortAddress a;
-    a.kind = m.captured(1).compare(QLatin1String("rfc2217"), Qt::CaseInsensitive) == 0 ? Kind::Rfc2217 : Kind::Raw;
+    a.kind =
+        m.captured(1).compare(QLatin1String("rfc2217"), Qt::CaseInsensitive) == 0 ? Kind::Rfc2217 : Kind::Raw;
     a.host = m.captured(2).isEmpty() ? m.captured(3) : m.captured(2);
     if (!m.captured(2).isEmpty() && QHostAddress(a.host).protocol() != QAbstractSocket::IPv6Protocol)
         return fail(QStringLiteral("'%1' is not an IPv6 address").arg(a.host));
@@ -127,7 +130,8 @@ QString NetSerialLink::failureText() const {
     default:
         break;
     }
-    if (m_socket.state() == QAbstractSocket::UnconnectedState && m_socket.error() == QAbstractSocket::UnknownSocketError)
+    if (m_socket.state() == QAbstractSocket::UnconnectedState &&
+        m_socket.error() == QAbstractSocket::UnknownSocketError)
         return tr("the connection to %1 ended").arg(m_address.endpoint());
     return tr("the connection to %1 failed: %2").arg(m_address.endpoint(), m_socket.errorString());
 }
@@ -244,7 +248,8 @@ void NetSerialLink::sendSettings() {
     sendComPort(SetParity, QByteArray(1, char(parityCode(m_settings.parity))));
     m_parityRequests = {parityCode(m_settings.parity)};
     sendComPort(SetStopSize, QByteArray(1, char(1)));
-    sendComPort(SetControl, QByteArray(1, char(m_settings.hardwareFlow ? HardwareFlowControl : NoFlowControl)));
+    sendComPort(SetControl,
+                QByteArray(1, char(m_settings.hardwareFlow ? HardwareFlowControl : NoFlowControl)));
     // As a local port raises DTR and RTS when it opens. A server whose line has no modem lines may not
     // answer these; nothing waits for it.
     sendComPort(SetControl, QByteArray(1, char(DtrOn)));

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
 #include <QIODevice>
+#include <QList>
 #include <QSerialPort>
 #include <QString>
 #include <QTcpSocket>

@@ -77,7 +77,13 @@ bool TApdComPort::openDevice() {
             return false;
         }
         m_openPath = path;
-        m_rawNoticeGiven = false;
+        if (path != m_rawPath) m_rawNoticeGiven = false;
+        // Closed and opened again with other settings (the search does so between its passes): the
+        // program would have changed the server's line.
+        const bool changedWhileClosed = path == m_rawPath && (m_rawBaud != m_baud || m_rawParity != m_parity);
+        m_rawPath = path;
+        m_rawBaud = m_baud;
+        m_rawParity = m_parity;
         m_traffic.mark(address->kind == NetPortAddress::Kind::Raw
                            ? tr("port opened: %1, the server's own line settings").arg(path)
                            : tr("port opened: %1, %2 baud, parity %3, %4")
@@ -86,6 +92,8 @@ bool TApdComPort::openDevice() {
                                  .arg(parityName(m_parity), settings.hardwareFlow ? tr("RTS/CTS flow control")
                                                                                   : tr("no flow control")));
         emit openChanged(true);
+        if (changedWhileClosed)
+            rawSettingIgnored(tr("baud rate to %1, parity %2").arg(m_baud).arg(parityName(m_parity)));
         return true;
     }
     // All settings go in before open() so that the device gets them in one go; QSerialPort applies
@@ -156,7 +164,7 @@ bool TApdComPort::SetBaud(int baud) {
             m_net.setBaudRate(baud);
             m_traffic.mark(tr("baud changed to %1").arg(baud));
         }
-        m_baud = baud;
+        m_baud = m_rawBaud = baud;
         return true;
     }
     if (!applySetting([&] { return m_serial.setBaudRate(baud); })) return false;
@@ -172,7 +180,7 @@ bool TApdComPort::SetParity(QSerialPort::Parity parity) {
             m_net.setParity(parity);
             m_traffic.mark(tr("parity changed to %1").arg(parityName(parity)));
         }
-        m_parity = parity;
+        m_parity = m_rawParity = parity;
         return true;
     }
     if (!applySetting([&] { return m_serial.setParity(parity); })) return false;

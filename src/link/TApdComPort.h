@@ -130,7 +130,7 @@ signals:
     // The line failed while open; the port is already closed when this arrives.
     void lineLost(const QString &reason);
     // The port is a raw network port and the program has just changed a line setting that only the
-    // server can set (once per opening). text says so, naming the port and the setting; it reads on
+    // server can set (once for each port). text says so, naming the port and the setting; it reads on
     // from "COM Port #n is ".
     void lineSettingsIgnored(const QString &text);
 
@@ -151,7 +151,12 @@ private:
 
     QSerialPort m_serial;
     NetSerialLink m_net;
+    // The program says once per raw network port that it cannot set its line; the settings it had
+    // when it last had that port open tell a change made while the port was closed.
     bool m_rawNoticeGiven = false;
+    QString m_rawPath;
+    int m_rawBaud = 0;
+    QSerialPort::Parity m_rawParity = QSerialPort::NoParity;
     TrafficLog m_traffic;
     PortMap m_map;
     QString m_openPath;

@@ -19,9 +19,9 @@ public:
 
     // The server program, empty when it is not installed.
     static QString executable() {
-        return QStandardPaths::findExecutable(QStringLiteral("ser2net"),
-                                              {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin"),
-                                               QStringLiteral("/usr/local/sbin"), QStringLiteral("/usr/local/bin")});
+        return QStandardPaths::findExecutable(
+            QStringLiteral("ser2net"), {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin"),
+                                        QStringLiteral("/usr/local/sbin"), QStringLiteral("/usr/local/bin")});
     }
 
     // A port on the loopback address that nothing listens on now.
@@ -38,7 +38,8 @@ public:
             rawPort = freePort();
         const QString config = dir.filePath(QStringLiteral("ser2net.yaml"));
         QFile file(config);
-        if (!file.open(QIODevice::WriteOnly)) return fail(error, QStringLiteral("cannot write %1").arg(config));
+        if (!file.open(QIODevice::WriteOnly))
+            return fail(error, QStringLiteral("cannot write %1").arg(config));
         file.write(QStringLiteral("%YAML 1.1\n---\n"
                                   "connection: &rfc2217\n"
                                   "  accepter: telnet(rfc2217),tcp,127.0.0.1,%1\n"
@@ -62,7 +63,8 @@ public:
         process.start(executable(), {QStringLiteral("-n"), QStringLiteral("-u"), QStringLiteral("-c"), config,
                                      QStringLiteral("-P"), dir.filePath(QStringLiteral("ser2net.pid"))});
         if (!process.waitForStarted(5000)) return fail(error, QStringLiteral("ser2net did not start"));
-        const bool ready = QTest::qWaitFor([this] { return listening(rfcPort) && listening(rawPort); }, 10000);
+        const bool ready =
+            QTest::qWaitFor([this] { return listening(rfcPort) && listening(rawPort); }, 10000);
         if (!ready) return fail(error, QStringLiteral("ser2net did not listen: %1").arg(log()));
         return true;
     }
@@ -91,11 +93,13 @@ private:
         for (const char *table : {"/proc/net/tcp", "/proc/net/tcp6"}) {
             QFile f(QString::fromLatin1(table));
             if (!f.open(QIODevice::ReadOnly)) continue;
-            const QByteArray wanted = QStringLiteral(":%1 ").arg(port, 4, 16, QLatin1Char('0')).toUpper().toLatin1();
+            const QByteArray wanted =
+                QStringLiteral(":%1 ").arg(port, 4, 16, QLatin1Char('0')).toUpper().toLatin1();
             for (const QByteArray &line : f.readAll().split('\n')) {
                 const QList<QByteArray> fields = line.simplified().split(' ');
                 // local address, remote address, state (0A: listening)
-                if (fields.size() > 3 && (fields.at(1) + ' ').endsWith(wanted) && fields.at(3) == "0A") return true;
+                if (fields.size() > 3 && (fields.at(1) + ' ').endsWith(wanted) && fields.at(3) == "0A")
+                    return true;
             }
         }
         return false;
@@ -110,9 +114,10 @@ private:
 };
 
 // Network port tests need the real server; without it they say so and skip, never pass.
-#define SKIP_WITHOUT_SER2NET()                                                                                     \
-    do {                                                                                                           \
-        if (Ser2Net::executable().isEmpty())                                                                       \
-            QSKIP("ser2net is not installed (scripts/setup installs it): the network port tests need a real "     \
-                  "server");                                                                                       \
+#define SKIP_WITHOUT_SER2NET()                                                                               \
+    do {                                                                                                     \
+        if (Ser2Net::executable().isEmpty())                                                                 \
+            QSKIP(                                                                                           \
+                "ser2net is not installed (scripts/setup installs it): the network port tests need a real "  \
+                "server");                                                                                   \
     } while (false)
