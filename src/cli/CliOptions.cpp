@@ -176,6 +176,7 @@ CliParse parseCliArguments(const QStringList &arguments) {
 
     if (spec->reachesDevices) {
         o.ports.applyOptions(parser);
+        if (const QString bad = o.ports.optionsProblem(); !bad.isEmpty()) return error(bad, spec->name);
         if (o.simulate && o.ports.isOverridden(1))
             return error(QStringLiteral("--simulate puts the simulator on COM1; it cannot be combined with "
                                         "--com1"),

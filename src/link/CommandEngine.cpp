@@ -58,6 +58,9 @@ CommandEngine::CommandEngine(TApdComPort &port, Host &host, int &commandBusy, co
     connect(&m_port, &TApdComPort::OnTriggerAvail, this, &CommandEngine::ApdComPort1TriggerAvail);
     connect(&m_port, &TApdComPort::openChanged, this, &CommandEngine::onPortOpenChanged);
     connect(&m_port, &TApdComPort::lineLost, this, &CommandEngine::onLineLost);
+    connect(&m_port, &TApdComPort::lineSettingsIgnored, this, [this](const QString &text) {
+        m_host.showMessage(QStringLiteral("Note: COM Port #%1 is %2").arg(m_port.ComNumber()).arg(text));
+    });
 }
 
 void CommandEngine::setCommand(const QByteArray &text) {
@@ -481,6 +484,10 @@ bool CommandEngine::ProbePort(int portNumber) {
                                "device (for example: sudo usermod -aG %3 $USER), then log out and in again.")
                     .arg(portNumber)
                     .arg(m_port.devicePath(), group));
+        else if (tell && m_port.isNetwork())
+            m_host.showMessage(QStringLiteral("Note: COM Port #%1 (%2) cannot be reached: %3.")
+                                   .arg(portNumber)
+                                   .arg(m_port.devicePath(), m_port.errorText()));
         else if (tell)
             m_host.showMessage(
                 QStringLiteral("Note: COM Port #%1 is not responding/being used by another application.")

@@ -1,5 +1,7 @@
 #include "PortMap.h"
 
+#include "NetSerialLink.h"
+
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
@@ -140,11 +142,24 @@ bool PortMap::sameDevice(const QString &a, const QString &b) {
 void PortMap::addOptions(QCommandLineParser &parser) {
     for (int n : {1, 2})
         parser.addOption(QCommandLineOption(optionName(n),
-                                            QStringLiteral("Use the serial device PATH as COM%1.").arg(n),
+                                            QStringLiteral("Use the serial device PATH as COM%1; a device "
+                                                           "behind a network serial server is "
+                                                           "rfc2217://HOST:PORT or tcp://HOST:PORT.")
+                                                .arg(n),
                                             QStringLiteral("PATH")));
 }
 
 void PortMap::applyOptions(const QCommandLineParser &parser) {
     for (int n : {1, 2})
         if (parser.isSet(optionName(n))) setPath(n, parser.value(optionName(n)));
+}
+
+QString PortMap::optionsProblem() const {
+    for (int n : {1, 2}) {
+        QString problem;
+        if (m_overrides.contains(n) && NetPortAddress::isNetworkName(m_overrides.value(n)) &&
+            !NetPortAddress::parse(m_overrides.value(n), &problem))
+            return QStringLiteral("--%1: %2").arg(optionName(n), problem);
+    }
+    return {};
 }

@@ -74,6 +74,10 @@ public:
     // Adds --com1 and --com2 to a parser, and applies the values the user gave.
     static void addOptions(QCommandLineParser &parser);
     void applyOptions(const QCommandLineParser &parser);
+    // What is wrong with a network port the command line named (rfc2217://HOST:PORT, tcp://HOST:PORT)
+    // that is not well formed, with the option; empty when nothing is. A device path is checked when
+    // it is opened.
+    QString optionsProblem() const;
 
 private:
     // The device COM n is given or chosen as, without the automatic choices.

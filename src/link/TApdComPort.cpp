@@ -26,10 +26,15 @@ TApdComPort::TApdComPort(QObject *parent) : QObject(parent) {
     connect(&m_serial, &QSerialPort::readyRead, this, &TApdComPort::onReadyRead);
     connect(&m_serial, &QSerialPort::bytesWritten, this, &TApdComPort::dataSent);
     connect(&m_serial, &QSerialPort::errorOccurred, this, &TApdComPort::onError);
+    connect(&m_net, &QIODevice::readyRead, this, &TApdComPort::onReadyRead);
+    connect(&m_net, &QIODevice::bytesWritten, this, &TApdComPort::dataSent);
+    connect(&m_net, &NetSerialLink::failed, this, &TApdComPort::failLine);
+    connect(&m_net, &NetSerialLink::notice, this, [this](const QString &text) { m_traffic.mark(text); });
 }
 
 TApdComPort::~TApdComPort() {
     m_serial.close();
+    m_net.close();
 }
 
 bool TApdComPort::SetComNumber(int portNumber) {
@@ -57,6 +62,39 @@ bool TApdComPort::openDevice() {
     if (path.isEmpty()) {
         m_errorText = tr("No port chosen");
         return false;
+    }
+    if (NetPortAddress::isNetworkName(path)) {
+        QString problem;
+        const auto address = NetPortAddress::parse(path, &problem);
+        if (!address) {
+            m_errorText = problem;
+            return false;
+        }
+        const NetSerialLink::LineSettings settings{m_baud, m_parity,
+                                                   bool(m_flow & (hwfUseRTS | hwfRequireCTS))};
+        if (!m_net.openLink(*address, settings)) {
+            m_errorText = m_net.errorString();
+            return false;
+        }
+        m_openPath = path;
+        if (path != m_rawPath) m_rawNoticeGiven = false;
+        // Closed and opened again with other settings (the search does so between its passes): the
+        // program would have changed the server's line.
+        const bool changedWhileClosed = path == m_rawPath && (m_rawBaud != m_baud || m_rawParity != m_parity);
+        m_rawPath = path;
+        m_rawBaud = m_baud;
+        m_rawParity = m_parity;
+        m_traffic.mark(address->kind == NetPortAddress::Kind::Raw
+                           ? tr("port opened: %1, the server's own line settings").arg(path)
+                           : tr("port opened: %1, %2 baud, parity %3, %4")
+                                 .arg(path)
+                                 .arg(m_baud)
+                                 .arg(parityName(m_parity), settings.hardwareFlow ? tr("RTS/CTS flow control")
+                                                                                  : tr("no flow control")));
+        emit openChanged(true);
+        if (changedWhileClosed)
+            rawSettingIgnored(tr("baud rate to %1, parity %2").arg(m_baud).arg(parityName(m_parity)));
+        return true;
     }
     // All settings go in before open() so that the device gets them in one go; QSerialPort applies
     // them while opening and fails the open if the device refuses one.
@@ -89,8 +127,9 @@ bool TApdComPort::openDevice() {
 }
 
 void TApdComPort::closeDevice() {
-    if (!m_serial.isOpen()) return;
+    if (!isOpen()) return;
     m_serial.close();
+    m_net.close();
     m_lineOpen = false;
     m_traffic.mark(tr("port closed"));
     emit openChanged(false);
@@ -105,7 +144,29 @@ bool TApdComPort::applySetting(const std::function<bool()> &apply) {
     return ok;
 }
 
+bool TApdComPort::rawSettingIgnored(const QString &setting) {
+    if (!m_net.isOpen() || !m_net.isRaw()) return false;
+    m_traffic.mark(tr("%1 not changed: a raw network port keeps the server's settings").arg(setting));
+    if (!m_rawNoticeGiven) {
+        m_rawNoticeGiven = true;
+        emit lineSettingsIgnored(
+            tr("a raw network port (%1): the program cannot change its line settings (it was to set the "
+               "%2). The server's own settings stay in force; a server that takes them is named "
+               "rfc2217://%3.")
+                .arg(m_openPath, setting, m_net.address().endpoint()));
+    }
+    return true;
+}
+
 bool TApdComPort::SetBaud(int baud) {
+    if (m_net.isOpen()) {
+        if (baud != m_baud && !rawSettingIgnored(tr("baud rate to %1").arg(baud))) {
+            m_net.setBaudRate(baud);
+            m_traffic.mark(tr("baud changed to %1").arg(baud));
+        }
+        m_baud = m_rawBaud = baud;
+        return true;
+    }
     if (!applySetting([&] { return m_serial.setBaudRate(baud); })) return false;
     if (baud != m_baud && isOpen()) m_traffic.mark(tr("baud changed to %1").arg(baud));
     m_baud = baud;
@@ -114,6 +175,14 @@ bool TApdComPort::SetBaud(int baud) {
 
 bool TApdComPort::SetParity(QSerialPort::Parity parity) {
     // A refused parity (a pseudo-terminal only does 8N1) leaves the old one in force.
+    if (m_net.isOpen()) {
+        if (parity != m_parity && !rawSettingIgnored(tr("parity to %1").arg(parityName(parity)))) {
+            m_net.setParity(parity);
+            m_traffic.mark(tr("parity changed to %1").arg(parityName(parity)));
+        }
+        m_parity = m_rawParity = parity;
+        return true;
+    }
     if (!applySetting([&] { return m_serial.setParity(parity); })) return false;
     if (parity != m_parity && isOpen()) m_traffic.mark(tr("parity changed to %1").arg(parityName(parity)));
     m_parity = parity;
@@ -156,6 +225,16 @@ QString TApdComPort::groupDenyingAccess(const QString &path) {
 
 QString TApdComPort::openProblem(const QString &path) {
     if (path.isEmpty()) return tr("no port chosen");
+    if (NetPortAddress::isNetworkName(path)) {
+        QString problem;
+        const auto address = NetPortAddress::parse(path, &problem);
+        if (!address) return problem;
+        // Connecting is the only way to know; the server's device is opened briefly by it.
+        NetSerialLink trial;
+        if (!trial.openLink(*address, {})) return trial.errorString();
+        trial.close();
+        return QString();
+    }
 #ifdef Q_OS_UNIX
     // QSerialPort looks a name without a folder up under /dev.
     const bool bare = !path.contains(QLatin1Char('/'));
@@ -216,6 +295,9 @@ bool TApdComPort::IsPortAvailable(int portNumber) const {
     const QString path = m_map.path(portNumber);
     if (path.isEmpty()) return false;
     if (isOpen() && path == m_openPath) return true;
+    // A server is not tried out here: many serve one client at a time, and a trial connection could
+    // hold the line against the opening that follows. The opening tells.
+    if (NetPortAddress::isNetworkName(path)) return true;
     QSerialPort trial;
     trial.setPortName(path);
     if (trial.open(QIODevice::ReadWrite)) {
@@ -230,19 +312,22 @@ void TApdComPort::FlushInBuffer() {
     if (!isOpen()) return;
     // What is thrown away here did arrive; the traffic log keeps it.
     // Only what is already buffered: reading the device here could meet a failed line.
-    if (const qint64 buffered = m_serial.bytesAvailable(); buffered > 0)
-        m_traffic.record(TrafficLog::Direction::Received, m_serial.read(buffered));
-    m_serial.clear(QSerialPort::Input);
+    if (const qint64 buffered = io().bytesAvailable(); buffered > 0)
+        m_traffic.record(TrafficLog::Direction::Received, io().read(buffered));
+    if (m_net.isOpen())
+        m_net.clearInput();
+    else
+        m_serial.clear(QSerialPort::Input);
 }
 
 int TApdComPort::GetOutBuffFree() const {
     if (!isOpen()) return BufferSize;
-    return int(std::max<qint64>(0, BufferSize - m_serial.bytesToWrite()));
+    return int(std::max<qint64>(0, BufferSize - io().bytesToWrite()));
 }
 
 bool TApdComPort::PutString(const QByteArray &text) {
     if (!isOpen()) return false;
-    const qint64 written = m_serial.write(text);
+    const qint64 written = io().write(text);
     if (written > 0) {
         m_traffic.record(TrafficLog::Direction::Sent, text.left(written));
         m_lineOpen = text.at(written - 1) != '\r';
@@ -251,7 +336,10 @@ bool TApdComPort::PutString(const QByteArray &text) {
     // QSerialPort only queues the bytes and writes them at the next pass of the event loop; whatever
     // the caller does before it waits (status text, disabling the pages) would stand between the answer
     // and the request on the line. Hand them to the device now.
-    m_serial.flush();
+    if (m_net.isOpen())
+        m_net.flush();
+    else
+        m_serial.flush();
     emit handedToLine(int(written));
     return true;
 }
@@ -282,7 +370,7 @@ bool TApdComPort::WaitForString(const QByteArray &s, int ticks, bool yield, bool
         QByteArray consumed;
         const auto logConsumed =
             qScopeGuard([&] { m_traffic.record(TrafficLog::Direction::Received, consumed); });
-        while (isOpen() && m_serial.getChar(&c)) {
+        while (isOpen() && io().getChar(&c)) {
             consumed += c;
             if (same(c, s.at(matched)))
                 ++matched;
@@ -298,9 +386,9 @@ bool TApdComPort::WaitForString(const QByteArray &s, int ticks, bool yield, bool
         const qint64 left = deadline.remainingMs(TickDeadline::clockMs());
         if (left == 0) return false;
         if (yield)
-            EventPump::waitUntil([this] { return !isOpen() || m_serial.bytesAvailable() > 0; }, left);
+            EventPump::waitUntil([this] { return !isOpen() || io().bytesAvailable() > 0; }, left);
         else
-            m_serial.waitForReadyRead(int(std::min<qint64>(left, 1000))); // the loop waits on
+            io().waitForReadyRead(int(std::min<qint64>(left, 1000))); // the loop waits on
     }
 }
 
@@ -318,7 +406,7 @@ void TApdComPort::onReadyRead() {
 // readyRead again while a handler of it is still running, and our handlers may pump events for a long
 // time (message boxes, pauses). Posting keeps every arrival announced.
 void TApdComPort::scheduleDelivery() {
-    if (m_deliveryQueued || !isOpen() || m_serial.bytesAvailable() == 0) return;
+    if (m_deliveryQueued || !isOpen() || io().bytesAvailable() == 0) return;
     m_deliveryQueued = true;
     QMetaObject::invokeMethod(this, &TApdComPort::deliver, Qt::QueuedConnection);
 }
@@ -327,7 +415,7 @@ void TApdComPort::deliver() {
     m_deliveryQueued = false;
     if (m_delivering || m_rawWaits > 0 || !isOpen())
         return; // resumed when the running notification or wait ends
-    const qint64 n = m_serial.read(m_block, BufferSize);
+    const qint64 n = io().read(m_block, BufferSize);
     if (n <= 0) return;
     m_traffic.record(TrafficLog::Direction::Received, QByteArray(m_block, int(n)));
     m_blockLength = int(n);
@@ -353,7 +441,12 @@ void TApdComPort::onError(QSerialPort::SerialPortError error) {
     }
     // Close before anything else: an unplugged adapter otherwise floods errorOccurred, and a message
     // shown from here would re-enter itself.
-    const QString reason = m_serial.errorString();
+    failLine(m_serial.errorString());
+}
+
+void TApdComPort::failLine(const QString &reason) {
+    // Closed at once, before anyone is told; a wait in progress ends on the closing.
+    if (!isOpen()) return;
     m_errorText = reason;
     ++m_lossCount;
     m_traffic.mark(tr("line lost: %1").arg(reason));
@@ -364,6 +457,7 @@ void TApdComPort::onError(QSerialPort::SerialPortError error) {
 
 bool TApdComPort::lineIsHigh(Line line) const {
     if (!isOpen()) return false;
+    if (m_net.isOpen()) return line == Line::CTS ? m_net.cts() : m_net.dcd();
 #ifdef Q_OS_UNIX
     // Straight to the device: QSerialPort::pinoutSignals() fails with ENOTTY on a pseudo-terminal and
     // would set the port's error every time the lights look.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "NetSerialLink.h"
 #include "PortMap.h"
 #include "TrafficLog.h"
 
@@ -10,7 +11,10 @@
 
 #include <functional>
 
-// The program's one serial port (object name "ApdComPort1"), over QSerialPort.
+// The program's one serial port (object name "ApdComPort1"), over QSerialPort, or over the network
+// when its device is named rfc2217://HOST:PORT or tcp://HOST:PORT (see NetSerialLink): a connection that
+// cannot be made fails the opening like an absent device, and one that fails while open is a lost line
+// like a pulled USB adapter, its reason naming the server.
 //
 // Received bytes collect in the port's 4096-byte input buffer. They are handed to the listeners by the
 // data-available notification OnTriggerAvail(count): one at a time (never nested), never while a
@@ -57,7 +61,9 @@ public:
     // The device open, or while closed the one the next opening takes.
     QString devicePath() const { return isOpen() ? m_openPath : m_map.path(m_comNumber); }
 
-    bool isOpen() const { return m_serial.isOpen(); }
+    bool isOpen() const { return m_serial.isOpen() || m_net.isOpen(); }
+    // Whether the open port, or while closed the one the next opening takes, is a network port.
+    bool isNetwork() const { return NetPortAddress::isNetworkName(devicePath()); }
     bool Open() const { return isOpen(); }
     // Opens (true) or closes (false). Opening fails, with errorText(), when the device is absent, held
     // by another program or refuses the settings; the port stays closed then.
@@ -123,18 +129,34 @@ signals:
     void openChanged(bool open);
     // The line failed while open; the port is already closed when this arrives.
     void lineLost(const QString &reason);
+    // The port is a raw network port and the program has just changed a line setting that only the
+    // server can set (once for each port). text says so, naming the port and the setting; it reads on
+    // from "COM Port #n is ".
+    void lineSettingsIgnored(const QString &text);
 
 private:
     bool openDevice();
     void closeDevice();
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
+    void failLine(const QString &reason);
+    // The device being read and written: the serial port or the network link.
+    QIODevice &io() { return m_net.isOpen() ? static_cast<QIODevice &>(m_net) : m_serial; }
+    const QIODevice &io() const { return m_net.isOpen() ? static_cast<const QIODevice &>(m_net) : m_serial; }
+    bool rawSettingIgnored(const QString &setting);
     void scheduleDelivery();
     void deliver();
     bool applySetting(const std::function<bool()> &apply);
     bool lineIsHigh(Line line) const;
 
     QSerialPort m_serial;
+    NetSerialLink m_net;
+    // The program says once per raw network port that it cannot set its line; the settings it had
+    // when it last had that port open tell a change made while the port was closed.
+    bool m_rawNoticeGiven = false;
+    QString m_rawPath;
+    int m_rawBaud = 0;
+    QSerialPort::Parity m_rawParity = QSerialPort::NoParity;
     TrafficLog m_traffic;
     PortMap m_map;
     QString m_openPath;

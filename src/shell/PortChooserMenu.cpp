@@ -235,12 +235,15 @@ void PortChooserMenu::askOtherDevice(int n) {
     field->setMinimumWidth(420);
     caption->setBuddy(field);
 #ifdef Q_OS_WIN
-    const QString examples = tr("For example \\\\.\\COM5.");
+    QString examples = tr("For example \\\\.\\COM5.");
 #else
-    const QString examples = tr("For example /dev/ttyUSB0, a link under /dev/serial/by-id (it stays with "
-                                "the adapter when it is plugged in again), or a pseudo-terminal such as "
-                                "/dev/pts/3. The device is checked before it is taken.");
+    QString examples = tr("For example /dev/ttyUSB0, a link under /dev/serial/by-id (it stays with "
+                          "the adapter when it is plugged in again), or a pseudo-terminal such as "
+                          "/dev/pts/3. The device is checked before it is taken.");
 #endif
+    examples +=
+        tr(" A device behind a network serial server is rfc2217://HOST:PORT (the program sets its line) "
+           "or tcp://HOST:PORT (the server's own settings).");
     auto *hint = new QLabel(examples, dialog);
     hint->setWordWrap(true);
     auto *problem = new QLabel(dialog);

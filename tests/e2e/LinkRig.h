@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 
 // The real main window with a scripted user, its real serial port on pseudo-terminals, and a simulator
@@ -22,11 +23,14 @@ struct LinkRig {
     // A null option leaves that port with nothing behind it (a path that does not exist).
     LinkRig(const SimOptions *onCom1, const SimOptions *onCom2, double pacingScale = 0.1)
         : LinkRig(onCom1, onCom2, Pacing::real().pausesScaled(pacingScale)) {}
-    LinkRig(const SimOptions *onCom1, const SimOptions *onCom2, const Pacing &pacing) {
+    // com1Name, when given, names COM1 from the simulator's device (a network port in front of it).
+    LinkRig(const SimOptions *onCom1, const SimOptions *onCom2, const Pacing &pacing,
+            const std::function<QString(const QString &device)> &com1Name = {}) {
         FormOptions options;
         options.host = &host;
         options.pacing = pacing;
-        options.ports.setPath(1, attach(com1, onCom1, "com1"));
+        const QString device1 = attach(com1, onCom1, "com1");
+        options.ports.setPath(1, com1Name ? com1Name(device1) : device1);
         options.ports.setPath(2, attach(com2, onCom2, "com2"));
         options.quit = [this] { ++quits; };
         form = std::make_unique<TLumivaneForm>(options);
