@@ -1,5 +1,7 @@
 #include "NetSerialLink.h"
 
+#include "EventPump.h"
+
 #include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QRegularExpression>
@@ -152,12 +154,21 @@ bool NetSerialLink::openLink(const NetPortAddress &address, const LineSettings &
     const QDeadlineTimer deadline(ConnectTimeoutMs);
     m_closing = true; // failures while connecting are this function's to report
     m_socket.connectToHost(address.host, address.port);
-    if (!m_socket.waitForConnected(ConnectTimeoutMs)) {
-        setErrorString(m_socket.error() == QAbstractSocket::SocketTimeoutError
-                           ? tr("the server %1 did not answer within %2 s")
-                                 .arg(address.endpoint())
-                                 .arg(ConnectTimeoutMs / 1000)
-                           : failureText());
+    // The window stays live while a far server is reached: the wait handles events, as every wait of
+    // the link does (the pages are disabled around a search and an open).
+    EventPump::waitUntil(
+        [this] {
+            return m_socket.state() == QAbstractSocket::ConnectedState ||
+                   m_socket.state() == QAbstractSocket::UnconnectedState;
+        },
+        ConnectTimeoutMs);
+    if (m_socket.state() != QAbstractSocket::ConnectedState) {
+        const bool timedOut = m_socket.state() != QAbstractSocket::UnconnectedState ||
+                              m_socket.error() == QAbstractSocket::SocketTimeoutError;
+        setErrorString(timedOut ? tr("the server %1 did not answer within %2 s")
+                                      .arg(address.endpoint())
+                                      .arg(ConnectTimeoutMs / 1000)
+                                : failureText());
         m_socket.abort();
         return false;
     }
@@ -173,9 +184,12 @@ bool NetSerialLink::openLink(const NetPortAddress &address, const LineSettings &
         sendCommand(WILL, OptSuppressGoAhead);
         sendCommand(DO, OptSuppressGoAhead);
         m_socket.flush();
-        while (!m_comPortAgreed && !m_comPortRefused && m_socket.state() == QAbstractSocket::ConnectedState &&
-               !deadline.hasExpired())
-            m_socket.waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime())));
+        EventPump::waitUntil(
+            [this] {
+                return m_comPortAgreed || m_comPortRefused ||
+                       m_socket.state() != QAbstractSocket::ConnectedState;
+            },
+            std::max<qint64>(1, deadline.remainingTime()));
         if (!m_comPortAgreed) {
             setErrorString(m_comPortRefused
                                ? tr("the server %1 does not take the COM port option (a raw port is named "

@@ -46,11 +46,12 @@ struct NetPortAddress {
 // DTR/RTS and the modem-state notification.
 //
 // Deadlines. Connecting (the name lookup, the TCP connection and, for RFC 2217, the server's agreement
-// to the COM-PORT-OPTION) gives up after ConnectTimeoutMs; the wait blocks the caller, as opening a local
-// device does. Once open, reading never blocks: each request's reply deadline is the engine's own, as on a
-// local line. A server that stops answering without closing the connection (cable pulled, power lost) is
-// found by TCP itself: keep-alive probes after KeepAliveIdleS seconds of silence and unacknowledged
-// bytes for longer than UnacknowledgedTimeoutMs end the connection, which then counts as a lost line.
+// to the COM-PORT-OPTION) gives up after ConnectTimeoutMs; the wait handles events meanwhile, so the
+// window stays live while a far server is reached (the caller gets the outcome). Once open, reading never
+// blocks: each request's reply deadline is the engine's own, as on a local line. A server that stops
+// answering without closing the connection (cable pulled, power lost) is found by TCP itself: keep-alive
+// probes after KeepAliveIdleS seconds of silence and unacknowledged bytes for longer than
+// UnacknowledgedTimeoutMs end the connection, which then counts as a lost line.
 //
 // Requests the server answers (the line settings, DTR and RTS) are sent and never waited on: a server
 // whose device cannot carry one out (a pseudo-terminal has no modem lines) may leave it unanswered.

@@ -36,13 +36,14 @@ struct NetLinkRig {
     QString name;
 
     NetLinkRig(const SimOptions &sim, bool raw = false) {
-        rig = std::make_unique<LinkRig>(&sim, nullptr, Pacing::real().pausesScaled(0.1), [&](const QString &device) {
-            QString error;
-            if (!server.start(device, sim.mode == SimOptions::Direct ? 38400 : 57600, &error))
-                qFatal("ser2net: %s", qPrintable(error));
-            name = raw ? server.raw() : server.rfc2217();
-            return name;
-        });
+        rig = std::make_unique<LinkRig>(
+            &sim, nullptr, Pacing::real().pausesScaled(0.1), [&](const QString &device) {
+                QString error;
+                if (!server.start(device, sim.mode == SimOptions::Direct ? 38400 : 57600, &error))
+                    qFatal("ser2net: %s", qPrintable(error));
+                name = raw ? server.raw() : server.rfc2217();
+                return name;
+            });
     }
     LinkRig &operator*() { return *rig; }
 };
@@ -81,7 +82,8 @@ private slots:
         QVERIFY(!requests.isEmpty());
         QCOMPARE(requests.first().baud, 38400); // the direct pass comes first
         for (const SimRequest &r : requests)
-            QVERIFY2(r.error.isEmpty() || r.raw == "\r", qPrintable(QString::fromLatin1(r.raw) + ": " + r.error));
+            QVERIFY2(r.error.isEmpty() || r.raw == "\r",
+                     qPrintable(QString::fromLatin1(r.raw) + ": " + r.error));
         // Past the direct pass's probes, every request came at the mode's rate.
         int atRate = 0;
         for (const SimRequest &r : requests)
@@ -91,7 +93,8 @@ private slots:
             }
         QVERIFY(atRate >= 9);
         // The traffic log's opening names the server.
-        QVERIFY(QString::fromLatin1(rig.form->port().trafficLog().toText()).contains("port opened: " + net.name));
+        QVERIFY(
+            QString::fromLatin1(rig.form->port().trafficLog().toText()).contains("port opened: " + net.name));
     }
 
     // Connected through the Controller, read, then every setting pushed back to both devices: all of it
@@ -106,7 +109,8 @@ private slots:
         rig.trigger("KestrixconnectedthruController1");
         QVERIFY2(rig.clean(), qPrintable(rig.problems()));
         QVERIFY(rig.form->engine().LinkActive());
-        QCOMPARE(int(rig.form->model().output(1, 1).TotalProjectors), int(before[0].outputs[0].totalProjectors));
+        QCOMPARE(int(rig.form->model().output(1, 1).TotalProjectors),
+                 int(before[0].outputs[0].totalProjectors));
         rig.com1->clearRequests();
         rig.host.entries.clear();
 
@@ -150,10 +154,11 @@ private slots:
 
         QVERIFY2(rig.clean(), qPrintable(rig.problems()));
         QCOMPARE(rig.host.messages(),
-                 QStringList{QStringLiteral("Error! COM Port #1 has stopped working (the server 127.0.0.1:%1 closed "
-                                            "the connection) and has been closed. Please check the cable, then "
-                                            "search for Kestrix(s) again.")
-                                 .arg(net.server.rfcPort)});
+                 QStringList{
+                     QStringLiteral("Error! COM Port #1 has stopped working (the server 127.0.0.1:%1 closed "
+                                    "the connection) and has been closed. Please check the cable, then "
+                                    "search for Kestrix(s) again.")
+                         .arg(net.server.rfcPort)});
         QVERIFY(!rig.form->port().isOpen());
         QCOMPARE(outputs(), outputsBefore);
         QCOMPARE(rig.form->state().ModelFromDevices, 0);
@@ -165,7 +170,8 @@ private slots:
     void refusedConnection() {
         const quint16 nobody = Ser2Net::freePort();
         const QString name = QStringLiteral("rfc2217://127.0.0.1:%1").arg(nobody);
-        LinkRig rig(nullptr, nullptr, Pacing::real().pausesScaled(0.1), [&](const QString &) { return name; });
+        LinkRig rig(nullptr, nullptr, Pacing::real().pausesScaled(0.1),
+                    [&](const QString &) { return name; });
         QElapsedTimer clock;
         clock.start();
         rig.trigger("SearchAll");
@@ -196,7 +202,8 @@ private slots:
         QCOMPARE(rig.com1->lineBaud(), 57600); // the server's setting, never changed
         const QStringList notes = rig.host.messages().filter("raw network port");
         QCOMPARE(notes.size(), 1);
-        QVERIFY2(notes.first().startsWith(QStringLiteral("Note: COM Port #1 is a raw network port (%1)").arg(net.name)),
+        QVERIFY2(notes.first().startsWith(
+                     QStringLiteral("Note: COM Port #1 is a raw network port (%1)").arg(net.name)),
                  qPrintable(notes.first()));
     }
 };
