@@ -158,16 +158,12 @@ public:
     }
     int stopSignal() const { return stops.received(); }
 
-    // A push part began: done of total, named by the progress notice.
-    void partBegun(int done, int total) {
-        partsDone = done;
-        partsTotal = total;
-        static const QString prefix = QStringLiteral("Sending current settings to Kestrix(s): ");
-        QString name = host.lastProgress();
-        if (name.startsWith(prefix)) name = name.mid(prefix.size());
-        if (name.endsWith(QLatin1String(". Please wait...."))) name.chop(17);
-        partName = name;
-        host.setProgressFraction(done, total);
+    // A push part began: done of total, and its name.
+    void partBegun(const SettingsPush::Step &step) {
+        partsDone = step.done;
+        partsTotal = step.total;
+        partName = step.part;
+        host.setProgressFraction(step.done, step.total);
     }
 
     // The simulator (with --simulate) and the ports; false with the reason said.
@@ -432,7 +428,7 @@ int runPush(DeviceSession &s, const QByteArray &file) {
     // Bringing the link up reads nothing, so the model still holds the file.
     ModelPushValues values(s.model, s.commands, s.host);
     SettingsPush push(s.commands, s.model, s.host, [&s] { return s.engine.LinkActive(); });
-    push.setStepObserver([&s](int done, int total) { s.partBegun(done, total); });
+    push.setStepObserver([&s](const SettingsPush::Step &step) { s.partBegun(step); });
     s.setPhase(DeviceSession::Phase::Pushing);
     const SettingsPush::Result result = push.run(values, &values, &values);
     if (s.host.exitRequested() || !s.engine.LinkActive()) return ExitStatus::Communication;

@@ -4,6 +4,7 @@
 #include "ConfigFile.h"
 #include "ModelFields.h"
 #include "OutputInfo.h"
+#include "SettingCatalogue.h"
 #include "SettingDifferences.h"
 
 #include <QtTest>
@@ -20,7 +21,8 @@ const ModelFields::Field &field(const QString &name) {
 void set(QByteArray &image, const QString &name, int device, int channel, double value) {
     const ModelFields::Field &f = field(name);
     // A device-wide value is what every record of the device reports.
-    const int first = f.system ? 1 : channel, last = f.system ? 4 : channel;
+    const bool wide = SettingCatalogue::deviceWide(f);
+    const int first = wide ? 1 : channel, last = wide ? 4 : channel;
     for (int c = first; c <= last; ++c)
         if (!ModelFields::setValue(image, f, device, c, value)) qFatal("cannot set %s", qPrintable(name));
 }
@@ -51,7 +53,7 @@ QStringList rowsOf(const QList<Difference> &rows) {
     QStringList out;
     for (const Difference &d : rows) {
         // Device-wide values are judged in each device's first record.
-        if (field(d.field).system && d.channel != 1) continue;
+        if (SettingCatalogue::deviceWide(field(d.field)) && d.channel != 1) continue;
         out << QStringLiteral("%1 %2 %3 %4 %5")
                    .arg(d.device)
                    .arg(d.channel)
