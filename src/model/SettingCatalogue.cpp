@@ -24,10 +24,17 @@ constexpr Scope Device = Scope::Device;
 constexpr bool Undoable = true;
 constexpr bool Final = false;
 
-const QList<CodedName> kPatterns = {
-    {0, "Off"},   {1, "Alignment Position"}, {2, "1 Pixel On / 1 Pixel Off"}, {3, "2 Pixel On / 2 Pixel Off"},
-    {4, "Horizontal Bars"}, {5, "Black"},     {6, "Grey - 25%"}, {7, "Grey - 50%"}, {8, "Grey - 75%"},
-    {9, "White"}, {10, "Horizontal Ramp"}};
+const QList<CodedName> kPatterns = {{0, "Off"},
+                                    {1, "Alignment Position"},
+                                    {2, "1 Pixel On / 1 Pixel Off"},
+                                    {3, "2 Pixel On / 2 Pixel Off"},
+                                    {4, "Horizontal Bars"},
+                                    {5, "Black"},
+                                    {6, "Grey - 25%"},
+                                    {7, "Grey - 50%"},
+                                    {8, "Grey - 75%"},
+                                    {9, "White"},
+                                    {10, "Horizontal Ramp"}};
 const QList<CodedName> kCurves = {{'S', "S-Curve"}, {'L', "Linear"}};
 const QList<CodedName> kAlignments = {{0, "Left Justified"}, {1, "Centered"}};
 const QList<CodedName> kModes = {{0, "Basic"}, {1, "Advanced"}};
@@ -36,8 +43,22 @@ QList<Setting> buildRows() {
     QList<Setting> rows;
     auto input = [&](const char *field, C command, char part, const char *label, const char *unit,
                      const R::Range *range, const char *rangeLabel, F format, K check) {
-        rows.append({Record::Input, field, Channel, command, 0, part, "", label, unit, range, rangeLabel, format,
-                     check, P::LockedInput, Undoable, {}});
+        rows.append({Record::Input,
+                     field,
+                     Channel,
+                     command,
+                     0,
+                     part,
+                     "",
+                     label,
+                     unit,
+                     range,
+                     rangeLabel,
+                     format,
+                     check,
+                     P::LockedInput,
+                     Undoable,
+                     {}});
     };
     // clang-format off
     input("PhaseOffset", C::InputPhase, 0, "Phase", "", &R::Phase, "(-16 - +15)", F::Integer, K::Fixed);
@@ -143,7 +164,8 @@ static_assert(commandsInOrder(), "one row per command, in the order of DeviceCom
 QString Setting::title() const {
     const QString own = QLatin1String(label);
     // A caption that names its side alone ("Width(L)") or says only "Enable" needs its group.
-    if (*group && (part == 'L' || part == 'R' || own == QLatin1String("Enable") || own == QLatin1String("Gamma")))
+    if (*group &&
+        (part == 'L' || part == 'R' || own == QLatin1String("Enable") || own == QLatin1String("Gamma")))
         return QLatin1String(group) + QLatin1Char(' ') + own;
     return own;
 }

@@ -86,7 +86,7 @@ QString DeviceSetting::describe() const {
         const QString value = row->valueText(v);
         // The value that is the command's own goes bare; the others with their captions ("Test Grid On").
         const bool bare = rows.size() == 1 || row->title() == title;
-        shown.append(bare ? value : row->title() + QLatin1Char(' ') + value);
+        shown.append(bare ? value : QLatin1String(row->label) + QLatin1Char(' ') + value);
     }
     return what + where + QStringLiteral(": ") + shown.join(QStringLiteral(", "));
 }

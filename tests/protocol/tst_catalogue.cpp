@@ -11,6 +11,8 @@
 #include <QSet>
 #include <QTest>
 
+Q_DECLARE_METATYPE(DeviceSetting)
+
 namespace {
 
 // One record value set on device 2 (channel 3 for a channel's own), everything else zero, and the text
@@ -97,6 +99,8 @@ private slots:
     void everySentSettingHasACase();
     void modelToWire_data();
     void modelToWire();
+    void undoTextsSpeakThePagesWords_data();
+    void undoTextsSpeakThePagesWords();
 };
 
 void tst_catalogue::everySentSettingHasACase() {
@@ -152,6 +156,34 @@ void tst_catalogue::modelToWire() {
     QCOMPARE(first.error, QString());
     // What was sent is what the model holds.
     QCOMPARE(float(ModelFields::value(rig.model.image(), *field, device, channel)), float(c.value));
+}
+
+void tst_catalogue::undoTextsSpeakThePagesWords_data() {
+    QTest::addColumn<DeviceSetting>("setting");
+    QTest::addColumn<QString>("text");
+    using C = DeviceCommand;
+    QTest::newRow("test grid") << DeviceSetting{C::TestPattern, 2, 2, 0, {0, 0, 1}}
+                               << "Test Pattern, screen 6: Off, Output Raster Box Off, Test Grid On";
+    QTest::newRow("pattern of every screen")
+        << DeviceSetting{C::TestPattern, 1, 5, 0, {7, 1, 0}}
+        << "Test Pattern, screens 1-4: Grey - 50%, Output Raster Box On, "
+           "Test Grid Off";
+    QTest::newRow("colour") << DeviceSetting{C::InputContrast, 1, 1, 'R', {-3.5}}
+                            << "Red Contrast, screen 1: -3.5";
+    QTest::newRow("curve") << DeviceSetting{C::FeatherCurve, 2, 0, 0, {1}} << "Feather Curve: Linear";
+    QTest::newRow("advanced mode") << DeviceSetting{C::FeatherModeAdvanced, 1, 0, 0, {1}}
+                                   << "Edge Feathering Advanced Mode: Advanced";
+    QTest::newRow("halo") << DeviceSetting{C::Halo, 1, 3, 'L', {12, 34}}
+                          << "Halo Removal, screen 3: Width(L) 12, Offset(L) 34";
+    QTest::newRow("black level") << DeviceSetting{C::BlackLevel, 2, 3, 0, {41}}
+                                 << "Black Level, screen 7: 41";
+}
+
+// The undo history names an adjustment as the page does, coded values by their names.
+void tst_catalogue::undoTextsSpeakThePagesWords() {
+    QFETCH(DeviceSetting, setting);
+    QFETCH(QString, text);
+    QCOMPARE(setting.describe(), text);
 }
 
 QTEST_GUILESS_MAIN(tst_catalogue)
