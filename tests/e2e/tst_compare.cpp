@@ -270,8 +270,8 @@ void CompareTest::failedReadExplainsItselfAndChangesNothing() {
 }
 
 void CompareTest::notReportedValuesAreShownAsSuch() {
-    const QList<Difference> rows{{1, 2, "LeftHaloWidth", "30", QString(), true},
-                                 {1, 2, "BlackLevel", "40", "0", false}};
+    const QList<Difference> rows{{1, 2, "LeftHaloWidth", "30", QString(), true, {}, {}, {}},
+                                 {1, 2, "BlackLevel", "40", "0", false, {}, {}, {}}};
     CompareDialog dialog(rows, 1);
     QCOMPARE(dialog.table()->item(0, 4)->text(), QStringLiteral("not reported"));
     QCOMPARE(dialog.table()->item(1, 4)->text(), QStringLiteral("0"));
