@@ -83,7 +83,6 @@ void CliHost::setStatusText(const QString &note) {
 void CliHost::showProgress(const QString &text) {
     const bool changed = text != progressText;
     progressText = text;
-    lastProgressText = text;
     progressSuffix.clear();
     if (quiet) return;
     if (terminal) {

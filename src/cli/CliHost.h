@@ -47,8 +47,6 @@ public:
     bool refusedQuestion() const { return refused; }
     bool exitRequested() const { return exitWanted; }
 
-    // The text of the last progress notice shown ("Sending current settings to Kestrix(s): ...").
-    QString lastProgress() const { return lastProgressText; }
     bool isQuiet() const { return quiet; }
     // From now on nothing but the tool's own lines: no message, question text, progress or status note
     // (the run was stopped, and what the flows still say is only its echo).
@@ -93,7 +91,6 @@ private:
     QStringList notesShown;
     QString progressText;
     QString progressSuffix;
-    QString lastProgressText;
     int done = 0;
     int total = 0;
     int terminalColumns = 80;

@@ -104,15 +104,11 @@ void DeviceSession::stopRequested() {
     }
 }
 
-void DeviceSession::partBegun(int done, int total) {
-    partsDone = done;
-    partsTotal = total;
-    static const QString prefix = QStringLiteral("Sending current settings to Kestrix(s): ");
-    QString name = host.lastProgress();
-    if (name.startsWith(prefix)) name = name.mid(prefix.size());
-    if (name.endsWith(QLatin1String(". Please wait...."))) name.chop(17);
-    partName = name;
-    host.setProgressFraction(done, total);
+void DeviceSession::partBegun(const SettingsPush::Step &step) {
+    partsDone = step.done;
+    partsTotal = step.total;
+    partName = step.part;
+    host.setProgressFraction(step.done, step.total);
 }
 
 bool DeviceSession::start() {

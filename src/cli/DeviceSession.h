@@ -12,6 +12,7 @@
 #include "DeviceModel.h"
 #include "KestrixSimulator.h"
 #include "ReadFlow.h"
+#include "SettingsPush.h"
 #include "StatusQueries.h"
 #include "StopSignals.h"
 #include "TApdComPort.h"
@@ -77,8 +78,8 @@ public:
     void stopRequested();
     int stopSignal() const { return stops.received(); }
 
-    // A push part began: done of total, named by the progress notice.
-    void partBegun(int done, int total);
+    // A push part began: done of total, and its name.
+    void partBegun(const SettingsPush::Step &step);
 
     // The simulator (with --simulate) and the ports; false with the reason said.
     bool start();

@@ -35,7 +35,7 @@ int runPush(DeviceSession &s, const QByteArray &file) {
     // Bringing the link up reads nothing, so the model still holds the file.
     ModelPushValues values(s.model, s.commands, s.host);
     SettingsPush push(s.commands, s.model, s.host, [&s] { return s.engine.LinkActive(); });
-    push.setStepObserver([&s](int done, int total) { s.partBegun(done, total); });
+    push.setStepObserver([&s](const SettingsPush::Step &step) { s.partBegun(step); });
     s.setPhase(DeviceSession::Phase::Pushing);
     const SettingsPush::Result result = push.run(values, &values, &values);
     if (s.host.exitRequested() || !s.engine.LinkActive()) return ExitStatus::Communication;

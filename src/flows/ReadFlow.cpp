@@ -4,6 +4,7 @@
 #include "ConnectFlow.h"
 #include "DeviceModel.h"
 #include "Host.h"
+#include "SettingCatalogue.h"
 #include "StatusQueries.h"
 #include "TApdComPort.h"
 #include "WindowState.h"
@@ -58,9 +59,9 @@ int ReadFlow::readDevice(int device, int doneBefore, int total) {
 
 // Device 1's first output format against what its first input measures.
 void ReadFlow::warnOnInputFormatMismatch() {
-    static const int kFormatWidths[] = {640, 800, 1024, 1280};
-    const int format = model.output(1, 1).OutputFormat;
-    if (format > 3 || model.input(1, 1).HActive == kFormatWidths[format]) return;
+    const SettingCatalogue::Resolution *format =
+        SettingCatalogue::outputFormat(model.output(1, 1).OutputFormat);
+    if (!format || model.input(1, 1).HActive == format->width) return;
     host.showMessage(
         QStringLiteral("Warning: Current Output Format and Input Format does not match (no valid input "
                        "video?). Lumivane may not function properly."));

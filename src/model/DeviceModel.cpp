@@ -2,6 +2,7 @@
 
 #include "ConfigFile.h"
 #include "ModelFields.h"
+#include "SettingCatalogue.h"
 
 #include <algorithm>
 #include <cstring>
@@ -27,12 +28,13 @@ QStringList differingFields(ModelFields::Record kind, const Record &before, cons
     return names;
 }
 
-// The fields a device holds once for all its channels (ModelFields marks them "system").
+// The fields a device holds once for all its channels (the settings catalogue's device-wide ones).
 const QList<const ModelFields::Field *> &deviceWideFields() {
     static const QList<const ModelFields::Field *> fields = [] {
         QList<const ModelFields::Field *> list;
         for (const ModelFields::Field &field : ModelFields::all())
-            if (field.record == ModelFields::Record::Output && field.system) list.append(&field);
+            if (field.record == ModelFields::Record::Output && SettingCatalogue::deviceWide(field))
+                list.append(&field);
         return list;
     }();
     return fields;

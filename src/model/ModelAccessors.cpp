@@ -1,6 +1,7 @@
 #include "ModelAccessors.h"
 
 #include "DeviceModel.h"
+#include "SettingCatalogue.h"
 #include "SettingRanges.h"
 
 #include <algorithm>
@@ -81,13 +82,9 @@ void UpdatePositionBounds(DeviceModel &model, int device, int channel) {
 
 void UpdateDefaultSourceSize(DeviceModel &model) {
     WindowState &state = model.state();
-    static const struct {
-        qint32 width, height;
-    } sizes[] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}};
-
-    const quint8 format = model.output(1, 1).OutputFormat;
-    if (format < std::size(sizes)) {
-        state.DefaultSourceWidth = sizes[format].width;
-        state.DefaultSourceHeight = sizes[format].height;
+    if (const SettingCatalogue::Resolution *format =
+            SettingCatalogue::outputFormat(model.output(1, 1).OutputFormat)) {
+        state.DefaultSourceWidth = format->width;
+        state.DefaultSourceHeight = format->height;
     }
 }

@@ -3,6 +3,7 @@
 #include "ConfigFile.h"
 #include "InputInfo.h"
 #include "OutputInfo.h"
+#include "SettingCatalogue.h"
 
 #include <array>
 #include <charconv>
@@ -32,23 +33,21 @@ template <typename T> constexpr Type typeOf() {
 #define LV_INPUT(member, setting)                                                                            \
     Field {                                                                                                  \
         Record::Input, #member, int(offsetof(InputInfo, member)), typeOf<decltype(InputInfo::member)>(),     \
-            setting, false                                                                                   \
+            setting                                                                                          \
     }
-#define LV_OUTPUT(member, setting, system)                                                                   \
+#define LV_OUTPUT(member, setting)                                                                           \
     Field {                                                                                                  \
         Record::Output, #member, int(offsetof(OutputInfo, member)), typeOf<decltype(OutputInfo::member)>(),  \
-            setting, system                                                                                  \
+            setting                                                                                          \
     }
 #define LV_SEAM_GAIN(n)                                                                                      \
     Field {                                                                                                  \
         Record::Output, "SeamGain" #n, int(offsetof(OutputInfo, SeamGain)) + (n - 1),                        \
-            typeOf<std::remove_extent_t<decltype(OutputInfo::SeamGain)>>(), true, false                      \
+            typeOf<std::remove_extent_t<decltype(OutputInfo::SeamGain)>>(), true                             \
     }
 
 constexpr bool Setting = true;
 constexpr bool Reported = false;
-constexpr bool System = true;
-constexpr bool PerChannel = false;
 
 constexpr Field kFields[] = {
     LV_INPUT(VideoLoaded, Reported),
@@ -78,38 +77,38 @@ constexpr Field kFields[] = {
     LV_INPUT(VPositionLimit, Reported),
 
     // Format, frame rate and output sync are the device's own: shown, never sent.
-    LV_OUTPUT(OutputFormat, Reported, PerChannel),
-    LV_OUTPUT(FrameRate, Reported, PerChannel),
-    LV_OUTPUT(OutputSync, Reported, PerChannel),
-    LV_OUTPUT(AdvancedMode, Setting, System),
+    LV_OUTPUT(OutputFormat, Reported),
+    LV_OUTPUT(FrameRate, Reported),
+    LV_OUTPUT(OutputSync, Reported),
+    LV_OUTPUT(AdvancedMode, Setting),
     // The group goes out with the projector count but follows from the device's place in the wall
     // (device 1 the first four screens, device 2 the next), never from the user or a file.
-    LV_OUTPUT(ProjectorGroup, Reported, System),
-    LV_OUTPUT(TotalProjectors, Setting, System),
-    LV_OUTPUT(DataDoubling, Setting, System),
-    LV_OUTPUT(Justification, Setting, System),
-    LV_OUTPUT(OverlapWidth, Setting, System),
-    LV_OUTPUT(BasicGamma, Setting, System),
-    LV_OUTPUT(BasicFeathering, Setting, System),
-    LV_OUTPUT(LeftGamma, Setting, PerChannel),
-    LV_OUTPUT(LeftFeathering, Setting, PerChannel),
-    LV_OUTPUT(RightGamma, Setting, PerChannel),
-    LV_OUTPUT(RightFeathering, Setting, PerChannel),
-    LV_OUTPUT(LeftHaloWidth, Setting, PerChannel),
-    LV_OUTPUT(LeftHaloOffset, Setting, PerChannel),
-    LV_OUTPUT(RightHaloWidth, Setting, PerChannel),
-    LV_OUTPUT(RightHaloOffset, Setting, PerChannel),
-    LV_OUTPUT(LeftGammaWidth, Setting, PerChannel),
-    LV_OUTPUT(LeftGammaOffset, Setting, PerChannel),
-    LV_OUTPUT(RightGammaWidth, Setting, PerChannel),
-    LV_OUTPUT(RightGammaOffset, Setting, PerChannel),
-    LV_OUTPUT(BlackLevel, Setting, PerChannel),
-    LV_OUTPUT(TestPattern, Setting, PerChannel),
-    LV_OUTPUT(OutputRaster, Setting, PerChannel),
-    LV_OUTPUT(TestGrid, Setting, PerChannel),
+    LV_OUTPUT(ProjectorGroup, Reported),
+    LV_OUTPUT(TotalProjectors, Setting),
+    LV_OUTPUT(DataDoubling, Setting),
+    LV_OUTPUT(Justification, Setting),
+    LV_OUTPUT(OverlapWidth, Setting),
+    LV_OUTPUT(BasicGamma, Setting),
+    LV_OUTPUT(BasicFeathering, Setting),
+    LV_OUTPUT(LeftGamma, Setting),
+    LV_OUTPUT(LeftFeathering, Setting),
+    LV_OUTPUT(RightGamma, Setting),
+    LV_OUTPUT(RightFeathering, Setting),
+    LV_OUTPUT(LeftHaloWidth, Setting),
+    LV_OUTPUT(LeftHaloOffset, Setting),
+    LV_OUTPUT(RightHaloWidth, Setting),
+    LV_OUTPUT(RightHaloOffset, Setting),
+    LV_OUTPUT(LeftGammaWidth, Setting),
+    LV_OUTPUT(LeftGammaOffset, Setting),
+    LV_OUTPUT(RightGammaWidth, Setting),
+    LV_OUTPUT(RightGammaOffset, Setting),
+    LV_OUTPUT(BlackLevel, Setting),
+    LV_OUTPUT(TestPattern, Setting),
+    LV_OUTPUT(OutputRaster, Setting),
+    LV_OUTPUT(TestGrid, Setting),
     // The gains always go out with the first one at -4; the stored start only records what went out,
     // so a different start in a file is nothing a push would change.
-    LV_OUTPUT(SeamStart, Reported, PerChannel),
+    LV_OUTPUT(SeamStart, Reported),
     LV_SEAM_GAIN(1),
     LV_SEAM_GAIN(2),
     LV_SEAM_GAIN(3),
@@ -118,9 +117,9 @@ constexpr Field kFields[] = {
     LV_SEAM_GAIN(6),
     LV_SEAM_GAIN(7),
     LV_SEAM_GAIN(8),
-    LV_OUTPUT(SeamBridge, Setting, PerChannel),
-    LV_OUTPUT(FeatherMode, Setting, System),
-    LV_OUTPUT(BridgeThreshold, Setting, System),
+    LV_OUTPUT(SeamBridge, Setting),
+    LV_OUTPUT(FeatherMode, Setting),
+    LV_OUTPUT(BridgeThreshold, Setting),
 };
 
 #undef LV_INPUT
@@ -203,6 +202,25 @@ double value(const QByteArray &image, const Field &field, int device, int channe
     return std::numeric_limits<double>::quiet_NaN();
 }
 
+double recordValue(const void *record, const Field &field) {
+    const char *at = static_cast<const char *>(record) + field.offset;
+    auto load = [at](auto v) {
+        std::memcpy(&v, at, sizeof v);
+        return double(v);
+    };
+    switch (field.type) {
+    case Type::U8:
+        return load(quint8());
+    case Type::I16:
+        return load(qint16());
+    case Type::I32:
+        return load(qint32());
+    case Type::F32:
+        return load(float());
+    }
+    return std::numeric_limits<double>::quiet_NaN();
+}
+
 // The group of values that only one output record form carries the field belongs to; 0 for any other.
 static quint8 heldGroup(const Field &field) {
     if (field.record != Record::Output) return 0;
@@ -226,7 +244,7 @@ static quint8 heldGroup(const Field &field) {
 QByteArray withDeviceWideValuesAligned(QByteArray image) {
     if (image.size() != ConfigFile::FileSize) return image;
     for (const Field &field : all()) {
-        if (!field.system) continue;
+        if (!SettingCatalogue::deviceWide(field)) continue;
         for (int device = 1; device <= 2; ++device) {
             const qint64 from = locate(image, field, device, 1);
             for (int channel = 2; channel <= 4; ++channel)

@@ -18,8 +18,8 @@ struct Field {
     int offset;       // byte offset inside the record
     Type type;
     bool setting; // the user sets it and a push sends it (or could); false for what the device reports
-    bool system;  // a system-wide output value: the device holds one for all channels, and the model
-                  // keeps it alike in channels 1 to 4 (DeviceModel); a push sends channel 1's
+    // Whether the device holds it once for all its channels is the settings catalogue's to say
+    // (SettingCatalogue::deviceWide).
 };
 
 // Every field, inputs first, then outputs, each in the record's member order.
@@ -32,6 +32,8 @@ int size(Type type);
 // Values inside a configuration image (the layout DeviceModel::image() produces), device 1..2,
 // channel 1..4. value() gives NaN for an address, field or image that does not fit.
 double value(const QByteArray &image, const Field &field, int device, int channel);
+// The value of a record (an InputInfo for an input field, an OutputInfo for an output one).
+double recordValue(const void *record, const Field &field);
 // False, image untouched, when the address does not fit or the value is not one the field's type holds:
 // integers must be whole and inside the type's range; floats finite and inside the float range (they
 // are rounded to the nearest float).

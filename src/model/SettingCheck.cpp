@@ -5,8 +5,7 @@
 #include "InputInfo.h"
 #include "ModelAccessors.h"
 #include "OutputInfo.h"
-
-#include <QHash>
+#include "SettingCatalogue.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,98 +18,20 @@ using ModelFields::Record;
 namespace SettingCheck {
 namespace {
 
-// How a field's value is judged and how it goes out.
-enum class Rule {
-    None,      // not a setting a push sends, or a byte that holds nothing but valid values
-    Fixed,     // the range in the row
-    OnOff,     // any value; non-zero goes out as 1
-    Switch,    // 0 or 1 (a check box); non-zero goes out as 1
-    Pattern,   // a test pattern index; beyond the list goes out as -1
-    Count,     // the projector count; goes out kept to 1..8
-    HPosition, // the record's own bounds
-    VPosition,
-};
-
-// What a push does with the field.
-enum class Part {
-    Never,   // not part of a push
-    System,  // device 1 channel 1's value to every device
-    Input,   // screens inside the wall whose input is locked
-    Seam,    // as the inputs
-    Output,  // every output
-    Halo,    // as outputs, where held and not the wall's outermost edge
-    Feather, // likewise
-};
-
-struct Row {
-    Rule rule;
-    Part part;
-    const SettingRanges::Range *range = nullptr;
-    char side = 0;    // halo and feather rows: 'L' or 'R'
-    quint8 group = 0; // halo and feather widths and offsets: the OutputHeld group
-};
-
+using SettingCatalogue::Check;
+using SettingCatalogue::PushedWith;
+using SettingCatalogue::Setting;
 namespace R = SettingRanges;
 
-QHash<QString, Row> buildRows() {
-    QHash<QString, Row> rows;
-    auto input = [&](const char *name, Rule rule, const R::Range *range = nullptr) {
-        rows.insert(QStringLiteral("input.") + QLatin1String(name), Row{rule, Part::Input, range});
-    };
-    auto output = [&](const char *name, Row row) {
-        rows.insert(QStringLiteral("output.") + QLatin1String(name), row);
-    };
-
-    input("PhaseOffset", Rule::Fixed, &R::Phase);
-    input("HPosition", Rule::HPosition);
-    input("VPosition", Rule::VPosition);
-    for (const char *name : {"OverallContrast", "OverallBrightness"})
-        input(name, Rule::Fixed, &R::OverallLevel);
-    for (const char *name : {"RedContrast", "RedBrightness", "GreenContrast", "GreenBrightness",
-                             "BlueContrast", "BlueBrightness"})
-        input(name, Rule::Fixed, &R::ColourLevel);
-
-    output("AdvancedMode", {Rule::Switch, Part::System, &R::Switch});
-    output("TotalProjectors", {Rule::Count, Part::System, &R::TotalProjectors});
-    output("DataDoubling", {Rule::OnOff, Part::System});
-    output("Justification", {Rule::Fixed, Part::System, &R::Justification});
-    output("OverlapWidth", {Rule::Fixed, Part::System, &R::OverlapWidth});
-    output("BasicGamma", {Rule::Fixed, Part::System, &R::BasicGamma});
-    output("BasicFeathering", {Rule::OnOff, Part::System});
-    for (char side : {'L', 'R'}) {
-        const bool left = side == 'L';
-        const quint8 halo = OutputHeld::halo(side);
-        const quint8 feather = OutputHeld::feather(side);
-        output(left ? "LeftGamma" : "RightGamma", {Rule::Fixed, Part::Feather, &R::EdgeGamma, side, feather});
-        output(left ? "LeftFeathering" : "RightFeathering",
-               {Rule::OnOff, Part::Feather, nullptr, side, feather});
-        output(left ? "LeftHaloWidth" : "RightHaloWidth",
-               {Rule::Fixed, Part::Halo, &R::HaloWidth, side, halo});
-        output(left ? "LeftHaloOffset" : "RightHaloOffset",
-               {Rule::Fixed, Part::Halo, &R::HaloOffset, side, halo});
-        output(left ? "LeftGammaWidth" : "RightGammaWidth",
-               {Rule::Fixed, Part::Feather, &R::FeatherWidth, side, feather});
-        output(left ? "LeftGammaOffset" : "RightGammaOffset",
-               {Rule::Fixed, Part::Feather, &R::FeatherOffset, side, feather});
-    }
-    output("BlackLevel", {Rule::Fixed, Part::Output, &R::BlackLevel});
-    output("TestPattern", {Rule::Pattern, Part::Output, &R::TestPattern});
-    output("OutputRaster", {Rule::Switch, Part::Output, &R::Switch});
-    output("TestGrid", {Rule::Switch, Part::Output, &R::Switch});
-    for (int g = 1; g <= 8; ++g)
-        rows.insert(QStringLiteral("output.SeamGain%1").arg(g), Row{Rule::Fixed, Part::Seam, &R::SeamGain});
-    output("SeamBridge", {Rule::Switch, Part::Seam, &R::Switch});
-    // Shown by the Seam Removal and Display Setup pages but never pushed.
-    output("FeatherMode", {Rule::None, Part::Never});
-    output("BridgeThreshold", {Rule::Fixed, Part::Never, &R::BridgeThreshold});
-    return rows;
+const Setting *rowOf(const Field &field) {
+    return SettingCatalogue::find(field);
 }
 
-const Row *rowOf(const Field &field) {
-    static const QHash<QString, Row> rows = buildRows();
-    const auto it = rows.constFind(QLatin1String(field.record == Record::Input ? "input." : "output.") +
-                                   QLatin1String(field.name));
-    return it == rows.constEnd() ? nullptr : &*it;
+// The OutputHeld group of a halo or an edge row; 0 for any other.
+quint8 heldGroup(const Setting &row) {
+    if (row.pushed == PushedWith::HeldHalo) return OutputHeld::halo(row.part);
+    if (row.pushed == PushedWith::HeldEdge) return OutputHeld::feather(row.part);
+    return 0;
 }
 
 template <typename T> bool readRecord(const QByteArray &image, qint64 at, T *record) {
@@ -151,27 +72,27 @@ bool outermost(int device, int channel, char side) {
 // false when it sends none there.
 bool source(const QByteArray &image, int devices, const Field &field, int device, int channel,
             int *fromDevice, int *fromChannel) {
-    const Row *row = rowOf(field);
+    const Setting *row = rowOf(field);
     if (!row || device < 1 || device > devices || channel < 1 || channel > 4) return false;
     *fromDevice = device;
     *fromChannel = channel;
     const int screen = (device - 1) * 4 + channel;
-    switch (row->part) {
-    case Part::Never:
+    switch (row->pushed) {
+    case PushedWith::Never:
         return false;
-    case Part::System:
+    case PushedWith::DeviceWide:
         *fromDevice = 1;
         *fromChannel = 1;
         return channel == 1;
-    case Part::Input:
-    case Part::Seam:
+    case PushedWith::LockedInput:
+    case PushedWith::LockedSeam:
         return screen <= projectorCount(image) && inputLocked(image, device, channel);
-    case Part::Output:
+    case PushedWith::EveryOutput:
         return true;
-    case Part::Halo:
-    case Part::Feather:
+    case PushedWith::HeldHalo:
+    case PushedWith::HeldEdge:
         // The edge goes out whole (enable, gamma, width, offset) or not at all.
-        return !outermost(device, channel, row->side) && groupHeld(image, device, channel, row->group);
+        return !outermost(device, channel, row->part) && groupHeld(image, device, channel, heldGroup(*row));
     }
     return false;
 }
@@ -187,15 +108,15 @@ bool holds(const QByteArray &image, const Field &field, int device, int channel)
     OutputInfo out{};
     if (!readRecord(image, ConfigFile::outputRecordOffset(device, channel), &out)) return false;
     // The device's own values are in every channel record that holds any of them.
-    if (field.system) {
+    if (SettingCatalogue::deviceWide(field)) {
         static const OutputInfo zero{};
         return std::memcmp(&out, &zero, sizeof out) != 0;
     }
     if (emptyRecord(out)) return false;
-    const Row *row = rowOf(field);
+    const Setting *row = rowOf(field);
     // The feathering enable and gamma come in every record form; only the widths and offsets do not.
-    const bool widthOrOffset = row && row->group && row->rule == Rule::Fixed && row->range != &R::EdgeGamma;
-    return !widthOrOffset || OutputHeld::holds(out, row->group);
+    const bool widthOrOffset = row && heldGroup(*row) && row->format == SettingCatalogue::Format::Integer;
+    return !widthOrOffset || OutputHeld::holds(out, heldGroup(*row));
 }
 
 QList<SentValue> sentValues(const QByteArray &image, int devices) {
@@ -211,16 +132,16 @@ QList<SentValue> sentValues(const QByteArray &image, int devices) {
 
 std::optional<SettingRanges::Range> rangeOf(const QByteArray &image, const Field &field, int device,
                                             int channel) {
-    const Row *row = rowOf(field);
+    const Setting *row = rowOf(field);
     if (!row) return std::nullopt;
-    if (row->rule == Rule::HPosition || row->rule == Rule::VPosition) {
+    if (row->check == Check::HPosition || row->check == Check::VPosition) {
         InputInfo in{};
         if (!readRecord(image, ConfigFile::inputRecordOffset(device, channel), &in)) return std::nullopt;
         const PositionBounds b = devicePositionLimits(in);
-        return row->rule == Rule::HPosition ? SettingRanges::Range{double(b.hMin), double(b.hMax), true}
-                                            : SettingRanges::Range{double(b.vMin), double(b.vMax), true};
+        return row->check == Check::HPosition ? SettingRanges::Range{double(b.hMin), double(b.hMax), true}
+                                              : SettingRanges::Range{double(b.vMin), double(b.vMax), true};
     }
-    if (!row->range) return std::nullopt;
+    if (!row->range || row->check == Check::None) return std::nullopt;
     return *row->range;
 }
 
@@ -230,23 +151,25 @@ QString rangeText(const SettingRanges::Range &range) {
 }
 
 QString sentText(const Field &field, double v) {
-    const Row *row = rowOf(field);
-    const Rule rule = row ? row->rule : Rule::None;
-    switch (rule) {
-    case Rule::OnOff:
-    case Rule::Switch:
+    const Setting *row = rowOf(field);
+    switch (row ? row->check : Check::None) {
+    case Check::OnOff:
+    case Check::Switch:
         return QString::number(v != 0 ? 1 : 0);
-    case Rule::Pattern:
+    case Check::Pattern:
         return QString::number(v >= 0 && v <= R::TestPattern.upper ? qint64(v) : -1);
-    case Rule::Count:
+    case Check::Count:
         return QString::number(std::clamp(qint64(v), qint64(1), qint64(8)));
-    default:
+    case Check::None:
+    case Check::Fixed:
+    case Check::HPosition:
+    case Check::VPosition:
         break;
     }
     if (field.type != ModelFields::Type::F32) return QString::number(qint64(v));
     if (!std::isfinite(v)) return ModelFields::floatText(float(v));
     const double shown = row && row->range ? row->range->shown(v) : v;
-    return QString::asprintf("%.1f", shown);
+    return QString::number(SettingCatalogue::asSent(shown), 'f', SettingCatalogue::WireDecimals);
 }
 
 QList<BadValue> check(const QByteArray &image) {

@@ -1,6 +1,7 @@
 #include "SettingDifferences.h"
 
 #include "ModelFields.h"
+#include "SettingCatalogue.h"
 #include "SettingCheck.h"
 
 QList<Difference> differenceRows(const QByteArray &file, const QByteArray &device, int devices) {
@@ -8,12 +9,16 @@ QList<Difference> differenceRows(const QByteArray &file, const QByteArray &devic
     QList<Difference> rows;
     for (const SettingCheck::SentValue &v : SettingCheck::sentValues(file, devices)) {
         const Field &field = *v.field;
+        const SettingCatalogue::Setting *setting = SettingCatalogue::find(field);
         Difference d{v.device,
                      v.channel,
                      QLatin1String(field.name),
                      ModelFields::text(file, field, v.fromDevice, v.fromChannel),
                      QString(),
-                     false};
+                     false,
+                     QLatin1String(field.name),
+                     QString(),
+                     QString()};
         if (!SettingCheck::holds(device, field, v.device, v.channel)) {
             d.notReported = true;
         } else {
@@ -21,6 +26,11 @@ QList<Difference> differenceRows(const QByteArray &file, const QByteArray &devic
             const double held = ModelFields::value(device, field, v.device, v.channel);
             if (SettingCheck::sentText(field, sent) == SettingCheck::sentText(field, held)) continue;
             d.deviceValue = ModelFields::text(device, field, v.device, v.channel);
+            if (setting) d.deviceText = setting->valueText(held);
+        }
+        if (setting) {
+            d.label = setting->title();
+            d.fileText = setting->valueText(ModelFields::value(file, field, v.fromDevice, v.fromChannel));
         }
         rows.append(d);
     }

@@ -10,10 +10,14 @@
 struct Difference {
     int device = 0;
     int channel = 0;
-    QString field;
+    QString field; // the record value's name ("SeamGain5")
     QString fileValue;
     QString deviceValue;
     bool notReported = false;
+    // As the pages name and show them (SettingCatalogue): "Gain +1", "Grey - 50%", "Linear".
+    QString label;
+    QString fileText;
+    QString deviceText;
 };
 
 // What a push of `file` (a configuration image) to `devices` devices would change on them, `device`

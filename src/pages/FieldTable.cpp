@@ -1,6 +1,6 @@
 #include "FieldTable.h"
 
-#include "SettingRanges.h"
+#include "SettingCatalogue.h"
 
 namespace {
 
@@ -8,80 +8,73 @@ QString screenName(const char *pattern, int screen) {
     return QString::fromLatin1(pattern).arg(screen);
 }
 
+// A family's limits and range label are its setting's, as the settings catalogue holds them.
+struct Catalogued {
+    double lower;
+    double upper;
+    QString label;
+};
+
+Catalogued catalogued(ModelFields::Record record, const char *field) {
+    const SettingCatalogue::Setting *s = SettingCatalogue::find(record, QLatin1String(field));
+    if (!s || !s->range) return {0, 0, s ? QLatin1String(s->rangeLabel) : QString()};
+    return {s->range->lower, s->range->upper, QLatin1String(s->rangeLabel)};
+}
+
 QList<FieldFamily> buildFamilies() {
     const QString bounds = QStringLiteral("Error! Value out of bounds! ");
-    const QString byte = QStringLiteral("(0 - 255)");
     using F = FamilyId;
     using K = FieldKind;
     using R = RangeSource;
-    namespace S = SettingRanges;
+    constexpr auto In = ModelFields::Record::Input;
+    constexpr auto Out = ModelFields::Record::Output;
+    const Catalogued black = catalogued(Out, "BlackLevel"), haloWidth = catalogued(Out, "LeftHaloWidth"),
+                     haloOffset = catalogued(Out, "LeftHaloOffset"), edgeGamma = catalogued(Out, "LeftGamma"),
+                     featherWidth = catalogued(Out, "LeftGammaWidth"),
+                     featherOffset = catalogued(Out, "LeftGammaOffset"),
+                     basicGamma = catalogued(Out, "BasicGamma"), seamGain = catalogued(Out, "SeamGain1"),
+                     threshold = catalogued(Out, "BridgeThreshold"),
+                     overall = catalogued(In, "OverallContrast"), colour = catalogued(In, "RedContrast"),
+                     hPosition = catalogued(In, "HPosition"), vPosition = catalogued(In, "VPosition"),
+                     phase = catalogued(In, "PhaseOffset");
     // id, kind, range source, lower, upper, label, out-of-range, noun, restores, every device,
     // sends while idle, empty allowed, empty spin value
     return {
-        {F::BlackLevel, K::Integer, R::Fixed, S::BlackLevel.lower, S::BlackLevel.upper, byte, bounds,
+        {F::BlackLevel, K::Integer, R::Fixed, black.lower, black.upper, black.label, bounds,
          "' is not a valid Black Level.", true, false, false, false, 0},
-        {F::HaloWidth, K::Integer, R::Fixed, S::HaloWidth.lower, S::HaloWidth.upper, "(0 - 64)",
+        {F::HaloWidth, K::Integer, R::Fixed, haloWidth.lower, haloWidth.upper, haloWidth.label,
          "Error! Halo width out of bounds. ", "' is not a valid Halo width value.", false, false, false,
          false, 0},
-        {F::HaloOffset, K::Integer, R::Fixed, S::HaloOffset.lower, S::HaloOffset.upper, byte,
+        {F::HaloOffset, K::Integer, R::Fixed, haloOffset.lower, haloOffset.upper, haloOffset.label,
          "Error! Halo offset out of bounds. ", "' is not a valid Halo offset value.", false, false, false,
          false, 0},
-        {F::EdgeGamma, K::Decimal, R::Fixed, S::EdgeGamma.lower, S::EdgeGamma.upper, "(1.0 - 5.0)", bounds,
+        {F::EdgeGamma, K::Decimal, R::Fixed, edgeGamma.lower, edgeGamma.upper, edgeGamma.label, bounds,
          "' is not a valid Edge Feathering Gamma value.", false, false, false, false, 0},
-        {F::FeatherWidth,
-         K::Integer,
-         R::FeatherWidth,
-         S::FeatherWidth.lower,
-         S::FeatherWidth.upper,
-         {},
-         "Error! Gamma width out of bounds.",
-         "' is not a valid width value.",
-         false,
-         false,
-         false,
-         false,
-         0},
-        {F::FeatherOffset, K::Integer, R::Fixed, S::FeatherOffset.lower, S::FeatherOffset.upper, "(0 - 511)",
-         "Error! Offset out of bounds. ", "' is not a valid offset value.", false, false, false, false, 0},
-        {F::BasicGamma, K::Decimal, R::Fixed, S::BasicGamma.lower, S::BasicGamma.upper, "(1.0 - 5.0)", bounds,
+        {F::FeatherWidth, K::Integer, R::FeatherWidth, featherWidth.lower, featherWidth.upper,
+         featherWidth.label, "Error! Gamma width out of bounds.", "' is not a valid width value.", false,
+         false, false, false, 0},
+        {F::FeatherOffset, K::Integer, R::Fixed, featherOffset.lower, featherOffset.upper,
+         featherOffset.label, "Error! Offset out of bounds. ", "' is not a valid offset value.", false, false,
+         false, false, 0},
+        {F::BasicGamma, K::Decimal, R::Fixed, basicGamma.lower, basicGamma.upper, basicGamma.label, bounds,
          "' is not a valid Edge Feathering Gamma value.", true, true, false, false, 0},
-        {F::SeamGain, K::Integer, R::Fixed, S::SeamGain.lower, S::SeamGain.upper, byte,
+        {F::SeamGain, K::Integer, R::Fixed, seamGain.lower, seamGain.upper, seamGain.label,
          "Error! Seam Position value out of bounds! ", "' is not a valid Seam Gain Value.", true, false,
          false, false, 0},
-        {F::BridgeThreshold, K::Integer, R::Fixed, S::BridgeThreshold.lower, S::BridgeThreshold.upper, byte,
+        {F::BridgeThreshold, K::Integer, R::Fixed, threshold.lower, threshold.upper, threshold.label,
          "Error! Bridge Threshold value out of bounds! ", "' is not a valid Bridge Threshold value.", true,
          true, true, true, 16},
-        {F::OverallLevel, K::Decimal, R::Fixed, S::OverallLevel.lower, S::OverallLevel.upper, "(75 - 125)",
-         bounds, "' is not a valid Contrast Level.", true, false, false, false, 0},
-        {F::ColourLevel, K::Decimal, R::Fixed, S::ColourLevel.lower, S::ColourLevel.upper, "(-25 - +25)",
-         bounds, "' is not a valid Contrast Level.", true, false, false, false, 0},
-        {F::HPosition,
-         K::Integer,
-         R::HPosition,
-         0,
-         0,
-         {},
-         "Error! H Position value out of bounds! ",
-         "' is not a valid H Position Value.",
-         true,
-         false,
-         false,
-         false,
-         0},
-        {F::VPosition,
-         K::Integer,
-         R::VPosition,
-         0,
-         0,
-         {},
-         "Error! V Position value out of bounds! ",
-         "' is not a valid V Position Value.",
-         true,
-         false,
-         false,
-         false,
-         0},
-        {F::Phase, K::Integer, R::Fixed, S::Phase.lower, S::Phase.upper, "(-16 - +15)",
+        {F::OverallLevel, K::Decimal, R::Fixed, overall.lower, overall.upper, overall.label, bounds,
+         "' is not a valid Contrast Level.", true, false, false, false, 0},
+        {F::ColourLevel, K::Decimal, R::Fixed, colour.lower, colour.upper, colour.label, bounds,
+         "' is not a valid Contrast Level.", true, false, false, false, 0},
+        {F::HPosition, K::Integer, R::HPosition, hPosition.lower, hPosition.upper, hPosition.label,
+         "Error! H Position value out of bounds! ", "' is not a valid H Position Value.", true, false, false,
+         false, 0},
+        {F::VPosition, K::Integer, R::VPosition, vPosition.lower, vPosition.upper, vPosition.label,
+         "Error! V Position value out of bounds! ", "' is not a valid V Position Value.", true, false, false,
+         false, 0},
+        {F::Phase, K::Integer, R::Fixed, phase.lower, phase.upper, phase.label,
          "Error! Phase Offset value out of bounds! ", "' is not a valid Phase Value.", true, false, false,
          false, 0},
     };

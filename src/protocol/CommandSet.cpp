@@ -6,10 +6,8 @@
 #include "DeviceSetting.h"
 #include "EventPump.h"
 #include "ModelAccessors.h"
+#include "SettingCatalogue.h"
 #include "StatusQueries.h"
-
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -26,14 +24,6 @@ float *colourField(InputInfo &in, char colour, bool contrast) {
         return contrast ? &in.BlueContrast : &in.BlueBrightness;
     }
     return nullptr;
-}
-
-// A real value as the command carries it (one decimal), so that the model holds what the device was
-// sent and not a finer value it never saw; a negative zero becomes zero.
-double asSent(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    return std::strtod(text, nullptr) + 0.0;
 }
 
 } // namespace
@@ -122,11 +112,7 @@ bool CommandSet::controllerMode() const {
 // The engine names the device to the user should the command go unacknowledged.
 bool CommandSet::sendController(int device, const QByteArray &command, int settleCount) {
     if (recorder) {
-        QByteArray text = command;
-        const QByteArray address = '*' + QByteArray::number(DeviceId(device));
-        if (text.startsWith(address)) text.remove(0, address.size());
-        if (text.endsWith('!')) text.chop(1);
-        recorder(device, text);
+        recorder(device, Framing::controllerText(DeviceId(device), command));
         return true;
     }
     return engine.SendControllerCommand(command, settleCount, {device, DeviceId(device)});
@@ -139,16 +125,27 @@ void CommandSet::requestRefresh(void (CommandSet::*signal)()) {
     state.Refreshing = wasRefreshing;
 }
 
+QByteArray writeArguments(const char *arguments, const QList<QByteArray> &values) {
+    QByteArray text;
+    qsizetype next = 0;
+    for (const QByteArray &word : QByteArray(arguments).split(' ')) {
+        if (word.isEmpty()) continue;
+        if (!text.isEmpty()) text += ' ';
+        text += isPlaceholder(word.constData(), std::size_t(word.size())) ? values.value(next++) : word;
+    }
+    return text;
+}
+
 bool CommandSet::sendRow(int device, const CommandRow &row, const QByteArray &arguments) {
     if (!linkActive()) return false;
     const QByteArray tail = arguments.isEmpty() ? QByteArray() : ' ' + arguments;
     bool delivered = false;
     if (controllerMode()) {
-        delivered = sendController(
-            device, '*' + QByteArray::number(DeviceId(device)) + row.token + tail + '!', row.settle);
+        delivered =
+            sendController(device, Framing::controller(DeviceId(device), row.token + tail), row.settle);
         if (row.followUp == FollowUp::ReadOutputs) EventPump::processPending();
     } else {
-        const QByteArray text = row.token + tail + '\r';
+        const QByteArray text = Framing::direct(row.token + tail);
         if (row.direct == DirectHandling::Write)
             delivered = engine.WriteDirectCommand(text);
         else
@@ -175,7 +172,7 @@ void CommandSet::SendBlackLevel(int device, int channel, int level) {
     if (!IsAddressable(device, channel)) return;
     Change change(*this, {Cmd::BlackLevel, device, channel, 0, {double(level)}});
     model.editOutput(device, channel, [&](OutputInfo &out) { out.BlackLevel = quint8(level); });
-    change.sent(send(device, Cmd::BlackLevel, channel, level));
+    change.sent(send<Cmd::BlackLevel>(device, channel, level));
 }
 
 void CommandSet::SendFeatherMode(int device, int advanced) {
@@ -186,7 +183,8 @@ void CommandSet::SendFeatherMode(int device, int advanced) {
     Change change(*this, {cmd, device, 0, 0, {double(advanced)}});
     model.editOutput(device, 1, [&](OutputInfo &out) { out.AdvancedMode = quint8(advanced); });
     // The device takes longer to switch into the advanced mode than out of it.
-    change.sent(send(device, cmd, advanced));
+    change.sent(advanced == 1 ? send<Cmd::FeatherModeAdvanced>(device, advanced)
+                              : send<Cmd::FeatherModeBasic>(device, advanced));
     engine.host().setBusyCursor(wasBusy);
 }
 
@@ -194,7 +192,7 @@ void CommandSet::SendDataDoubling(int device, int on) {
     if (!IsAddressable(device)) return;
     Change change(*this, {Cmd::DataDoubling, device, 0, 0, {double(on)}});
     model.editOutput(device, 1, [&](OutputInfo &out) { out.DataDoubling = quint8(on); });
-    change.sent(send(device, Cmd::DataDoubling, on));
+    change.sent(send<Cmd::DataDoubling>(device, on));
 }
 
 void CommandSet::SendDisplayLayout(int device, int justification, int overlap) {
@@ -204,18 +202,18 @@ void CommandSet::SendDisplayLayout(int device, int justification, int overlap) {
         system.Justification = quint8(justification);
         system.OverlapWidth = overlap;
     });
-    change.sent(send(device, Cmd::DisplayLayout, justification, overlap));
+    change.sent(send<Cmd::DisplayLayout>(device, justification, overlap));
 }
 
 void CommandSet::SendBasicFeather(int device, int enable, double gamma) {
-    gamma = asSent(gamma);
+    gamma = SettingCatalogue::asSent(gamma);
     if (!IsAddressable(device)) return;
     Change change(*this, {Cmd::BasicFeather, device, 0, 0, {double(enable), gamma}});
     model.editOutput(device, 1, [&](OutputInfo &system) {
         system.BasicGamma = float(gamma);
         system.BasicFeathering = qint16(enable);
     });
-    change.sent(send(device, Cmd::BasicFeather, enable, gamma));
+    change.sent(send<Cmd::BasicFeather>(device, enable, gamma));
 }
 
 void CommandSet::SendHalo(int device, int channel, char side, int width, int offset) {
@@ -231,13 +229,13 @@ void CommandSet::SendHalo(int device, int channel, char side, int width, int off
         }
         if (side == 'L' || side == 'R') out.Held |= OutputHeld::halo(side);
     });
-    change.sent(send(device, Cmd::Halo, channel, side, width, offset));
+    change.sent(send<Cmd::Halo>(device, channel, side, width, offset));
 }
 
 void CommandSet::SendFactoryReset(int device, char kind) {
     if (!IsAddressable(device)) return;
     if (linkActive()) reportIrreversible(QStringLiteral("Reset Kestrix(s)"));
-    send(device, Cmd::FactoryReset, kind);
+    send<Cmd::FactoryReset>(device, kind);
 }
 
 void CommandSet::SendTestPattern(int device, int channel, int pattern, int raster, int grid) {
@@ -253,60 +251,60 @@ void CommandSet::SendTestPattern(int device, int channel, int pattern, int raste
             out.TestGrid = quint8(grid);
         });
     }
-    change.sent(send(device, Cmd::TestPattern, channel, pattern, raster, grid));
+    change.sent(send<Cmd::TestPattern>(device, channel, pattern, raster, grid));
 }
 
 void CommandSet::SendInputContrast(int device, int channel, char colour, double value) {
-    value = asSent(value);
+    value = SettingCatalogue::asSent(value);
     if (!IsAddressable(device, channel)) return;
     Change change(*this, {Cmd::InputContrast, device, channel, colour, {value}});
     model.editInput(device, channel, [&](InputInfo &in) {
         if (float *field = colourField(in, colour, true)) *field = float(value);
     });
-    change.sent(send(device, Cmd::InputContrast, channel, colour, value));
+    change.sent(send<Cmd::InputContrast>(device, channel, colour, value));
 }
 
 void CommandSet::SendInputBrightness(int device, int channel, char colour, double value) {
-    value = asSent(value);
+    value = SettingCatalogue::asSent(value);
     if (!IsAddressable(device, channel)) return;
     Change change(*this, {Cmd::InputBrightness, device, channel, colour, {value}});
     model.editInput(device, channel, [&](InputInfo &in) {
         if (float *field = colourField(in, colour, false)) *field = float(value);
     });
-    change.sent(send(device, Cmd::InputBrightness, channel, colour, value));
+    change.sent(send<Cmd::InputBrightness>(device, channel, colour, value));
 }
 
 void CommandSet::SendInputPhase(int device, int channel, int phase) {
     if (!IsAddressable(device, channel)) return;
     Change change(*this, {Cmd::InputPhase, device, channel, 0, {double(phase)}});
     model.editInput(device, channel, [&](InputInfo &in) { in.PhaseOffset = phase; });
-    change.sent(send(device, Cmd::InputPhase, channel, phase));
+    change.sent(send<Cmd::InputPhase>(device, channel, phase));
 }
 
 void CommandSet::SendInputHPosition(int device, int channel, int position) {
     if (!IsAddressable(device, channel)) return;
     Change change(*this, {Cmd::InputHPosition, device, channel, 0, {double(position)}});
     model.editInput(device, channel, [&](InputInfo &in) { in.HPosition = position; });
-    change.sent(send(device, Cmd::InputHPosition, channel, position));
+    change.sent(send<Cmd::InputHPosition>(device, channel, position));
 }
 
 void CommandSet::SendInputVPosition(int device, int channel, int position) {
     if (!IsAddressable(device, channel)) return;
     Change change(*this, {Cmd::InputVPosition, device, channel, 0, {double(position)}});
     model.editInput(device, channel, [&](InputInfo &in) { in.VPosition = position; });
-    change.sent(send(device, Cmd::InputVPosition, channel, position));
+    change.sent(send<Cmd::InputVPosition>(device, channel, position));
 }
 
 void CommandSet::SendInputConfigSave(int device, int channel) {
     if (!IsAddressable(device, channel)) return;
     if (linkActive()) reportIrreversible(QStringLiteral("Save Config"));
-    send(device, Cmd::InputConfigSave, channel);
+    send<Cmd::InputConfigSave>(device, channel);
 }
 
 void CommandSet::SendInputConfigReset(int device, int channel) {
     if (!IsAddressable(device, channel)) return;
     if (linkActive()) reportIrreversible(QStringLiteral("Reset Config"));
-    send(device, Cmd::InputConfigReset, channel);
+    send<Cmd::InputConfigReset>(device, channel);
 }
 
 void CommandSet::SendProjectorCount(int device, int total) {
@@ -317,7 +315,7 @@ void CommandSet::SendProjectorCount(int device, int total) {
         system.ProjectorGroup = quint8(group);
         system.TotalProjectors = quint8(total);
     });
-    change.sent(send(device, Cmd::ProjectorCount, group, total));
+    change.sent(send<Cmd::ProjectorCount>(device, group, total));
 }
 
 void CommandSet::SendSeamGains(int device, int channel, int start, const std::array<int, 8> &g) {
@@ -331,20 +329,20 @@ void CommandSet::SendSeamGains(int device, int channel, int start, const std::ar
         for (int i = 0; i < 8; ++i)
             out.SeamGain[i] = quint8(g[i]);
     });
-    change.sent(send(device, Cmd::SeamGains, channel, start, g[0], g[1], g[2], g[3], g[4], g[5], g[6], g[7]));
+    change.sent(send<Cmd::SeamGains>(device, channel, start, g[0], g[1], g[2], g[3], g[4], g[5], g[6], g[7]));
 }
 
 void CommandSet::SendSeamBridge(int device, int channel, int on) {
     if (!IsAddressable(device, channel)) return;
     Change change(*this, {Cmd::SeamBridge, device, channel, 0, {double(on)}});
     model.editOutput(device, channel, [&](OutputInfo &out) { out.SeamBridge = quint8(on); });
-    change.sent(send(device, Cmd::SeamBridge, channel, on));
+    change.sent(send<Cmd::SeamBridge>(device, channel, on));
 }
 
 void CommandSet::SendSystemSave(int device) {
     if (!IsAddressable(device)) return;
     if (linkActive()) reportIrreversible(QStringLiteral("System Save"));
-    send(device, Cmd::SystemSave);
+    send<Cmd::SystemSave>(device);
 }
 
 void CommandSet::SendFeatherCurve(int device, int item) {
@@ -352,12 +350,12 @@ void CommandSet::SendFeatherCurve(int device, int item) {
     const char curve = item == 1 ? 'L' : 'S';
     Change change(*this, {Cmd::FeatherCurve, device, 0, 0, {item == 1 ? 1.0 : 0.0}});
     model.editOutput(device, 1, [&](OutputInfo &out) { out.FeatherMode = quint8(curve); });
-    change.sent(send(device, Cmd::FeatherCurve, curve));
+    change.sent(send<Cmd::FeatherCurve>(device, curve));
 }
 
 void CommandSet::SendEdgeFeather(int device, int channel, char side, int enable, double gamma, int width,
                                  int offset) {
-    gamma = asSent(gamma);
+    gamma = SettingCatalogue::asSent(gamma);
     if (!IsAddressable(device, channel)) return;
     Change change(
         *this,
@@ -374,12 +372,12 @@ void CommandSet::SendEdgeFeather(int device, int channel, char side, int enable,
             out.Held |= OutputHeld::feather(side);
         }
     });
-    change.sent(send(device, Cmd::EdgeFeather, channel, side, enable, gamma, width, offset));
+    change.sent(send<Cmd::EdgeFeather>(device, channel, side, enable, gamma, width, offset));
 }
 
 void CommandSet::SendBridgeThreshold(int device, int threshold) {
     if (!IsAddressable(device)) return;
     Change change(*this, {Cmd::BridgeThreshold, device, 0, 0, {double(threshold)}});
     model.editOutput(device, 1, [&](OutputInfo &out) { out.BridgeThreshold = quint8(threshold); });
-    change.sent(send(device, Cmd::BridgeThreshold, threshold));
+    change.sent(send<Cmd::BridgeThreshold>(device, threshold));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DeviceCommand.h"
 #include "WindowState.h"
 
 class DeviceModel;
@@ -30,34 +31,8 @@ public:
     // The acknowledgement wait of direct commands outside their own exchange, in ticks.
     static constexpr int kNormalAckTicks = 80;
 
-    // The commands of the command table (CommandTable.h), one row each.
-    enum class Cmd {
-        BlackLevel,
-        FeatherModeBasic,
-        FeatherModeAdvanced,
-        DataDoubling,
-        DisplayLayout,
-        BasicFeather,
-        Halo,
-        FactoryReset,
-        TestPattern,
-        InputContrast,
-        InputBrightness,
-        InputPhase,
-        InputHPosition,
-        InputVPosition,
-        InputConfigSave,
-        InputConfigReset,
-        ProjectorCount,
-        SeamGains,
-        SeamBridge,
-        SystemSave,
-        FeatherCurve,
-        EdgeFeather,
-        BridgeThreshold,
-        AutoSeam,
-        Count
-    };
+    // The commands of the command table (CommandTable.h), one row each, in the order of DeviceCommand.
+    using Cmd = DeviceCommand;
 
     CommandSet(CommandEngine &engine, DeviceModel &model, StatusQueries &queries, QObject *parent = nullptr);
     ~CommandSet() override;
@@ -157,10 +132,11 @@ private:
 
     bool linkActive() const;
     bool controllerMode() const;
-    // Formats the command's arguments by its row of the table and sends it for the link mode, then does
-    // the row's follow-up. True when the device took it; false when the link is down and nothing was
-    // sent, or when it went unacknowledged (or unwritten).
-    template <typename... Args> bool send(int device, Cmd cmd, Args... args);
+    // Writes the command's arguments as its row of the table says (their types are checked against the
+    // row when the call is compiled) and sends it for the link mode, then does the row's follow-up. True
+    // when the device took it; false when the link is down and nothing was sent, or when it went
+    // unacknowledged (or unwritten).
+    template <Cmd cmd, typename... Args> bool send(int device, Args... args);
     bool sendRow(int device, const CommandRow &row, const QByteArray &arguments);
     bool sendController(int device, const QByteArray &command, int settleCount);
     void requestRefresh(void (CommandSet::*signal)());

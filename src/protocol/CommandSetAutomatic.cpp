@@ -11,7 +11,7 @@
 void CommandSet::RunAutoSeam(int device, int channel) {
     if (!IsAddressable(device, channel) || !linkActive()) return;
     reportIrreversible(QStringLiteral("Auto Seam Gain"));
-    send(device, Cmd::AutoSeam, channel);
+    send<Cmd::AutoSeam>(device, channel);
     if (controllerMode()) {
         EventPump::processPending();
         // The device may still be busy with the seam when asked: one more try before giving up.
@@ -65,12 +65,12 @@ void CommandSet::runAutomatic(int device, const char *token, const QString &stat
         host.setStatusText(statusText);
         if (controllerMode()) {
             const int projectors = model.output(device, 1).TotalProjectors;
-            const QByteArray address = '*' + QByteArray::number(DeviceId(device));
-            sendController(device, address + token + '!', 0);
-            sendController(device, address + " !", pollSettlePerProjector * projectors);
+            sendController(device, Framing::controller(DeviceId(device), token), 0);
+            sendController(device, Framing::controller(DeviceId(device), " "),
+                           pollSettlePerProjector * projectors);
             EventPump::processPending();
         } else {
-            engine.SendDirectCommand(token + QByteArrayLiteral("\r\r"), directAckTicks);
+            engine.SendDirectCommand(Framing::direct(Framing::direct(token)), directAckTicks);
         }
     }
     host.setStatusText(QString());

@@ -1,142 +1,43 @@
 #include "DeviceSetting.h"
 
 #include "DeviceModel.h"
+#include "SettingCatalogue.h"
 
 #include <array>
 #include <cmath>
 
 using Cmd = CommandSet::Cmd;
+using SettingCatalogue::normalised;
 
 namespace {
 
-// The two feather mode rows are one setting (the device only takes longer one way).
-Cmd normalised(Cmd cmd) {
-    return cmd == Cmd::FeatherModeAdvanced ? Cmd::FeatherModeBasic : cmd;
+// The catalogue's rows of the setting's values, in the builder's order.
+QList<const SettingCatalogue::Setting *> rowsOf(const DeviceSetting &s) {
+    return SettingCatalogue::ofCommand(s.cmd, s.part);
 }
 
-const char *settingName(Cmd cmd) {
-    switch (normalised(cmd)) {
-    case Cmd::BlackLevel:
-        return "Black level";
-    case Cmd::FeatherModeBasic:
-        return "Advanced feathering mode";
-    case Cmd::DataDoubling:
-        return "Data doubling";
-    case Cmd::DisplayLayout:
-        return "Alignment and overlap";
-    case Cmd::BasicFeather:
-        return "Basic feathering";
-    case Cmd::Halo:
-        return "Halo";
-    case Cmd::TestPattern:
-        return "Test pattern";
-    case Cmd::InputContrast:
-        return "Contrast";
-    case Cmd::InputBrightness:
-        return "Brightness";
-    case Cmd::InputPhase:
-        return "Phase";
-    case Cmd::InputHPosition:
-        return "H position";
-    case Cmd::InputVPosition:
-        return "V position";
-    case Cmd::ProjectorCount:
-        return "Number of projectors";
-    case Cmd::SeamGains:
-        return "Seam gains";
-    case Cmd::SeamBridge:
-        return "Seam bridge";
-    case Cmd::FeatherCurve:
-        return "Feather curve";
-    case Cmd::EdgeFeather:
-        return "Edge feathering";
-    case Cmd::BridgeThreshold:
-        return "Bridge threshold";
-    default:
-        return "Command";
-    }
-}
-
-bool isDecimal(Cmd cmd, int index) {
-    switch (cmd) {
-    case Cmd::BasicFeather:
-        return index == 1;
-    case Cmd::EdgeFeather:
-        return index == 1;
-    case Cmd::InputContrast:
-    case Cmd::InputBrightness:
-        return true;
-    default:
-        return false;
-    }
-}
-
-float colourValue(const InputInfo &in, char colour, bool contrast) {
-    switch (colour) {
-    case 'R':
-        return contrast ? in.RedContrast : in.RedBrightness;
-    case 'G':
-        return contrast ? in.GreenContrast : in.GreenBrightness;
-    case 'B':
-        return contrast ? in.BlueContrast : in.BlueBrightness;
-    default:
-        return contrast ? in.OverallContrast : in.OverallBrightness;
-    }
+// The value the builder takes for a row, from the model's record: a coded value whose builder takes the
+// item of a list (the feather curve) as that item.
+double builderValue(const SettingCatalogue::Setting &row, double held) {
+    if (row.command != Cmd::FeatherCurve) return held;
+    for (qsizetype i = 0; i < row.names.size(); ++i)
+        if (row.names[i].code == held) return double(i);
+    return 0;
 }
 
 // The values one single-channel (or device-wide) target holds in the model.
 QList<double> valuesOf(const DeviceModel &model, const DeviceSetting &t) {
     const OutputInfo &out = model.output(t.device, t.channel == 0 ? 1 : t.channel);
     const InputInfo &in = model.input(t.device, t.channel);
-    const bool left = t.part == 'L';
-    switch (normalised(t.cmd)) {
-    case Cmd::BlackLevel:
-        return {double(out.BlackLevel)};
-    case Cmd::FeatherModeBasic:
-        return {double(out.AdvancedMode)};
-    case Cmd::DataDoubling:
-        return {double(out.DataDoubling)};
-    case Cmd::DisplayLayout:
-        return {double(out.Justification), double(out.OverlapWidth)};
-    case Cmd::BasicFeather:
-        return {double(out.BasicFeathering), double(out.BasicGamma)};
-    case Cmd::Halo:
-        return {double(left ? out.LeftHaloWidth : out.RightHaloWidth),
-                double(left ? out.LeftHaloOffset : out.RightHaloOffset)};
-    case Cmd::TestPattern:
-        return {double(out.TestPattern), double(out.OutputRaster), double(out.TestGrid)};
-    case Cmd::InputContrast:
-        return {double(colourValue(in, t.part, true))};
-    case Cmd::InputBrightness:
-        return {double(colourValue(in, t.part, false))};
-    case Cmd::InputPhase:
-        return {double(in.PhaseOffset)};
-    case Cmd::InputHPosition:
-        return {double(in.HPosition)};
-    case Cmd::InputVPosition:
-        return {double(in.VPosition)};
-    case Cmd::ProjectorCount:
-        return {double(out.TotalProjectors)};
-    case Cmd::SeamGains: {
-        QList<double> values{double(out.SeamStart)};
-        for (quint8 gain : out.SeamGain)
-            values.append(double(gain));
-        return values;
+    QList<double> values;
+    for (const SettingCatalogue::Setting *row : rowsOf(t)) {
+        const ModelFields::Field *field = ModelFields::find(row->record, QLatin1String(row->field));
+        if (!field) continue;
+        const void *record = row->record == ModelFields::Record::Input ? static_cast<const void *>(&in)
+                                                                       : static_cast<const void *>(&out);
+        values.append(builderValue(*row, ModelFields::recordValue(record, *field)));
     }
-    case Cmd::SeamBridge:
-        return {double(out.SeamBridge)};
-    case Cmd::FeatherCurve:
-        return {out.FeatherMode == 'L' ? 1.0 : 0.0};
-    case Cmd::EdgeFeather:
-        return {double(left ? out.LeftFeathering : out.RightFeathering),
-                double(left ? out.LeftGamma : out.RightGamma),
-                double(left ? out.LeftGammaWidth : out.RightGammaWidth),
-                double(left ? out.LeftGammaOffset : out.RightGammaOffset)};
-    case Cmd::BridgeThreshold:
-        return {double(out.BridgeThreshold)};
-    default:
-        return {};
-    }
+    return values;
 }
 
 int whole(const DeviceSetting &s, int index) {
@@ -156,9 +57,10 @@ bool DeviceSetting::sameTarget(const DeviceSetting &other) const {
 
 bool DeviceSetting::sameValues(const DeviceSetting &other) const {
     if (!sameTarget(other) || values.size() != other.values.size()) return false;
-    // The wire carries one decimal at most: values that send the same text are the same setting.
+    // Values that send the same text are the same setting.
+    const double scale = std::pow(10.0, SettingCatalogue::WireDecimals);
     for (int i = 0; i < values.size(); ++i)
-        if (std::lround(values[i] * 10) != std::lround(other.values[i] * 10)) return false;
+        if (std::lround(values[i] * scale) != std::lround(other.values[i] * scale)) return false;
     return true;
 }
 
@@ -168,29 +70,31 @@ QString DeviceSetting::describe() const {
         where = QStringLiteral(", screens %1-%2").arg(device == 1 ? 1 : 5).arg(device == 1 ? 4 : 8);
     else if (channel > 0)
         where = QStringLiteral(", screen %1").arg((device - 1) * 4 + channel);
-    QString what = QString::fromLatin1(settingName(cmd));
-    if (part) what += QStringLiteral(" (%1)").arg(QChar::fromLatin1(part));
+    const QList<const SettingCatalogue::Setting *> rows = rowsOf(*this);
+    const QString title = SettingCatalogue::commandTitle(normalised(cmd));
+    // A colour level is named by its own field ("Red Contrast"), everything else by its command.
+    QString what = rows.size() == 1 && part ? rows.first()->title() : title;
     QStringList shown;
-    for (int i = 0; i < values.size(); ++i)
-        shown.append(isDecimal(normalised(cmd), i) ? QString::number(values[i], 'f', 1)
-                                                   : QString::number(std::lround(values[i])));
-    return what + where + QStringLiteral(": ") + shown.join(QLatin1Char(' '));
+    for (int i = 0; i < values.size(); ++i) {
+        const SettingCatalogue::Setting *row = i < rows.size() ? rows[i] : nullptr;
+        if (!row) {
+            shown.append(QString::number(values[i]));
+            continue;
+        }
+        double v = values[i];
+        if (row->command == Cmd::FeatherCurve && v >= 0 && v < row->names.size()) v = row->names[int(v)].code;
+        const QString value = row->valueText(v);
+        // The value that is the command's own goes bare; the others with their captions ("Test Grid On").
+        const bool bare = rows.size() == 1 || row->title() == title;
+        shown.append(bare ? value : QLatin1String(row->label) + QLatin1Char(' ') + value);
+    }
+    return what + where + QStringLiteral(": ") + shown.join(QStringLiteral(", "));
 }
 
 namespace DeviceSettings {
 
 bool undoable(Cmd cmd) {
-    switch (cmd) {
-    case Cmd::FactoryReset:
-    case Cmd::InputConfigSave:
-    case Cmd::InputConfigReset:
-    case Cmd::SystemSave:
-    case Cmd::AutoSeam:
-    case Cmd::Count:
-        return false;
-    default:
-        return true;
-    }
+    return SettingCatalogue::undoable(cmd);
 }
 
 QList<DeviceSetting> targets(const DeviceSetting &setting) {
@@ -232,6 +136,7 @@ bool send(CommandSet &c, const DeviceSetting &s) {
         c.SendBlackLevel(d, ch, whole(s, 0));
         break;
     case Cmd::FeatherModeBasic:
+    case Cmd::FeatherModeAdvanced:
         c.SendFeatherMode(d, whole(s, 0));
         break;
     case Cmd::DataDoubling:
@@ -286,7 +191,13 @@ bool send(CommandSet &c, const DeviceSetting &s) {
     case Cmd::BridgeThreshold:
         c.SendBridgeThreshold(d, whole(s, 0));
         break;
-    default:
+    // Nothing a later command could put back.
+    case Cmd::FactoryReset:
+    case Cmd::InputConfigSave:
+    case Cmd::InputConfigReset:
+    case Cmd::SystemSave:
+    case Cmd::AutoSeam:
+    case Cmd::Count:
         return false;
     }
     return c.lastDelivered();

@@ -29,7 +29,7 @@ void SettingsPush::step(const QString &what) {
     host.showProgress(
         QStringLiteral("Sending current settings to Kestrix(s): %1. Please wait....").arg(what));
     host.setProgressSuffix(QStringLiteral("%1 of %2").arg(stepsDone).arg(stepsTotal));
-    if (stepObserver) stepObserver(stepsDone, stepsTotal);
+    if (stepObserver) stepObserver({stepsDone, stepsTotal, what});
 }
 
 SettingsPush::Result SettingsPush::run(PushValues &values, PushInputValues *inputs, PushSeamValues *seams) {

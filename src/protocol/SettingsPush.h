@@ -96,10 +96,15 @@ public:
 
     static QString invalidValueMessage();
 
-    // Told after each part of the pass has begun: parts begun so far and parts in all.
-    void setStepObserver(std::function<void(int done, int total)> observer) {
-        stepObserver = std::move(observer);
-    }
+    // One part of the pass: parts begun so far, parts in all, and the part's name as the progress
+    // notice gives it ("display layout", "Kestrix 2 inputs").
+    struct Step {
+        int done;
+        int total;
+        QString part;
+    };
+    // Told after each part of the pass has begun.
+    void setStepObserver(std::function<void(const Step &)> observer) { stepObserver = std::move(observer); }
 
 private:
     struct Invalid {};
@@ -115,7 +120,7 @@ private:
     WindowState &state;
     Host &host;
     std::function<bool()> linkActive;
-    std::function<void(int, int)> stepObserver;
+    std::function<void(const Step &)> stepObserver;
     int stepsDone = 0;
     int stepsTotal = 0;
 };

@@ -3,6 +3,7 @@
 #include "CommandEngine.h"
 #include "DeviceModel.h"
 #include "EventPump.h"
+#include "Framing.h"
 #include "ModelAccessors.h"
 
 #include <cstring>
@@ -95,18 +96,21 @@ bool StatusQueries::query(RecordKind kind, int device, int channel) {
 }
 
 QByteArray StatusQueries::queryText(RecordKind kind, int device, int channel) const {
-    const QByteArray id = QByteArray::number(state.DeviceIds[device]);
     const QByteArray number = QByteArray::number(channel);
-    const bool controller = engine.controllerMode();
+    QByteArray text;
     switch (kind) {
     case RecordKind::System:
-        return controller ? "KXQUERY *" + id + "SYINFOKX!\r" : QByteArray("SYINFOKX\r");
+        text = "SYINFOKX";
+        break;
     case RecordKind::Input:
-        return controller ? "KXQUERY *" + id + "IINFOKX " + number + "!\r" : "IINFOKX " + number + '\r';
+        text = "IINFOKX " + number;
+        break;
     case RecordKind::Output:
-        return controller ? "KXQUERY *" + id + "OINFOKX " + number + "!\r" : "OINFOKX " + number + '\r';
+        text = "OINFOKX " + number;
+        break;
     }
-    return {};
+    return engine.controllerMode() ? Framing::controllerQuery(state.DeviceIds[device], text)
+                                   : Framing::direct(text);
 }
 
 // Sends the query and repeats it where the Controller asks for that.

@@ -50,8 +50,12 @@ CompareDialog::CompareDialog(const QList<Difference> &rows, int devices, QWidget
     list->verticalHeader()->hide();
     for (int r = 0; r < rows.size(); ++r) {
         const Difference &d = rows[r];
-        const QStringList cells{QString::number(d.device), QString::number(d.channel), d.field, d.fileValue,
-                                d.notReported ? QString::fromLatin1(kNotReported) : d.deviceValue};
+        // As the pages name and show the setting; a row made without them shows the record's own.
+        auto either = [](const QString &shown, const QString &raw) { return shown.isEmpty() ? raw : shown; };
+        const QStringList cells{QString::number(d.device), QString::number(d.channel),
+                                either(d.label, d.field), either(d.fileText, d.fileValue),
+                                d.notReported ? QString::fromLatin1(kNotReported)
+                                              : either(d.deviceText, d.deviceValue)};
         for (int c = 0; c < cells.size(); ++c)
             list->setItem(r, c, new QTableWidgetItem(cells[c]));
     }

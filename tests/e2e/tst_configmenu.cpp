@@ -6,6 +6,7 @@
 #include "LinkRig.h"
 #include "ModelFields.h"
 #include "Preferences.h"
+#include "SettingCatalogue.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -468,7 +469,7 @@ void ConfigMenuTest::whatAReadGaveSavesAndOpensAgain() {
     const QByteArray saved = readFile(path);
     QCOMPARE(saved, rig.form->model().image());
     for (const ModelFields::Field &field : ModelFields::all())
-        if (field.system)
+        if (SettingCatalogue::deviceWide(field))
             for (int d = 1; d <= 2; ++d)
                 for (int c = 2; c <= 4; ++c)
                     QCOMPARE(ModelFields::text(saved, field, d, c), ModelFields::text(saved, field, d, 1));

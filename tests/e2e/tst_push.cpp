@@ -183,45 +183,54 @@ QStringList fullPush(bool twoDevices, int n, const QList<int> &locked) {
     return direct;
 }
 
-// Every device value the push carries differs between screens, so a value taken from the wrong screen,
-// device or field shows on the wire.
+// The values that set one varied wall apart from another: what the per-screen values start from.
+struct WallBase {
+    int basicGamma;
+    int basicFeathering;
+    int leftGamma;
+    int seamGain;
+};
+
+// Screen i's (0..7) outputs and inputs, each value different on every screen, so that a value taken from
+// the wrong screen, device or field shows on the wire.
+void varyScreen(SimOutputChannel &o, SimInputChannel &in, int i, const WallBase &base) {
+    o.advancedMode = 1;
+    o.dataDoubling = 1;
+    o.justification = 1;
+    o.basicGamma = base.basicGamma;
+    o.basicFeathering = base.basicFeathering;
+    o.blackLevel = quint8(40 + i);
+    o.testPattern = quint8(1 + i);
+    o.outputRaster = quint8(i % 2);
+    o.testGrid = quint8((i + 1) % 2);
+    o.leftHaloWidth = 1 + i;
+    o.leftHaloOffset = 10 + i;
+    o.rightHaloWidth = 20 + i;
+    o.rightHaloOffset = 30 + i;
+    o.leftGamma = base.leftGamma + i;
+    o.rightGamma = 25 + i;
+    o.leftFeathering = quint16(i % 2);
+    o.rightFeathering = quint16((i + 1) % 2);
+    o.leftGammaWidth = 64 + i;
+    o.leftGammaOffset = 100 + i;
+    o.rightGammaWidth = 70 + i;
+    o.rightGammaOffset = 200 + i;
+    for (int g = 0; g < 8; ++g)
+        o.seamGain[g] = quint8(10 * g + i + base.seamGain);
+    o.seamBridge = quint8(i % 2);
+    in.phaseOffset = -5 + i;
+    in.hPosition = 290 + i;
+    in.vPosition = 30 + i;
+    in.contrast = {905 + 10 * i, -125 + 10 * i, 5 * i, 200};
+    in.brightness = {1100 - 5 * i, 35, -5 * i, -245};
+}
+
+// Every device value the push carries differs between screens.
 void varyDevices(KestrixSimulator &sim) {
     for (int d = 1; d <= 2; ++d) {
         SimDevice device = sim.device(d);
-        for (int c = 0; c < 4; ++c) {
-            const int i = (d - 1) * 4 + c;
-            SimOutputChannel &o = device.outputs[c];
-            o.advancedMode = 1;
-            o.dataDoubling = 1;
-            o.justification = 1;
-            o.basicGamma = 18;
-            o.basicFeathering = 0;
-            o.blackLevel = quint8(40 + i);
-            o.testPattern = quint8(1 + i);
-            o.outputRaster = quint8(i % 2);
-            o.testGrid = quint8((i + 1) % 2);
-            o.leftHaloWidth = 1 + i;
-            o.leftHaloOffset = 10 + i;
-            o.rightHaloWidth = 20 + i;
-            o.rightHaloOffset = 30 + i;
-            o.leftGamma = 10 + i;
-            o.rightGamma = 25 + i;
-            o.leftFeathering = quint16(i % 2);
-            o.rightFeathering = quint16((i + 1) % 2);
-            o.leftGammaWidth = 64 + i;
-            o.leftGammaOffset = 100 + i;
-            o.rightGammaWidth = 70 + i;
-            o.rightGammaOffset = 200 + i;
-            for (int g = 0; g < 8; ++g)
-                o.seamGain[g] = quint8(10 * g + i);
-            o.seamBridge = quint8(i % 2);
-            SimInputChannel &in = device.inputs[c];
-            in.phaseOffset = -5 + i;
-            in.hPosition = 290 + i;
-            in.vPosition = 30 + i;
-            in.contrast = {905 + 10 * i, -125 + 10 * i, 5 * i, 200};
-            in.brightness = {1100 - 5 * i, 35, -5 * i, -245};
-        }
+        for (int c = 0; c < 4; ++c)
+            varyScreen(device.outputs[c], device.inputs[c], (d - 1) * 4 + c, {18, 0, 10, 0});
         sim.setDevice(d, device);
     }
 }
@@ -245,44 +254,14 @@ void differingWall(KestrixSimulator &sim, int n, quint8 device1OutputForm) {
         device.outputFormat = longForm ? 0x42 : 0x3F;
         device.inputFormat = d == 1 ? 'F' : 'N';
         for (int c = 0; c < 4; ++c) {
-            const int i = (d - 1) * 4 + c;
             SimOutputChannel &o = device.outputs[c];
+            varyScreen(o, device.inputs[c], (d - 1) * 4 + c, {27, 1, 12, 3});
             o.totalProjectors = quint8(n);
             o.projectorGroup = quint8(d - 1);
-            o.advancedMode = 1;
-            o.dataDoubling = 1;
-            o.justification = 1;
             o.overlapWidth = 300;
-            o.basicGamma = 27;
-            o.basicFeathering = 1;
             o.featherMode = 'L';
             o.bridgeThreshold = 40;
-            o.blackLevel = quint8(40 + i);
-            o.testPattern = quint8(1 + i);
-            o.outputRaster = quint8(i % 2);
-            o.testGrid = quint8((i + 1) % 2);
-            o.leftHaloWidth = 1 + i;
-            o.leftHaloOffset = 10 + i;
-            o.rightHaloWidth = 20 + i;
-            o.rightHaloOffset = 30 + i;
-            o.leftGamma = 12 + i;
-            o.rightGamma = 25 + i;
-            o.leftFeathering = quint16(i % 2);
-            o.rightFeathering = quint16((i + 1) % 2);
-            o.leftGammaWidth = 64 + i;
-            o.leftGammaOffset = 100 + i;
-            o.rightGammaWidth = 70 + i;
-            o.rightGammaOffset = 200 + i;
-            for (int g = 0; g < 8; ++g)
-                o.seamGain[g] = quint8(10 * g + i + 3);
-            o.seamBridge = quint8(i % 2);
-            SimInputChannel &in = device.inputs[c];
-            in.videoLocked = 1;
-            in.phaseOffset = -5 + i;
-            in.hPosition = 290 + i;
-            in.vPosition = 30 + i;
-            in.contrast = {905 + 10 * i, -125 + 10 * i, 5 * i, 200};
-            in.brightness = {1100 - 5 * i, 35, -5 * i, -245};
+            device.inputs[c].videoLocked = 1;
         }
         sim.setDevice(d, device);
     }

@@ -182,7 +182,7 @@ void UndoTest::editsMergeAndUndoInOrder() {
                        vCommand(v + 3), "1:DDBL 1", "2:DDBL 1"}));
     QCOMPARE(stack->count(), 3);
     QCOMPARE(stack->text(0), QStringLiteral("Phase, screen 1: 4"));
-    QCOMPARE(stack->text(1), QStringLiteral("V position, screen 1: %1").arg(v + 3));
+    QCOMPARE(stack->text(1), QStringLiteral("V Position, screen 1: %1").arg(v + 3));
     // The view lists the history below its start.
     QCOMPARE(view->model()->rowCount(), 4);
 
@@ -208,7 +208,7 @@ void UndoTest::editsMergeAndUndoInOrder() {
     }));
     QVERIFY(wireIs(r, {vCommand(v + 3), vCommand(v + 5)}));
     QCOMPARE(stack->count(), 2);
-    QCOMPARE(stack->text(1), QStringLiteral("V position, screen 1: %1").arg(v + 5));
+    QCOMPARE(stack->text(1), QStringLiteral("V Position, screen 1: %1").arg(v + 5));
     QVERIFY(!stack->canRedo());
 
     // Typed back to what it was, the field has no step left.

@@ -119,7 +119,7 @@ void tst_undomerge::mergedStepUndoesToTheFirstValue() {
     for (int level : {before + 10, before + 20, before + 30})
         rig.commands->SendBlackLevel(2, 3, level);
     QCOMPARE(recorder.stack()->count(), 1);
-    QCOMPARE(recorder.stack()->text(0), QStringLiteral("Black level, screen 7: %1").arg(before + 30));
+    QCOMPARE(recorder.stack()->text(0), QStringLiteral("Black Level, screen 7: %1").arg(before + 30));
 
     rig.sim.clearRequests();
     recorder.undo();

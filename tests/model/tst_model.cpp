@@ -2,6 +2,7 @@
 #include "DeviceModel.h"
 #include "ModelAccessors.h"
 #include "ModelFields.h"
+#include "SettingCatalogue.h"
 
 #include <QSignalSpy>
 
@@ -305,7 +306,8 @@ void put(OutputInfo &out, const ModelFields::Field &field, double value) {
 QList<const ModelFields::Field *> fieldsWhere(bool system) {
     QList<const ModelFields::Field *> list;
     for (const ModelFields::Field &field : ModelFields::all())
-        if (field.record == ModelFields::Record::Output && field.system == system) list.append(&field);
+        if (field.record == ModelFields::Record::Output && SettingCatalogue::deviceWide(field) == system)
+            list.append(&field);
     return list;
 }
 

@@ -1,6 +1,7 @@
 #include "ConfigFile.h"
 #include "DeviceModel.h"
 #include "ModelFields.h"
+#include "SettingCatalogue.h"
 
 #include <QSet>
 #include <QTest>
@@ -65,7 +66,7 @@ void tst_modelfields::catalogueCoversEveryMember() {
         for (int b = 0; b < ModelFields::size(f.type); ++b)
             ++owners[f.offset + b];
         QCOMPARE(ModelFields::find(record, QString::fromLatin1(f.name)), &f);
-        QVERIFY2(!f.system || f.record == Record::Output, f.name);
+        QVERIFY2(!SettingCatalogue::deviceWide(f) || f.record == Record::Output, f.name);
     }
     QCOMPARE(fields, count);
     for (int b = 0; b < recordSize; ++b)
@@ -162,7 +163,7 @@ void tst_modelfields::roundTrip() {
     QCOMPARE(zeroed, QByteArray(ConfigFile::FileSize, '\0'));
 
     // A system value is the device's: the model takes it from channel 1 for every channel.
-    if (f->system) QVERIFY(ModelFields::setValue(image, *f, 2, 1, value));
+    if (SettingCatalogue::deviceWide(*f)) QVERIFY(ModelFields::setValue(image, *f, 2, 1, value));
     DeviceModel model;
     QVERIFY(model.applyImage(image));
     QCOMPARE(ModelFields::value(model.image(), *f, 2, 4), stored);
@@ -205,8 +206,8 @@ void tst_modelfields::valuesRefused() {
 void tst_modelfields::addressesRefused() {
     const Field &last = ModelFields::all().constLast(); // the field nearest the end of the image
     QCOMPARE(QString::fromLatin1(last.name), QStringLiteral("BridgeThreshold"));
-    const Field wide{Record::Output, "beyond", 86, ModelFields::Type::I32, true, false};
-    const Field negative{Record::Input, "before", -1, ModelFields::Type::U8, true, false};
+    const Field wide{Record::Output, "beyond", 86, ModelFields::Type::I32, true};
+    const Field negative{Record::Input, "before", -1, ModelFields::Type::U8, true};
 
     struct Case {
         const Field *field;

@@ -4,6 +4,7 @@
 #include "ConfigFile.h"
 #include "ModelFields.h"
 #include "OutputInfo.h"
+#include "SettingCatalogue.h"
 #include "SettingDifferences.h"
 
 #include <QtTest>
@@ -20,7 +21,8 @@ const ModelFields::Field &field(const QString &name) {
 void set(QByteArray &image, const QString &name, int device, int channel, double value) {
     const ModelFields::Field &f = field(name);
     // A device-wide value is what every record of the device reports.
-    const int first = f.system ? 1 : channel, last = f.system ? 4 : channel;
+    const bool wide = SettingCatalogue::deviceWide(f);
+    const int first = wide ? 1 : channel, last = wide ? 4 : channel;
     for (int c = first; c <= last; ++c)
         if (!ModelFields::setValue(image, f, device, c, value)) qFatal("cannot set %s", qPrintable(name));
 }
@@ -51,7 +53,7 @@ QStringList rowsOf(const QList<Difference> &rows) {
     QStringList out;
     for (const Difference &d : rows) {
         // Device-wide values are judged in each device's first record.
-        if (field(d.field).system && d.channel != 1) continue;
+        if (SettingCatalogue::deviceWide(field(d.field)) && d.channel != 1) continue;
         out << QStringLiteral("%1 %2 %3 %4 %5")
                    .arg(d.device)
                    .arg(d.channel)
@@ -75,6 +77,8 @@ private slots:
     void oneChange_data();
     void oneChange();
     void devicesValuesTakenAtTheirPlaces();
+    void rowsSpeakThePagesWords_data();
+    void rowsSpeakThePagesWords();
 };
 
 void SettingDifferencesTest::oneChange_data() {
@@ -141,6 +145,60 @@ void SettingDifferencesTest::oneChange() {
 
 // Taking the devices' values: each row's own device and channel gets that device's value; rows the
 // devices do not report, and everything not in a row, stay as the window holds them.
+void SettingDifferencesTest::rowsSpeakThePagesWords_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<double>("fileValue");
+    QTest::addColumn<double>("deviceValue");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("fileText");
+    QTest::addColumn<QString>("deviceText");
+    QTest::newRow("seam gain") << "SeamGain5" << 140.0 << 128.0 << "Gain +1"
+                               << "140"
+                               << "128";
+    QTest::newRow("test pattern") << "TestPattern" << 7.0 << 0.0 << "Test Pattern"
+                                  << "Grey - 50%"
+                                  << "Off";
+    QTest::newRow("pattern beyond the list") << "TestPattern" << 0.0 << 42.0 << "Test Pattern"
+                                             << "Off"
+                                             << "42";
+    QTest::newRow("grid") << "TestGrid" << 1.0 << 0.0 << "Test Grid"
+                          << "On"
+                          << "Off";
+    QTest::newRow("alignment") << "Justification" << 1.0 << 0.0 << "Input Material Alignment"
+                               << "Centered"
+                               << "Left Justified";
+    // A gamma goes out with the one decimal the commands carry: shown so.
+    QTest::newRow("edge gamma") << "LeftGamma" << 2.36 << 1.5 << "Edge Feathering (Advanced) Gamma(L)"
+                                << "2.4"
+                                << "1.5";
+    QTest::newRow("feather width") << "RightGammaWidth" << 200.0 << 128.0
+                                   << "Edge Feathering (Advanced) Width(R)"
+                                   << "200"
+                                   << "128";
+}
+
+// Compare's rows name a setting by the page's caption and show coded values by their names.
+void SettingDifferencesTest::rowsSpeakThePagesWords() {
+    QFETCH(QString, field);
+    QFETCH(double, fileValue);
+    QFETCH(double, deviceValue);
+    QFETCH(QString, label);
+    QFETCH(QString, fileText);
+    QFETCH(QString, deviceText);
+    QByteArray file = wall();
+    QByteArray device = wall();
+    set(file, field, 1, 2, fileValue);
+    set(device, field, 1, 2, deviceValue);
+    // A device-wide value goes to both devices: device 1's row comes first.
+    const QList<Difference> rows = differenceRows(file, device, 2);
+    QVERIFY(!rows.isEmpty());
+    QCOMPARE(rows[0].device, 1);
+    QCOMPARE(rows[0].field, field);
+    QCOMPARE(rows[0].label, label);
+    QCOMPARE(rows[0].fileText, fileText);
+    QCOMPARE(rows[0].deviceText, deviceText);
+}
+
 void SettingDifferencesTest::devicesValuesTakenAtTheirPlaces() {
     QByteArray window = wall(), device = wall();
     set(window, "LeftHaloWidth", 1, 3, 9);

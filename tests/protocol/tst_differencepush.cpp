@@ -181,7 +181,7 @@ void tst_differencepush::rowsGoOutThroughTheirCommands() {
     QList<Difference> differences;
     for (const Row &r : rows)
         differences.append(
-            {r.device, r.channel, QLatin1String(r.field), QString(), QString(), r.notReported});
+            {r.device, r.channel, QLatin1String(r.field), QString(), QString(), r.notReported, {}, {}, {}});
     DifferencePush push(*rig.commands, rig.model, rig.host, [] { return true; });
     const DifferencePush::Result result = push.send(differences);
     QCOMPARE(result, wire.isEmpty() ? DifferencePush::Result::NotSent : DifferencePush::Result::Sent);

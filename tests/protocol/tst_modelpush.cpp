@@ -6,6 +6,7 @@
 #include "ModelFields.h"
 #include "ModelPushValues.h"
 #include "ProtocolRig.h"
+#include "SettingCatalogue.h"
 #include "SettingsPush.h"
 
 #include <QTest>
@@ -148,7 +149,7 @@ void tst_modelpush::everySettingReadsBack() {
         if (!f) f = ModelFields::find(Record::Input, change.name);
         QVERIFY2(f && f->setting, change.name);
         for (int d = 1; d <= 2; ++d)
-            for (int c = 1; c <= (f->system ? 1 : 4); ++c)
+            for (int c = 1; c <= (SettingCatalogue::deviceWide(*f) ? 1 : 4); ++c)
                 QVERIFY2(ModelFields::setValue(file, *f, d, c, change.value(d, c, (d - 1) * 4 + c - 1)),
                          change.name);
         ++changed;
@@ -181,12 +182,12 @@ void tst_modelpush::everySettingReadsBack() {
     for (const Field &f : ModelFields::all()) {
         if (!f.setting) continue;
         for (int d = 1; d <= devices; ++d) {
-            for (int c = 1; c <= (f.system ? 1 : 4); ++c) {
+            for (int c = 1; c <= (SettingCatalogue::deviceWide(f) ? 1 : 4); ++c) {
                 const bool sent = pushSends(f, d, c, devices);
                 // Both devices get device 1's system values.
-                const double expected = !sent      ? ModelFields::value(before, f, d, c)
-                                        : f.system ? ModelFields::value(file, f, 1, 1)
-                                                   : ModelFields::value(file, f, d, c);
+                const double expected = !sent ? ModelFields::value(before, f, d, c)
+                                        : SettingCatalogue::deviceWide(f) ? ModelFields::value(file, f, 1, 1)
+                                                                          : ModelFields::value(file, f, d, c);
                 const double actual = ModelFields::value(after, f, d, c);
                 // The devices keep tenths of the gammas and colour values.
                 QVERIFY2(std::abs(actual - expected) < 1e-4,

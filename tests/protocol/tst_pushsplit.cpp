@@ -94,7 +94,7 @@ void tst_pushsplit::everyScreenReachesItsDeviceAndChannel() {
     ModelPushValues values(rig.model, *rig.commands, rig.host);
     SettingsPush push(*rig.commands, rig.model, rig.host, [] { return true; });
     QList<std::pair<int, int>> steps;
-    push.setStepObserver([&](int done, int total) { steps.append({done, total}); });
+    push.setStepObserver([&](const SettingsPush::Step &step) { steps.append({step.done, step.total}); });
     QCOMPARE(push.run(values, &values, &values), SettingsPush::Result::Sent);
     QCOMPARE(rig.host.messages(), QStringList{});
 
