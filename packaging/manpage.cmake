@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes a manual page from a program's own --help (run at build time), so the page never drifts from
 # the program. Usage:
 #   cmake -DPROGRAM=path -DNAME=lumivane-cli -DSUMMARY="..." -DVERSION=1.02 -DDATE=2026-12-10

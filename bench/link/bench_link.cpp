@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measures the device link against the simulator pacing both directions at 57600 baud:
 //  - the wall time of 100 Controller-mode command exchanges against the wire-time floor
 //    (bytes both ways x 10 / baud),

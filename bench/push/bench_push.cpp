@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long "Send Current Settings" takes for a wall of eight projectors on two devices through the real
 // window, against a simulated Controller that paces both directions at 57600 baud, compared with what
 // the pass cannot go below: the pauses and settles the protocol asks for plus the time the bytes need

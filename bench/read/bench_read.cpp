@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long a full read of two devices takes through the real window, against a simulated Controller
 // that paces both directions at 57600 baud, compared with the time the bytes alone need on the wire.
 #include "KestrixSimulator.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How fast the real program starts and how much memory it holds. Each run starts a fresh process that
 // runs the program's own start sequence (options, single instance, the built-in simulator, the three
 // windows, the first show) offscreen, and reports the time from the moment the process was started to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pushes 10 MB of received traffic through the real serial port (on a pseudo-terminal), its traffic
 // log and the terminal pane shown in a window, and prints:
 //  - the CPU time of the program's thread per MB, against what 57600 baud allows at 5 % of one core

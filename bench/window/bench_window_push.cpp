@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Send Current Settings to Kestrix(s)" of eight projectors to two devices through the real window on
 // the paced simulator, against its floor: the bytes' time on the wire plus the pauses and settles the
 // protocol mandates. The last line says whether the goals are met: at most 1.05 times the floor, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A full read of two devices ("Read from Kestrix(s) ...") through the real window on the paced
 // simulator, against its floor: the bytes' time on the wire plus the pauses the protocol mandates.
 // The last line says whether the goals are met: at most 1.08 times the floor, and no idle gap of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lumivane-cli check and preview: the Blend Preview page's findings and picture of a configuration
 // file (check --devices reads the devices first, in DeviceCommands.cpp).
 #include "BlendCheck.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lumivane-cli read, diff, check --devices and report --devices: the window's connect and read flows,
 // driven from options; what each command does with what it read.
 #include "CommissioningReport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device session: the window's connect and read flows, driven from the tool's options.
 #include "DeviceSession.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The tool's runs against the devices: the port, the engine and the flows the window uses, with the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lumivane-cli dump: every field of a configuration file with its name.
 #include "CliCommands.h"
 #include "CliOptions.h"

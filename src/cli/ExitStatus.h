@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The tool's exit statuses. They are part of its interface: scripts test them, so a number never

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lumivane-cli plan: the Planning page's calculation as text or JSON.
 #include "CliCommands.h"
 #include "CliOptions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lumivane-cli ports: the serial ports of this machine, to find what to give --com1 and --com2.
 #include "CliCommands.h"
 #include "CliOptions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lumivane-cli push: the window's Send Current Settings from a file, and its dry run.
 #include "DeviceSession.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lumivane-cli report: the commissioning report of a configuration file (report --devices reads the
 // devices first, in DeviceCommands.cpp).
 #include "BlendCheck.h"

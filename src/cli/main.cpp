@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lumivane-cli: reads, compares and pushes Kestrix configurations from a script, dumps configuration
 // files and plans walls. Built on the core libraries only: no window, no widgets.
 #include "CliCommands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The one guard of CommandBusy, the flag that keeps device actions from running inside one another

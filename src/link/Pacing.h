@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Every protocol timing in one value. Production uses real(); tests may use a scaled copy to stay fast

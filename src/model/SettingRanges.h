@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The one table of what every setting may hold: the limits the pages' fields enforce, and what a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the Display Setup page's controls as values, for sending everything the page shows.
 #include "DisplaySetupPage.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Planning page's calculator: its handlers and the computations they chain.
 #include "PlanningPage.h"
 

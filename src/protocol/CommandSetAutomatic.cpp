@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The automatic operations of the command set: the device works the values out itself (seam gains,
 // colour balance, position, phase) and the program reads the result back afterwards.
 #include "CommandEngine.h"

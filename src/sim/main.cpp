@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lumivane-sim: serves a simulated Kestrix (or the Controller with its Kestrix devices) on a
 // pseudo-terminal for manual sessions, until it is interrupted.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Drop-down lists as a screen reader meets them: named for what they choose (their accessible name, or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // lumivane-cli run as its own process, as a script runs it, and a file it accepts, for the CLI's test

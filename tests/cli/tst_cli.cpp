@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lumivane-cli run as a separate process, as a script runs it, against the simulator on a
 // pseudo-terminal (COM1) with nothing behind COM2.
 #include "CliRun.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lumivane-cli's promises to a script, run as its own process against the simulator: failed writes of
 // every kind are status 3, said once; no port lock outlives the tool; -q leaves out Qt's remarks; the
 // progress bar fits the terminal; the messages speak of what answered and of the tool, not the window.

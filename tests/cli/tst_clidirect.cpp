@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lumivane-cli pushing over a direct line to a device paced like a real one, which drops one chosen
 // acknowledgement: every "#" is accounted for, whatever the command.
 #include "CliRun.h"

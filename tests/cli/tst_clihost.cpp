@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command-line tool's stand-in for message boxes and the progress notice.
 #include "CliHost.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tool's command line read in-process: what each command accepts, what it refuses and why, and
 // the help each command prints.
 #include "CliOptions.h"

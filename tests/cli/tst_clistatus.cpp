@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lumivane-cli's exit statuses where a wall meets too few devices: a file of 5 or more projectors needs
 // two Kestrix devices, one of 4 or fewer needs one. Run as its own process against a Controller with
 // one device behind it, on a pseudo-terminal.

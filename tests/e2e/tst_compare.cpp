@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File > Compare with Kestrix(s) through the real window on the simulator: a read then a compare lists
 // nothing; settings changed on the devices behind the window's back are listed exactly; sending puts
 // exactly their commands on the wire and taking puts exactly their values in the model; a failed read

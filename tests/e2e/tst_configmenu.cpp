@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The File menu's configuration file items through the real window: the dialogs answered by the test,
 // the messages, the hourglass, and the pages refreshed from a loaded file without a byte to the devices.
 #include "ConfigFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Connecting and reading the devices through the real window: searches on COM1 and COM2 in both link
 // modes, the Controller's device count, the read of one or two devices, and what goes over the wire.
 #include "CommandEngine.h"

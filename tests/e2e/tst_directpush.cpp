@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "CommandEngine.h"
 #include "LinkRig.h"
 #include "TApdComPort.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window as the user drives it: real clicks, keys and wheel turns on the shown, active window, whose
 // pages really are disabled while a command is on the wire. Each interaction runs on a direct line and
 // through the Controller with two devices, and must put exactly its own commands on the wire (one frame

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Information page through the real window: the status labels and their text formats, the hidden
 // switch, the factory reset on the wire and the read that follows it, the terminal pane with its traffic
 // log, and the focus, which the pane takes only from the user.

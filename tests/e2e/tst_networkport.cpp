@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real window with COM1 named as a network port: ser2net serves the simulator's pseudo-terminal
 // through RFC 2217 (and raw TCP). The search's switch between the direct and the Controller rate
 // reaching the simulator's line, a read and a push of two devices through the Controller, the server

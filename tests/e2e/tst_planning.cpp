@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Planning page through the real window: the first calculation at start, the calculator's answers
 // and messages, the two overlap width fields, and with a device on the line the sends and the
 // refresh from the device.

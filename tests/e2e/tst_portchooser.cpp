@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Choosing the serial devices behind COM1 and COM2 from the Serial Port menu: the ports listed afresh
 // each time the menu opens, the choice remembered between runs (an adapter by its stable link), the
 // command line over it, the single USB adapter taken for COM1, a path typed in "Other device..." and

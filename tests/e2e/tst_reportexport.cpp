@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File > Export Commissioning Report through the real window: the site note and the file asked, and the
 // PDF holding the window's plan, the devices' IDs and versions, every value by channel (one changed in
 // the window included), and the link.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and redo of the user's adjustments, driven as the user does it: typing and Enter, spin clicks,
 // check box clicks, Ctrl+Z and Ctrl+Shift+Z on the shown, active window, with the simulator's devices
 // at the far end. What counts is what the devices end up with, what went over the wire, and what the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which of the user's adjustments merge into one undo step: the same setting again (on one channel, or a
 // device-wide one on either device) merges, anything that differs in command, device, channel, side or
 // colour stays apart; a merged step undoes to the value before the first of them, and one back where it

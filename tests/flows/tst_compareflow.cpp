@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The read behind Compare with Kestrix(s), on the simulator: how many devices it compares, and which
 // device and record a failed read names.
 #include "CompareFlow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Connecting and reading without a window: ConnectFlow and ReadFlow over the real port and engine, the
 // simulator behind COM1 (or nothing at all), a scripted user, and views that only record.
 #include "CommandEngine.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer's entry point for one target; the target function comes from the build (LUMIVANE_FUZZ_TARGET).
 #include "FuzzTargets.h"
 

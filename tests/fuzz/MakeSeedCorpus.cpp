@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the fuzz targets' seed corpus from the simulator's own answers: every record form in both link
 // modes, with echoed queries, noise ahead, a missing marker or a missing acknowledgement, and the
 // Controller's device-count answers. Usage: fuzz_make_corpus DIR (DIR/<target>/<seed> is written).

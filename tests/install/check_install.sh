@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build tree into a fresh prefix and checks what a user gets there: the programs, the
 # desktop entry, the icon and the metainfo, that they name each other, and that the installed
 # programs start.

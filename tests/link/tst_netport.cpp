@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial port named as a network port, against a real ser2net serving a pseudo-terminal: the exact
 // bytes on the far line both ways (Telnet's IAC byte among them), the line settings reaching the line
 // through RFC 2217 and not through a raw port, a refused and a dropped connection as a failed opening

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The traffic log: bursts as lines, its bound in real memory, the saved text and its failures, and
 // the capture file written as the traffic happens.
 #include "TrafficLog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The range check of a configuration image: each limit of the table at its boundary and one step out,
 // NaN and infinities, and the values a push never sends left alone.
 #include "ConfigFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The comparison of what a push would send with what the devices hold: one change at a time, each
 // listed (or not) at its own device and channel with both values, compared as the wire carries them;
 // and the devices' values taken into the window at exactly the rows' places.

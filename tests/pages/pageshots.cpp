@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of the Display Setup, Projector Setup, Source Setup, Seam Removal and Blend Preview pages as the
 // window draws them, for looking at by eye (not a test). usage: pageshots OUT_DIR
 #include "BlendPreviewPage.h"

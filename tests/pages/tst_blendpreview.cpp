@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Blend Preview page in the real window, offline: it follows the settings model and the plan,
 // redraws once per burst of changes, and only while it is showing.
 #include "BlendPreviewPage.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Display Setup page in the real window, on two simulated devices behind the Controller: test
 // patterns, edges, spin limits, a held spin button on a slow line, the system controls, the refresh and
 // the arrangement for n projectors; and page activation after a read.

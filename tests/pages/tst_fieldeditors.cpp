@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The field editors on a small page of their own, against the simulator behind a Controller with two
 // devices: exit validation and its messages, the pair rule, Refreshing and the link, every-device
 // families, the bridge threshold's empty text, spin limits, the Enter key and the CommandBusy guard.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The field table against the names, texts and parameters the program must use.
 #include "FieldTable.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Projector Setup page in the real window on simulated devices: what each choice sends to every
 // device, the Display Setup mirror, and the clearing in both directions.
 #include "DisplayRig.h"

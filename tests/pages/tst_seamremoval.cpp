@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Seam Removal page in the real window, on simulated devices behind the Controller: the channel
 // mapping of the gains, the check of all eight gains before MANSEAM, the bridge boxes, Reset Seam Gain,
 // the automatic seam gain and the refresh.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Source Setup page in the real window, on simulated devices behind the Controller: the channel
 // mapping, the lock rules, the colour formats, the position bounds, the save and reset buttons and the
 // automatic colour balance.

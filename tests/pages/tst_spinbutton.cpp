@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spin button: events at release over the pressed half, three counted ticks before repeats at the
 // field's interval, a last event at release, and no focus taken from the field beside it.
 #include "SpinButton.h"

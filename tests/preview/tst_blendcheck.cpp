@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The blend preview without a window: the light the settings give across the wall, the findings of a
 // table of small walls, and pixels of the picture at known places.
 #include "BlendCheck.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every setting of the settings catalogue, from a value in the model through the command that carries it
 // to the exact bytes on the line, in both link modes: the model's value is read by the catalogue's row
 // (DeviceSettings::current), sent by its builder (DeviceSettings::send), and arrives at the simulator

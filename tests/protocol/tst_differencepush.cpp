@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sending a comparison's differences: each row goes out through its own command, to its own device and
 // channel (and side or colour), with the model's values; rows the devices do not report stay home, and
 // several rows go out in the order of Send Current Settings, a shared command once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A push whose values come from a loaded configuration (the model), on the simulator: what the devices
 // hold afterwards, read back through the status queries, and how a colour value outside its range is
 // reported and left out.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A push of a wall split across the devices, at every projector count: screens 1-4 are device 1's
 // channels 1-4, screens 5-8 device 2's. Which device and channel each input and seam command reaches on
 // the wire, the projector count every device is told, and the progress count of the pass.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "DeviceModel.h"
 #include "EventPump.h"
 #include "ProtocolRig.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real main window driven through a scripted host: the skeleton (menus, pages), the first-show
 // connect question and the exit question.
 #include "CommandEngine.h"

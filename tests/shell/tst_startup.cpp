@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: the options, the single-instance rule, and errors escaping event handlers.
 #include "CommandLine.h"
 #include "LumivaneApplication.h"

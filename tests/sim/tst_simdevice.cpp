@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated device without a line: its status records byte by byte, and its command interpreter.
 
 #include "SimCommandSet.h"

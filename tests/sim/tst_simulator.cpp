@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulator over a real pseudo-terminal, seen from the program's side of the line through
 // QSerialPort: exact answer bytes, the request log, state changes, faults, line rates and pacing.
 
