@@ -485,6 +485,13 @@ bool CommandEngine::ProbePort(int portNumber) {
                                "device (for example: sudo usermod -aG %3 $USER), then log out and in again.")
                     .arg(portNumber)
                     .arg(m_port.devicePath(), group));
+        else if (tell && m_port.accessDenied())
+            m_host.showMessage(
+                QStringLiteral("Note: COM Port #%1 (%2) cannot be opened: this user account has no "
+                               "permission to use it. Ask whoever looks after this computer for "
+                               "read and write access to the device.")
+                    .arg(portNumber)
+                    .arg(m_port.devicePath()));
         else if (tell && m_port.isNetwork())
             m_host.showMessage(QStringLiteral("Note: COM Port #%1 (%2) cannot be reached: %3.")
                                    .arg(portNumber)

@@ -59,6 +59,7 @@ bool TApdComPort::SetOpen(bool open) {
 bool TApdComPort::openDevice() {
     m_errorText.clear();
     m_deniedGroup.clear();
+    m_accessDenied = false;
     const QString path = devicePath();
     if (path.isEmpty()) {
         m_errorText = tr("No port chosen");
@@ -111,7 +112,10 @@ bool TApdComPort::openDevice() {
     m_applyingSetting = false;
     if (!opened) {
         m_errorText = m_serial.errorString();
-        if (m_serial.error() == QSerialPort::PermissionError) m_deniedGroup = groupDenyingAccess(path);
+        if (m_serial.error() == QSerialPort::PermissionError) {
+            m_deniedGroup = groupDenyingAccess(path);
+            m_accessDenied = userMayNotUse(path);
+        }
         m_serial.close();
         return false;
     }
@@ -204,6 +208,17 @@ QString TApdComPort::parityName(QSerialPort::Parity parity) {
         return tr("mark");
     }
     return QString::number(int(parity));
+}
+
+bool TApdComPort::userMayNotUse(const QString &path) {
+#ifdef Q_OS_UNIX
+    // The effective user is the one that opens the device.
+    return ::faccessat(AT_FDCWD, path.toLocal8Bit().constData(), R_OK | W_OK, AT_EACCESS) != 0 &&
+           errno == EACCES;
+#else
+    Q_UNUSED(path);
+    return false;
+#endif
 }
 
 QString TApdComPort::groupDenyingAccess(const QString &path) {

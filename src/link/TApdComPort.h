@@ -73,6 +73,10 @@ public:
     // After a failed opening: the group that owns the device when this user lacks the permission to
     // use it (the usual case of a USB adapter on Linux); empty for every other failure.
     QString deniedGroup() const { return m_deniedGroup; }
+    // After a failed opening: whether this user may not read and write the device at all, whether or
+    // not a group would help (a lock held by another program is not a denial of access).
+    bool accessDenied() const { return m_accessDenied; }
+    static bool userMayNotUse(const QString &path);
     // The group owning path when the effective user may not read and write it; empty otherwise.
     static QString groupDenyingAccess(const QString &path);
     // Why the serial device at path cannot be used, in words: no such device (a bare name such as
@@ -168,6 +172,7 @@ private:
     int m_tickMs = 55;
     QString m_errorText;
     QString m_deniedGroup;
+    bool m_accessDenied = false;
     bool m_applyingSetting = false;
     bool m_lastWaitFailed = false;
     int m_lossCount = 0;
