@@ -126,17 +126,6 @@ void CommandSet::requestRefresh(void (CommandSet::*signal)()) {
     state.Refreshing = wasRefreshing;
 }
 
-QByteArray writeArguments(const char *arguments, const QList<QByteArray> &values) {
-    QByteArray text;
-    qsizetype next = 0;
-    for (const QByteArray &word : QByteArray(arguments).split(' ')) {
-        if (word.isEmpty()) continue;
-        if (!text.isEmpty()) text += ' ';
-        text += isPlaceholder(word.constData(), std::size_t(word.size())) ? values.value(next++) : word;
-    }
-    return text;
-}
-
 bool CommandSet::sendRow(int device, const CommandRow &row, const QByteArray &arguments) {
     if (!linkActive()) return false;
     const QByteArray tail = arguments.isEmpty() ? QByteArray() : ' ' + arguments;

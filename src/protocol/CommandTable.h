@@ -125,8 +125,18 @@ inline QByteArray argumentText(double v) {
     return QByteArray(text);
 }
 
-// The row's arguments with each placeholder replaced by the next value's text.
-QByteArray writeArguments(const char *arguments, const QList<QByteArray> &values);
+// The row's arguments with each placeholder replaced by the next value's text ("i M H i" with 2 and 40
+// gives "2 M H 40"); the row's fixed words stay as they are.
+inline QByteArray writeArguments(const char *arguments, const QList<QByteArray> &values) {
+    QByteArray text;
+    qsizetype next = 0;
+    for (const QByteArray &word : QByteArray(arguments).split(' ')) {
+        if (word.isEmpty()) continue;
+        if (!text.isEmpty()) text += ' ';
+        text += isPlaceholder(word.constData(), std::size_t(word.size())) ? values.value(next++) : word;
+    }
+    return text;
+}
 
 template <CommandSet::Cmd cmd, typename... Args> bool CommandSet::send(int device, Args... args) {
     constexpr const CommandRow &row = kCommands[std::size_t(cmd)];
